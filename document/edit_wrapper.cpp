@@ -1,0 +1,55 @@
+#include "document/edit_wrapper.h"
+
+#include "document/session.h"
+#include "platform/platform_seam.h"
+
+namespace {
+
+std::optional<EditScope> g_drag;
+
+void Settle(EditScope& scope) {
+  if (!scope.attempted) return;
+  if (EditGeneration() != scope.generation) {
+    if (scope.record) {
+      PushUndo(std::move(*scope.record));
+    } else {
+      ShowMessage(kUndoUnavailableCaption, kUndoUnavailableText, MessageIcon::Warning);
+    }
+  } else if (scope.record) {
+    DropRecord(*scope.record);
+  }
+  scope.record.reset();
+  scope.attempted = false;
+}
+
+}  // namespace
+
+EditScope BeginPossibleEdit() {
+  EditScope scope;
+  if (g_session.document == nullptr) return scope;
+  scope.attempted = true;
+  scope.record = CaptureRecord();
+  scope.generation = EditGeneration();
+  return scope;
+}
+
+void EndPossibleEdit(EditScope& scope) { Settle(scope); }
+
+void BeginDragEdit() {
+  DropDragEdit();
+  if (g_session.document == nullptr) return;
+  g_drag = BeginPossibleEdit();
+}
+
+void EndDragEdit() {
+  if (!g_drag) return;
+  Settle(*g_drag);
+  g_drag.reset();
+}
+
+bool DragEditHeld() { return g_drag.has_value(); }
+
+void DropDragEdit() {
+  if (g_drag && g_drag->record) DropRecord(*g_drag->record);
+  g_drag.reset();
+}

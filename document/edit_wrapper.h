@@ -1,0 +1,29 @@
+// The undo wrapper put around every input that may edit: a snapshot before, kept as an undo
+// record when the edit generation moved and deleted when it did not. A left-button drag is
+// held as one record from the press to the release.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "document/undo_history.h"
+
+struct EditScope {
+  bool attempted = false;  // a document was open, so a capture was tried
+  std::optional<SnapshotRecord> record;
+  uint64_t generation = 0;
+};
+
+EditScope BeginPossibleEdit();
+void EndPossibleEdit(EditScope& scope);
+
+// Left press that can start a drag edit: drops any held record, then captures a new one.
+void BeginDragEdit();
+// Release, capture loss or cancel: keeps the held record if the drag edited, else deletes it.
+void EndDragEdit();
+bool DragEditHeld();
+// At exit: a held record's file is deleted.
+void DropDragEdit();
+
+constexpr const char16_t* kUndoUnavailableCaption = u"撤销记录不可用";
+constexpr const char16_t* kUndoUnavailableText = u"本次编辑已完成，但无法创建撤销记录。";

@@ -1,0 +1,19 @@
+// Opening documents of every supported kind, new blank documents, and installing documents
+// built elsewhere (scanning).
+#pragma once
+
+#include <string>
+
+#include "engine/pdfium_types.h"
+
+// The user's text for the engine error after a failed load by path.
+std::u16string LoadErrorMessage(unsigned long engineError);
+
+bool OpenDocument(const std::u16string& path);
+bool ShowOpenDialog();
+bool NewBlankDocument();
+bool InstallDocument(FPDF_DOCUMENT document, FPDF_PAGE firstPage, int pageCount, bool modified,
+                     bool askToSave);
+
+constexpr float kA4Width = 595;
+constexpr float kA4Height = 842;

@@ -1,0 +1,93 @@
+#include "document/save_copy.h"
+
+#include <cerrno>
+
+#include "document/cvn_container.h"
+#include "document/file_writer.h"
+#include "document/session.h"
+#include "document/undo_history.h"
+#include "document/window_hooks.h"
+#include "platform/file_system.h"
+#include "platform/platform_seam.h"
+#include "platform/text_encoding.h"
+
+std::u16string DefaultSaveName(const std::u16string& suffix, const std::u16string& unnamed) {
+  if (g_session.path.empty()) return unnamed;
+  return FileNameWithoutExtension(g_session.path) + suffix;
+}
+
+bool IsSessionPath(const std::u16string& chosen) {
+  return (!g_session.path.empty() && EqualsIgnoringCase(chosen, g_session.path)) ||
+         (!g_session.sourcePath.empty() && EqualsIgnoringCase(chosen, g_session.sourcePath));
+}
+
+void AdoptSavedPath(const std::u16string& target, const std::u16string& statusText) {
+  g_session.path = target;
+  g_session.modified = false;
+  MarkHistoryModified();
+  g_session.statusText = statusText;
+  UpdateTitle();
+  g_window.repaint();
+}
+
+bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& successText) {
+  if (g_session.document == nullptr) return false;
+  FileDialogRequest request;
+  request.save = true;
+  request.filters = {{u"PDF 文件 (*.pdf)", u"*.pdf"}, {u"所有文件 (*.*)", u"*"}};
+  request.defaultName = DefaultSaveName(nameSuffix, u"未命名.pdf");
+  request.defaultExtension = u"pdf";
+  request.confirmOverwrite = true;
+  auto chosen = ShowFileDialog(request);
+  if (!chosen) return false;
+  const std::u16string& target = *chosen;
+  if (IsSessionPath(target)) {
+    ShowMessage(u"PDF 保存", u"为避免损坏原始文件，请将标注保存为一个新的 PDF 文件。",
+                MessageIcon::Information);
+    return false;
+  }
+  if (!CommitPageContent()) {
+    ShowMessage(u"保存失败", u"生成 PDF 页面内容失败，文件未保存。", MessageIcon::Error);
+    return false;
+  }
+  std::u16string temporary = target + u".tmp";
+  int fd = OpenForWriting(temporary, false);
+  if (fd < 0) {
+    ShowMessage(u"保存失败", FillPlaceholders(u"无法创建保存文件（Windows 错误 %lu）。", {Num(errno)}),
+                MessageIcon::Error);
+    return false;
+  }
+  bool fullRewrite = g_session.createdInMemory || g_session.fullRewrite;
+  FileWriter writer = MakeFileWriter(fd);
+  bool ok = SaveDocumentToFile(g_session.document, writer, fullRewrite ? kSaveNoIncremental : kSaveIncremental);
+  int error = writer.writeFailed ? writer.writeError : (ok ? 0 : EIO);
+  if (ok && !FlushFile(fd)) {
+    ok = false;
+    error = errno;
+  }
+  CloseFile(fd);
+  if (ok) {
+    error = ReplaceFileWriteThrough(temporary, target);
+    ok = error == 0;
+  }
+  if (!ok) {
+    RemoveFile(temporary);
+    ShowMessage(u"保存失败",
+                FillPlaceholders(u"保存 PDF 失败（Windows 错误 %lu）。\n原文件保持不变。", {Num(error)}),
+                MessageIcon::Error);
+    return false;
+  }
+  AdoptSavedPath(target, successText);
+  return true;
+}
+
+bool ConfirmDiscardChanges() {
+  if (g_session.document == nullptr || !g_session.modified) return true;
+  bool cvn = EndsWithIgnoringCase(g_session.path, u".cvn");
+  std::u16string text = cvn ? u"文件中的更改尚未保存。\n是：另存为 CVN 副本；否：丢弃更改；取消：继续编辑。"
+                            : u"文件中的更改尚未保存。\n是：保存 PDF 副本；否：丢弃更改；取消：继续编辑。";
+  MessageAnswer answer = ShowMessage(u"PDF 已修改", text, MessageIcon::Question, MessageButtons::YesNoCancel);
+  if (answer == MessageAnswer::No) return true;
+  if (answer != MessageAnswer::Yes) return false;
+  return cvn ? SaveAsCvn() : SavePdfCopy(u"_annotated.pdf", u"已保存 PDF 副本。");
+}

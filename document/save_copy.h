@@ -1,0 +1,16 @@
+// Saving the document as a new PDF file (never over the file it came from), and the
+// unsaved-changes question.
+#pragma once
+
+#include <string>
+
+bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& successText);
+// True when the caller may discard the current document.
+bool ConfirmDiscardChanges();
+
+// "a.pdf" → "a" + suffix; an empty path gives `unnamed`.
+std::u16string DefaultSaveName(const std::u16string& suffix, const std::u16string& unnamed);
+// The chosen path is the session's path or source path (ignoring case).
+bool IsSessionPath(const std::u16string& chosen);
+// Finishes a successful save: the session path moves to the target, nothing unsaved.
+void AdoptSavedPath(const std::u16string& target, const std::u16string& statusText);

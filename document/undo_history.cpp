@@ -1,0 +1,156 @@
+#include "document/undo_history.h"
+
+#include "content/font_cache.h"
+#include "document/file_writer.h"
+#include "document/session.h"
+#include "document/window_hooks.h"
+#include "engine/engine_table.h"
+#include "platform/file_system.h"
+#include "platform/platform_seam.h"
+#include "platform/text_encoding.h"
+
+UndoHistory g_history;
+
+std::optional<std::u16string> TakeSnapshot(bool flush) {
+  if (g_session.document == nullptr) return std::nullopt;
+  TempFile file = CreateUniqueTempFile(kSnapshotPrefix);
+  if (file.fd < 0) return std::nullopt;
+  FileWriter writer = MakeFileWriter(file.fd);
+  bool ok = SaveDocumentToFile(g_session.document, writer, kSaveNoIncremental);
+  if (ok && flush) ok = FlushFile(file.fd);
+  CloseFile(file.fd);
+  if (!ok) {
+    RemoveFile(file.path);
+    return std::nullopt;
+  }
+  return file.path;
+}
+
+std::optional<SnapshotRecord> CaptureRecord() {
+  if (g_session.document == nullptr || !CommitPageContent()) return std::nullopt;
+  auto path = TakeSnapshot(false);
+  if (!path) return std::nullopt;
+  SnapshotRecord record;
+  record.snapshotPath = *path;
+  record.pageIndex = g_session.currentPageIndex;
+  record.createdInMemory = g_session.createdInMemory;
+  record.modified = g_session.modified;
+  record.fullRewrite = g_session.fullRewrite;
+  return record;
+}
+
+void DropRecord(SnapshotRecord& record) {
+  if (!record.snapshotPath.empty()) RemoveFile(record.snapshotPath);
+  record.snapshotPath.clear();
+}
+
+namespace {
+
+void DropAll(std::vector<SnapshotRecord>& records) {
+  for (auto& record : records) DropRecord(record);
+  records.clear();
+}
+
+}  // namespace
+
+void PushUndo(SnapshotRecord record) {
+  // The command that produced the record also saved: going back must show unsaved work.
+  if (!g_session.modified) record.modified = true;
+  DropAll(g_history.redo);
+  g_history.undo.push_back(std::move(record));
+  while (g_history.undo.size() > kMaxUndoDepth) {
+    DropRecord(g_history.undo.front());
+    g_history.undo.erase(g_history.undo.begin());
+  }
+}
+
+bool InstallFromSnapshotFile(const std::u16string& file, int pageIndex) {
+  auto utf8 = Utf16ToUtf8(file);
+  if (!utf8) return false;
+  FPDF_DOCUMENT document = g_engine.FPDF_LoadDocument(utf8->c_str(), nullptr);
+  if (document == nullptr) return false;
+  int count = g_engine.FPDF_GetPageCount(document);
+  FPDF_PAGE page = nullptr;
+  int index = pageIndex < 0 ? 0 : (pageIndex >= count ? count - 1 : pageIndex);
+  if (count > 0) page = g_engine.FPDF_LoadPage(document, index);
+  bool usable = page != nullptr && g_engine.FPDF_GetPageWidthF(page) > 0 &&
+                g_engine.FPDF_GetPageHeightF(page) > 0;
+  if (!usable || !ReleaseCurrentPage()) {
+    if (page != nullptr) g_engine.FPDF_ClosePage(page);
+    g_engine.FPDF_CloseDocument(document);
+    return false;
+  }
+  CloseSessionDocument();
+  InstallIntoSession(document, page, index, count);
+  g_session.backingFile = file;
+  return true;
+}
+
+bool RestoreRecord(const SnapshotRecord& record) {
+  if (!InstallFromSnapshotFile(record.snapshotPath, record.pageIndex)) return false;
+  g_session.createdInMemory = record.createdInMemory;
+  g_session.modified = record.modified;
+  g_session.fullRewrite = record.fullRewrite;
+  g_window.clearToolState();
+  g_window.rebuildNavigator(g_session.pageCount);
+  UpdateTitle();
+  g_window.refreshNavigator();
+  g_window.refreshPanels();
+  g_window.repaint();
+  return true;
+}
+
+namespace {
+
+struct StepTexts {
+  const char16_t* caption;
+  const char16_t* captureFailed;
+  const char16_t* restoreFailed;
+  const char16_t* done;
+};
+
+// Undo and redo are the same step with the two lists exchanged.
+bool Step(std::vector<SnapshotRecord>& from, std::vector<SnapshotRecord>& to,
+          const StepTexts& texts) {
+  if (from.empty()) return false;
+  auto current = CaptureRecord();
+  if (!current) {
+    ShowMessage(texts.caption, texts.captureFailed, MessageIcon::Error);
+    return false;
+  }
+  if (!RestoreRecord(from.back())) {
+    DropRecord(*current);
+    ShowMessage(texts.caption, texts.restoreFailed, MessageIcon::Error);
+    return false;
+  }
+  // The restored file now backs the open document and is deleted when it closes.
+  from.pop_back();
+  to.push_back(std::move(*current));
+  g_session.statusText = texts.done;
+  g_window.repaint();
+  return true;
+}
+
+}  // namespace
+
+bool Undo() {
+  return Step(g_history.undo, g_history.redo,
+              {u"撤销失败", u"无法为当前 PDF 创建重做记录，撤销未执行。",
+               u"无法恢复撤销记录，当前 PDF 保持不变。", u"已撤销上一步操作"});
+}
+
+bool Redo() {
+  return Step(g_history.redo, g_history.undo,
+              {u"重做失败", u"无法为当前 PDF 创建撤销记录，重做未执行。",
+               u"无法恢复重做记录，当前 PDF 保持不变。", u"已重做上一步操作"});
+}
+
+void DiscardHistory() {
+  DropAll(g_history.undo);
+  DropAll(g_history.redo);
+}
+
+void MarkHistoryModified() {
+  for (auto& record : g_history.undo) record.modified = true;
+  for (auto& record : g_history.redo) record.modified = true;
+}

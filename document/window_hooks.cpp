@@ -1,0 +1,3 @@
+#include "document/window_hooks.h"
+
+WindowHooks g_window;

@@ -1,0 +1,33 @@
+// What the document core asks of the window layer. Every hook defaults to doing nothing,
+// so the core runs headless in tests and tools; the main window installs real ones.
+#pragma once
+
+#include <string>
+
+enum class ToolAfterInstall { Hand, Select };
+
+struct WindowHooks {
+  void (*setTitle)(const std::u16string& title) = [](const std::u16string&) {};
+  // A new document became current: fit width at zoom 1, the given tool, no selection or
+  // tool progress left over.
+  void (*documentInstalled)(ToolAfterInstall tool) = [](ToolAfterInstall) {};
+  void (*leaveOcrSelection)() = [] {};
+  // Drawn-object, text and image selections.
+  void (*clearSelections)() = [] {};
+  void (*clearDrawnSelection)() = [] {};
+  // Selections and the transient state of the current tool (after undo, redo, reload).
+  void (*clearToolState)() = [] {};
+  void (*destroyRenderCache)() = [] {};
+  void (*markViewStale)() = [] {};
+  void (*markThumbnailStale)() = [] {};
+  void (*rebuildNavigator)(int pageCount) = [](int) {};
+  void (*refreshNavigator)() = [] {};
+  void (*refreshPanels)() = [] {};
+  void (*repaint)() = [] {};
+  // The current page changed: pending line-tool points are dropped, image selection renewed.
+  void (*pageSwitched)() = [] {};
+  void (*resetPageDrag)() = [] {};
+  void (*focusPageNumberBox)() = [] {};
+};
+
+extern WindowHooks g_window;

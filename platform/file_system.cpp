@@ -1,0 +1,179 @@
+#include "platform/file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "platform/text_encoding.h"
+
+namespace {
+
+std::string Native(const std::u16string& path) { return Utf8(path); }
+
+bool IsSeparator(char16_t c) {
+#ifdef _WIN32
+  return c == u'/' || c == u'\\';
+#else
+  return c == u'/';
+#endif
+}
+
+size_t LastSeparator(const std::u16string& path) {
+  for (size_t i = path.size(); i > 0; --i) {
+    if (IsSeparator(path[i - 1])) return i - 1;
+  }
+  return std::u16string::npos;
+}
+
+}  // namespace
+
+std::optional<std::u16string> TempDirectory() {
+  const char* dir = std::getenv("TMPDIR");
+  std::string value = (dir != nullptr && *dir != '\0') ? dir : "/tmp";
+  if (value.size() >= PATH_MAX) return std::nullopt;
+  while (value.size() > 1 && value.back() == '/') value.pop_back();
+  return Utf8ToUtf16(value);
+}
+
+TempFile CreateUniqueTempFile(const std::u16string& prefix) {
+  TempFile result;
+  auto dir = TempDirectory();
+  if (!dir) {
+    errno = ENAMETOOLONG;
+    return result;
+  }
+  std::string pattern = Native(*dir) + "/" + Native(prefix) + "XXXXXX.tmp";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  int fd = mkostemps(buffer.data(), 4, O_CLOEXEC);
+  if (fd < 0) return result;
+  result.fd = fd;
+  result.path = Utf8ToUtf16(buffer.data());
+  return result;
+}
+
+int OpenForWriting(const std::u16string& path, bool createNew) {
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (createNew ? O_EXCL : O_TRUNC);
+  return ::open(Native(path).c_str(), flags, 0644);
+}
+
+int OpenForReading(const std::u16string& path) {
+  return ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+bool WriteAll(int fd, const void* data, size_t size) {
+  const char* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    size_t chunk = size > size_t(INT_MAX) ? size_t(INT_MAX) : size;
+    ssize_t written = ::write(fd, bytes, chunk);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0 || size_t(written) != chunk) {
+      if (written >= 0) errno = ENOSPC;
+      return false;
+    }
+    bytes += written;
+    size -= size_t(written);
+  }
+  return true;
+}
+
+bool FlushFile(int fd) { return ::fsync(fd) == 0; }
+
+void CloseFile(int fd) {
+  if (fd >= 0) ::close(fd);
+}
+
+std::optional<uint64_t> FileSizeOf(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return std::nullopt;
+  return uint64_t(st.st_size);
+}
+
+bool FileExists(const std::u16string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(Native(path).c_str(), &st) == 0;
+}
+
+bool IsDirectory(const std::u16string& path) {
+  struct stat st {};
+  return ::stat(Native(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool RemoveFile(const std::u16string& path) {
+  return !path.empty() && ::unlink(Native(path).c_str()) == 0;
+}
+
+int ReplaceFileWriteThrough(const std::u16string& source, const std::u16string& target) {
+  if (::rename(Native(source).c_str(), Native(target).c_str()) != 0) return errno;
+  std::u16string folder = FolderPart(target);
+  int dirFd = ::open(folder.empty() ? "." : Native(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+  return 0;
+}
+
+std::optional<std::u16string> FullPath(const std::u16string& path) {
+  auto utf8 = Utf16ToUtf8(path);
+  if (!utf8) return std::nullopt;
+  std::error_code error;
+  auto absolute = std::filesystem::absolute(std::filesystem::path(*utf8), error);
+  if (error) return std::nullopt;
+  return Utf8ToUtf16(absolute.lexically_normal().string());
+}
+
+std::optional<std::string> ReadWholeFile(const std::u16string& path) {
+  int fd = OpenForReading(path);
+  if (fd < 0) return std::nullopt;
+  std::string data;
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    data.append(buffer, size_t(n));
+  }
+  ::close(fd);
+  return data;
+}
+
+std::u16string FileNamePart(const std::u16string& path) {
+  size_t sep = LastSeparator(path);
+  return sep == std::u16string::npos ? path : path.substr(sep + 1);
+}
+
+std::u16string FolderPart(const std::u16string& path) {
+  size_t sep = LastSeparator(path);
+  if (sep == std::u16string::npos) return {};
+  return sep == 0 ? path.substr(0, 1) : path.substr(0, sep);
+}
+
+std::u16string FileNameWithoutExtension(const std::u16string& path) {
+  std::u16string name = FileNamePart(path);
+  size_t dot = name.rfind(u'.');
+  return dot == std::u16string::npos ? name : name.substr(0, dot);
+}
+
+std::u16string LowerExtension(const std::u16string& path) {
+  std::u16string name = FileNamePart(path);
+  size_t dot = name.rfind(u'.');
+  return dot == std::u16string::npos ? std::u16string() : LowerAscii(name.substr(dot));
+}
+
+std::u16string ExecutableDirectory() {
+  std::vector<char> buffer(32768);
+  ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+  if (n <= 0 || size_t(n) >= buffer.size()) return {};
+  return FolderPart(Utf8ToUtf16(std::string(buffer.data(), size_t(n))));
+}

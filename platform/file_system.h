@@ -1,0 +1,45 @@
+// File-system primitives the document code needs: temporary files, whole writes,
+// write-through replacement, and path pieces. Paths are UTF-16 at this seam.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct TempFile {
+  int fd = -1;
+  std::u16string path;
+};
+
+// The user's temporary directory: TMPDIR, else /tmp.
+std::optional<std::u16string> TempDirectory();
+// Creates a new, exclusively opened file "<dir>/<prefix>XXXXXX.tmp"; fd -1 on failure
+// (errno tells why).
+TempFile CreateUniqueTempFile(const std::u16string& prefix);
+// Opens a file for writing: exclusive creation (createNew) or create-always with truncation.
+int OpenForWriting(const std::u16string& path, bool createNew);
+int OpenForReading(const std::u16string& path);
+// Writes every byte; false on any failure or short write.
+bool WriteAll(int fd, const void* data, size_t size);
+bool FlushFile(int fd);
+void CloseFile(int fd);
+std::optional<uint64_t> FileSizeOf(int fd);
+bool FileExists(const std::u16string& path);
+bool IsDirectory(const std::u16string& path);
+bool RemoveFile(const std::u16string& path);
+// Renames source over target and flushes the containing folder; returns 0 or errno.
+int ReplaceFileWriteThrough(const std::u16string& source, const std::u16string& target);
+// The absolute, lexically normalised form of a path (no symbolic links resolved).
+std::optional<std::u16string> FullPath(const std::u16string& path);
+std::optional<std::string> ReadWholeFile(const std::u16string& path);
+
+// The part after the last separator (the whole path when there is none).
+std::u16string FileNamePart(const std::u16string& path);
+// The folder part before the last separator, or empty.
+std::u16string FolderPart(const std::u16string& path);
+// The file name without its extension (a dot only counts inside the file name).
+std::u16string FileNameWithoutExtension(const std::u16string& path);
+// The lower-cased extension including its dot, or empty.
+std::u16string LowerExtension(const std::u16string& path);
+// The directory holding the running executable; empty when it cannot be determined.
+std::u16string ExecutableDirectory();

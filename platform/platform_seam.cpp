@@ -1,0 +1,21 @@
+#include "platform/platform_seam.h"
+
+PlatformSeam g_platform;
+
+MessageAnswer ShowMessage(const std::u16string& caption, const std::u16string& text,
+                          MessageIcon icon, MessageButtons buttons) {
+  if (g_platform.showMessageBox == nullptr) {
+    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+  }
+  MessageBoxRequest request;
+  request.caption = caption;
+  request.text = text;
+  request.icon = icon;
+  request.buttons = buttons;
+  return g_platform.showMessageBox(request);
+}
+
+std::optional<std::u16string> ShowFileDialog(const FileDialogRequest& request) {
+  if (g_platform.showFileDialog == nullptr) return std::nullopt;
+  return g_platform.showFileDialog(request);
+}

@@ -1,0 +1,49 @@
+// The seam between the engine-side code and the user and machine: message boxes, file
+// dialogs and handing a file to the desktop. The window layer fills it with Qt; tests fill
+// it with a script that records every box and answers every dialog.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class MessageIcon { Error, Warning, Information, Question };
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
+
+struct MessageBoxRequest {
+  std::u16string caption;
+  std::u16string text;
+  MessageIcon icon = MessageIcon::Error;
+  MessageButtons buttons = MessageButtons::Ok;
+  bool ownedByMainWindow = true;
+};
+
+struct FileFilter {
+  std::u16string description;
+  std::u16string patterns;  // "*.pdf;*.cvn"
+};
+
+struct FileDialogRequest {
+  bool save = false;
+  std::u16string title;  // empty: the toolkit's default title
+  std::vector<FileFilter> filters;
+  std::u16string defaultName;
+  std::u16string defaultExtension;
+  bool confirmOverwrite = false;
+};
+
+struct PlatformSeam {
+  MessageAnswer (*showMessageBox)(const MessageBoxRequest& request) = nullptr;
+  // The chosen full path, or nothing when the user cancelled.
+  std::optional<std::u16string> (*showFileDialog)(const FileDialogRequest& request) = nullptr;
+  // Opens a file with the desktop's default program; false when that could not be started.
+  bool (*openWithDefaultProgram)(const std::u16string& path) = nullptr;
+};
+
+extern PlatformSeam g_platform;
+
+// Shows a box through the seam; with no seam installed the box is answered with Cancel/Ok.
+MessageAnswer ShowMessage(const std::u16string& caption, const std::u16string& text,
+                          MessageIcon icon, MessageButtons buttons = MessageButtons::Ok);
+std::optional<std::u16string> ShowFileDialog(const FileDialogRequest& request);

@@ -1,0 +1,45 @@
+#include "support/scripted_platform.h"
+
+#include "platform/text_encoding.h"
+
+ScriptedPlatform g_script;
+
+namespace {
+
+MessageAnswer RecordBox(const MessageBoxRequest& request) {
+  g_script.boxes.push_back(
+      {request.caption, request.text, request.icon, request.buttons, request.ownedByMainWindow});
+  if (request.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+  if (g_script.answers.empty()) return MessageAnswer::Cancel;
+  MessageAnswer answer = g_script.answers.front();
+  g_script.answers.pop_front();
+  return answer;
+}
+
+std::optional<std::u16string> AnswerDialog(const FileDialogRequest& request) {
+  g_script.dialogs.push_back(request);
+  if (g_script.dialogAnswers.empty()) return std::nullopt;
+  auto answer = g_script.dialogAnswers.front();
+  g_script.dialogAnswers.pop_front();
+  return answer;
+}
+
+bool RecordDefaultProgram(const std::u16string& path) {
+  g_script.openedWithDefaultProgram.push_back(path);
+  return g_script.defaultProgramStarts;
+}
+
+}  // namespace
+
+void InstallScriptedPlatform() {
+  g_script = ScriptedPlatform{};
+  g_platform.showMessageBox = RecordBox;
+  g_platform.showFileDialog = AnswerDialog;
+  g_platform.openWithDefaultProgram = RecordDefaultProgram;
+}
+
+std::string RecordedBoxesText() {
+  std::string text;
+  for (const auto& box : g_script.boxes) text += Utf8(box.caption) + " | " + Utf8(box.text) + "\n";
+  return text;
+}

@@ -1,0 +1,34 @@
+// A platform seam for tests: records every message box and answers boxes and file dialogs
+// from a script, so exact texts can be asserted without a window.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform_seam.h"
+
+struct RecordedBox {
+  std::u16string caption;
+  std::u16string text;
+  MessageIcon icon;
+  MessageButtons buttons;
+  bool ownedByMainWindow;
+};
+
+struct ScriptedPlatform {
+  std::vector<RecordedBox> boxes;
+  std::deque<MessageAnswer> answers;  // for question boxes; Cancel when the script runs dry
+  std::deque<std::optional<std::u16string>> dialogAnswers;  // nothing = the user cancelled
+  std::vector<FileDialogRequest> dialogs;
+  std::vector<std::u16string> openedWithDefaultProgram;
+  bool defaultProgramStarts = true;
+};
+
+extern ScriptedPlatform g_script;
+
+// Clears the script and installs it as the platform seam.
+void InstallScriptedPlatform();
+// "caption | text" of every box so far, for readable failure output.
+std::string RecordedBoxesText();
