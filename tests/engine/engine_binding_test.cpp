@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "engine/engine_loader.h"
+#include "engine/engine_table.h"
+#include "support/pdf_fixtures.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ProbeRun {
+  int exitCode = -1;
+  std::string output;
+};
+
+// Runs a copy of the probe with a clean library path (or the given one).
+ProbeRun RunProbe(const std::string& probe, const std::string& arguments, const std::string& libraryPath = "") {
+  std::string command = "env -u LD_LIBRARY_PATH ";
+  if (!libraryPath.empty()) command += "LD_LIBRARY_PATH='" + libraryPath + "' ";
+  command += "'" + probe + "' " + arguments + " 2>&1";
+  ProbeRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  std::array<char, 4096> buffer{};
+  while (size_t n = fread(buffer.data(), 1, buffer.size(), pipe)) run.output.append(buffer.data(), n);
+  int status = pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class EngineSearchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/corvan-engine-XXXXXX";
+    root_ = mkdtemp(pattern);
+    fs::path package = fs::path(root_) / kPdfiumPackagePath;
+    fs::create_directories(package.parent_path());
+    fs::create_symlink(CORVAN_REAL_PDFIUM, package);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  // Copies the probe into a folder `levels` below the root and returns the copy.
+  std::string ProbeBelow(int levels) {
+    fs::path folder = root_;
+    for (int i = 0; i < levels; ++i) folder /= "level" + std::to_string(i);
+    fs::create_directories(folder);
+    fs::copy_file(CORVAN_ENGINE_PROBE, folder / "engine_probe");
+    return (folder / "engine_probe").string();
+  }
+
+  std::string root_;
+};
+
+TEST(EngineTableTest, ResolvesTheShippedLibraryInTableOrder) {
+  ASSERT_TRUE(PdfEngineInitialised());
+  EXPECT_EQ(EngineSlotCount(), 92);
+  EXPECT_EQ(RequiredEngineSlotCount(), 41);
+  EXPECT_STREQ(EngineSlotAt(0).symbol, "FPDF_InitLibrary");
+  EXPECT_STREQ(EngineSlotAt(36).symbol, "FPDFPage_InsertObject");
+  EXPECT_TRUE(EngineSlotAt(36).required);
+  EXPECT_STREQ(EngineSlotAt(37).symbol, "FPDFPage_InsertObject");
+  EXPECT_FALSE(EngineSlotAt(37).required);
+  EXPECT_FALSE(EngineSlotAt(27).required);  // FPDFPath_MoveTo is optional, LineTo is not
+  EXPECT_TRUE(EngineSlotAt(28).required);
+  EXPECT_STREQ(EngineSlotAt(91).symbol, "FPDFPageObj_Transform");
+  for (int i = 0; i < EngineSlotCount(); ++i) {
+    bool expectFilled = std::string(EngineSlotAt(i).symbol) != "FPDFTextObj_SetFontSize";
+    EXPECT_EQ(EngineSlotFilled(i), expectFilled) << EngineSlotAt(i).symbol;
+  }
+  EXPECT_EQ(g_engine.FPDFPage_InsertObjectForImages, g_engine.FPDFPage_InsertObject);
+  EXPECT_NE(ResolveEngineSymbol("FPDFText_LoadStandardFont"), nullptr);
+}
+
+TEST_F(EngineSearchTest, FindsThePackageFourLevelsAboveTheProgram) {
+  ProbeRun run = RunProbe(ProbeBelow(4), "load");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(Contains(run.output, "LIBRARY " + root_ + "/packages/")) << run.output;
+}
+
+TEST_F(EngineSearchTest, StopsAfterSevenAncestors) {
+  ProbeRun seven = RunProbe(ProbeBelow(7), "load");
+  EXPECT_EQ(seven.exitCode, 0) << seven.output;
+  ProbeRun eight = RunProbe(ProbeBelow(8), "load");
+  EXPECT_EQ(eight.exitCode, 1) << eight.output;
+  EXPECT_TRUE(Contains(eight.output,
+                       "BOX PDF 组件缺失|未找到 PDFium 阅读组件。\n请重新生成项目，并确保 packages 中包含 PDFium 运行库。|unowned"))
+      << eight.output;
+}
+
+TEST_F(EngineSearchTest, ALibraryOnTheLoaderPathIsPreferred) {
+  std::string standIn = std::string(CORVAN_STAND_IN_DIR) + "/stand_in_complete";
+  ProbeRun run = RunProbe(ProbeBelow(1), "load", standIn);
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(Contains(run.output, "LIBRARY " + standIn + "/libpdfium.so")) << run.output;
+  EXPECT_TRUE(Contains(run.output, "EMPTY FPDFTextObj_SetFontSize"));
+}
+
+TEST_F(EngineSearchTest, AMissingRequiredEntryPointRefusesToStart) {
+  ProbeRun run = RunProbe(ProbeBelow(1), "load", std::string(CORVAN_STAND_IN_DIR) + "/stand_in_without_import");
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_TRUE(Contains(run.output, "BOX PDF 组件缺失|")) << run.output;
+}
+
+TEST_F(EngineSearchTest, MissingOptionalEntryPointsStartAndTheFeaturesSaySo) {
+  ProbeRun run = RunProbe(ProbeBelow(1), "features '" + root_ + "'",
+                          std::string(CORVAN_STAND_IN_DIR) + "/stand_in_without_optional");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  for (const char* line : {"EMPTY FPDFPage_Delete", "EMPTY FPDF_MovePages", "EMPTY FPDF_LoadCustomDocument",
+                           "BOX 删除页面不可用|当前 PDFium 运行库不支持删除页面。|owned", "DELETE 0",
+                           "BOX 页面移动不可用|当前 PDF 运行库不支持页面排序。|owned", "MOVE 0",
+                           "BOX 另存为 CVN 失败|当前 PDF 组件不支持打开 CVN 文件，不能保存此格式。|owned", "SAVECVN 0",
+                           "BOX 打开 CVN 失败|当前 PDF 组件不支持打开 CVN 文件。|owned", "OPENCVN 0", "PAGES 2"}) {
+    EXPECT_TRUE(Contains(run.output, line)) << line << "\n" << run.output;
+  }
+  EXPECT_FALSE(fs::exists(root_ + "/probe.cvn"));
+}
+
+}  // namespace
