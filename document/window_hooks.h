@@ -28,6 +28,8 @@ struct WindowHooks {
   void (*pageSwitched)() = [] {};
   void (*resetPageDrag)() = [] {};
   void (*focusPageNumberBox)() = [] {};
+  // The tool mode or its overlay changed: toolbar, cursor, gestures and panels follow.
+  void (*toolModeChanged)() = [] {};
 };
 
 extern WindowHooks g_window;

@@ -8,7 +8,8 @@
 #include <vector>
 
 enum class MessageIcon { Error, Warning, Information, Question };
-enum class MessageButtons { Ok, YesNo, YesNoCancel };
+// OkCancel defaults to Cancel: it guards risky operations.
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 struct MessageBoxRequest {
@@ -39,6 +40,9 @@ struct PlatformSeam {
   std::optional<std::u16string> (*showFileDialog)(const FileDialogRequest& request) = nullptr;
   // Opens a file with the desktop's default program; false when that could not be started.
   bool (*openWithDefaultProgram)(const std::u16string& path) = nullptr;
+  // A small modal dialog with one labelled text field; nothing when cancelled.
+  std::optional<std::u16string> (*askText)(const std::u16string& title, const std::u16string& label,
+                                           const std::u16string& initial) = nullptr;
 };
 
 extern PlatformSeam g_platform;

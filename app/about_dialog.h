@@ -1,0 +1,7 @@
+#pragma once
+
+class QWidget;
+
+constexpr const char* kVersionText = "1.0.12";
+
+void ShowAboutDialog(QWidget* owner);

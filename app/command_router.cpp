@@ -1,0 +1,292 @@
+#include "app/command_router.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+
+#include "app/about_dialog.h"
+#include "app/command_ids.h"
+#include "app/main_window.h"
+#include "app/menus.h"
+#include "document/edit_wrapper.h"
+#include "document/open_document.h"
+#include "document/page_operations.h"
+#include "document/recent_documents.h"
+#include "document/save_copy.h"
+#include "document/session.h"
+#include "document/undo_history.h"
+#include "platform/platform_seam.h"
+#include "view/navigator_panel.h"
+#include "view/page_canvas.h"
+#include "view/page_number_controls.h"
+#include "view/page_view.h"
+#include "view/pointer_input.h"
+#include "view/tool_modes.h"
+
+bool IsNonEditingCommand(int id) {
+  if (id == 104 || id == 105 || id == 1121 || id == 1130 || id == 1139 || id == 1141) return true;
+  if (id >= 1143 && id <= 1147) return true;
+  if (id >= 32771 && id <= 32774) return true;
+  if (id >= 32778 && id <= 32780) return true;
+  if (id == 32786 || id == 32787 || id == 32799 || id == 32802 || id == 32804 || id == 32805 || id == 32807 ||
+      id == 32809) {
+    return true;
+  }
+  return id >= kCmdRecentFirst && id <= kCmdRecentLast;
+}
+
+namespace {
+
+int g_routeDepth = 0;
+
+QLineEdit* FocusedEdit() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
+
+// Work that arrives with later features; the command is acknowledged in the status line.
+void NotAvailableYet() { g_session.statusText = u"尚未实现"; }
+
+void ShowPopup(int buttonId, void (*fill)(QMenu&)) {
+  QMenu menu(g_mainWindow);
+  fill(menu);
+  g_mainWindow->ShowMenuUnderButton(menu, buttonId);
+}
+
+void ShowDrawingMenu(int buttonId) {
+  if (g_session.document == nullptr) return;
+  ShowPopup(buttonId, FillDrawingMenu);
+}
+
+void ZoomPageOrSystem(bool in) {
+  // A selected coordinate system takes these buttons once coordinate systems exist.
+  in ? ZoomIn() : ZoomOut();
+}
+
+void Dispatch(int id) {
+  PageCanvas* canvas = g_mainWindow->canvas();
+  switch (id) {
+    case kCmdCut:
+    case kCmdCopy:
+    case kCmdPaste:
+      if (QLineEdit* edit = FocusedEdit()) {
+        id == kCmdCut ? edit->cut() : id == kCmdCopy ? edit->copy() : edit->paste();
+      } else {
+        NotAvailableYet();
+      }
+      return;
+    case kCmdUndo:
+      if (QLineEdit* edit = FocusedEdit()) {
+        edit->undo();
+      } else {
+        Undo();
+      }
+      return;
+    case kCmdRedo:
+      if (QLineEdit* edit = FocusedEdit()) {
+        edit->redo();
+      } else {
+        Redo();
+      }
+      return;
+    case kCmdNewDocument:
+    case kCmdNewButton:
+      if (NewBlankDocument()) EnterPen();
+      return;
+    case kCmdOpen:
+    case kCmdOpenButton:
+      ShowOpenDialog();
+      return;
+    case kCmdMerge:
+      MergePdf(-1);
+      return;
+    case kCmdMergeAfterCurrent:
+      MergePdf(g_session.currentPageIndex + 1);
+      return;
+    case kCmdInsertBlankPage:
+      InsertBlankPage(g_session.currentPageIndex + 1);
+      return;
+    case kCmdDeletePage:
+      DeleteCurrentPage();
+      return;
+    case kCmdSaveCopy:
+    case kCmdSaveButton:
+      SavePdfCopy(u"_annotated.pdf", u"已保存 PDF 副本。");
+      return;
+    case kCmdSaveCvn:
+      SaveAsCvn();
+      return;
+    case kCmdExit:
+      g_mainWindow->close();
+      return;
+    case kCmdPreviousPage:
+    case kCmdPreviousPageButton:
+      GoToPageOffset(-1);
+      return;
+    case kCmdNextPage:
+    case kCmdNextPageButton:
+      GoToPageOffset(1);
+      return;
+    case kCmdFirstPage:
+      GoToPage(0);
+      return;
+    case kCmdLastPage:
+      GoToPage(g_session.pageCount - 1);
+      return;
+    case kCmdJumpToPage:
+      GoToTypedPageNumber(canvas->pageControls()->pageEdit()->text().toStdU16String());
+      return;
+    case kCmdNavigatorSelection:
+      GoToPage(canvas->navigator()->Selection());
+      return;
+    case kCmdMovePageUp:
+    case kCmdMovePageDown: {
+      int selected = canvas->navigator()->Selection();
+      int target = selected + (id == kCmdMovePageUp ? -1 : 1);
+      if (selected >= 0 && target >= 0 && target < g_session.pageCount) MovePage(selected, target);
+      return;
+    }
+    case kCmdZoomIn:
+    case kCmdZoomInButton:
+      ZoomIn();
+      return;
+    case kCmdZoomOut:
+    case kCmdZoomOutButton:
+      ZoomOut();
+      return;
+    case kCmdFloatingZoomIn:
+    case kCmdFloatingZoomOut:
+      ZoomPageOrSystem(id == kCmdFloatingZoomIn);
+      return;
+    case kCmdFitWidth:
+      FitToWidth();
+      return;
+    case kCmdFitPage:
+    case kCmdFloatingFitPage:
+      FitToPage();
+      return;
+    case kCmdFitMenu:
+      ShowPopup(id, FillFitMenu);
+      return;
+    case kCmdRotateLeft:
+    case kCmdRotateLeftButton:
+      RotateCurrentPage(-1);
+      return;
+    case kCmdRotateRight:
+    case kCmdRotateRightButton:
+      RotateCurrentPage(+1);
+      return;
+    case kCmdToggleNavigator:
+      g_layout.navigatorShown = !g_layout.navigatorShown;
+      g_session.statusText = g_layout.navigatorShown && g_session.pageCount > 0
+                                 ? u"选择页面后使用上移/下移按钮调整 PDF 顺序"
+                                 : u"";
+      canvas->Relayout();
+      return;
+    case kCmdFullScreenButton:
+    case kCmdFloatingFullScreen:
+      g_mainWindow->ToggleFullScreen();
+      return;
+    case kCmdSelectTool:
+      EnterSelect();
+      return;
+    case kCmdHandTool:
+      ToggleHand();
+      return;
+    case kCmdPenTool:
+      EnterPen();
+      return;
+    case kCmdPenMenu:
+      ShowPopup(id, FillPenMenu);
+      return;
+    case kCmdEraseMenu:
+      ShowPopup(id, FillEraseMenu);
+      return;
+    case kCmdSelectErase:
+      EnterSelectErase();
+      return;
+    case kCmdForceErase:
+      EnterForceErase();
+      return;
+    case kCmdAddText:
+    case kCmdTextButton:
+      ToggleText();
+      return;
+    case kCmdEditMode:
+      ToggleEdit();
+      return;
+    case kCmdArrowTool:
+      EnterArrow();
+      return;
+    case kCmdSegmentTool:
+      EnterGeometry(GeometryKind::Segment);
+      return;
+    case kCmdRectangleTool:
+      EnterGeometry(GeometryKind::Rectangle);
+      return;
+    case kCmdEllipseTool:
+      EnterGeometry(GeometryKind::Ellipse);
+      return;
+    case kCmdTriangleTool:
+      EnterGeometry(GeometryKind::Triangle);
+      return;
+    case kCmdPointTool:
+      EnterGeometry(GeometryKind::Point);
+      return;
+    case kCmdStraightLine:
+    case kCmdFixedLengthSegment:
+    case kCmdRay:
+    case kCmdPolyline:
+    case kCmdVector:
+    case kCmdEqualVector:
+      EnterLineTool(LineToolKind(id - kCmdStraightLine + 1));
+      return;
+    case kCmdDrawingMenuButton:
+    case kCmdFloatingDrawingMenu:
+      ShowDrawingMenu(id);
+      return;
+    case kCmdOcr:
+      ToggleOcrRegion();
+      return;
+    case kCmdCoordinateSystem:
+      if (g_session.currentPage == nullptr) {
+        ShowMessage(u"定义坐标系", u"请先打开 PDF 文档。", MessageIcon::Information);
+      } else {
+        NotAvailableYet();
+      }
+      return;
+    case kCmdAbout:
+      ShowAboutDialog(g_mainWindow);
+      return;
+    case kCmdInsertImage:
+      if (g_session.currentPage != nullptr) NotAvailableYet();
+      return;
+    case kCmdScan:
+    case kCmdPrint:
+    case kCmdEraseAll:
+    case kCmdAddWatermark:
+    case kCmdRemoveWatermark:
+    case kCmdPenOptions:
+    case kCmdBackgroundColour:
+    case kCmdObjectList:
+    case kCmdScaleCoordinateUp:
+    case kCmdScaleCoordinateDown:
+      NotAvailableYet();
+      return;
+    default:
+      if (id >= kCmdRecentFirst && id <= kCmdRecentLast) OpenRecentDocument(id);
+      return;
+  }
+}
+
+}  // namespace
+
+void RouteCommand(int id) {
+  // A command interrupts a pan or a stroke in progress.
+  CancelPointerDrag();
+  bool wrap = g_routeDepth == 0 && !IsNonEditingCommand(id);
+  EditScope scope;
+  if (wrap) scope = BeginPossibleEdit();
+  ++g_routeDepth;
+  Dispatch(id);
+  --g_routeDepth;
+  if (wrap) EndPossibleEdit(scope);
+  if (g_mainWindow != nullptr) g_mainWindow->RefreshAll();
+}

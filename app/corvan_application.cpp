@@ -1,0 +1,88 @@
+#include "app/corvan_application.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "app/main_window.h"
+#include "document/edit_wrapper.h"
+#include "document/session.h"
+#include "engine/engine_table.h"
+#include "view/navigator_panel.h"
+#include "view/page_canvas.h"
+#include "view/page_view.h"
+#include "view/pointer_input.h"
+#include "view/tool_state.h"
+
+namespace {
+
+PageCanvas* Canvas() { return g_mainWindow != nullptr ? g_mainWindow->canvas() : nullptr; }
+
+QWidget* NavigatorViewport() {
+  return g_mainWindow != nullptr ? g_mainWindow->canvas()->navigator()->list()->viewport() : nullptr;
+}
+
+bool OnPageBand(const QPoint& p) {
+  if (g_layout.fullScreen) return true;
+  return p.y() >= kToolbarHeight && p.y() < g_layout.clientHeight - kStatusLineHeight;
+}
+
+// Input other than a left drag that may change the document.
+bool MayEdit(QObject* receiver, QEvent* event) {
+  PageCanvas* canvas = Canvas();
+  if (canvas == nullptr) return false;
+  if (event->type() == QEvent::ContextMenu) {
+    return receiver == canvas || receiver == NavigatorViewport() || receiver == canvas->navigator()->list();
+  }
+  if (event->type() == QEvent::MouseButtonRelease && receiver == canvas) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    return mouse->button() == Qt::RightButton &&
+           (g_tool.mode == ToolMode::Select || g_tool.mode == ToolMode::Edit ||
+            (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::Polyline));
+  }
+  return false;
+}
+
+void BeforeLeftPress(QObject* receiver, QMouseEvent* mouse) {
+  PageCanvas* canvas = Canvas();
+  bool onCanvas = receiver == canvas;
+  bool onNavigator = receiver == NavigatorViewport();
+  if (!onCanvas && !onNavigator) return;
+  DropDragEdit();
+  QPoint p = mouse->position().toPoint();
+  if (onCanvas && OnPageBand(p) && PressCanStartDragEdit(p.x(), p.y())) BeginDragEdit();
+  if (onNavigator && g_engine.FPDF_MovePages != nullptr &&
+      canvas->navigator()->list()->itemAt(p) != nullptr) {
+    BeginDragEdit();
+  }
+}
+
+}  // namespace
+
+CorvanApplication::CorvanApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool CorvanApplication::notify(QObject* receiver, QEvent* event) {
+  QEvent::Type type = event->type();
+  bool leftPress = false, leftRelease = false;
+  if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) {
+    bool left = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+    leftPress = left && type == QEvent::MouseButtonPress;
+    leftRelease = left && type == QEvent::MouseButtonRelease;
+  }
+  bool escapeInFullScreen = type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+                            g_layout.fullScreen && receiver->isWidgetType();
+  if (leftPress) BeforeLeftPress(receiver, static_cast<QMouseEvent*>(event));
+  bool wrap = MayEdit(receiver, event);
+  EditScope scope;
+  if (wrap) scope = BeginPossibleEdit();
+
+  bool result = QApplication::notify(receiver, event);
+
+  if (wrap) EndPossibleEdit(scope);
+  if (leftRelease && DragEditHeld() && (receiver == Canvas() || receiver == NavigatorViewport())) {
+    EndDragEdit();
+    if (g_mainWindow != nullptr) g_mainWindow->RefreshAll();
+  }
+  if (escapeInFullScreen && g_layout.fullScreen && g_mainWindow != nullptr) g_mainWindow->ToggleFullScreen();
+  return result;
+}

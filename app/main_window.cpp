@@ -1,0 +1,219 @@
+#include "app/main_window.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QShortcut>
+#include <QUrl>
+
+#include "app/command_ids.h"
+#include "app/command_router.h"
+#include "app/menus.h"
+#include "document/open_document.h"
+#include "document/recent_documents.h"
+#include "document/save_copy.h"
+#include "document/session.h"
+#include "document/undo_history.h"
+#include "document/window_hooks.h"
+#include "platform/qt_platform.h"
+#include "view/command_sink.h"
+#include "view/floating_buttons.h"
+#include "view/navigator_model.h"
+#include "view/navigator_panel.h"
+#include "view/page_canvas.h"
+#include "view/page_number_controls.h"
+#include "view/page_view.h"
+#include "view/tool_state.h"
+#include "view/toolbar.h"
+
+MainWindow* g_mainWindow = nullptr;
+
+namespace {
+
+std::map<int, QAction*> g_actions;
+
+void InstallWindowHooks() {
+  g_window.setTitle = [](const std::u16string& title) { g_mainWindow->setWindowTitle(ToQString(title)); };
+  g_window.documentInstalled = [](ToolAfterInstall tool) {
+    g_view.fitMode = FitMode::FitWidth;
+    g_view.zoom = 1.0f;
+    DestroyRenderCache();
+    ClearToolProgress();
+    g_tool.lineTool = LineToolKind::None;
+    g_tool.ocrRegion = false;
+    g_tool.mode = tool == ToolAfterInstall::Hand ? ToolMode::Hand : ToolMode::Select;
+  };
+  g_window.leaveOcrSelection = [] { g_tool.ocrRegion = false; };
+  g_window.clearToolState = [] { ClearToolProgress(); };
+  g_window.destroyRenderCache = [] { DestroyRenderCache(); };
+  g_window.markViewStale = [] { InvalidateRender(true); };
+  g_window.markThumbnailStale = [] {
+    InvalidateCurrentThumbnail();
+    g_mainWindow->canvas()->navigator()->RepaintCurrentItem();
+  };
+  g_window.rebuildNavigator = [](int) { g_navigator.listPageCount = -1; };
+  g_window.refreshNavigator = [] { g_mainWindow->canvas()->RefreshControls(); };
+  g_window.repaint = [] { g_mainWindow->canvas()->update(); };
+  g_window.pageSwitched = [] {
+    if (IsLineToolActive() && !g_tool.polyline.empty()) {
+      g_tool.polyline.clear();
+      g_tool.mode = ToolMode::Select;
+      g_tool.lineTool = LineToolKind::None;
+    }
+  };
+  g_window.resetPageDrag = [] { g_mainWindow->canvas()->navigator()->list()->CancelDrag(); };
+  g_window.focusPageNumberBox = [] {
+    QLineEdit* edit = g_mainWindow->canvas()->pageControls()->pageEdit();
+    edit->setFocus();
+    edit->selectAll();
+  };
+  g_window.toolModeChanged = [] { g_mainWindow->RefreshAll(); };
+}
+
+}  // namespace
+
+MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
+  g_mainWindow = this;
+  setWindowTitle(ToQString(kApplicationName));
+  resize(1100, 800);
+  setMinimumSize(960, 500);
+  setAcceptDrops(true);
+  setCentralWidget(canvas_);
+  BuildMenus();
+  InstallWindowHooks();
+  g_sendCommand = RouteCommand;
+  auto* fullScreenKey = new QShortcut(QKeySequence(Qt::Key_F11), this);
+  fullScreenKey->setContext(Qt::ApplicationShortcut);
+  connect(fullScreenKey, &QShortcut::activated, this, [this] { ToggleFullScreen(); });
+}
+
+QAction* MainWindow::action(int id) const {
+  auto found = g_actions.find(id);
+  return found != g_actions.end() ? found->second : nullptr;
+}
+
+void MainWindow::BuildMenus() {
+  MainMenu menu = BuildMainMenu(menuBar());
+  fileMenu_ = menu.file;
+  editMenu_ = menu.edit;
+  g_actions = menu.actions;
+  recentMenu_ = new QMenu(QStringLiteral("最近打开的文档"), this);
+  fileMenu_->insertMenu(action(kCmdScan), recentMenu_);
+  connect(fileMenu_, &QMenu::aboutToShow, this, [this] {
+    RebuildRecentMenu();
+    action(kCmdSaveCvn)->setEnabled(g_session.document != nullptr);
+  });
+  connect(editMenu_, &QMenu::aboutToShow, this, [this] { UpdateEditMenu(); });
+  UpdateEditMenu();
+}
+
+void MainWindow::RebuildRecentMenu() {
+  auto items = BuildRecentMenu();
+  if (!items) return;  // unreadable: the previous submenu stays
+  recentMenu_->clear();
+  for (const auto& item : *items) {
+    QAction* entry = recentMenu_->addAction(ToQString(item.text));
+    entry->setEnabled(item.enabled);
+    int command = item.command;
+    if (command != 0) connect(entry, &QAction::triggered, this, [command] { RouteCommand(command); });
+  }
+}
+
+void MainWindow::UpdateEditMenu() {
+  if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
+    bool selection = edit->hasSelectedText();
+    action(kCmdCut)->setEnabled(selection && !edit->isReadOnly());
+    action(kCmdCopy)->setEnabled(selection);
+    action(kCmdPaste)->setEnabled(!edit->isReadOnly());
+    action(kCmdUndo)->setEnabled(edit->isUndoAvailable());
+    action(kCmdRedo)->setEnabled(edit->isRedoAvailable());
+    return;
+  }
+  // Image cut, copy and paste arrive with image editing.
+  action(kCmdCut)->setEnabled(false);
+  action(kCmdCopy)->setEnabled(false);
+  action(kCmdPaste)->setEnabled(false);
+  action(kCmdUndo)->setEnabled(!g_history.undo.empty());
+  action(kCmdRedo)->setEnabled(!g_history.redo.empty());
+}
+
+void MainWindow::RefreshAll() {
+  UpdateTitle();
+  canvas_->RefreshControls();
+  if (g_tool.mode == ToolMode::Pen) action(kCmdPenTool)->setChecked(true);
+  if (g_tool.mode == ToolMode::Arrow) action(kCmdSegmentTool)->setChecked(true);
+  if (IsEraseMode(g_tool.mode)) action(kCmdSelectErase)->setChecked(true);
+  action(kCmdMerge)->setEnabled(g_session.pageCount > 0);
+  action(kCmdSaveCvn)->setEnabled(g_session.document != nullptr && g_session.pageCount > 0);
+  UpdateEditMenu();
+}
+
+void MainWindow::ShowMenuUnderButton(QMenu& menu, int buttonId) {
+  QPoint global = QCursor::pos();
+  for (int i = 0; i < 5; ++i) {
+    if (buttonId == 1143 + i && canvas_->floatingButtons()->button(i)->isVisible()) {
+      QWidget* button = canvas_->floatingButtons()->button(i);
+      global = button->mapToGlobal(QPoint(0, button->height()));
+    }
+  }
+  if (!g_layout.fullScreen) {
+    for (const auto& button : ToolbarButtons()) {
+      if (button.id == buttonId) global = canvas_->mapToGlobal(QPoint(button.x, kToolbarHeight));
+    }
+  }
+  int chosen = ExecPopup(menu, global);
+  if (chosen != 0) RouteCommand(chosen);
+}
+
+bool MainWindow::isFullScreenMode() const { return g_layout.fullScreen; }
+
+void MainWindow::ToggleFullScreen() {
+  if (!g_layout.fullScreen) {
+    wasMaximised_ = isMaximized();
+    normalGeometry_ = normalGeometry();
+    menuBar()->hide();
+    showFullScreen();
+    g_layout.fullScreen = true;
+  } else {
+    menuBar()->show();
+    if (wasMaximised_) {
+      showMaximized();
+    } else {
+      showNormal();
+      setGeometry(normalGeometry_);
+    }
+    g_layout.fullScreen = false;
+  }
+  canvas_->Relayout();
+  RefreshAll();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (ConfirmDiscardChanges()) {
+    event->accept();
+  } else {
+    event->ignore();
+    RefreshAll();
+  }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.isEmpty()) return;
+  QString path = urls.first().toLocalFile();
+  event->acceptProposedAction();
+  if (path.isEmpty() || path.size() > 32767) return;
+  OpenDocument(ToU16(path));
+  RefreshAll();
+}

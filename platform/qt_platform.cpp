@@ -1,0 +1,104 @@
+#include "platform/qt_platform.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QUrl>
+
+#include "platform/platform_seam.h"
+
+namespace {
+
+QPointer<QWidget> g_owner;
+
+MessageAnswer ShowBox(const MessageBoxRequest& request) {
+  QMessageBox::Icon icon = QMessageBox::Critical;
+  switch (request.icon) {
+    case MessageIcon::Warning:
+      icon = QMessageBox::Warning;
+      break;
+    case MessageIcon::Information:
+      icon = QMessageBox::Information;
+      break;
+    case MessageIcon::Question:
+      icon = QMessageBox::Question;
+      break;
+    default:
+      break;
+  }
+  QMessageBox box(icon, ToQString(request.caption), ToQString(request.text), QMessageBox::NoButton,
+                  request.ownedByMainWindow ? g_owner.data() : nullptr);
+  switch (request.buttons) {
+    case MessageButtons::Ok:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case MessageButtons::OkCancel:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      box.setDefaultButton(QMessageBox::Cancel);
+      break;
+    case MessageButtons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+    case MessageButtons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Ok:
+      return MessageAnswer::Ok;
+    case QMessageBox::Yes:
+      return MessageAnswer::Yes;
+    case QMessageBox::No:
+      return MessageAnswer::No;
+    default:
+      return MessageAnswer::Cancel;
+  }
+}
+
+std::optional<std::u16string> ShowDialog(const FileDialogRequest& request) {
+  QStringList filters;
+  for (const auto& filter : request.filters) {
+    QString patterns = ToQString(filter.patterns);
+    patterns.replace(';', ' ');
+    filters << ToQString(filter.description).section(" (", 0, 0) + " (" + patterns + ")";
+  }
+  QFileDialog dialog(g_owner.data(), ToQString(request.title));
+  dialog.setNameFilters(filters);
+  dialog.setDefaultSuffix(ToQString(request.defaultExtension));
+  if (request.save) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.selectFile(ToQString(request.defaultName));
+    if (!request.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return ToU16(dialog.selectedFiles().first());
+}
+
+bool OpenWithDesktop(const std::u16string& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(path)));
+}
+
+std::optional<std::u16string> AskText(const std::u16string& title, const std::u16string& label,
+                                      const std::u16string& initial) {
+  bool ok = false;
+  QString text = QInputDialog::getText(g_owner.data(), ToQString(title), ToQString(label), QLineEdit::Normal,
+                                       ToQString(initial), &ok);
+  if (!ok) return std::nullopt;
+  return ToU16(text);
+}
+
+}  // namespace
+
+void InstallQtPlatform(QWidget* owner) {
+  g_owner = owner;
+  g_platform.showMessageBox = ShowBox;
+  g_platform.showFileDialog = ShowDialog;
+  g_platform.openWithDefaultProgram = OpenWithDesktop;
+  g_platform.askText = AskText;
+}

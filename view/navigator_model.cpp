@@ -1,0 +1,77 @@
+#include "view/navigator_model.h"
+
+#include <algorithm>
+
+#include "document/session.h"
+#include "engine/engine_table.h"
+#include "platform/text_encoding.h"
+#include "view/page_view.h"
+
+NavigatorState g_navigator;
+
+bool SyncNavigatorList() {
+  int count = g_session.document != nullptr ? g_session.pageCount : 0;
+  if (g_navigator.listDocument == g_session.document && g_navigator.listPageCount == count) return false;
+  g_navigator.listDocument = g_session.document;
+  g_navigator.listPageCount = count;
+  ResetThumbnails(count);
+  return true;
+}
+
+void ResetThumbnails(int pageCount) { g_navigator.thumbnails.assign(size_t(std::max(0, pageCount)), Thumbnail{}); }
+
+bool ThumbnailFor(int index) {
+  if (g_session.document == nullptr || index < 0 || index >= int(g_navigator.thumbnails.size())) return false;
+  Thumbnail& entry = g_navigator.thumbnails[size_t(index)];
+  if (entry.tried) return !entry.pixels.empty();
+  entry.tried = true;
+  bool current = index == g_session.currentPageIndex && g_session.currentPage != nullptr;
+  FPDF_PAGE page = current ? g_session.currentPage : g_engine.FPDF_LoadPage(g_session.document, index);
+  if (page == nullptr) return false;
+  float w = g_engine.FPDF_GetPageWidthF(page);
+  float h = g_engine.FPDF_GetPageHeightF(page);
+  if (w > 0 && h > 0) {
+    float scale = std::min(126.0f / w, 90.0f / h);
+    int width = std::max(1, int(w * scale + 0.5f));
+    int height = std::max(1, int(h * scale + 0.5f));
+    entry.pixels.resize(size_t(width) * height * 4);
+    FPDF_BITMAP bitmap = g_engine.FPDFBitmap_CreateEx(width, height, kBitmapBgrx, entry.pixels.data(), width * 4);
+    uint32_t rgb = g_view.background;
+    FPDF_DWORD fill = 0xFF000000u | (rgb & 0xFF) << 16 | ((rgb >> 8) & 0xFF) << 8 | ((rgb >> 16) & 0xFF);
+    if (bitmap != nullptr && g_engine.FPDFBitmap_FillRect(bitmap, 0, 0, width, height, fill)) {
+      g_engine.FPDF_RenderPageBitmap(bitmap, page, 0, 0, width, height, 0, 0x01);
+      entry.width = width;
+      entry.height = height;
+      ++g_navigator.renderCount;
+    } else {
+      entry.pixels.clear();
+    }
+    if (bitmap != nullptr) g_engine.FPDFBitmap_Destroy(bitmap);
+  }
+  if (!current) g_engine.FPDF_ClosePage(page);
+  return !entry.pixels.empty();
+}
+
+void InvalidateCurrentThumbnail() {
+  size_t index = size_t(g_session.currentPageIndex);
+  if (index < g_navigator.thumbnails.size()) g_navigator.thumbnails[index] = Thumbnail{};
+}
+
+PageControlsState PageControls(int listSelection) {
+  PageControlsState state;
+  bool pages = g_session.document != nullptr && g_session.pageCount > 0;
+  int count = pages ? g_session.pageCount : 0;
+  int index = g_session.currentPageIndex;
+  state.pageText = pages ? Num(index + 1) : u"";
+  state.countText = u"/ " + Num(count);
+  state.pageEditEnabled = pages;
+  state.firstEnabled = pages && index > 0;
+  state.previousEnabled = pages && index > 0;
+  state.jumpEnabled = pages;
+  state.nextEnabled = pages && index + 1 < count;
+  state.lastEnabled = state.nextEnabled;
+  bool canMove = g_engine.FPDF_MovePages != nullptr;
+  state.moveUpEnabled = canMove && listSelection > 0;
+  state.moveDownEnabled = canMove && listSelection >= 0 && listSelection + 1 < count;
+  return state;
+}

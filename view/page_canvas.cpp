@@ -1,0 +1,407 @@
+#include "view/page_canvas.h"
+
+#include <QApplication>
+#include <QGestureEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPinchGesture>
+#include <QScrollBar>
+#include <QStyleHints>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "document/session.h"
+#include "platform/qt_platform.h"
+#include "view/command_sink.h"
+#include "view/floating_buttons.h"
+#include "view/navigator_panel.h"
+#include "view/page_number_controls.h"
+#include "view/page_view.h"
+#include "view/pencil_cursor.h"
+#include "view/pointer_input.h"
+#include "view/status_line.h"
+#include "view/tool_state.h"
+#include "view/toolbar.h"
+
+void (*g_sendCommand)(int id) = nullptr;
+
+namespace {
+
+const QColor kBackground(90, 94, 100);
+const QColor kToolbarBand(250, 250, 250);
+const QColor kToolbarLine(218, 220, 223);
+const QColor kStatusBand(238, 239, 243);
+const QColor kStatusText(35, 35, 35);
+
+QColor DrawingColour() {
+  uint32_t c = g_tool.drawColor;
+  return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+QCursor PencilCursor() {
+  static const QCursor cursor = [] {
+    QImage image(kPencilCursorSize, kPencilCursorSize, QImage::Format_ARGB32);
+    for (int y = 0; y < kPencilCursorSize; ++y) {
+      for (int x = 0; x < kPencilCursorSize; ++x) image.setPixel(x, y, PencilCursorPixel(x, y));
+    }
+    return QCursor(QPixmap::fromImage(image), kPencilHotSpotX, kPencilHotSpotY);
+  }();
+  return cursor;
+}
+
+// Small line icons in the upper part of a toolbar button.
+void DrawToolbarIcon(QPainter& p, int id, const QRect& r) {
+  QPointF c(r.center().x() + 0.5, r.top() + 10.5);
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing);
+  switch (id) {
+    case 1139:  // new: a page with a plus
+    case 1121:  // open: a page
+    case 1130:  // save: a page with a bar
+      p.drawRect(QRectF(c.x() - 5, c.y() - 7, 10, 13));
+      if (id == 1139) p.drawLine(QPointF(c.x() - 2.5, c.y()), QPointF(c.x() + 2.5, c.y()));
+      if (id == 1139) p.drawLine(QPointF(c.x(), c.y() - 2.5), QPointF(c.x(), c.y() + 2.5));
+      if (id == 1130) p.drawLine(QPointF(c.x() - 3, c.y() + 3), QPointF(c.x() + 3, c.y() + 3));
+      break;
+    case 1120:  // pages: two pages
+      p.drawRect(QRectF(c.x() - 6, c.y() - 6, 7, 10));
+      p.drawRect(QRectF(c.x() - 1, c.y() - 3, 7, 10));
+      break;
+    case 1125:
+    case 1126:  // zoom: a lens with minus or plus
+      p.drawEllipse(QPointF(c.x() - 1, c.y() - 1), 5, 5);
+      p.drawLine(QPointF(c.x() + 3, c.y() + 3), QPointF(c.x() + 6, c.y() + 6));
+      p.drawLine(QPointF(c.x() - 3.5, c.y() - 1), QPointF(c.x() + 1.5, c.y() - 1));
+      if (id == 1126) p.drawLine(QPointF(c.x() - 1, c.y() - 3.5), QPointF(c.x() - 1, c.y() + 1.5));
+      break;
+    case 1128:
+    case 1129:  // rotation: an arc with a head
+      p.drawArc(QRectF(c.x() - 6, c.y() - 6, 12, 12), id == 1129 ? 30 * 16 : 150 * 16, 260 * 16);
+      break;
+    case 1123:  // pen
+      p.drawLine(QPointF(c.x() - 5, c.y() + 6), QPointF(c.x() + 5, c.y() - 6));
+      break;
+    case 1132:  // hand: an open palm as four strokes
+      for (int k = -3; k <= 3; k += 2) p.drawLine(QPointF(c.x() + k, c.y() + 5), QPointF(c.x() + k, c.y() - 5));
+      break;
+    case 1135:  // text
+      p.drawLine(QPointF(c.x() - 5, c.y() - 6), QPointF(c.x() + 5, c.y() - 6));
+      p.drawLine(QPointF(c.x(), c.y() - 6), QPointF(c.x(), c.y() + 6));
+      break;
+    default:  // a frame for the rest
+      p.drawRoundedRect(QRectF(c.x() - 6, c.y() - 6, 12, 12), 2, 2);
+      break;
+  }
+  p.restore();
+}
+
+}  // namespace
+
+PageCanvas::PageCanvas(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  setAcceptDrops(false);
+  grabGesture(Qt::PinchGesture);
+  grabGesture(Qt::PanGesture);
+  scrollBar_ = new QScrollBar(Qt::Vertical, this);
+  scrollBar_->setSingleStep(40);
+  connect(scrollBar_, &QScrollBar::valueChanged, this, [](int value) {
+    if (value != ScrollOffset()) ScrollTo(value);
+  });
+  navigator_ = new NavigatorPanel(this);
+  pageControls_ = new PageNumberControls(this);
+  floatingButtons_ = new FloatingButtons(this);
+}
+
+void PageCanvas::Relayout() {
+  g_layout.clientWidth = width();
+  g_layout.clientHeight = height();
+  QRect bar = [] {
+    IntRect r = ScrollBarRect();
+    return QRect(r.left, r.top, r.Width(), std::max(0, r.Height()));
+  }();
+  scrollBar_->setGeometry(bar);
+  navigator_->Relayout();
+  pageControls_->Relayout();
+  floatingButtons_->Relayout();
+  InvalidateRender(true);
+  RefreshControls();
+}
+
+void PageCanvas::RefreshControls() {
+  navigator_->Refresh();
+  pageControls_->Refresh(navigator_->Selection());
+  floatingButtons_->Refresh();
+  QSignalBlocker block(scrollBar_);
+  scrollBar_->setRange(0, std::max(0, g_scrollBar.maximum - g_scrollBar.page + 1));
+  scrollBar_->setPageStep(g_scrollBar.page);
+  scrollBar_->setValue(g_scrollBar.position);
+  scrollBar_->setEnabled(g_scrollBar.enabled);
+  RefreshCursor();
+  update();
+}
+
+void PageCanvas::RefreshCursor() {
+  QPoint at = mapFromGlobal(QCursor::pos());
+  switch (CursorFor(at.x(), at.y())) {
+    case CursorShape::Pencil:
+      setCursor(PencilCursor());
+      break;
+    case CursorShape::Hand:
+      setCursor(Qt::OpenHandCursor);
+      break;
+    case CursorShape::IBeam:
+      setCursor(Qt::IBeamCursor);
+      break;
+    case CursorShape::SizeAll:
+      setCursor(Qt::SizeAllCursor);
+      break;
+    case CursorShape::Arrow:
+      setCursor(Qt::ArrowCursor);
+      break;
+    default:
+      setCursor(Qt::CrossCursor);
+      break;
+  }
+}
+
+void PageCanvas::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  PaintContent(painter, event->rect());
+}
+
+void PageCanvas::PaintContent(QPainter& painter, const QRect& area) {
+  painter.setClipRect(area);
+  painter.fillRect(rect(), kBackground);
+  if (!g_layout.fullScreen) PaintToolbar(painter);
+  if (g_session.document != nullptr) {
+    PaintPage(painter);
+  } else {
+    IntRect view = ViewArea();
+    painter.setPen(QColor(245, 245, 245));
+    painter.drawText(QRect(view.left, view.top, view.Width(), view.Height()), Qt::AlignCenter,
+                     QStringLiteral("从“文件→打开 PDF”选择文件，或将 PDF 拖入窗口"));
+  }
+  painter.setClipRect(area);
+  if (!g_layout.fullScreen) PaintStatusLine(painter);
+}
+
+void PageCanvas::PaintToolbar(QPainter& painter) {
+  painter.fillRect(QRect(0, 0, width(), kToolbarHeight), kToolbarBand);
+  painter.setPen(kToolbarLine);
+  painter.drawLine(0, 39, width(), 39);
+  for (int x : ToolbarSeparators()) painter.drawLine(x, 9, x, 31);
+  for (const auto& button : ToolbarButtons()) {
+    QRect r(button.x, 0, kToolbarButtonWidth, kToolbarHeight);
+    bool enabled = ToolbarButtonEnabled(button.id);
+    bool active = ToolbarButtonActive(button.id);
+    bool pressed = pressedToolbarButton_ == button.id;
+    QColor fill = !enabled ? QColor(245, 245, 245) : active ? QColor(222, 236, 250) : QColor(250, 250, 250);
+    painter.fillRect(r, fill);
+    if (active || pressed) {
+      painter.setPen(active ? QColor(170, 200, 230) : QColor(210, 213, 215));
+      painter.drawRect(r.adjusted(0, 0, -1, -1));
+    }
+    QColor ink = enabled ? QColor(45, 48, 52) : QColor(160, 160, 160);
+    painter.setPen(ink);
+    DrawToolbarIcon(painter, button.id, r);
+    QRect label(r.left(), r.top() + 18, r.width() - (button.dropMarker ? 9 : 0), r.height() - 18);
+    QFont font = painter.font();
+    font.setPixelSize(11);
+    painter.setFont(font);
+    painter.drawText(label, Qt::AlignHCenter | Qt::AlignVCenter, ToQString(ToolbarButtonLabel(button)));
+    if (button.dropMarker) {
+      painter.drawText(QRect(r.right() - 9, r.top(), 9, r.height()), Qt::AlignCenter, QStringLiteral("▾"));
+    }
+  }
+}
+
+void PageCanvas::PaintPage(QPainter& painter) {
+  if (!g_view.valid) Render();
+  IntRect view = ViewArea();
+  painter.setClipRect(QRect(view.left, view.top, view.Width(), view.Height()), Qt::IntersectClip);
+  if (g_view.bitmapWidth > 0 && !g_view.pixels.empty()) {
+    QImage image(g_view.pixels.data(), g_view.bitmapWidth, g_view.bitmapHeight, g_view.bitmapWidth * 4,
+                 QImage::Format_RGB32);
+    painter.drawImage(QPoint(g_view.pageRect.left, g_view.pageRect.top), image);
+  }
+  PaintPreviews(painter);
+}
+
+void PageCanvas::PaintPreviews(QPainter& painter) {
+  const StrokeDrag& stroke = g_tool.stroke;
+  if (!stroke.active || IsEraseMode(g_tool.mode)) return;
+  int w = StrokePixels(g_tool.lineWidth);
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  QPen pen(DrawingColour(), w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  QPointF a(stroke.start.x, stroke.start.y), b(stroke.current.x, stroke.current.y);
+  if (g_tool.mode == ToolMode::Pen) {
+    if (stroke.points.size() == 1) {
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(DrawingColour());
+      painter.drawEllipse(a, w / 2.0, w / 2.0);
+    } else {
+      QPainterPath path(a);
+      for (size_t i = 1; i < stroke.points.size(); ++i) path.lineTo(stroke.points[i].x, stroke.points[i].y);
+      painter.drawPath(path);
+    }
+  } else if (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::None &&
+             g_tool.geometryKind != GeometryKind::Segment) {
+    QRectF box = QRectF(a, b).normalized();
+    if (g_tool.geometryKind == GeometryKind::Rectangle) painter.drawRect(box);
+    if (g_tool.geometryKind == GeometryKind::Ellipse) painter.drawEllipse(box);
+    if (g_tool.geometryKind == GeometryKind::Triangle) {
+      QPolygonF triangle({QPointF(std::floor((box.left() + box.right()) / 2), box.top()), box.bottomRight(), box.bottomLeft()});
+      painter.drawPolygon(triangle);
+    }
+    if (g_tool.geometryKind == GeometryKind::Point) {
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(DrawingColour());
+      double r = w < 3 ? 2 : w;
+      painter.drawEllipse(a, r, r);
+    }
+  } else {
+    painter.drawLine(a, b);
+    double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+    if (g_tool.mode == ToolMode::Arrow && length > 1e-4) {
+      double h = std::min(std::max(8.0, 4.0 * w), length / 2);
+      QPointF u((b.x() - a.x()) / length, (b.y() - a.y()) / length), n(-u.y(), u.x());
+      painter.drawLine(b, b - h * u + 0.45 * h * n);
+      painter.drawLine(b, b - h * u - 0.45 * h * n);
+    }
+  }
+  painter.restore();
+}
+
+void PageCanvas::PaintStatusLine(QPainter& painter) {
+  int top = height() - kStatusLineHeight;
+  painter.fillRect(QRect(0, top, width(), kStatusLineHeight), kStatusBand);
+  painter.setPen(kStatusText);
+  QFont font = painter.font();
+  font.setPixelSize(13);
+  painter.setFont(font);
+  int right = std::max(10, width() - 334);
+  QString text = painter.fontMetrics().elidedText(ToQString(StatusLineText()), Qt::ElideRight, right - 10);
+  painter.drawText(QRect(10, top, right - 10, kStatusLineHeight), Qt::AlignLeft | Qt::AlignVCenter, text);
+}
+
+void PageCanvas::resizeEvent(QResizeEvent*) { Relayout(); }
+
+void PageCanvas::mousePressEvent(QMouseEvent* event) {
+  QPoint p = event->position().toPoint();
+  if (event->button() == Qt::LeftButton) {
+    int button = ToolbarButtonAt(p.x(), p.y());
+    if (button != 0 || (!g_layout.fullScreen && p.y() < kToolbarHeight)) {
+      pressedToolbarButton_ = ToolbarButtonEnabled(button) ? button : 0;
+      update(QRect(0, 0, width(), kToolbarHeight));
+      return;
+    }
+    if (!g_layout.fullScreen && p.y() >= height() - kStatusLineHeight) return;
+    if (touchPanning_) return;
+    OnLeftPress(p.x(), p.y());
+  } else if (event->button() == Qt::MiddleButton) {
+    OnMiddlePress(p.x(), p.y());
+  }
+  RefreshCursor();
+}
+
+void PageCanvas::mouseMoveEvent(QMouseEvent* event) {
+  QPoint p = event->position().toPoint();
+  if (pressedToolbarButton_ == 0) OnMouseMove(p.x(), p.y(), event->buttons() & Qt::LeftButton);
+  if (g_pan.active || g_tool.stroke.active) pageControls_->Refresh(navigator_->Selection());
+  RefreshCursor();
+}
+
+void PageCanvas::mouseReleaseEvent(QMouseEvent* event) {
+  QPoint p = event->position().toPoint();
+  if (event->button() == Qt::LeftButton) {
+    if (pressedToolbarButton_ != 0) {
+      int pressed = pressedToolbarButton_;
+      pressedToolbarButton_ = 0;
+      update(QRect(0, 0, width(), kToolbarHeight));
+      if (ToolbarButtonAt(p.x(), p.y()) == pressed && g_sendCommand != nullptr) g_sendCommand(pressed);
+      return;
+    }
+    OnLeftRelease(p.x(), p.y());
+  } else if (event->button() == Qt::MiddleButton) {
+    OnMiddleRelease();
+  } else if (event->button() == Qt::RightButton) {
+    OnRightRelease(p.x(), p.y());
+  }
+  RefreshControls();
+}
+
+void PageCanvas::wheelEvent(QWheelEvent* event) {
+  bool shift = event->modifiers() & Qt::ShiftModifier;
+  bool ctrl = event->modifiers() & Qt::ControlModifier;
+  if (OnWheel(event->angleDelta().y(), shift, ctrl, QApplication::wheelScrollLines())) {
+    event->accept();
+    RefreshControls();
+  } else {
+    event->ignore();
+  }
+}
+
+void PageCanvas::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
+    g_tool.spaceHeld = true;
+    RefreshCursor();
+  } else if (event->key() == Qt::Key_Escape) {
+    OnEscape();
+    RefreshControls();
+  } else {
+    QWidget::keyPressEvent(event);
+  }
+}
+
+void PageCanvas::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
+    g_tool.spaceHeld = false;
+    RefreshCursor();
+  } else {
+    QWidget::keyReleaseEvent(event);
+  }
+}
+
+bool PageCanvas::event(QEvent* event) {
+  if (event->type() == QEvent::Gesture) return HandleGesture(static_cast<QGestureEvent*>(event));
+  return QWidget::event(event);
+}
+
+bool PageCanvas::HandleGesture(QGestureEvent* event) {
+  if (auto* pinch = static_cast<QPinchGesture*>(event->gesture(Qt::PinchGesture))) {
+    if (g_session.document != nullptr) {
+      CancelPointerDrag();
+      if (pinch->state() == Qt::GestureStarted) pinchStartZoom_ = g_view.zoom;
+      SetZoomKeepingPosition(PinchZoom(pinchStartZoom_, 1.0f, float(pinch->totalScaleFactor())));
+      RefreshControls();
+    }
+    event->accept(pinch);
+  }
+  if (auto* pan = static_cast<QPanGesture*>(event->gesture(Qt::PanGesture))) {
+    GestureConfig config = CurrentGestureConfig();
+    QPoint at = mapFromGlobal(QCursor::pos());
+    if (pan->state() == Qt::GestureStarted && g_session.document != nullptr &&
+        (config.oneFingerPan || (config.twoFingerPan && InsidePage(at.x(), at.y())))) {
+      CancelPointerDrag();
+      BeginPan(0, 0, false);
+      touchPanning_ = true;
+    }
+    if (touchPanning_) {
+      QPointF offset = pan->offset();
+      PanTo(int(offset.x()), int(offset.y()));
+    }
+    if (pan->state() == Qt::GestureFinished || pan->state() == Qt::GestureCanceled) {
+      if (touchPanning_) EndPan();
+      touchPanning_ = false;
+    }
+    event->accept(pan);
+  }
+  return true;
+}

@@ -1,0 +1,58 @@
+// The main window's client area: toolbar band, page view, status line, and the child
+// controls placed in it (scroll bar, navigator, page-number controls, floating buttons).
+#pragma once
+
+#include <QWidget>
+
+class QScrollBar;
+class NavigatorPanel;
+class PageNumberControls;
+class FloatingButtons;
+
+class PageCanvas : public QWidget {
+ public:
+  explicit PageCanvas(QWidget* parent = nullptr);
+
+  // Positions every child from the layout state; re-renders when the view area changed.
+  void Relayout();
+  // Brings the controls up to date with the document and the tool state.
+  void RefreshControls();
+  void RefreshCursor();
+
+  QScrollBar* scrollBar() const { return scrollBar_; }
+  NavigatorPanel* navigator() const { return navigator_; }
+  PageNumberControls* pageControls() const { return pageControls_; }
+  FloatingButtons* floatingButtons() const { return floatingButtons_; }
+  // The toolbar button under the mouse press, 0 when none.
+  int pressedToolbarButton() const { return pressedToolbarButton_; }
+
+  // Paints everything into a painter whose origin is the canvas' top-left.
+  void PaintContent(class QPainter& painter, const QRect& area);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void PaintToolbar(QPainter& painter);
+  void PaintPage(QPainter& painter);
+  void PaintPreviews(QPainter& painter);
+  void PaintStatusLine(QPainter& painter);
+  bool HandleGesture(class QGestureEvent* event);
+
+  QScrollBar* scrollBar_ = nullptr;
+  NavigatorPanel* navigator_ = nullptr;
+  PageNumberControls* pageControls_ = nullptr;
+  FloatingButtons* floatingButtons_ = nullptr;
+  int pressedToolbarButton_ = 0;
+  float pinchStartZoom_ = 1.0f;
+  bool pinching_ = false;
+  bool touchPanning_ = false;
+};

@@ -1,0 +1,90 @@
+#include "view/page_number_controls.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QWidget>
+
+#include "platform/qt_platform.h"
+#include "view/command_sink.h"
+#include "view/navigator_model.h"
+#include "view/page_view.h"
+
+namespace {
+
+QToolButton* MakeButton(QWidget* parent, const QString& text, int id) {
+  auto* button = new QToolButton(parent);
+  button->setText(text);
+  button->setAutoRaise(true);
+  QObject::connect(button, &QToolButton::clicked, [id] {
+    if (g_sendCommand != nullptr) g_sendCommand(id);
+  });
+  return button;
+}
+
+}  // namespace
+
+PageNumberControls::PageNumberControls(QWidget* canvas)
+    : canvas_(canvas),
+      first_(MakeButton(canvas, QStringLiteral("|◀"), 1100)),
+      previous_(MakeButton(canvas, QStringLiteral("◀"), 1101)),
+      pageEdit_(new QLineEdit(canvas)),
+      count_(new QLabel(QStringLiteral("/ 0"), canvas)),
+      jump_(MakeButton(canvas, QStringLiteral("跳转"), 1104)),
+      next_(MakeButton(canvas, QStringLiteral("▶"), 1105)),
+      last_(MakeButton(canvas, QStringLiteral("▶|"), 1106)) {
+  pageEdit_->setMaxLength(32);
+  pageEdit_->setAlignment(Qt::AlignCenter);
+  QObject::connect(pageEdit_, &QLineEdit::returnPressed, [] {
+    if (g_sendCommand != nullptr) g_sendCommand(1104);
+  });
+}
+
+void PageNumberControls::Relayout() {
+  int w = g_layout.clientWidth;
+  int h = g_layout.clientHeight;
+  int x0 = std::max(4, w - 326);
+  int y = h - kStatusLineHeight;
+  first_->setGeometry(x0, y, 34, 36);
+  previous_->setGeometry(x0 + 38, y, 34, 36);
+  pageEdit_->setGeometry(x0 + 76, h - 31, 64, 26);
+  count_->setGeometry(x0 + 144, y, 44, 36);
+  jump_->setGeometry(x0 + 192, y, 50, 36);
+  next_->setGeometry(x0 + 246, y, 34, 36);
+  last_->setGeometry(x0 + 284, y, 34, 36);
+  bool shown = !g_layout.fullScreen;
+  for (QWidget* control : {static_cast<QWidget*>(first_), static_cast<QWidget*>(previous_),
+                           static_cast<QWidget*>(pageEdit_), static_cast<QWidget*>(count_),
+                           static_cast<QWidget*>(jump_), static_cast<QWidget*>(next_), static_cast<QWidget*>(last_)}) {
+    control->setVisible(shown);
+  }
+}
+
+void PageNumberControls::Refresh(int listSelection) {
+  PageControlsState state = PageControls(listSelection);
+  if (!pageEdit_->hasFocus()) pageEdit_->setText(ToQString(state.pageText));
+  pageEdit_->setEnabled(state.pageEditEnabled);
+  count_->setText(ToQString(state.countText));
+  first_->setEnabled(state.firstEnabled);
+  previous_->setEnabled(state.previousEnabled);
+  jump_->setEnabled(state.jumpEnabled);
+  next_->setEnabled(state.nextEnabled);
+  last_->setEnabled(state.lastEnabled);
+}
+
+QToolButton* PageNumberControls::button(int id) const {
+  switch (id) {
+    case 1100:
+      return first_;
+    case 1101:
+      return previous_;
+    case 1104:
+      return jump_;
+    case 1105:
+      return next_;
+    case 1106:
+      return last_;
+    default:
+      return nullptr;
+  }
+}

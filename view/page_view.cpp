@@ -1,0 +1,273 @@
+#include "view/page_view.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "document/session.h"
+#include "document/window_hooks.h"
+#include "engine/engine_table.h"
+
+PageView g_view;
+WindowLayout g_layout;
+ScrollBarState g_scrollBar;
+PanState g_pan;
+
+namespace {
+
+constexpr int kRenderAnnotations = 0x01;
+
+float PageWidthPt() { return g_session.pageWidth; }
+float PageHeightPt() { return g_session.pageHeight; }
+
+void DestroyBitmap() {
+  if (g_view.bitmap != nullptr && g_engine.FPDFBitmap_Destroy != nullptr) g_engine.FPDFBitmap_Destroy(g_view.bitmap);
+  g_view.bitmap = nullptr;
+}
+
+// The unrotated page size (W, H) for the displayed size and rotation.
+void UnrotatedSize(int rotation, float& w, float& h) {
+  bool odd = rotation % 2 == 1;
+  w = odd ? PageHeightPt() : PageWidthPt();
+  h = odd ? PageWidthPt() : PageHeightPt();
+}
+
+}  // namespace
+
+int ToolbarBandHeight() { return g_layout.fullScreen ? 0 : kToolbarHeight; }
+int StatusLineBandHeight() { return g_layout.fullScreen ? 0 : kStatusLineHeight; }
+
+IntRect ViewArea() {
+  IntRect area;
+  area.left = g_layout.navigatorShown ? kNavigatorWidth : 0;
+  area.top = ToolbarBandHeight();
+  int rightMargin = g_layout.shapePanelShown ? 260 : 20;
+  area.right = std::max(area.left, g_layout.clientWidth - rightMargin);
+  area.bottom = g_layout.clientHeight - StatusLineBandHeight();
+  return area;
+}
+
+IntRect ScrollBarRect() {
+  return {g_layout.clientWidth - kScrollBarWidth, ToolbarBandHeight(), g_layout.clientWidth,
+          g_layout.clientHeight - StatusLineBandHeight()};
+}
+
+int PageRotation() {
+  if (g_session.currentPage == nullptr) return 0;
+  int r = g_engine.FPDFPage_GetRotation(g_session.currentPage);
+  return (r >= 0 && r <= 3) ? r : 0;
+}
+
+void Render() {
+  if (g_session.currentPage == nullptr || !(PageWidthPt() > 0) || !(PageHeightPt() > 0)) return;
+  IntRect view = ViewArea();
+  float availW = float(view.Width() - 32);
+  float availH = float(view.Height() - 32);
+  if (availW < 20 || availH < 20) return;
+  float fit = availW / PageWidthPt();
+  if (g_view.fitMode == FitMode::FitPage) fit = std::min(fit, availH / PageHeightPt());
+  if (!(fit * g_view.zoom > 0)) return;
+  float scale = std::min({float(kMaxBitmapSide) / PageHeightPt(), float(kMaxBitmapSide) / PageWidthPt(), fit * g_view.zoom});
+  int width = int(PageWidthPt() * scale + 0.5f);
+  int height = int(PageHeightPt() * scale + 0.5f);
+  if (width < 1 || height < 1 || int64_t(width) * height > kMaxBitmapPixels) return;
+
+  bool hadBitmap = g_view.bitmapWidth > 0;
+  IntRect old = g_view.pageRect;
+  DestroyBitmap();
+  g_view.pixels.resize(size_t(width) * height * 4);
+  g_view.bitmap = g_engine.FPDFBitmap_CreateEx(width, height, kBitmapBgrx, g_view.pixels.data(), width * 4);
+  if (g_view.bitmap == nullptr) {
+    g_view.pixels.clear();
+    g_view.bitmapWidth = g_view.bitmapHeight = 0;
+    return;
+  }
+  uint32_t rgb = g_view.background;
+  FPDF_DWORD fill = 0xFF000000u | (rgb & 0xFF) << 16 | ((rgb >> 8) & 0xFF) << 8 | ((rgb >> 16) & 0xFF);
+  if (!g_engine.FPDFBitmap_FillRect(g_view.bitmap, 0, 0, width, height, fill)) {
+    DestroyBitmap();
+    g_view.bitmapWidth = g_view.bitmapHeight = 0;
+    g_view.valid = false;
+    return;
+  }
+  g_engine.FPDF_RenderPageBitmap(g_view.bitmap, g_session.currentPage, 0, 0, width, height, 0, kRenderAnnotations);
+  g_view.bitmapWidth = width;
+  g_view.bitmapHeight = height;
+  if (g_view.keepPosition && hadBitmap) {
+    g_view.pageRect.left = old.left;
+    g_view.pageRect.top = old.top;
+  } else {
+    g_view.pageRect.left = width <= view.Width() ? view.left + (view.Width() - width) / 2 : view.left;
+    g_view.pageRect.top = height <= view.Height() ? view.top + (view.Height() - height) / 2 : view.top;
+  }
+  g_view.pageRect.right = g_view.pageRect.left + width;
+  g_view.pageRect.bottom = g_view.pageRect.top + height;
+  ClampPosition();
+  g_view.valid = true;
+  g_view.keepPosition = false;
+}
+
+void ClampPosition() {
+  IntRect view = ViewArea();
+  IntRect& page = g_view.pageRect;
+  int width = g_view.bitmapWidth;
+  int height = g_view.bitmapHeight;
+  if (width > view.Width()) {
+    page.left = std::max(view.right - width, std::min(view.left, page.left));
+  } else {
+    page.left = view.left + (view.Width() - width) / 2;
+  }
+  if (height > view.Height()) {
+    page.top = std::max(view.bottom - height, std::min(view.top, page.top));
+  } else {
+    page.top = view.top + (view.Height() - height) / 2;
+  }
+  page.right = page.left + width;
+  page.bottom = page.top + height;
+  g_scrollBar.maximum = std::max(view.Height(), height) - 1;
+  g_scrollBar.page = view.Height();
+  g_scrollBar.position = std::max(0, std::min(height - view.Height(), view.top - page.top));
+  g_scrollBar.enabled = height > view.Height();
+}
+
+void InvalidateRender(bool keepPosition) {
+  g_view.valid = false;
+  g_view.keepPosition = keepPosition;
+  g_window.repaint();
+}
+
+void DestroyRenderCache() {
+  DestroyBitmap();
+  g_view.bitmapWidth = g_view.bitmapHeight = 0;
+  g_view.pageRect = IntRect{};
+  g_view.valid = false;
+}
+
+std::optional<PagePoint> ScreenToPage(int x, int y) {
+  const IntRect& r = g_view.pageRect;
+  if (g_session.document == nullptr || r.Empty() || !r.Contains(x, y)) return std::nullopt;
+  float dx = float(x - r.left) * PageWidthPt() / float(r.Width());
+  float dy = float(r.bottom - y) * PageHeightPt() / float(r.Height());
+  int rotation = PageRotation();
+  float w, h;
+  UnrotatedSize(rotation, w, h);
+  switch (rotation) {
+    case 1:
+      return PagePoint{w - dy, dx};
+    case 2:
+      return PagePoint{w - dx, h - dy};
+    case 3:
+      return PagePoint{dy, h - dx};
+    default:
+      return PagePoint{dx, dy};
+  }
+}
+
+void PageToScreen(float px, float py, float& x, float& y) {
+  int rotation = PageRotation();
+  float w, h;
+  UnrotatedSize(rotation, w, h);
+  float dx = px, dy = py;
+  switch (rotation) {
+    case 1:
+      dx = py, dy = w - px;
+      break;
+    case 2:
+      dx = w - px, dy = h - py;
+      break;
+    case 3:
+      dx = h - py, dy = px;
+      break;
+    default:
+      break;
+  }
+  const IntRect& r = g_view.pageRect;
+  x = float(r.left) + float(r.Width()) * dx / PageWidthPt();
+  y = float(r.bottom) - float(r.Height()) * dy / PageHeightPt();
+}
+
+bool CanZoomIn() { return g_session.document != nullptr && g_view.zoom < kMaxZoom; }
+bool CanZoomOut() { return g_session.document != nullptr && g_view.zoom > kMinZoom; }
+
+bool ZoomIn() {
+  if (g_session.currentPage == nullptr || !CanZoomIn()) return false;
+  g_view.zoom *= 1.2f;
+  InvalidateRender(true);
+  return true;
+}
+
+bool ZoomOut() {
+  if (g_session.currentPage == nullptr || !CanZoomOut()) return false;
+  g_view.zoom /= 1.2f;
+  InvalidateRender(true);
+  return true;
+}
+
+void FitToWidth() {
+  g_view.fitMode = FitMode::FitWidth;
+  g_view.zoom = 1.0f;
+  InvalidateRender(false);
+}
+
+void FitToPage() {
+  g_view.fitMode = FitMode::FitPage;
+  g_view.zoom = 1.0f;
+  InvalidateRender(false);
+}
+
+bool SetZoomKeepingPosition(float zoom) {
+  zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+  if (std::fabs(zoom - g_view.zoom) < 0.001f) return false;
+  g_view.zoom = zoom;
+  InvalidateRender(true);
+  return true;
+}
+
+int ScrollOffset() { return std::max(0, ViewArea().top - g_view.pageRect.top); }
+
+int MaxScrollOffset() { return std::max(0, g_view.bitmapHeight - ViewArea().Height()); }
+
+void ScrollTo(int offset) {
+  offset = std::clamp(offset, 0, MaxScrollOffset());
+  g_view.pageRect.top = ViewArea().top - offset;
+  g_view.pageRect.bottom = g_view.pageRect.top + g_view.bitmapHeight;
+  ClampPosition();
+  g_window.repaint();
+}
+
+bool ScrollByWheel(int delta, int linesPerNotch) {
+  g_view.wheelRemainder += delta;
+  int notches = g_view.wheelRemainder / 120;
+  g_view.wheelRemainder -= notches * 120;
+  int viewHeight = ViewArea().Height();
+  int step = linesPerNotch == -1 ? viewHeight : 40 * std::min(linesPerNotch, std::max(1, viewHeight / 40));
+  int old = ScrollOffset();
+  int target = std::clamp(old - notches * step, 0, MaxScrollOffset());
+  if (target == old) return false;
+  ScrollTo(target);
+  return true;
+}
+
+void BeginPan(int x, int y, bool middleButton) {
+  g_pan.active = true;
+  g_pan.middleButton = middleButton;
+  g_pan.start = {x, y};
+  g_pan.startLeft = g_view.pageRect.left;
+  g_pan.startTop = g_view.pageRect.top;
+}
+
+void PanTo(int x, int y) {
+  if (!g_pan.active) return;
+  g_view.pageRect.left = g_pan.startLeft + (x - g_pan.start.x);
+  g_view.pageRect.top = g_pan.startTop + (y - g_pan.start.y);
+  g_view.pageRect.right = g_view.pageRect.left + g_view.bitmapWidth;
+  g_view.pageRect.bottom = g_view.pageRect.top + g_view.bitmapHeight;
+  ClampPosition();
+  g_window.repaint();
+}
+
+void EndPan() { g_pan = PanState{}; }
+
+int StrokePixels(float widthPt) {
+  if (!(PageWidthPt() > 0)) return 1;
+  return std::max(1, int(float(g_view.bitmapWidth) * widthPt / PageWidthPt() + 0.5f));
+}

@@ -1,0 +1,120 @@
+// The rendered page: window bands, the page bitmap, zoom and fit, scrolling, panning and the
+// mapping between client pixels and page points. No toolkit code: the window paints
+// `pixels` at `pageRect` and feeds input into these functions.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "engine/pdfium_types.h"
+
+struct IntRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool Empty() const { return right <= left || bottom <= top; }
+  // Edges count as inside.
+  bool Contains(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
+};
+
+struct PagePoint {
+  float x = 0, y = 0;
+};
+
+struct ScreenPoint {
+  int x = 0, y = 0;
+};
+
+enum class FitMode { FitPage, FitWidth };
+
+struct PageView {
+  FPDF_BITMAP bitmap = nullptr;
+  std::vector<uint8_t> pixels;  // top-down BGRx rows, stride bitmapWidth * 4
+  int bitmapWidth = 0;
+  int bitmapHeight = 0;
+  IntRect pageRect;
+  bool valid = false;
+  bool keepPosition = false;
+  float zoom = 1.0f;
+  FitMode fitMode = FitMode::FitPage;
+  uint32_t background = 0xFFFFFF;  // red in the lowest byte
+  int wheelRemainder = 0;
+};
+
+// The client area's state that decides the bands.
+struct WindowLayout {
+  int clientWidth = 1100;
+  int clientHeight = 800;
+  bool fullScreen = false;
+  bool navigatorShown = false;
+  bool shapePanelShown = false;
+};
+
+struct ScrollBarState {
+  int maximum = 0;  // range 0 … maximum
+  int page = 0;
+  int position = 0;
+  bool enabled = false;
+};
+
+struct PanState {
+  bool active = false;
+  bool middleButton = false;
+  ScreenPoint start;
+  int startLeft = 0;
+  int startTop = 0;
+};
+
+extern PageView g_view;
+extern WindowLayout g_layout;
+extern ScrollBarState g_scrollBar;
+extern PanState g_pan;
+
+constexpr int kToolbarHeight = 40;
+constexpr int kStatusLineHeight = 36;
+constexpr int kNavigatorWidth = 160;
+constexpr int kScrollBarWidth = 20;
+constexpr float kMinZoom = 0.35f;
+constexpr float kMaxZoom = 4.0f;
+constexpr int kMaxBitmapSide = 2800;
+constexpr int kMaxBitmapPixels = 12000000;
+
+int ToolbarBandHeight();
+int StatusLineBandHeight();
+IntRect ViewArea();
+IntRect ScrollBarRect();
+
+// Rotation of the current page in quarter turns (0 when unreadable).
+int PageRotation();
+// Builds the bitmap of the current page when the view is not valid.
+void Render();
+void ClampPosition();
+void InvalidateRender(bool keepPosition);
+// Drops the bitmap (page change, document replaced, exit).
+void DestroyRenderCache();
+
+std::optional<PagePoint> ScreenToPage(int x, int y);
+// Client pixels as floats; callers round where they need integers.
+void PageToScreen(float px, float py, float& x, float& y);
+
+bool CanZoomIn();
+bool CanZoomOut();
+bool ZoomIn();
+bool ZoomOut();
+void FitToWidth();
+void FitToPage();
+// A pinch: the zoom factor set directly (clamped); true when it changed.
+bool SetZoomKeepingPosition(float zoom);
+
+int ScrollOffset();
+int MaxScrollOffset();
+void ScrollTo(int offset);
+// Wheel delta in 1/120 notches; `linesPerNotch` −1 means one page per notch.
+bool ScrollByWheel(int delta, int linesPerNotch);
+
+void BeginPan(int x, int y, bool middleButton);
+void PanTo(int x, int y);
+void EndPan();
+
+int StrokePixels(float widthPt);

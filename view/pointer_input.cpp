@@ -1,0 +1,195 @@
+#include "view/pointer_input.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "document/session.h"
+#include "document/window_hooks.h"
+#include "view/tool_modes.h"
+
+DrawingTools g_drawingTools;
+
+namespace {
+
+bool LineToolContextChanged() {
+  return g_session.document == nullptr || g_tool.lineToolDocument != g_session.document ||
+         g_tool.lineToolPage != g_session.currentPageIndex;
+}
+
+void StartStroke(int x, int y) {
+  g_tool.stroke = StrokeDrag{};
+  g_tool.stroke.active = true;
+  g_tool.stroke.start = {x, y};
+  g_tool.stroke.current = {x, y};
+  g_tool.stroke.points.push_back({x, y});
+}
+
+}  // namespace
+
+bool InsidePage(int x, int y) { return g_session.document != nullptr && g_view.pageRect.Contains(x, y) && !g_view.pageRect.Empty(); }
+
+void OnLeftPress(int x, int y) {
+  if (g_pan.active) return;  // a middle-button or touch pan runs
+  if (g_tool.mode == ToolMode::Pen && g_tool.spaceHeld && InsidePage(x, y) && !g_tool.ocrRegion) {
+    BeginPan(x, y, false);
+    return;
+  }
+  if (g_tool.ocrRegion) return;  // the OCR rectangle arrives with recognition
+  switch (g_tool.mode) {
+    case ToolMode::Geometry:
+      if (g_tool.lineTool != LineToolKind::None && LineToolContextChanged()) {
+        CancelLineTool(u"页面已改变，请重新选择线工具");
+        return;
+      }
+      if (g_tool.lineTool == LineToolKind::Polyline) {
+        if (InsidePage(x, y) && g_drawingTools.addPolylineVertex != nullptr) g_drawingTools.addPolylineVertex({x, y});
+        return;
+      }
+      if (InsidePage(x, y)) StartStroke(x, y);
+      return;
+    case ToolMode::Hand:
+      if (InsidePage(x, y)) BeginPan(x, y, false);
+      return;
+    case ToolMode::Pen:
+    case ToolMode::Arrow:
+      if (InsidePage(x, y)) StartStroke(x, y);
+      return;
+    default:
+      return;  // selection, text, images and erasing do their page work elsewhere
+  }
+}
+
+void OnMouseMove(int x, int y, bool leftHeld) {
+  if (g_pan.active) {
+    PanTo(x, y);
+    return;
+  }
+  if (!g_tool.stroke.active || !leftHeld) return;
+  if (g_tool.mode == ToolMode::Pen) {
+    if (!InsidePage(x, y)) return;
+    const ScreenPoint& last = g_tool.stroke.points.back();
+    if (last.x == x && last.y == y) return;
+    g_tool.stroke.points.push_back({x, y});
+  }
+  g_tool.stroke.current = {x, y};
+  g_window.repaint();
+}
+
+void OnLeftRelease(int x, int y) {
+  if (g_pan.active && !g_pan.middleButton) {
+    EndPan();
+    g_window.toolModeChanged();
+    return;
+  }
+  if (!g_tool.stroke.active) return;
+  StrokeDrag stroke = g_tool.stroke;
+  g_tool.stroke = StrokeDrag{};
+  if (g_tool.mode == ToolMode::Pen) {
+    if (g_drawingTools.finishPenStroke != nullptr) g_drawingTools.finishPenStroke(stroke.points);
+  } else if (g_tool.mode == ToolMode::Arrow) {
+    if (g_drawingTools.finishLine != nullptr) g_drawingTools.finishLine(stroke.start, {x, y}, true);
+  } else if (g_tool.mode == ToolMode::Geometry) {
+    if (g_tool.lineTool != LineToolKind::None) {
+      if (g_drawingTools.finishLineTool != nullptr) g_drawingTools.finishLineTool(g_tool.lineTool, stroke.start, {x, y});
+    } else if (g_drawingTools.finishGeometry != nullptr) {
+      g_drawingTools.finishGeometry(g_tool.geometryKind, stroke.start, {x, y});
+    }
+  }
+  g_window.repaint();
+}
+
+void OnMiddlePress(int x, int y) {
+  if (g_tool.mode != ToolMode::Pen || g_tool.ocrRegion || g_pan.active || g_tool.stroke.active) return;
+  if (InsidePage(x, y)) BeginPan(x, y, true);
+}
+
+void OnMiddleRelease() {
+  if (g_pan.active && g_pan.middleButton) EndPan();
+}
+
+void OnRightRelease(int x, int y) {
+  if (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::Polyline) {
+    if (LineToolContextChanged()) {
+      CancelLineTool(u"页面已改变，请重新选择折线工具");
+    } else if (g_drawingTools.finishPolyline != nullptr) {
+      g_drawingTools.finishPolyline();
+    }
+    return;
+  }
+  if (g_tool.ocrRegion) ToggleOcrRegion();
+}
+
+bool OnWheel(int delta, bool shiftHeld, bool ctrlHeld, int linesPerNotch) {
+  if (g_tool.mode != ToolMode::Pen || g_session.document == nullptr || g_tool.ocrRegion || shiftHeld || ctrlHeld) {
+    return false;
+  }
+  if (g_tool.stroke.active || g_pan.active) return true;  // swallowed while drawing or panning
+  ScrollByWheel(delta, linesPerNotch);
+  return true;
+}
+
+void OnEscape() {
+  if (IsLineToolActive()) {
+    CancelLineTool(u"选取模式：拖动框选图形");
+  } else if (g_tool.ocrRegion) {
+    ToggleOcrRegion();
+  }
+}
+
+void CancelPointerDrag() {
+  if (g_pan.active) EndPan();
+  if (g_tool.stroke.active) {
+    g_tool.stroke = StrokeDrag{};
+    g_window.repaint();
+  }
+}
+
+bool PressCanStartDragEdit(int x, int y) {
+  if (g_session.document == nullptr || g_tool.ocrRegion || g_pan.active) return false;
+  if (g_tool.mode == ToolMode::Pen && g_tool.spaceHeld && InsidePage(x, y)) return false;
+  switch (g_tool.mode) {
+    case ToolMode::Pen:
+    case ToolMode::Arrow:
+    case ToolMode::Geometry:
+    case ToolMode::SelectErase:
+    case ToolMode::ForceErase:
+    case ToolMode::Text:
+    case ToolMode::ImagePlacement:
+    case ToolMode::Edit:
+      return true;
+    default:
+      return false;  // Select: only on a selected or hittable object, which selection decides
+  }
+}
+
+CursorShape CursorFor(int x, int y) {
+  if (g_tool.ocrRegion) return CursorShape::Cross;
+  if (g_pan.active) return CursorShape::SizeAll;
+  bool inside = InsidePage(x, y);
+  switch (g_tool.mode) {
+    case ToolMode::Select:
+      return inside ? CursorShape::Cross : CursorShape::Arrow;
+    case ToolMode::Pen:
+      if (!inside) return CursorShape::Cross;
+      return g_tool.spaceHeld ? CursorShape::Hand : CursorShape::Pencil;
+    case ToolMode::Hand:
+      return CursorShape::Hand;
+    case ToolMode::Text:
+      return CursorShape::IBeam;
+    default:
+      return CursorShape::Cross;
+  }
+}
+
+GestureConfig CurrentGestureConfig() {
+  GestureConfig config;
+  if (g_tool.ocrRegion) return config;
+  config.oneFingerPan = g_tool.mode == ToolMode::Hand;
+  config.twoFingerPan = g_tool.mode == ToolMode::Pen;
+  return config;
+}
+
+float PinchZoom(float startZoom, float startDistance, float distance) {
+  if (!(startDistance > 0)) return startZoom;
+  return std::clamp(startZoom * distance / startDistance, kMinZoom, kMaxZoom);
+}

@@ -1,0 +1,49 @@
+// Mouse, wheel and keyboard input on the page, dispatched by tool mode. Client pixels in;
+// the window layer translates its events and repaints.
+#pragma once
+
+#include <vector>
+
+#include "view/page_view.h"
+#include "view/tool_state.h"
+
+// What the drawing tools do with a finished gesture. Empty entries mean the tool's page work
+// is not available: the gesture ends without changing the page.
+struct DrawingTools {
+  void (*finishPenStroke)(const std::vector<ScreenPoint>& points) = nullptr;
+  void (*finishLine)(ScreenPoint start, ScreenPoint end, bool arrow) = nullptr;
+  void (*finishGeometry)(GeometryKind kind, ScreenPoint start, ScreenPoint end) = nullptr;
+  void (*finishLineTool)(LineToolKind kind, ScreenPoint start, ScreenPoint end) = nullptr;
+  void (*addPolylineVertex)(ScreenPoint point) = nullptr;
+  void (*finishPolyline)() = nullptr;
+};
+
+extern DrawingTools g_drawingTools;
+
+enum class CursorShape { Arrow, Cross, Hand, IBeam, SizeAll, Pencil };
+
+void OnLeftPress(int x, int y);
+void OnMouseMove(int x, int y, bool leftHeld);
+void OnLeftRelease(int x, int y);
+void OnMiddlePress(int x, int y);
+void OnMiddleRelease();
+void OnRightRelease(int x, int y);
+// True when the wheel scrolled the page (otherwise it goes to default processing).
+bool OnWheel(int delta, bool shiftHeld, bool ctrlHeld, int linesPerNotch);
+void OnEscape();
+// A command, a capture loss or a gesture interrupts a drag: pans and strokes stop.
+void CancelPointerDrag();
+
+// A left press here may change the page: the undo wrapper holds a snapshot until release.
+bool PressCanStartDragEdit(int x, int y);
+bool InsidePage(int x, int y);
+CursorShape CursorFor(int x, int y);
+
+// Which gestures the touch screen offers in the current mode.
+struct GestureConfig {
+  bool oneFingerPan = false;  // Hand: one finger pans
+  bool twoFingerPan = false;  // Pen: one finger draws, two fingers pan
+};
+GestureConfig CurrentGestureConfig();
+// A pinch: the zoom factor from the zoom at its start and the finger distances.
+float PinchZoom(float startZoom, float startDistance, float distance);

@@ -1,0 +1,22 @@
+// Commands that enter and leave tool modes, with their status hints.
+#pragma once
+
+#include "view/tool_state.h"
+
+void EnterSelect(const std::u16string& message = u"选取模式：拖动框选图形");
+void ToggleHand();
+void EnterPen();
+void EnterArrow();
+void EnterSelectErase();
+// Asks for confirmation first; false when refused.
+bool EnterForceErase();
+void ToggleText();
+void ToggleEdit();
+bool EnterGeometry(GeometryKind kind);
+// 55002–55007; the fixed-length tool asks for its length first.
+bool EnterLineTool(LineToolKind kind);
+void ToggleOcrRegion();
+// Esc or a page change in a line tool: drop what was entered and return to Select.
+void CancelLineTool(const std::u16string& message);
+// The length dialog's parse: a decimal 0.01 … 1000 and nothing else.
+bool ParseFixedLength(const std::u16string& text, double& value);
