@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -24,6 +25,7 @@
 #include "platform/qt_platform.h"
 #include "view/floating_buttons.h"
 #include "view/navigator_model.h"
+#include "view/on_screen_keyboard.h"
 #include "view/navigator_panel.h"
 #include "view/page_canvas.h"
 #include "view/page_number_controls.h"
@@ -338,6 +340,80 @@ TEST_F(WindowTest, AToolbarRotationIsOneUndoStepAndTheTitleShowsIt) {
   EXPECT_EQ(g_history.undo.size(), 1u);
   QTest::keyClick(Canvas(), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(g_engine.FPDFPage_GetRotation(g_session.currentPage), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WindowTest, APenDragThatDrawsNothingLeavesNoUndoRecordOrFile) {
+  StartWindow();
+  ASSERT_EQ(g_tool.mode, ToolMode::Pen);
+  Drag(QPoint(500, 300), QPoint(700, 420), 8);
+  EXPECT_FALSE(g_tool.stroke.active);
+  EXPECT_TRUE(g_history.undo.empty());
+  EXPECT_TRUE(TempFiles().empty());
+  EXPECT_EQ(CurrentObjectCount(), 0);
+}
+
+TEST_F(WindowTest, EscapeCancelsAPolylineAndLeavesFullScreen) {
+  StartWindow();
+  RouteCommand(kCmdPolyline);
+  EXPECT_EQ(g_tool.lineTool, LineToolKind::Polyline);
+  QTest::keyClick(Canvas(), Qt::Key_F11);
+  ASSERT_TRUE(g_layout.fullScreen);
+  QTest::keyClick(Canvas(), Qt::Key_Escape);
+  EXPECT_EQ(g_tool.mode, ToolMode::Select);
+  EXPECT_EQ(g_tool.lineTool, LineToolKind::None);
+  EXPECT_FALSE(g_layout.fullScreen);
+}
+
+TEST_F(WindowTest, MenusOpenWithTheirItemsUpToDate) {
+  WriteNumberedPdf(WorkPath("a&b.pdf"), 2);
+  StartWindow({QString::fromStdString(WorkPath("a&b.pdf"))});
+  emit window_->editMenu()->aboutToShow();
+  EXPECT_FALSE(window_->action(kCmdUndo)->isEnabled());
+  EXPECT_FALSE(window_->action(kCmdRedo)->isEnabled());
+  EditOnce();
+  emit window_->editMenu()->aboutToShow();
+  EXPECT_TRUE(window_->action(kCmdUndo)->isEnabled());
+
+  emit window_->fileMenu()->aboutToShow();
+  QMenu* recent = nullptr;
+  for (QAction* action : window_->fileMenu()->actions()) {
+    if (action->menu() != nullptr) recent = action->menu();
+  }
+  ASSERT_NE(recent, nullptr);
+  EXPECT_EQ(recent->title(), QStringLiteral("最近打开的文档"));
+  EXPECT_EQ(window_->fileMenu()->actions().indexOf(recent->menuAction()), 2);
+  ASSERT_EQ(recent->actions().size(), 1);
+  EXPECT_EQ(recent->actions()[0]->text(), QStringLiteral("1  ") + QString::fromStdString(WorkPath("a&&b.pdf")));
+  EXPECT_TRUE(window_->action(kCmdSaveCvn)->isEnabled());
+}
+
+TEST_F(WindowTest, TheAboutBoxShowsTheVersion) {
+  StartWindow();
+  QString version;
+  QTimer::singleShot(50, [&version] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr) return;
+    if (auto* label = dialog->findChild<QLabel*>(QStringLiteral("version"))) version = label->text();
+    dialog->close();
+  });
+  RouteCommand(kCmdAbout);
+  EXPECT_EQ(version, QStringLiteral("1.0.12"));
+}
+
+TEST_F(WindowTest, WithoutAKeyboardProgramTheUserIsTold) {
+  StartWindow();
+  QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QByteArray::fromStdString(WorkPath("empty-bin")));
+  bool shown = ShowOnScreenKeyboard(Canvas()->pageControls()->pageEdit());
+  qputenv("PATH", path);
+  EXPECT_FALSE(shown);
+  ASSERT_EQ(g_script.boxes.size(), 1u);
+  EXPECT_EQ(g_script.boxes[0].caption, u"软键盘不可用");
+  EXPECT_EQ(g_script.boxes[0].text, u"无法打开 Windows 屏幕键盘。请检查系统的屏幕键盘是否可用。");
 }
 
 }  // namespace
