@@ -25,6 +25,9 @@
 
 bool IsNonEditingCommand(int id) {
   if (id == 104 || id == 105 || id == 1121 || id == 1130 || id == 1139 || id == 1141) return true;
+  // Page turning, the navigator's selection, showing the navigator, zoom, fit and full
+  // screen buttons only change the view: no snapshot for them either.
+  if ((id >= 1100 && id <= 1106) || id == 1109 || id == 1120 || (id >= 1125 && id <= 1127) || id == 1131) return true;
   if (id >= 1143 && id <= 1147) return true;
   if (id >= 32771 && id <= 32774) return true;
   if (id >= 32778 && id <= 32780) return true;
@@ -36,8 +39,6 @@ bool IsNonEditingCommand(int id) {
 }
 
 namespace {
-
-int g_routeDepth = 0;
 
 QLineEdit* FocusedEdit() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
 
@@ -281,12 +282,10 @@ void Dispatch(int id) {
 void RouteCommand(int id) {
   // A command interrupts a pan or a stroke in progress.
   CancelPointerDrag();
-  bool wrap = g_routeDepth == 0 && !IsNonEditingCommand(id);
+  bool wrap = !IsNonEditingCommand(id);
   EditScope scope;
   if (wrap) scope = BeginPossibleEdit();
-  ++g_routeDepth;
   Dispatch(id);
-  --g_routeDepth;
   if (wrap) EndPossibleEdit(scope);
   if (g_mainWindow != nullptr) g_mainWindow->RefreshAll();
 }

@@ -94,6 +94,13 @@ MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
   connect(fullScreenKey, &QShortcut::activated, this, [this] { ToggleFullScreen(); });
 }
 
+MainWindow::~MainWindow() {
+  // The core outlives the window: it must not call into a window that is gone.
+  g_window = WindowHooks{};
+  g_sendCommand = nullptr;
+  g_mainWindow = nullptr;
+}
+
 QAction* MainWindow::action(int id) const {
   auto found = g_actions.find(id);
   return found != g_actions.end() ? found->second : nullptr;

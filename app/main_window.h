@@ -12,6 +12,7 @@ class QAction;
 class MainWindow : public QMainWindow {
  public:
   MainWindow();
+  ~MainWindow() override;
   PageCanvas* canvas() const { return canvas_; }
   QAction* action(int id) const;
   QMenu* fileMenu() const { return fileMenu_; }

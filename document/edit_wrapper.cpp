@@ -6,6 +6,16 @@
 namespace {
 
 std::optional<EditScope> g_drag;
+int g_openScopes = 0;
+
+EditScope Capture() {
+  EditScope scope;
+  if (g_session.document == nullptr) return scope;
+  scope.attempted = true;
+  scope.record = CaptureRecord();
+  scope.generation = EditGeneration();
+  return scope;
+}
 
 void Settle(EditScope& scope) {
   if (!scope.attempted) return;
@@ -25,20 +35,22 @@ void Settle(EditScope& scope) {
 }  // namespace
 
 EditScope BeginPossibleEdit() {
-  EditScope scope;
-  if (g_session.document == nullptr) return scope;
-  scope.attempted = true;
-  scope.record = CaptureRecord();
-  scope.generation = EditGeneration();
+  EditScope scope = g_openScopes == 0 ? Capture() : EditScope{};
+  scope.open = true;
+  ++g_openScopes;
   return scope;
 }
 
-void EndPossibleEdit(EditScope& scope) { Settle(scope); }
+void EndPossibleEdit(EditScope& scope) {
+  if (scope.open) --g_openScopes;
+  scope.open = false;
+  Settle(scope);
+}
 
 void BeginDragEdit() {
   DropDragEdit();
   if (g_session.document == nullptr) return;
-  g_drag = BeginPossibleEdit();
+  g_drag = Capture();
 }
 
 void EndDragEdit() {

@@ -9,11 +9,14 @@
 #include "document/undo_history.h"
 
 struct EditScope {
-  bool attempted = false;  // a document was open, so a capture was tried
+  bool open = false;       // counts towards the scopes in progress
+  bool attempted = false;  // the outermost scope with a document open: a capture was tried
   std::optional<SnapshotRecord> record;
   uint64_t generation = 0;
 };
 
+// Scopes nest: a command routed from inside another wrapped input (a context menu's item,
+// a toolbar pop-up's choice) belongs to the outer scope's one undo step.
 EditScope BeginPossibleEdit();
 void EndPossibleEdit(EditScope& scope);
 

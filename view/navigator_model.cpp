@@ -36,9 +36,7 @@ bool ThumbnailFor(int index) {
     int height = std::max(1, int(h * scale + 0.5f));
     entry.pixels.resize(size_t(width) * height * 4);
     FPDF_BITMAP bitmap = g_engine.FPDFBitmap_CreateEx(width, height, kBitmapBgrx, entry.pixels.data(), width * 4);
-    uint32_t rgb = g_view.background;
-    FPDF_DWORD fill = 0xFF000000u | (rgb & 0xFF) << 16 | ((rgb >> 8) & 0xFF) << 8 | ((rgb >> 16) & 0xFF);
-    if (bitmap != nullptr && g_engine.FPDFBitmap_FillRect(bitmap, 0, 0, width, height, fill)) {
+    if (bitmap != nullptr && g_engine.FPDFBitmap_FillRect(bitmap, 0, 0, width, height, BackgroundFillColour())) {
       g_engine.FPDF_RenderPageBitmap(bitmap, page, 0, 0, width, height, 0, 0x01);
       entry.width = width;
       entry.height = height;

@@ -81,9 +81,7 @@ void Render() {
     g_view.bitmapWidth = g_view.bitmapHeight = 0;
     return;
   }
-  uint32_t rgb = g_view.background;
-  FPDF_DWORD fill = 0xFF000000u | (rgb & 0xFF) << 16 | ((rgb >> 8) & 0xFF) << 8 | ((rgb >> 16) & 0xFF);
-  if (!g_engine.FPDFBitmap_FillRect(g_view.bitmap, 0, 0, width, height, fill)) {
+  if (!g_engine.FPDFBitmap_FillRect(g_view.bitmap, 0, 0, width, height, BackgroundFillColour())) {
     DestroyBitmap();
     g_view.bitmapWidth = g_view.bitmapHeight = 0;
     g_view.valid = false;
@@ -270,4 +268,9 @@ void EndPan() { g_pan = PanState{}; }
 int StrokePixels(float widthPt) {
   if (!(PageWidthPt() > 0)) return 1;
   return std::max(1, int(float(g_view.bitmapWidth) * widthPt / PageWidthPt() + 0.5f));
+}
+
+FPDF_DWORD BackgroundFillColour() {
+  uint32_t rgb = g_view.background;
+  return 0xFF000000u | (rgb & 0xFF) << 16 | ((rgb >> 8) & 0xFF) << 8 | ((rgb >> 16) & 0xFF);
 }

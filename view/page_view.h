@@ -118,3 +118,5 @@ void PanTo(int x, int y);
 void EndPan();
 
 int StrokePixels(float widthPt);
+// The engine fill colour (0xAARRGGBB) of the page background.
+FPDF_DWORD BackgroundFillColour();

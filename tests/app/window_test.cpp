@@ -417,3 +417,32 @@ TEST_F(WindowTest, WithoutAKeyboardProgramTheUserIsTold) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowTest, DeletingAPageFromTheNavigatorMenuIsOneUndoStep) {
+  WriteNumberedPdf(WorkPath("pages.pdf"), 3);
+  StartWindow({QString::fromStdString(WorkPath("pages.pdf"))});
+  RouteCommand(kCmdToggleNavigator);
+  NavigatorList* list = Canvas()->navigator()->list();
+  QPoint at = list->visualItemRect(list->item(1)).center();
+  QTimer::singleShot(50, [] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    ASSERT_EQ(menu->actions().size(), 3);
+    EXPECT_TRUE(menu->actions()[2]->isEnabled());
+    ChooseInPopup(menu, QStringLiteral("删除此页"));
+  });
+  QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+  QApplication::sendEvent(list->viewport(), &event);
+  QApplication::processEvents();
+  EXPECT_EQ(PageWidths(g_session.document), (std::vector<float>{300, 302}));
+  EXPECT_EQ(g_session.statusText, u"已删除第 2 页，剩余 2 页");
+  EXPECT_EQ(g_history.undo.size(), 1u);
+  EXPECT_EQ(list->count(), 2);
+  RouteCommand(kCmdUndo);
+  EXPECT_EQ(PageWidths(g_session.document), (std::vector<float>{300, 301, 302}));
+  EXPECT_EQ(g_session.currentPageIndex, 0);  // the page shown before the right click
+}
+
+}  // namespace

@@ -153,6 +153,20 @@ TEST_F(UndoTest, ADragIsOneUndoStep) {
   EXPECT_EQ(CurrentObjectCount(), 1);
 }
 
+TEST_F(UndoTest, ACommandRoutedInsideAnotherWrappedInputIsPartOfItsStep) {
+  EditScope outer = BeginPossibleEdit();  // a context menu
+  EditScope inner = BeginPossibleEdit();  // the menu item it routes
+  AddLinePath(g_session.currentPage, 1, 1);
+  NotifyObjectModified();
+  EndPossibleEdit(inner);
+  EXPECT_TRUE(g_history.undo.empty());
+  EndPossibleEdit(outer);
+  EXPECT_EQ(g_history.undo.size(), 1u);
+  EXPECT_EQ(TempFiles().size(), 1u);
+  EditOnce();  // and the next input is wrapped on its own again
+  EXPECT_EQ(g_history.undo.size(), 2u);
+}
+
 TEST_F(UndoTest, AFailedCaptureLetsTheEditHappenAndSaysSoAfterwards) {
   setenv("TMPDIR", WorkPath("no-such-folder").c_str(), 1);
   EditOnce();
