@@ -24,6 +24,8 @@ struct WindowHooks {
   void (*refreshNavigator)() = [] {};
   void (*refreshPanels)() = [] {};
   void (*repaint)() = [] {};
+  // Repaints only part of the client area (left, top, right, bottom; right and bottom excluded).
+  void (*repaintArea)(int left, int top, int right, int bottom) = [](int, int, int, int) {};
   // The current page changed: pending line-tool points are dropped, image selection renewed.
   void (*pageSwitched)() = [] {};
   void (*resetPageDrag)() = [] {};

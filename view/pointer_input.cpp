@@ -65,14 +65,37 @@ void OnMouseMove(int x, int y, bool leftHeld) {
     return;
   }
   if (!g_tool.stroke.active || !leftHeld) return;
-  if (g_tool.mode == ToolMode::Pen) {
+  bool pen = g_tool.mode == ToolMode::Pen;
+  if (pen) {
     if (!InsidePage(x, y)) return;
     const ScreenPoint& last = g_tool.stroke.points.back();
     if (last.x == x && last.y == y) return;
     g_tool.stroke.points.push_back({x, y});
   }
+  ScreenPoint previous = g_tool.stroke.current;
   g_tool.stroke.current = {x, y};
-  g_window.repaint();
+  bool shape = g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::None &&
+               g_tool.geometryKind != GeometryKind::Segment;
+  if (shape) {
+    g_window.repaint();  // a box-shaped preview changes everywhere inside its box
+    return;
+  }
+  IntRect area = RubberBandArea(g_tool.stroke.start, previous, {x, y}, !pen);
+  g_window.repaintArea(area.left, area.top, area.right, area.bottom);
+}
+
+IntRect RubberBandArea(ScreenPoint start, ScreenPoint previousEnd, ScreenPoint newEnd, bool includeStart) {
+  IntRect box{std::min(previousEnd.x, newEnd.x), std::min(previousEnd.y, newEnd.y), std::max(previousEnd.x, newEnd.x),
+              std::max(previousEnd.y, newEnd.y)};
+  if (includeStart) {
+    box = {std::min(box.left, start.x), std::min(box.top, start.y), std::max(box.right, start.x),
+           std::max(box.bottom, start.y)};
+  }
+  int half = StrokePixels(g_tool.lineWidth) / 2;
+  // Arrow heads reach further than the pen: up to the head length beside the end point.
+  if (g_tool.mode == ToolMode::Arrow) half = std::max(half, std::max(8, 4 * StrokePixels(g_tool.lineWidth)));
+  int inflate = (half == 0 || !(g_session.pageWidth > 0)) ? 3 : half + 2;
+  return {box.left - inflate, box.top - inflate, box.right + inflate + 1, box.bottom + inflate + 1};
 }
 
 void OnLeftRelease(int x, int y) {

@@ -36,6 +36,9 @@ void CancelPointerDrag();
 
 // A left press here may change the page: the undo wrapper holds a snapshot until release.
 bool PressCanStartDragEdit(int x, int y);
+// The part of the client area a rubber-band step repaints: previous end, new end and (except
+// for free-hand strokes) the start, inflated by half the pen width.
+IntRect RubberBandArea(ScreenPoint start, ScreenPoint previousEnd, ScreenPoint newEnd, bool includeStart);
 bool InsidePage(int x, int y);
 CursorShape CursorFor(int x, int y);
 

@@ -191,6 +191,26 @@ TEST_F(PageViewTest, TheWheelScrollsOnlyThePenToolWithoutModifiers) {
   EXPECT_EQ(ScrollOffset(), MaxScrollOffset());
 }
 
+TEST_F(PageViewTest, RubberBandStepsRepaintOnlyTheirArea) {
+  OpenPages({{595, 842, 0, 1}});
+  int w = StrokePixels(g_tool.lineWidth);
+  int inflate = w / 2 + 2;
+  g_tool.mode = ToolMode::Pen;
+  IntRect pen = RubberBandArea({100, 100}, {300, 200}, {310, 190}, false);
+  EXPECT_EQ(pen.left, 300 - inflate);
+  EXPECT_EQ(pen.top, 190 - inflate);
+  EXPECT_EQ(pen.right, 310 + inflate + 1);
+  EXPECT_EQ(pen.bottom, 200 + inflate + 1);
+  g_tool.mode = ToolMode::Geometry;
+  IntRect line = RubberBandArea({100, 100}, {300, 200}, {310, 190}, true);
+  EXPECT_EQ(line.left, 100 - inflate);
+  EXPECT_EQ(line.top, 100 - inflate);
+  // An arrow's head stands beside its end: the area covers the longest head.
+  g_tool.mode = ToolMode::Arrow;
+  IntRect arrow = RubberBandArea({100, 100}, {300, 200}, {310, 190}, true);
+  EXPECT_EQ(arrow.right, 310 + std::max(8, 4 * w) + 2 + 1);
+}
+
 TEST_F(PageViewTest, StrokePixelsFollowTheBitmapScale) {
   OpenPages({{595, 842, 0, 1}});
   EXPECT_EQ(StrokePixels(6), int(1048.0f * 6 / 595 + 0.5f));
