@@ -15,6 +15,8 @@
 #include "document/save_copy.h"
 #include "document/session.h"
 #include "document/undo_history.h"
+#include "drawing/drawing_commands.h"
+#include "editing/selection.h"
 #include "platform/platform_seam.h"
 #include "view/navigator_panel.h"
 #include "view/page_canvas.h"
@@ -57,8 +59,11 @@ void ShowDrawingMenu(int buttonId) {
 }
 
 void ZoomPageOrSystem(bool in) {
-  // A selected coordinate system takes these buttons once coordinate systems exist.
-  in ? ZoomIn() : ZoomOut();
+  if (SelectedCoordinateSystem() != nullptr) {
+    ScaleSelectedCoordinateSystem(in);
+  } else {
+    in ? ZoomIn() : ZoomOut();
+  }
 }
 
 void Dispatch(int id) {
@@ -237,8 +242,11 @@ void Dispatch(int id) {
     case kCmdPolyline:
     case kCmdVector:
     case kCmdEqualVector:
-      EnterLineTool(LineToolKind(id - kCmdStraightLine + 1));
+    {
+      FPDF_PAGEOBJECT selected = g_selection.object;  // entering the tool clears the selection
+      if (EnterLineTool(LineToolKind(id - kCmdStraightLine + 1))) PickSelectedVector(selected);
       return;
+    }
     case kCmdDrawingMenuButton:
     case kCmdFloatingDrawingMenu:
       ShowDrawingMenu(id);
@@ -247,11 +255,11 @@ void Dispatch(int id) {
       ToggleOcrRegion();
       return;
     case kCmdCoordinateSystem:
-      if (g_session.currentPage == nullptr) {
-        ShowMessage(u"定义坐标系", u"请先打开 PDF 文档。", MessageIcon::Information);
-      } else {
-        NotAvailableYet();
-      }
+      DefineCoordinateSystem();
+      return;
+    case kCmdScaleCoordinateUp:
+    case kCmdScaleCoordinateDown:
+      ScaleSelectedCoordinateSystem(id == kCmdScaleCoordinateUp);
       return;
     case kCmdAbout:
       ShowAboutDialog(g_mainWindow);
@@ -267,8 +275,6 @@ void Dispatch(int id) {
     case kCmdPenOptions:
     case kCmdBackgroundColour:
     case kCmdObjectList:
-    case kCmdScaleCoordinateUp:
-    case kCmdScaleCoordinateDown:
       NotAvailableYet();
       return;
     default:

@@ -22,6 +22,8 @@
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "document/window_hooks.h"
+#include "drawing/drawing_commands.h"
+#include "editing/selection.h"
 #include "platform/qt_platform.h"
 #include "view/command_sink.h"
 #include "view/floating_buttons.h"
@@ -49,9 +51,15 @@ void InstallWindowHooks() {
     g_tool.lineTool = LineToolKind::None;
     g_tool.ocrRegion = false;
     g_tool.mode = tool == ToolAfterInstall::Hand ? ToolMode::Hand : ToolMode::Select;
+    ClearDrawnSelection();
   };
   g_window.leaveOcrSelection = [] { g_tool.ocrRegion = false; };
-  g_window.clearToolState = [] { ClearToolProgress(); };
+  g_window.clearSelections = [] { ClearDrawnSelection(); };
+  g_window.clearDrawnSelection = [] { ClearDrawnSelection(); };
+  g_window.clearToolState = [] {
+    ClearToolProgress();
+    ClearDrawnSelection();
+  };
   g_window.destroyRenderCache = [] { DestroyRenderCache(); };
   g_window.markViewStale = [] { InvalidateRender(true); };
   g_window.markThumbnailStale = [] {
@@ -92,6 +100,7 @@ MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
   BuildMenus();
   InstallWindowHooks();
   g_sendCommand = RouteCommand;
+  InstallDrawingTools();
   auto* fullScreenKey = new QShortcut(QKeySequence(Qt::Key_F11), this);
   fullScreenKey->setContext(Qt::ApplicationShortcut);
   connect(fullScreenKey, &QShortcut::activated, this, [this] { ToggleFullScreen(); });

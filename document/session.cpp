@@ -1,6 +1,6 @@
 #include "document/session.h"
 
-#include "content/font_cache.h"
+#include "content/font_table.h"
 #include "document/window_hooks.h"
 #include "engine/engine_table.h"
 #include "external/office_conversion.h"

@@ -1,6 +1,6 @@
 #include "document/undo_history.h"
 
-#include "content/font_cache.h"
+#include "content/font_table.h"
 #include "document/file_writer.h"
 #include "document/session.h"
 #include "document/window_hooks.h"

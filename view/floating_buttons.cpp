@@ -3,7 +3,12 @@
 #include <QAbstractButton>
 #include <QPainter>
 
+#include <cmath>
+#include <optional>
+
 #include "document/session.h"
+#include "drawing/coordinate_system.h"
+#include "editing/selection.h"
 #include "view/command_sink.h"
 
 namespace {
@@ -60,7 +65,14 @@ class RoundButton : public QAbstractButton {
   int id_;
 };
 
-bool CoordinateSystemSelected() { return false; }  // coordinate systems arrive with the drawing tools
+// The unit length of the coordinate system selected in the select tool, or nothing.
+std::optional<double> SelectedUnitLength() {
+  FPDF_PAGEOBJECT system = SelectedCoordinateSystem();
+  if (system == nullptr) return std::nullopt;
+  auto points = ReadControlPoints(system, CurrentOps());
+  if (!points) return 0.0;
+  return std::hypot(double(points->unit.x - points->origin.x), double(points->unit.y - points->origin.y));
+}
 
 }  // namespace
 
@@ -98,12 +110,12 @@ void FloatingButtons::Relayout() {
 void FloatingButtons::Refresh() {
   Relayout();
   bool document = g_session.document != nullptr;
-  bool system = CoordinateSystemSelected();
+  auto unit = SelectedUnitLength();
   buttons_[0]->setEnabled(document);
   buttons_[1]->setEnabled(document);
   buttons_[4]->setEnabled(document);
-  buttons_[2]->setToolTip(system ? QStringLiteral("放大坐标系单位") : QStringLiteral("放大"));
-  buttons_[3]->setToolTip(system ? QStringLiteral("缩小坐标系单位") : QStringLiteral("缩小"));
-  buttons_[2]->setEnabled(CanZoomIn());
-  buttons_[3]->setEnabled(CanZoomOut());
+  buttons_[2]->setToolTip(unit ? QStringLiteral("放大坐标系单位") : QStringLiteral("放大"));
+  buttons_[3]->setToolTip(unit ? QStringLiteral("缩小坐标系单位") : QStringLiteral("缩小"));
+  buttons_[2]->setEnabled(unit ? *unit < 4999.99 : CanZoomIn());
+  buttons_[3]->setEnabled(unit ? *unit > 2.001 : CanZoomOut());
 }

@@ -14,6 +14,10 @@
 
 #include "document/session.h"
 #include "platform/qt_platform.h"
+#include "drawing/coordinate_system.h"
+#include "drawing/line_tools.h"
+#include "drawing/shapes.h"
+#include "editing/selection.h"
 #include "view/command_sink.h"
 #include "view/floating_buttons.h"
 #include "view/navigator_panel.h"
@@ -231,49 +235,109 @@ void PageCanvas::PaintPage(QPainter& painter) {
   PaintPreviews(painter);
 }
 
+namespace {
+
+void DrawOpenArrowHead(QPainter& painter, QPointF a, QPointF b, int w) {
+  double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+  if (length <= 1e-4) return;
+  double h = std::min(length / 2, 4.0 * w < 5 ? 8.0 : 4.0 * w);
+  QPointF u((b.x() - a.x()) / length, (b.y() - a.y()) / length), n(-u.y(), u.x());
+  painter.drawPolyline(QPolygonF({b - h * u + 0.45 * h * n, b, b - h * u - 0.45 * h * n}));
+}
+
+// The points the line tool's release would produce, on screen.
+std::vector<QPointF> LineToolPreview() {
+  std::vector<QPointF> screen;
+  std::vector<PagePoint> points;
+  if (g_tool.lineToolDocument != g_session.document || g_tool.lineToolPage != g_session.currentPageIndex) return screen;
+  if (g_tool.lineTool == LineToolKind::Polyline) {
+    points = g_tool.polyline;
+    if (!points.empty()) {
+      if (auto p = ScreenToPageUnclamped(float(g_tool.stroke.current.x), float(g_tool.stroke.current.y))) points.push_back(*p);
+    }
+  } else if (g_tool.stroke.active) {
+    LineToolInput input;
+    input.kind = g_tool.lineTool;
+    input.start = g_tool.stroke.start;
+    input.end = g_tool.stroke.current;
+    input.pageRect = g_view.pageRect;
+    input.fixedLengthCm = g_tool.fixedLengthCm;
+    if (g_tool.equalVectorPicked) input.pickedOffset = g_tool.equalVectorOffset;
+    if (auto produced = LineToolPoints(input)) points = *produced;
+  }
+  for (const PagePoint& p : points) {
+    float x, y;
+    PageToScreen(p.x, p.y, x, y);
+    screen.emplace_back(x, y);
+  }
+  return screen;
+}
+
+}  // namespace
+
 void PageCanvas::PaintPreviews(QPainter& painter) {
   const StrokeDrag& stroke = g_tool.stroke;
-  if (!stroke.active || IsEraseMode(g_tool.mode)) return;
   int w = StrokePixels(g_tool.lineWidth);
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
-  QPen pen(DrawingColour(), w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-  painter.setPen(pen);
+  painter.setPen(QPen(DrawingColour(), w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   painter.setBrush(Qt::NoBrush);
   QPointF a(stroke.start.x, stroke.start.y), b(stroke.current.x, stroke.current.y);
-  if (g_tool.mode == ToolMode::Pen) {
+  if (stroke.active && g_tool.mode == ToolMode::Pen) {
     if (stroke.points.size() == 1) {
       painter.setPen(Qt::NoPen);
       painter.setBrush(DrawingColour());
       painter.drawEllipse(a, w / 2.0, w / 2.0);
     } else {
-      QPainterPath path(a);
-      for (size_t i = 1; i < stroke.points.size(); ++i) path.lineTo(stroke.points[i].x, stroke.points[i].y);
-      painter.drawPath(path);
+      QPolygonF smoothed;
+      for (const SmoothPoint& p : SmoothStroke(stroke.points)) smoothed << QPointF(p.x, p.y);
+      painter.drawPolyline(smoothed);
     }
-  } else if (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::None &&
-             g_tool.geometryKind != GeometryKind::Segment) {
-    QRectF box = QRectF(a, b).normalized();
-    if (g_tool.geometryKind == GeometryKind::Rectangle) painter.drawRect(box);
-    if (g_tool.geometryKind == GeometryKind::Ellipse) painter.drawEllipse(box);
-    if (g_tool.geometryKind == GeometryKind::Triangle) {
-      QPolygonF triangle({QPointF(std::floor((box.left() + box.right()) / 2), box.top()), box.bottomRight(), box.bottomLeft()});
-      painter.drawPolygon(triangle);
+  } else if (stroke.active && g_tool.mode == ToolMode::Arrow) {
+    painter.drawLine(a, b);
+    double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+    if (length > 1e-4) {
+      double h = std::min(std::max(8.0, 4.0 * w), length / 2);
+      QPointF u((b.x() - a.x()) / length, (b.y() - a.y()) / length), n(-u.y(), u.x());
+      painter.drawLine(b, b - h * u + 0.45 * h * n);
+      painter.drawLine(b, b - h * u - 0.45 * h * n);
     }
+  } else if (g_tool.mode == ToolMode::Geometry && g_tool.lineTool != LineToolKind::None) {
+    std::vector<QPointF> points = LineToolPreview();
+    if (points.size() >= 2) {
+      painter.setPen(QPen(DrawingColour(), std::max(1, w), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      painter.drawPolyline(points.data(), int(points.size()));
+      if (g_tool.lineTool == LineToolKind::Vector || g_tool.lineTool == LineToolKind::EqualVector) {
+        DrawOpenArrowHead(painter, points[0], points[1], w);
+      }
+    }
+  } else if (stroke.active && g_tool.mode == ToolMode::Geometry) {
     if (g_tool.geometryKind == GeometryKind::Point) {
       painter.setPen(Qt::NoPen);
       painter.setBrush(DrawingColour());
       double r = w < 3 ? 2 : w;
       painter.drawEllipse(a, r, r);
+    } else if (auto outline = BuildOutline(g_tool.geometryKind, stroke.start, stroke.current)) {
+      QPolygonF polygon;
+      for (const ScreenPoint& p : outline->points) polygon << QPointF(p.x, p.y);
+      if (g_tool.geometryKind == GeometryKind::Ellipse) {
+        painter.drawEllipse(QRectF(a, b).normalized());
+      } else if (outline->closed) {
+        painter.drawPolygon(polygon);
+      } else {
+        painter.drawPolyline(polygon);
+      }
     }
-  } else {
-    painter.drawLine(a, b);
-    double length = std::hypot(b.x() - a.x(), b.y() - a.y());
-    if (g_tool.mode == ToolMode::Arrow && length > 1e-4) {
-      double h = std::min(std::max(8.0, 4.0 * w), length / 2);
-      QPointF u((b.x() - a.x()) / length, (b.y() - a.y()) / length), n(-u.y(), u.x());
-      painter.drawLine(b, b - h * u + 0.45 * h * n);
-      painter.drawLine(b, b - h * u - 0.45 * h * n);
+  }
+  if (FPDF_PAGEOBJECT system = SelectedCoordinateSystem()) {
+    if (auto points = ReadControlPoints(system, CurrentOps())) {
+      painter.setPen(QPen(QColor(0, 104, 210), 2));
+      painter.setBrush(Qt::white);
+      float ox, oy, ux, uy;
+      PageToScreen(points->origin.x, points->origin.y, ox, oy);
+      PageToScreen(points->unit.x, points->unit.y, ux, uy);
+      painter.drawEllipse(QPointF(ox, oy), 6, 6);
+      painter.drawRect(QRectF(ux - 6, uy - 6, 12, 12));
     }
   }
   painter.restore();

@@ -142,9 +142,15 @@ void DestroyRenderCache() {
 
 std::optional<PagePoint> ScreenToPage(int x, int y) {
   const IntRect& r = g_view.pageRect;
-  if (g_session.document == nullptr || r.Empty() || !r.Contains(x, y)) return std::nullopt;
-  float dx = float(x - r.left) * PageWidthPt() / float(r.Width());
-  float dy = float(r.bottom - y) * PageHeightPt() / float(r.Height());
+  if (!r.Contains(x, y)) return std::nullopt;
+  return ScreenToPageUnclamped(float(x), float(y));
+}
+
+std::optional<PagePoint> ScreenToPageUnclamped(float x, float y) {
+  const IntRect& r = g_view.pageRect;
+  if (g_session.document == nullptr || r.Empty()) return std::nullopt;
+  float dx = (x - float(r.left)) * PageWidthPt() / float(r.Width());
+  float dy = (float(r.bottom) - y) * PageHeightPt() / float(r.Height());
   int rotation = PageRotation();
   float w, h;
   UnrotatedSize(rotation, w, h);

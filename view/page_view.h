@@ -95,6 +95,9 @@ void InvalidateRender(bool keepPosition);
 void DestroyRenderCache();
 
 std::optional<PagePoint> ScreenToPage(int x, int y);
+// The same mapping without the inside-the-page test (for points that came from the page and
+// may round to just outside it); nothing only when no page is shown.
+std::optional<PagePoint> ScreenToPageUnclamped(float x, float y);
 // Client pixels as floats; callers round where they need integers.
 void PageToScreen(float px, float py, float& x, float& y);
 

@@ -26,6 +26,17 @@ void StartStroke(int x, int y) {
 
 }  // namespace
 
+bool AcceptStrokePoint(int x, int y) {
+  if (!InsidePage(x, y)) return false;
+  std::vector<ScreenPoint>& raw = g_tool.stroke.points;
+  if (!raw.empty()) {
+    int dx = x - raw.back().x, dy = y - raw.back().y;
+    if (dx * dx + dy * dy < 4) return false;
+  }
+  raw.push_back({x, y});
+  return true;
+}
+
 bool InsidePage(int x, int y) { return g_session.document != nullptr && g_view.pageRect.Contains(x, y) && !g_view.pageRect.Empty(); }
 
 void OnLeftPress(int x, int y) {
@@ -45,7 +56,17 @@ void OnLeftPress(int x, int y) {
         if (InsidePage(x, y) && g_drawingTools.addPolylineVertex != nullptr) g_drawingTools.addPolylineVertex({x, y});
         return;
       }
+      if (g_tool.lineTool == LineToolKind::EqualVector && !g_tool.equalVectorPicked) {
+        if (g_drawingTools.pickVector != nullptr) g_drawingTools.pickVector({x, y});
+        return;
+      }
       if (InsidePage(x, y)) StartStroke(x, y);
+      return;
+    case ToolMode::Select:
+      if (g_drawingTools.selectDragStartsAt != nullptr && g_drawingTools.selectDragStartsAt({x, y})) {
+        g_tool.selectDrag = true;
+        g_drawingTools.beginSelectDrag({x, y});
+      }
       return;
     case ToolMode::Hand:
       if (InsidePage(x, y)) BeginPan(x, y, false);
@@ -64,14 +85,18 @@ void OnMouseMove(int x, int y, bool leftHeld) {
     PanTo(x, y);
     return;
   }
+  if (g_tool.selectDrag) {
+    if (leftHeld && g_drawingTools.continueSelectDrag != nullptr) g_drawingTools.continueSelectDrag({x, y});
+    return;
+  }
+  if (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::Polyline && !g_tool.polyline.empty()) {
+    g_tool.stroke.current = {x, y};  // the rubber band follows the pointer between clicks
+    g_window.repaint();
+    return;
+  }
   if (!g_tool.stroke.active || !leftHeld) return;
   bool pen = g_tool.mode == ToolMode::Pen;
-  if (pen) {
-    if (!InsidePage(x, y)) return;
-    const ScreenPoint& last = g_tool.stroke.points.back();
-    if (last.x == x && last.y == y) return;
-    g_tool.stroke.points.push_back({x, y});
-  }
+  if (pen && !AcceptStrokePoint(x, y)) return;
   ScreenPoint previous = g_tool.stroke.current;
   g_tool.stroke.current = {x, y};
   bool shape = g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::None &&
@@ -104,7 +129,13 @@ void OnLeftRelease(int x, int y) {
     g_window.toolModeChanged();
     return;
   }
+  if (g_tool.selectDrag) {
+    g_tool.selectDrag = false;
+    if (g_drawingTools.endSelectDrag != nullptr) g_drawingTools.endSelectDrag();
+    return;
+  }
   if (!g_tool.stroke.active) return;
+  if (g_tool.mode == ToolMode::Pen) AcceptStrokePoint(x, y);  // the release position counts too
   StrokeDrag stroke = g_tool.stroke;
   g_tool.stroke = StrokeDrag{};
   if (g_tool.mode == ToolMode::Pen) {
@@ -161,6 +192,10 @@ void OnEscape() {
 
 void CancelPointerDrag() {
   if (g_pan.active) EndPan();
+  if (g_tool.selectDrag) {
+    g_tool.selectDrag = false;
+    if (g_drawingTools.endSelectDrag != nullptr) g_drawingTools.endSelectDrag();
+  }
   if (g_tool.stroke.active) {
     g_tool.stroke = StrokeDrag{};
     g_window.repaint();
@@ -180,8 +215,10 @@ bool PressCanStartDragEdit(int x, int y) {
     case ToolMode::ImagePlacement:
     case ToolMode::Edit:
       return true;
+    case ToolMode::Select:
+      return g_drawingTools.selectDragStartsAt != nullptr && g_drawingTools.selectDragStartsAt({x, y});
     default:
-      return false;  // Select: only on a selected or hittable object, which selection decides
+      return false;
   }
 }
 

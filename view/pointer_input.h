@@ -16,6 +16,14 @@ struct DrawingTools {
   void (*finishLineTool)(LineToolKind kind, ScreenPoint start, ScreenPoint end) = nullptr;
   void (*addPolylineVertex)(ScreenPoint point) = nullptr;
   void (*finishPolyline)() = nullptr;
+  // The equal vector's first click: takes the vector under the pointer.
+  void (*pickVector)(ScreenPoint point) = nullptr;
+  // The select tool: a press that starts a drag here (a coordinate-system handle), its
+  // moves and its end.
+  bool (*selectDragStartsAt)(ScreenPoint point) = nullptr;
+  void (*beginSelectDrag)(ScreenPoint point) = nullptr;
+  void (*continueSelectDrag)(ScreenPoint point) = nullptr;
+  void (*endSelectDrag)() = nullptr;
 };
 
 extern DrawingTools g_drawingTools;
@@ -40,6 +48,8 @@ bool PressCanStartDragEdit(int x, int y);
 // for free-hand strokes) the start, inflated by half the pen width.
 IntRect RubberBandArea(ScreenPoint start, ScreenPoint previousEnd, ScreenPoint newEnd, bool includeStart);
 bool InsidePage(int x, int y);
+// A free-hand stroke keeps a position inside the page that is 2 pixels or more from the last.
+bool AcceptStrokePoint(int x, int y);
 CursorShape CursorFor(int x, int y);
 
 // Which gestures the touch screen offers in the current mode.

@@ -5,6 +5,8 @@ ToolState g_tool;
 void ClearToolProgress() {
   g_tool.stroke = StrokeDrag{};
   g_tool.polyline.clear();
+  g_tool.selectDrag = false;
+  g_tool.equalVectorPicked = false;
   EndPan();
 }
 

@@ -27,6 +27,10 @@ struct ToolState {
   FPDF_DOCUMENT lineToolDocument = nullptr;  // where the line tool was chosen
   int lineToolPage = -1;
   std::vector<PagePoint> polyline;  // vertices of a polyline under construction
+  bool equalVectorPicked = false;   // equal vector: the source vector's offset is known
+  PagePoint equalVectorOffset;
+  bool selectDrag = false;          // a drag of the select tool (coordinate-system handles) runs
+  float lineLengthTargetCm = 0;     // 0: later straight lines take the drag's length
   bool ocrRegion = false;           // OCR area selection, an overlay on the mode
   uint32_t drawColor = 230u | 35u << 8 | 35u << 16;  // red in the lowest byte
   float lineWidth = 6.0f;

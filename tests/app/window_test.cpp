@@ -346,10 +346,11 @@ TEST_F(WindowTest, AToolbarRotationIsOneUndoStepAndTheTitleShowsIt) {
 
 namespace {
 
-TEST_F(WindowTest, APenDragThatDrawsNothingLeavesNoUndoRecordOrFile) {
+TEST_F(WindowTest, APenClickDrawsNothingAndLeavesNoUndoRecordOrFile) {
   StartWindow();
   ASSERT_EQ(g_tool.mode, ToolMode::Pen);
-  Drag(QPoint(500, 300), QPoint(700, 420), 8);
+  Click(QPoint(500, 300));
+  Drag(QPoint(500, 300), QPoint(501, 300), 1);  // two positions a pixel apart count as one
   EXPECT_FALSE(g_tool.stroke.active);
   EXPECT_TRUE(g_history.undo.empty());
   EXPECT_TRUE(TempFiles().empty());

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "content/font_cache.h"
+#include "content/font_table.h"
 #include "document/edit_wrapper.h"
 #include "document/open_document.h"
 #include "document/session.h"

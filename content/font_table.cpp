@@ -1,0 +1,113 @@
+#include "content/font_table.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "document/session.h"
+#include "engine/engine_table.h"
+#include "platform/file_system.h"
+#include "platform/platform_seam.h"
+#include "platform/text_encoding.h"
+
+FontCache g_fontCache;
+
+namespace {
+
+constexpr const char16_t* kTextUnavailable = u"文本功能不可用";
+
+// Loads one table row into the document; nullptr with errno set on failure.
+FPDF_FONT LoadFontFile(const FontTableEntry& entry) {
+  std::u16string path = FontFolder() + u"/" + Utf8ToUtf16(entry.fileName);
+  auto bytes = ReadWholeFile(path);
+  if (!bytes) return nullptr;
+  if (bytes->empty() || bytes->size() > 4294967295ull) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  FPDF_FONT font = g_engine.FPDFText_LoadFont(g_session.document, reinterpret_cast<const uint8_t*>(bytes->data()),
+                                              uint32_t(bytes->size()), 2, 1);
+  if (font == nullptr) {
+    errno = 13;  // invalid data
+    return nullptr;
+  }
+  ++g_fontCache.loadCount;
+  g_fontCache.entries.push_back({entry.displayName, font});
+  return font;
+}
+
+FPDF_FONT CachedFont(const std::u16string& displayName) {
+  for (const auto& entry : g_fontCache.entries) {
+    if (entry.font != nullptr && EqualsIgnoringCase(entry.displayName, displayName)) return entry.font;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+const std::vector<FontTableEntry>& FontTable() {
+  static const std::vector<FontTableEntry> table = {
+      {u"微软雅黑", "msyh.ttc"}, {u"宋体", "simsun.ttc"}, {u"黑体", "simhei.ttf"}, {u"Arial Unicode MS", "arialuni.ttf"}};
+  return table;
+}
+
+std::u16string FontFolder() {
+  const char* configured = std::getenv("CORVAN_FONTS_DIR");
+  if (configured != nullptr && *configured != '\0') return Utf8ToUtf16(configured);
+  std::u16string beside = ExecutableDirectory() + u"/fonts";
+  if (IsDirectory(beside)) return beside;
+  return u"/usr/local/share/corvan-pdf/fonts";
+}
+
+bool EnsureDefaultFont() {
+  if (g_fontCache.defaultFont != nullptr) return true;
+  if (g_session.document == nullptr || g_engine.FPDFText_LoadFont == nullptr || g_engine.FPDFFont_Close == nullptr ||
+      g_engine.FPDFPageObj_CreateTextObj == nullptr || g_engine.FPDFText_SetText == nullptr ||
+      g_engine.FPDFPageObj_SetFillColor == nullptr || g_engine.FPDFPageObj_Transform == nullptr) {
+    ShowMessage(kTextUnavailable, u"当前 PDFium 运行库不支持添加文本。", MessageIcon::Error);
+    return false;
+  }
+  int lastError = 0;
+  for (const auto& entry : FontTable()) {
+    FPDF_FONT font = CachedFont(entry.displayName);
+    if (font == nullptr) font = LoadFontFile(entry);
+    if (font != nullptr) {
+      g_fontCache.defaultFont = font;
+      return true;
+    }
+    lastError = errno;
+  }
+  ShowMessage(kTextUnavailable,
+              FillPlaceholders(u"无法加载系统字体（Windows 错误 %lu）。请安装微软雅黑、宋体、黑体或 Arial。", {Num(lastError)}),
+              MessageIcon::Error);
+  return false;
+}
+
+FPDF_FONT GetFontByName(const std::u16string& displayName, bool quiet) {
+  if (FPDF_FONT cached = CachedFont(displayName)) return cached;
+  const FontTableEntry* row = nullptr;
+  for (const auto& entry : FontTable()) {
+    if (EqualsIgnoringCase(entry.displayName, displayName)) row = &entry;
+  }
+  if (row == nullptr) {
+    if (!quiet) ShowMessage(u"字体不可用", u"请选择支持的文本字体。", MessageIcon::Warning);
+    return nullptr;
+  }
+  if (g_session.document == nullptr || g_engine.FPDFText_LoadFont == nullptr || g_engine.FPDFFont_Close == nullptr) {
+    if (!quiet) ShowMessage(kTextUnavailable, u"当前 PDFium 运行库不支持加载所选字体。", MessageIcon::Error);
+    return nullptr;
+  }
+  FPDF_FONT font = LoadFontFile(*row);
+  if (font == nullptr && !quiet) {
+    ShowMessage(u"字体加载失败",
+                FillPlaceholders(u"无法加载字体“%s”（Windows 错误 %lu）。", {row->displayName, Num(errno)}),
+                MessageIcon::Error);
+  }
+  return font;
+}
+
+void CloseDocumentFonts() {
+  for (auto& entry : g_fontCache.entries) {
+    if (entry.font != nullptr && g_engine.FPDFFont_Close != nullptr) g_engine.FPDFFont_Close(entry.font);
+  }
+  g_fontCache = FontCache{};
+}

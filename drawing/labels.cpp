@@ -1,0 +1,306 @@
+#include "drawing/labels.h"
+
+#include <cmath>
+#include <unordered_set>
+
+#include "content/font_table.h"
+#include "document/session.h"
+#include "drawing/find_remove.h"
+#include "platform/text_encoding.h"
+
+namespace {
+
+bool HasLabelEntries(const PdfOps& ops) {
+  return ops.FPDFPageObj_CreateTextObj && ops.FPDFText_SetText && ops.FPDFPageObj_SetFillColor &&
+         ops.FPDFPageObj_Transform && ops.FPDFPage_InsertObject && ops.FPDFPage_RemoveObject &&
+         ops.FPDFPage_GenerateContent && ops.FPDFPageObj_Destroy && ops.FPDFPageObj_GetType &&
+         ops.FPDFPage_CountObjects && ops.FPDFPage_GetObject && ops.FPDFPageObj_CountMarks && ops.FPDFPageObj_GetMark &&
+         ops.FPDFPageObj_AddMark && ops.FPDFPageObjMark_GetName;
+}
+
+MarkKind KindForVertexCount(size_t count) {
+  return count == 2 ? MarkKind::Line : count == 3 ? MarkKind::Triangle : MarkKind::Rectangle;
+}
+
+std::u16string LabelText(int vertex, uint32_t number) { return std::u16string(1, char16_t(u'a' + vertex)) + Num(number); }
+
+bool SetText(const PdfOps& ops, FPDF_PAGEOBJECT text, const std::u16string& content) {
+  std::u16string terminated = content;
+  terminated.push_back(u'\0');
+  return ops.FPDFText_SetText(text, reinterpret_cast<FPDF_WIDESTRING>(terminated.c_str())) != 0;
+}
+
+// Takes an object back off the page when it is there; forgets it otherwise (the page owns it).
+void TakeBack(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT object) {
+  if (ops.FPDFPage_RemoveObject(page, object)) ops.FPDFPageObj_Destroy(object);
+}
+
+}  // namespace
+
+LabelContext CurrentLabelContext() {
+  LabelContext ctx;
+  ctx.document = g_session.document;
+  ctx.page = g_session.currentPage;
+  ctx.font = g_fontCache.defaultFont;
+  bool odd = PageRotation() % 2 == 1;
+  ctx.pageWidth = odd ? g_session.pageHeight : g_session.pageWidth;
+  ctx.pageHeight = odd ? g_session.pageWidth : g_session.pageHeight;
+  return ctx;
+}
+
+std::optional<std::vector<LabelPlacement>> ComputeLabelPlacements(const std::vector<ScreenPoint>& vertices,
+                                                                   float pageWidth, float pageHeight,
+                                                                   uint32_t labelNumber) {
+  std::vector<PagePoint> points;
+  PagePoint centre{0, 0};
+  for (const ScreenPoint& v : vertices) {
+    auto p = ScreenToPageUnclamped(float(v.x), float(v.y));
+    if (!p || !std::isfinite(p->x) || !std::isfinite(p->y)) return std::nullopt;
+    points.push_back(*p);
+    centre.x += p->x;
+    centre.y += p->y;
+  }
+  if (points.empty()) return std::nullopt;
+  centre.x /= float(points.size());
+  centre.y /= float(points.size());
+  std::vector<LabelPlacement> placements;
+  for (size_t j = 0; j < points.size(); ++j) {
+    float dx = points[j].x - centre.x, dy = points[j].y - centre.y;
+    float length = std::hypot(dx, dy);
+    if (!(length > 0.0001f)) return std::nullopt;
+    LabelPlacement placement;
+    placement.text = LabelText(int(j), labelNumber);
+    float width = float(placement.text.size()) * kLabelFontSize * 0.55f;
+    float anchorX = points[j].x + dx / length * 12;
+    float anchorY = points[j].y + dy / length * 12;
+    float x = anchorX - width / 2;
+    placement.x = std::min(x, pageWidth - width) < 0 ? 0 : std::min(x, pageWidth - width);
+    float top = pageHeight - 10 < 10 ? 10 : pageHeight - 10;
+    float y = std::min(std::max(anchorY, 10.0f), top);
+    placement.baseline = y - 3.5f;
+    placements.push_back(placement);
+  }
+  return placements;
+}
+
+LabelSetResult CreateLabelSet(const PdfOps& ops, const LabelContext& ctx, const std::string& markName,
+                              const std::vector<ScreenPoint>& vertices) {
+  LabelSetResult result;
+  size_t count = vertices.size();
+  if (count < 2 || count > 4) return result;
+  uint32_t number = ReadLabelNumber(markName, KindForVertexCount(count));
+  if (number == 0 || ctx.document == nullptr || ctx.page == nullptr || ctx.font == nullptr || !(ctx.pageWidth > 0) ||
+      !(ctx.pageHeight > 0) || !HasLabelEntries(ops)) {
+    return result;
+  }
+  auto placements = ComputeLabelPlacements(vertices, ctx.pageWidth, ctx.pageHeight, number);
+  if (!placements) return result;
+  std::vector<FPDF_PAGEOBJECT> made;
+  for (const LabelPlacement& placement : *placements) {
+    FPDF_PAGEOBJECT text = ops.FPDFPageObj_CreateTextObj(ctx.document, ctx.font, kLabelFontSize);
+    bool ok = text != nullptr && SetText(ops, text, placement.text) &&
+              ops.FPDFPageObj_SetFillColor(text, 25, 25, 25, 255) &&
+              ops.FPDFPageObj_AddMark(text, markName.c_str()) != nullptr;
+    if (!ok) {
+      if (text != nullptr) ops.FPDFPageObj_Destroy(text);
+      for (FPDF_PAGEOBJECT m : made) ops.FPDFPageObj_Destroy(m);
+      return result;
+    }
+    ops.FPDFPageObj_Transform(text, 1, 0, 0, 1, placement.x, placement.baseline);
+    made.push_back(text);
+  }
+  for (size_t i = 0; i < made.size(); ++i) {
+    if (!InsertChecked(ctx.page, made[i], ops)) {
+      TakeBack(ops, ctx.page, made[i]);
+      for (size_t k = 0; k < i; ++k) TakeBack(ops, ctx.page, made[k]);
+      for (size_t k = i + 1; k < made.size(); ++k) ops.FPDFPageObj_Destroy(made[k]);
+      return result;
+    }
+  }
+  result.ok = true;
+  result.labels = made;
+  result.committed = ops.FPDFPage_GenerateContent(ctx.page) != 0;
+  return result;
+}
+
+bool RenumberTriangleLabels(const PdfOps& ops, FPDF_PAGE page) {
+  if (page == nullptr || !HasLabelEntries(ops)) return false;
+  int count = ops.FPDFPage_CountObjects(page);
+  for (int i = 0; i < count; ++i) {
+    FPDF_PAGEOBJECT object = ops.FPDFPage_GetObject(page, i);
+    auto name = MarkedShapeName(object, ops, MarkKind::Triangle);
+    if (!name) continue;
+    uint32_t number = ReadLabelNumber(*name, MarkKind::Triangle);
+    if (number == 0) return false;
+    auto labels = LabelsOfShape(page, object, ops, MarkKind::Triangle, *name);
+    if (labels.empty()) continue;
+    if (labels.size() != 3) return false;
+    for (int k = 0; k < 3; ++k) {
+      if (!SetText(ops, labels[size_t(k)], LabelText(k, number))) return false;
+    }
+  }
+  return true;
+}
+
+LabelSetResult LabelNewTriangle(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT triangle,
+                                const std::vector<ScreenPoint>& vertices) {
+  LabelSetResult result;
+  uint32_t number = NextLabelNumber(ctx.page, ops, MarkKind::Triangle);
+  if (number == 0 || triangle == nullptr || !RenumberTriangleLabels(ops, ctx.page)) return result;
+  std::string name = MakeTriangleMarkName(number);
+  if (name.empty()) return result;
+  result = CreateLabelSet(ops, ctx, name, vertices);
+  if (!result.ok) return result;
+  if (ops.FPDFPageObj_AddMark(triangle, name.c_str()) == nullptr) {
+    RemoveObjects(ctx.page, result.labels, ops);
+    ops.FPDFPage_GenerateContent(ctx.page);
+    return LabelSetResult{};
+  }
+  // The triangle's own mark goes into the content too.
+  result.committed = ops.FPDFPage_GenerateContent(ctx.page) != 0;
+  return result;
+}
+
+namespace {
+
+// Shared by triangles and rectangles: repairs a wrong label count under the shape's name.
+EnsureResult EnsureShapeLabels(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT shape,
+                               const std::vector<ScreenPoint>& vertices, MarkKind kind) {
+  EnsureResult result;
+  if (shape == nullptr || !HasLabelEntries(ops)) return result;
+  auto name = MarkedShapeName(shape, ops, kind);
+  bool marked = name.has_value();
+  if (!marked) {
+    if (kind == MarkKind::Triangle) {
+      LabelSetResult labelled = LabelNewTriangle(ops, ctx, shape, vertices);
+      result.ok = labelled.ok;
+      result.committed = labelled.committed;
+      auto newName = MarkedShapeName(shape, ops, kind);
+      if (newName) result.labelNumber = ReadLabelNumber(*newName, kind);
+      return result;
+    }
+    uint32_t number = NextLabelNumber(ctx.page, ops, kind);
+    if (number == 0) return result;
+    name = MakeRectangleMarkName(number);
+  }
+  result.labelNumber = ReadLabelNumber(*name, kind);
+  if (result.labelNumber == 0) return result;
+  auto old = marked ? LabelsOfShape(ctx.page, shape, ops, kind, *name) : std::vector<FPDF_PAGEOBJECT>{};
+  if (old.size() == vertices.size()) {
+    result.ok = true;
+    result.committed = true;
+    return result;
+  }
+  LabelSetResult labels = CreateLabelSet(ops, ctx, *name, vertices);
+  if (!labels.ok) return result;
+  if (!marked && ops.FPDFPageObj_AddMark(shape, name->c_str()) == nullptr) {
+    RemoveObjects(ctx.page, labels.labels, ops);
+    ops.FPDFPage_GenerateContent(ctx.page);
+    return result;
+  }
+  RemoveObjects(ctx.page, old, ops);
+  result.ok = true;
+  result.committed = ops.FPDFPage_GenerateContent(ctx.page) != 0;
+  return result;
+}
+
+}  // namespace
+
+EnsureResult EnsureSegmentLabels(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT segment,
+                                 ScreenPoint start, ScreenPoint end) {
+  EnsureResult result;
+  if (segment == nullptr || !HasLabelEntries(ops)) return result;
+  auto name = MarkedShapeName(segment, ops, MarkKind::Line);
+  bool marked = name.has_value();
+  if (marked) {
+    result.labelNumber = ReadLabelNumber(*name, MarkKind::Line);
+  } else {
+    result.labelNumber = NextLabelNumber(ctx.page, ops, MarkKind::Line);
+    name = MakeLineMarkName(result.labelNumber);
+  }
+  if (result.labelNumber == 0 || name->empty()) return result;
+  auto old = marked ? LabelsOfShape(ctx.page, segment, ops, MarkKind::Line, *name) : std::vector<FPDF_PAGEOBJECT>{};
+  if (old.size() == 2) {
+    result.ok = true;
+    result.committed = true;
+    return result;
+  }
+  LabelSetResult labels = CreateLabelSet(ops, ctx, *name, {start, end});
+  if (!labels.ok) return result;
+  if (!marked && ops.FPDFPageObj_AddMark(segment, name->c_str()) == nullptr) {
+    RemoveObjects(ctx.page, labels.labels, ops);
+    ops.FPDFPage_GenerateContent(ctx.page);
+    return result;
+  }
+  RemoveObjects(ctx.page, old, ops);
+  result.ok = true;
+  result.committed = ops.FPDFPage_GenerateContent(ctx.page) != 0;
+  return result;
+}
+
+EnsureResult EnsureTriangleLabels(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT triangle,
+                                  const std::vector<ScreenPoint>& vertices) {
+  return vertices.size() == 3 ? EnsureShapeLabels(ops, ctx, triangle, vertices, MarkKind::Triangle) : EnsureResult{};
+}
+
+EnsureResult EnsureRectangleLabels(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT rectangle,
+                                   const std::vector<ScreenPoint>& vertices) {
+  return vertices.size() == 4 ? EnsureShapeLabels(ops, ctx, rectangle, vertices, MarkKind::Rectangle) : EnsureResult{};
+}
+
+void MoveLabelsWithShape(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT shape, float dx, float dy) {
+  if (ops.FPDFPageObj_Transform == nullptr) return;
+  for (MarkKind kind : {MarkKind::Line, MarkKind::Triangle, MarkKind::Rectangle}) {
+    auto name = MarkedShapeName(shape, ops, kind);
+    if (!name) continue;
+    for (FPDF_PAGEOBJECT label : LabelsOfShape(page, shape, ops, kind, *name)) {
+      ops.FPDFPageObj_Transform(label, 1, 0, 0, 1, dx, dy);
+    }
+    return;
+  }
+}
+
+bool RebuildSegmentLabels(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT segment, ScreenPoint start,
+                          ScreenPoint end) {
+  auto name = MarkedShapeName(segment, ops, MarkKind::Line);
+  if (!name) return true;
+  auto old = LabelsOfShape(ctx.page, segment, ops, MarkKind::Line, *name);
+  LabelSetResult labels = CreateLabelSet(ops, ctx, *name, {start, end});
+  if (!labels.ok) return false;
+  RemoveObjects(ctx.page, old, ops);
+  return ops.FPDFPage_GenerateContent(ctx.page) != 0;
+}
+
+std::optional<std::vector<std::u16string>> SideNames(const PdfOps& ops, FPDF_PAGEOBJECT shape, MarkKind kind) {
+  int vertices = kind == MarkKind::Triangle ? 3 : kind == MarkKind::Rectangle ? 4 : 0;
+  auto name = MarkedShapeName(shape, ops, kind);
+  if (vertices == 0 || !name) return std::nullopt;
+  uint32_t number = ReadLabelNumber(*name, kind);
+  if (number == 0) return std::nullopt;
+  std::vector<std::u16string> sides;
+  for (int i = 0; i < vertices; ++i) sides.push_back(LabelText(i, number) + u"-" + LabelText((i + 1) % vertices, number));
+  return sides;
+}
+
+bool CleanOrphanLabels(const PdfOps& ops, FPDF_PAGE page, MarkKind kind) {
+  if (page == nullptr || !ops.FPDFPage_CountObjects || !ops.FPDFPage_GetObject || !ops.FPDFPageObj_GetType ||
+      !ops.FPDFPage_RemoveObject || !ops.FPDFPageObj_Destroy) {
+    return false;
+  }
+  std::unordered_set<std::string> shapes;
+  int count = ops.FPDFPage_CountObjects(page);
+  for (int i = 0; i < count; ++i) {
+    auto name = MarkedShapeName(ops.FPDFPage_GetObject(page, i), ops, kind);
+    if (name) shapes.insert(*name);
+  }
+  std::vector<FPDF_PAGEOBJECT> orphans;
+  for (int i = 0; i < count; ++i) {
+    FPDF_PAGEOBJECT object = ops.FPDFPage_GetObject(page, i);
+    if (object == nullptr || ops.FPDFPageObj_GetType(object) != kPageObjText) continue;
+    auto name = FindMark(object, ops, kind);
+    if (name && shapes.count(*name) == 0) orphans.push_back(object);
+  }
+  if (orphans.empty()) return true;
+  if (!RemoveObjects(page, orphans, ops)) return false;
+  return ops.FPDFPage_GenerateContent != nullptr && ops.FPDFPage_GenerateContent(page) != 0;
+}

@@ -1,0 +1,262 @@
+#include "drawing/shapes.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "document/session.h"
+#include "document/window_hooks.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+std::optional<PagePoint> ToPage(float x, float y) {
+  auto p = ScreenToPageUnclamped(x, y);
+  if (!p || !std::isfinite(p->x) || !std::isfinite(p->y)) return std::nullopt;
+  return p;
+}
+
+bool HasOutlineEntries(const PdfOps& ops) {
+  return ops.FPDFPageObj_CreateNewPath && ops.FPDFPath_LineTo && ops.FPDFPageObj_SetStrokeColor &&
+         ops.FPDFPageObj_SetStrokeWidth && ops.FPDFPath_SetDrawMode && ops.FPDFPage_InsertObject &&
+         ops.FPDFPage_GenerateContent && ops.FPDFPageObj_Destroy;
+}
+
+void SetColour(FPDF_BOOL (*set)(FPDF_PAGEOBJECT, unsigned, unsigned, unsigned, unsigned), FPDF_PAGEOBJECT object,
+               uint32_t colour, bool& ok) {
+  ok = ok && set(object, colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF, 255);
+}
+
+}  // namespace
+
+std::optional<Outline> BuildOutline(GeometryKind kind, ScreenPoint a, ScreenPoint b) {
+  int left = std::min(a.x, b.x), right = std::max(a.x, b.x);
+  int top = std::min(a.y, b.y), bottom = std::max(a.y, b.y);
+  bool tooSmall = right - left < 3 || bottom - top < 3;
+  Outline outline;
+  switch (kind) {
+    case GeometryKind::Segment:
+      if (std::hypot(double(b.x - a.x), double(b.y - a.y)) < 3) return std::nullopt;
+      outline.points = {a, b};
+      return outline;
+    case GeometryKind::Rectangle:
+      if (tooSmall) return std::nullopt;
+      outline.points = {{left, top}, {right, top}, {right, bottom}, {left, bottom}};
+      outline.closed = true;
+      return outline;
+    case GeometryKind::Ellipse:
+      if (tooSmall) return std::nullopt;
+      for (int i = 0; i < 48; ++i) {
+        double angle = i * 2 * kPi / 48;
+        int x = int(std::round(std::cos(angle) * (right - left) / 2.0 + (left + right) / 2.0));
+        int y = int(std::round(std::sin(angle) * (bottom - top) / 2.0 + (top + bottom) / 2.0));
+        outline.points.push_back({x, y});
+      }
+      outline.closed = true;
+      return outline;
+    case GeometryKind::Triangle:
+      if (tooSmall) return std::nullopt;
+      outline.points = {{(left + right) / 2, top}, {right, bottom}, {left, bottom}};
+      outline.closed = true;
+      return outline;
+    case GeometryKind::Point:
+      outline.points = {a};
+      return outline;
+  }
+  return std::nullopt;
+}
+
+ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, ScreenPoint a, ScreenPoint b,
+                          const PenStyle& pen) {
+  ShapeAdd result;
+  if (kind == GeometryKind::Point || page == nullptr || !HasOutlineEntries(ops) || !(pen.width > 0) ||
+      !std::isfinite(pen.width)) {
+    return result;
+  }
+  auto outline = BuildOutline(kind, a, b);
+  if (!outline) {
+    result.result = kShapeTooSmall;
+    return result;
+  }
+  std::vector<PagePoint> points;
+  for (const ScreenPoint& p : outline->points) {
+    auto mapped = ToPage(float(p.x), float(p.y));
+    if (!mapped) return result;
+    points.push_back(*mapped);
+  }
+  if (outline->closed) points.push_back(points.front());
+  FPDF_PAGEOBJECT path = ops.FPDFPageObj_CreateNewPath(points[0].x, points[0].y);
+  if (path == nullptr) return result;
+  bool ok = true;
+  for (size_t i = 1; i < points.size() && ok; ++i) ok = ops.FPDFPath_LineTo(path, points[i].x, points[i].y);
+  SetColour(ops.FPDFPageObj_SetStrokeColor, path, pen.colour, ok);
+  ok = ok && ops.FPDFPageObj_SetStrokeWidth(path, pen.width) && ops.FPDFPath_SetDrawMode(path, 0, 1);
+  if (!ok) {
+    ops.FPDFPageObj_Destroy(path);
+    return result;
+  }
+  ops.FPDFPage_InsertObject(page, path);
+  result.object = path;
+  result.result = ops.FPDFPage_GenerateContent(page) ? kShapeAdded : kShapeAddedNoContent;
+  return result;
+}
+
+PointAdd AddPoint(const PdfOps& ops, FPDF_PAGE page, PagePoint centre, float size, uint32_t colour,
+                  const std::string& markName) {
+  PointAdd result;
+  if (page == nullptr || !std::isfinite(size) || !std::isfinite(centre.x) || !std::isfinite(centre.y)) return result;
+  float diameter = std::clamp(size * 2, 1.0f, 100.0f);
+  if (!(ops.FPDFPageObj_CreateNewPath && ops.FPDFPath_LineTo && ops.FPDFPath_Close && ops.FPDFPath_SetDrawMode &&
+        ops.FPDFPageObj_SetStrokeColor && ops.FPDFPageObj_SetFillColor && ops.FPDFPageObj_AddMark &&
+        ops.FPDFPage_InsertObject && ops.FPDFPageObj_Destroy && ops.FPDFPage_GenerateContent)) {
+    return result;
+  }
+  std::string name = markName.empty() ? MakePointMarkName() : markName;
+  if (name.empty()) return result;
+  float r = diameter / 2;
+  FPDF_PAGEOBJECT path = ops.FPDFPageObj_CreateNewPath(centre.x + r, centre.y);
+  if (path == nullptr) return result;
+  bool ok = true;
+  for (int i = 1; i < 48 && ok; ++i) {
+    double angle = i * 2 * kPi / 48;
+    ok = ops.FPDFPath_LineTo(path, centre.x + r * float(std::cos(angle)), centre.y + r * float(std::sin(angle)));
+  }
+  ok = ok && ops.FPDFPath_Close(path);
+  SetColour(ops.FPDFPageObj_SetFillColor, path, colour, ok);
+  SetColour(ops.FPDFPageObj_SetStrokeColor, path, colour, ok);
+  ok = ok && ops.FPDFPath_SetDrawMode(path, 2, 0) && ops.FPDFPageObj_AddMark(path, name.c_str()) != nullptr;
+  if (!ok) {
+    ops.FPDFPageObj_Destroy(path);
+    return result;
+  }
+  ops.FPDFPage_InsertObject(page, path);
+  result.added = true;
+  result.object = path;
+  result.committed = ops.FPDFPage_GenerateContent(page) != 0;
+  return result;
+}
+
+std::vector<SmoothPoint> SmoothStroke(const std::vector<ScreenPoint>& raw) {
+  std::vector<SmoothPoint> smoothed;
+  if (raw.empty()) return smoothed;
+  smoothed.push_back({float(raw[0].x), float(raw[0].y)});
+  size_t finalIndex = 0;
+  for (size_t i = 1; i < raw.size(); ++i) {
+    smoothed.resize(finalIndex + 1);
+    if (i >= 2) {
+      SmoothPoint p0 = smoothed[finalIndex];
+      SmoothPoint c{float(raw[i - 1].x), float(raw[i - 1].y)};
+      SmoothPoint p2{(raw[i - 1].x + raw[i].x) / 2.0f, (raw[i - 1].y + raw[i].y) / 2.0f};
+      float ax = p0.x - 2 * c.x + p2.x, ay = p0.y - 2 * c.y + p2.y;
+      int steps = std::max(1, int(std::ceil(std::sqrt(std::hypot(ax, ay)))));
+      for (int j = 1; j <= steps; ++j) {
+        float u = float(j) / float(steps);
+        float w0 = (1 - u) * (1 - u), w1 = 2 * (1 - u) * u, w2 = u * u;
+        smoothed.push_back({w0 * p0.x + w1 * c.x + w2 * p2.x, w0 * p0.y + w1 * c.y + w2 * p2.y});
+      }
+    }
+    finalIndex = smoothed.size() - 1;
+    smoothed.push_back({float(raw[i].x), float(raw[i].y)});
+  }
+  return smoothed;
+}
+
+bool FinishPathObject(FPDF_PAGEOBJECT path, const PenStyle& pen, const std::u16string& statusText, bool& committed) {
+  const PdfEngine& e = g_engine;
+  committed = false;
+  FPDF_PAGE page = g_session.currentPage;
+  bool ok = page != nullptr && std::isfinite(pen.width) && pen.width > 0;
+  SetColour(e.FPDFPageObj_SetStrokeColor, path, pen.colour, ok);
+  ok = ok && e.FPDFPageObj_SetStrokeWidth(path, pen.width) && e.FPDFPath_SetDrawMode(path, 0, 1);
+  if (!ok) {
+    e.FPDFPageObj_Destroy(path);
+    return false;
+  }
+  e.FPDFPage_InsertObject(page, path);
+  MarkModified();
+  committed = CommitPageContent();
+  g_window.markViewStale();
+  g_window.markThumbnailStale();
+  g_session.statusText = committed ? statusText : u"标注已添加，但生成 PDF 页面内容失败";
+  UpdateTitle();
+  return true;
+}
+
+FPDF_PAGEOBJECT AddFreehandCurve(const std::vector<ScreenPoint>& raw, const PenStyle& pen) {
+  if (raw.size() < 2 || g_session.currentPage == nullptr) return nullptr;
+  std::vector<PagePoint> points;
+  for (const SmoothPoint& p : SmoothStroke(raw)) {
+    auto mapped = ToPage(p.x, p.y);
+    if (!mapped) return nullptr;
+    points.push_back(*mapped);
+  }
+  FPDF_PAGEOBJECT path = g_engine.FPDFPageObj_CreateNewPath(points[0].x, points[0].y);
+  if (path == nullptr) return nullptr;
+  bool ok = true;
+  for (size_t i = 1; i < points.size() && ok; ++i) ok = g_engine.FPDFPath_LineTo(path, points[i].x, points[i].y);
+  if (g_engine.FPDFPageObj_SetLineCap != nullptr) ok = ok && g_engine.FPDFPageObj_SetLineCap(path, 1);
+  if (g_engine.FPDFPageObj_SetLineJoin != nullptr) ok = ok && g_engine.FPDFPageObj_SetLineJoin(path, 1);
+  if (!ok) {
+    g_engine.FPDFPageObj_Destroy(path);
+    return nullptr;
+  }
+  bool committed = false;
+  return FinishPathObject(path, pen, u"曲线已添加", committed) ? path : nullptr;
+}
+
+bool AppendArrowHead(const PdfOps& ops, FPDF_PAGEOBJECT path, PagePoint start, PagePoint end, float penWidth) {
+  float dx = end.x - start.x, dy = end.y - start.y;
+  float length = std::hypot(dx, dy);
+  if (!(length > 0.0001f)) return false;
+  dx /= length;
+  dy /= length;
+  float head = std::min(std::max(10.0f, 4 * penWidth), length / 2);
+  float half = 0.45f * head;
+  PagePoint base{end.x - head * dx, end.y - head * dy};
+  return ops.FPDFPath_LineTo(path, base.x - half * dy, base.y + half * dx) && ops.FPDFPath_LineTo(path, end.x, end.y) &&
+         ops.FPDFPath_LineTo(path, base.x + half * dy, base.y - half * dx);
+}
+
+FPDF_PAGEOBJECT AddPagePath(const std::vector<PagePoint>& points, bool arrow, const PenStyle& pen,
+                            const std::u16string& statusText, bool* committed) {
+  if (points.size() < 2 || g_session.currentPage == nullptr) return nullptr;
+  for (const PagePoint& p : points) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return nullptr;
+  }
+  if (arrow && !(std::hypot(points[1].x - points[0].x, points[1].y - points[0].y) > 0.0001f)) return nullptr;
+  FPDF_PAGEOBJECT path = g_engine.FPDFPageObj_CreateNewPath(points[0].x, points[0].y);
+  if (path == nullptr) return nullptr;
+  bool ok = true;
+  for (size_t i = 1; i < points.size() && ok; ++i) ok = g_engine.FPDFPath_LineTo(path, points[i].x, points[i].y);
+  if (ok && arrow) ok = AppendArrowHead(g_engine, path, points[0], points[1], pen.width);
+  if (!ok) {
+    g_engine.FPDFPageObj_Destroy(path);
+    return nullptr;
+  }
+  bool regenerated = false;
+  bool added = FinishPathObject(path, pen, statusText, regenerated);
+  if (committed != nullptr) *committed = regenerated;
+  return added ? path : nullptr;
+}
+
+FPDF_PAGEOBJECT AddSegment(ScreenPoint start, ScreenPoint end, bool arrow, const PenStyle& pen, float lengthTargetCm) {
+  auto a = ToPage(float(start.x), float(start.y));
+  auto b = ToPage(float(end.x), float(end.y));
+  if (!a || !b) return nullptr;
+  bool moved = std::abs(end.x - start.x) >= 3 || std::abs(end.y - start.y) >= 3;
+  if (!(lengthTargetCm > 0) && !moved) return nullptr;
+  if (lengthTargetCm > 0) {
+    float dx = b->x - a->x, dy = b->y - a->y;
+    float length = std::hypot(dx, dy);
+    if (length > 0) {
+      dx /= length;
+      dy /= length;
+    } else {
+      dx = 1;
+      dy = 0;
+    }
+    float target = lengthTargetCm * kPointsPerCm;
+    *b = {a->x + dx * target, a->y + dy * target};
+  }
+  return AddPagePath({*a, *b}, arrow, pen, arrow ? u"箭头已添加" : u"划线已添加");
+}

@@ -1,0 +1,67 @@
+// Turning finished gestures into path objects on the current page: geometry outlines,
+// points, free-hand curves, segments and arrows, and the shared finishing step.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "drawing/marks.h"
+#include "view/tool_state.h"
+
+struct Outline {
+  std::vector<ScreenPoint> points;
+  bool closed = false;
+};
+
+// Nothing when the drag is too small (or the kind unknown).
+std::optional<Outline> BuildOutline(GeometryKind kind, ScreenPoint a, ScreenPoint b);
+
+enum ShapeAddResult { kShapeFailed = 0, kShapeTooSmall = 1, kShapeAdded = 2, kShapeAddedNoContent = 3 };
+
+struct ShapeAdd {
+  ShapeAddResult result = kShapeFailed;
+  FPDF_PAGEOBJECT object = nullptr;
+};
+
+struct PenStyle {
+  uint32_t colour = 230u | 35u << 8 | 35u << 16;  // red in the lowest byte
+  float width = 6.0f;
+};
+
+ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, ScreenPoint a, ScreenPoint b,
+                          const PenStyle& pen);
+
+struct PointAdd {
+  bool added = false;
+  bool committed = false;
+  FPDF_PAGEOBJECT object = nullptr;
+};
+
+// A filled 48-sided circle of diameter 2 × size (clamped to 1 … 100) around `centre`.
+// `markName` empty makes a new point mark.
+PointAdd AddPoint(const PdfOps& ops, FPDF_PAGE page, PagePoint centre, float size, uint32_t colour,
+                  const std::string& markName = {});
+
+// The pen's smoothing: raw positions in, the quadratic-smoothed polyline out (screen floats).
+struct SmoothPoint {
+  float x, y;
+};
+std::vector<SmoothPoint> SmoothStroke(const std::vector<ScreenPoint>& raw);
+
+// Each returns the new path, or nothing when nothing was added.
+FPDF_PAGEOBJECT AddFreehandCurve(const std::vector<ScreenPoint>& raw, const PenStyle& pen);
+FPDF_PAGEOBJECT AddSegment(ScreenPoint start, ScreenPoint end, bool arrow, const PenStyle& pen, float lengthTargetCm);
+// A path through page points (an arrow head at the end of the first two when asked).
+FPDF_PAGEOBJECT AddPagePath(const std::vector<PagePoint>& points, bool arrow, const PenStyle& pen,
+                            const std::u16string& statusText, bool* committed = nullptr);
+
+// Appends the arrow head end → wing → end → wing for a head on (start, end).
+bool AppendArrowHead(const PdfOps& ops, FPDF_PAGEOBJECT path, PagePoint start, PagePoint end, float penWidth);
+
+// Styles, inserts and commits a built path, marking the document modified; false when it
+// could not be inserted (the path is then destroyed) — `committed` tells whether the page
+// content could be regenerated.
+bool FinishPathObject(FPDF_PAGEOBJECT path, const PenStyle& pen, const std::u16string& statusText, bool& committed);
+
+constexpr float kPointsPerCm = 72.0f / 2.54f;
