@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include "document/session.h"
+#include "drawing/drawing_test.h"
+#include "drawing/find_remove.h"
+#include "content/font_table.h"
+#include "drawing/labels.h"
+#include "drawing/shapes.h"
+#include "engine/engine_table.h"
+
+namespace {
+
+class LabelsTest : public DrawingTest {
+ protected:
+  // Draws a labelled segment between two page points, as the arrow tool does.
+  FPDF_PAGEOBJECT LabelledSegment(PagePoint a, PagePoint b) {
+    FPDF_PAGEOBJECT segment = AddLine(a, b);
+    EnsureResult result = EnsureSegmentLabels(CurrentOps(), CurrentLabelContext(), segment, Screen(a.x, a.y),
+                                              Screen(b.x, b.y));
+    EXPECT_TRUE(result.ok);
+    return segment;
+  }
+  FPDF_PAGEOBJECT Triangle(PagePoint apex, float width, float height, bool label = true) {
+    ScreenPoint top = Screen(apex.x, apex.y);
+    ScreenPoint corner = Screen(apex.x + width / 2, apex.y - height);
+    ScreenPoint start{2 * top.x - corner.x, top.y};
+    ShapeAdd added = AddGeometryShape(CurrentOps(), g_session.currentPage, GeometryKind::Triangle, start, corner,
+                                      PenStyle{});
+    if (label) {
+      auto outline = BuildOutline(GeometryKind::Triangle, start, corner);
+      EXPECT_TRUE(LabelNewTriangle(CurrentOps(), CurrentLabelContext(), added.object, outline->points).ok);
+    }
+    return added.object;
+  }
+  std::string NameOf(FPDF_PAGEOBJECT shape, MarkKind kind) { return FindMark(shape, CurrentOps(), kind).value_or(""); }
+};
+
+TEST_F(LabelsTest, SegmentsAreNumberedAfterTheLargestPresent) {
+  ShowPage();
+  FPDF_PAGEOBJECT first = LabelledSegment({100, 600}, {300, 600});
+  EXPECT_EQ(LabelTexts(NameOf(first, MarkKind::Line), MarkKind::Line), (std::vector<std::u16string>{u"a1", u"b1"}));
+  FPDF_PAGEOBJECT second = LabelledSegment({100, 400}, {300, 450});
+  std::string secondName = NameOf(second, MarkKind::Line);
+  EXPECT_EQ(LabelTexts(secondName, MarkKind::Line), (std::vector<std::u16string>{u"a2", u"b2"}));
+
+  // Deleting segment 2 (and cleaning up) lets the next one be 2 again.
+  PdfOps ops = CurrentOps();
+  ASSERT_TRUE(RemoveObjects(g_session.currentPage, {second}, ops));
+  ASSERT_TRUE(CleanOrphanLabels(ops, g_session.currentPage, MarkKind::Line));
+  EXPECT_TRUE(LabelTexts(secondName, MarkKind::Line).empty());
+  FPDF_PAGEOBJECT third = LabelledSegment({100, 200}, {300, 250});
+  EXPECT_EQ(ReadLabelNumber(NameOf(third, MarkKind::Line), MarkKind::Line), 2u);
+  // Deleting segment 1 does not free its number while 2 exists.
+  ASSERT_TRUE(RemoveObjects(g_session.currentPage, {first}, ops));
+  FPDF_PAGEOBJECT fourth = LabelledSegment({100, 100}, {300, 100});
+  EXPECT_EQ(ReadLabelNumber(NameOf(fourth, MarkKind::Line), MarkKind::Line), 3u);
+}
+
+TEST_F(LabelsTest, EnsuringIntactLabelsChangesNothing) {
+  ShowPage();
+  FPDF_PAGEOBJECT segment = LabelledSegment({100, 600}, {300, 600});
+  int objects = g_engine.FPDFPage_CountObjects(g_session.currentPage);
+  auto label = LabelsOfShape(g_session.currentPage, segment, g_engine, MarkKind::Line, NameOf(segment, MarkKind::Line));
+  EnsureResult again = EnsureSegmentLabels(CurrentOps(), CurrentLabelContext(), segment, Screen(100, 600), Screen(300, 600));
+  EXPECT_TRUE(again.ok);
+  EXPECT_EQ(again.labelNumber, 1u);
+  EXPECT_EQ(g_engine.FPDFPage_CountObjects(g_session.currentPage), objects);
+  EXPECT_EQ(LabelsOfShape(g_session.currentPage, segment, g_engine, MarkKind::Line, NameOf(segment, MarkKind::Line)), label);
+}
+
+TEST_F(LabelsTest, PlacementsStayInsideThePage) {
+  ShowPage(595, 842);
+  auto placements = ComputeLabelPlacements({Screen(2, 400), Screen(200, 400)}, 595, 842, 1);
+  ASSERT_TRUE(placements.has_value());
+  EXPECT_FLOAT_EQ((*placements)[0].x, 0);  // pushed outward past the left edge: clamped
+  auto top = ComputeLabelPlacements({Screen(300, 840), Screen(300, 500)}, 595, 842, 1);
+  ASSERT_TRUE(top.has_value());
+  EXPECT_NEAR((*top)[0].baseline, 842 - 13.5, 1e-3);
+  // A vertex on the centre: no labels at all.
+  EXPECT_FALSE(ComputeLabelPlacements({Screen(300, 300), Screen(300, 300), Screen(300, 300)}, 595, 842, 1).has_value());
+}
+
+TEST_F(LabelsTest, TrianglesAreNumberedAndTheirLabelsMoveWithThem) {
+  ShowPage();
+  FPDF_PAGEOBJECT first = Triangle({200, 700}, 150, 120);
+  FPDF_PAGEOBJECT second = Triangle({400, 400}, 150, 120);
+  EXPECT_EQ(LabelTexts(NameOf(first, MarkKind::Triangle), MarkKind::Triangle),
+            (std::vector<std::u16string>{u"a1", u"b1", u"c1"}));
+  std::string name = NameOf(second, MarkKind::Triangle);
+  EXPECT_EQ(LabelTexts(name, MarkKind::Triangle), (std::vector<std::u16string>{u"a2", u"b2", u"c2"}));
+  auto labels = LabelsOfShape(g_session.currentPage, second, g_engine, MarkKind::Triangle, name);
+  float l0, b0, r0, t0, l1, b1, r1, t1;
+  g_engine.FPDFPageObj_GetBounds(labels[0], &l0, &b0, &r0, &t0);
+  MoveLabelsWithShape(CurrentOps(), g_session.currentPage, second, 5, -3);
+  g_engine.FPDFPageObj_GetBounds(labels[0], &l1, &b1, &r1, &t1);
+  EXPECT_NEAR(l1 - l0, 5, 1e-3);
+  EXPECT_NEAR(b1 - b0, -3, 1e-3);
+  EXPECT_EQ(*SideNames(CurrentOps(), second, MarkKind::Triangle),
+            (std::vector<std::u16string>{u"a2-b2", u"b2-c2", u"c2-a2"}));
+}
+
+TEST_F(LabelsTest, ADamagedTriangleStopsNewLabelsUntilRepaired) {
+  ShowPage();
+  FPDF_PAGEOBJECT first = Triangle({200, 700}, 150, 120);
+  std::string name = NameOf(first, MarkKind::Triangle);
+  auto labels = LabelsOfShape(g_session.currentPage, first, g_engine, MarkKind::Triangle, name);
+  ASSERT_TRUE(RemoveObjects(g_session.currentPage, {labels[1]}, CurrentOps()));
+  FPDF_PAGEOBJECT second = Triangle({400, 400}, 150, 120, false);
+  auto outline = BuildOutline(GeometryKind::Triangle, Screen(325, 400), Screen(475, 280));
+  EXPECT_FALSE(LabelNewTriangle(CurrentOps(), CurrentLabelContext(), second, outline->points).ok);
+  EXPECT_FALSE(FindMark(second, CurrentOps(), MarkKind::Triangle).has_value());
+  // Selecting the damaged triangle repairs its set; then new triangles are labelled again.
+  auto firstOutline = BuildOutline(GeometryKind::Triangle, Screen(125, 700), Screen(275, 580));
+  ASSERT_TRUE(EnsureTriangleLabels(CurrentOps(), CurrentLabelContext(), first, firstOutline->points).ok);
+  EXPECT_EQ(LabelTexts(name, MarkKind::Triangle).size(), 3u);
+  EXPECT_TRUE(LabelNewTriangle(CurrentOps(), CurrentLabelContext(), second, outline->points).ok);
+}
+
+TEST_F(LabelsTest, OrphanLabelsGoAndEverythingElseStays) {
+  ShowPage();
+  PdfOps ops = CurrentOps();
+  ShapeAdd rectangle = AddGeometryShape(ops, g_session.currentPage, GeometryKind::Rectangle, Screen(100, 700),
+                                        Screen(300, 600), PenStyle{});
+  auto outline = BuildOutline(GeometryKind::Rectangle, Screen(100, 700), Screen(300, 600));
+  ASSERT_TRUE(EnsureRectangleLabels(ops, CurrentLabelContext(), rectangle.object, outline->points).ok);
+  std::string rectangleName = NameOf(rectangle.object, MarkKind::Rectangle);
+  EXPECT_EQ(LabelTexts(rectangleName, MarkKind::Rectangle),
+            (std::vector<std::u16string>{u"a1", u"b1", u"c1", u"d1"}));
+  FPDF_PAGEOBJECT segment = LabelledSegment({100, 300}, {300, 300});
+  // Unmarked text of the page's own.
+  FPDF_PAGEOBJECT own = g_engine.FPDFPageObj_CreateTextObj(g_session.document, CurrentLabelContext().font, 12);
+  std::u16string hello = u"hello";
+  hello.push_back(0);
+  g_engine.FPDFText_SetText(own, reinterpret_cast<FPDF_WIDESTRING>(hello.c_str()));
+  g_engine.FPDFPage_InsertObject(g_session.currentPage, own);
+  int before = g_engine.FPDFPage_CountObjects(g_session.currentPage);
+
+  ASSERT_TRUE(RemoveObjects(g_session.currentPage, {rectangle.object}, ops));
+  for (MarkKind kind : {MarkKind::Triangle, MarkKind::Line, MarkKind::Rectangle}) {
+    EXPECT_TRUE(CleanOrphanLabels(ops, g_session.currentPage, kind));
+  }
+  EXPECT_EQ(g_engine.FPDFPage_CountObjects(g_session.currentPage), before - 1 - 4);
+  EXPECT_TRUE(LabelTexts(rectangleName, MarkKind::Rectangle).empty());
+  EXPECT_EQ(LabelTexts(NameOf(segment, MarkKind::Line), MarkKind::Line).size(), 2u);
+  EXPECT_EQ(g_engine.FPDFPage_GetObject(g_session.currentPage, g_engine.FPDFPage_CountObjects(g_session.currentPage) - 1), own);
+}
+
+TEST_F(LabelsTest, LabelsAreEmbeddedCjkCapableTextThatSurvivesSaving) {
+  ShowPage();
+  FPDF_PAGEOBJECT segment = LabelledSegment({100, 600}, {300, 600});
+  std::string name = NameOf(segment, MarkKind::Line);
+  EXPECT_EQ(g_fontCache.loadCount, 1);
+  LabelledSegment({100, 500}, {300, 500});
+  EXPECT_EQ(g_fontCache.loadCount, 1);  // one embedded font per document
+  SaveAndReopen("labels.pdf");
+  EXPECT_EQ(LabelTexts(name, MarkKind::Line), (std::vector<std::u16string>{u"a1", u"b1"}));
+  EXPECT_EQ(NextLabelNumber(g_session.currentPage, CurrentOps(), MarkKind::Line), 3u);
+}
+
+}  // namespace
