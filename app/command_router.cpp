@@ -60,7 +60,7 @@ void ShowDrawingMenu(int buttonId) {
 
 void ZoomPageOrSystem(bool in) {
   if (SelectedCoordinateSystem() != nullptr) {
-    ScaleSelectedCoordinateSystem(in);
+    RouteCommand(in ? kCmdScaleCoordinateUp : kCmdScaleCoordinateDown);  // an edit: its own undo step
   } else {
     in ? ZoomIn() : ZoomOut();
   }

@@ -21,7 +21,6 @@ void DrawingTest::SetUp() {
   g_layout = WindowLayout{};
   g_tool = ToolState{};
   ClearDrawnSelection();
-  setenv("CORVAN_FONTS_DIR", CORVAN_FONTS_DIR, 1);
 }
 
 void DrawingTest::TearDown() {

@@ -29,6 +29,7 @@ void DocumentTest::SetUp() {
   std::filesystem::create_directories(work_);
   setenv("TMPDIR", temp_.c_str(), 1);
   setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
+  setenv("CORVAN_FONTS_DIR", CORVAN_FONTS_DIR, 1);  // the set-up's font folder in the build tree
   ResetDocumentState();
   InstallScriptedPlatform();
 }

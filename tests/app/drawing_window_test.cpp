@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "app/command_ids.h"
+#include "app/command_router.h"
+#include "app/gui_test.h"
+#include "app/main_window.h"
+#include "document/session.h"
+#include "document/undo_history.h"
+#include "drawing/coordinate_system.h"
+#include "drawing/find_remove.h"
+#include "drawing/marks.h"
+#include "editing/selection.h"
+#include "engine/engine_table.h"
+#include "platform/platform_seam.h"
+#include "view/page_canvas.h"
+#include "view/page_view.h"
+#include "view/tool_state.h"
+
+namespace {
+
+class DrawingWindowTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    StartWindow();
+    RouteCommand(kCmdFitPage);
+    Canvas()->repaint();
+  }
+  QPoint At(float fx, float fy) const {  // a point at fractions of the page's screen rectangle
+    if (!g_view.valid) Canvas()->repaint();  // as on screen: the page is painted before it is used
+    const IntRect& r = g_view.pageRect;
+    return QPoint(r.left + int(fx * r.Width()), r.top + int(fy * r.Height()));
+  }
+  std::vector<FPDF_PAGEOBJECT> Objects() const {
+    std::vector<FPDF_PAGEOBJECT> objects;
+    for (int i = 0; i < CurrentObjectCount(); ++i) objects.push_back(g_engine.FPDFPage_GetObject(g_session.currentPage, i));
+    return objects;
+  }
+  // The drawn path (first object) and how many labels carry its mark.
+  std::pair<std::string, size_t> MarkAndLabels(MarkKind kind) const {
+    FPDF_PAGEOBJECT shape = g_engine.FPDFPage_GetObject(g_session.currentPage, 0);
+    auto name = FindMark(shape, g_engine, kind);
+    if (!name) return {"", 0};
+    return {*name, LabelsOfShape(g_session.currentPage, shape, g_engine, kind, *name).size()};
+  }
+  void ExpectOneUndoStepRemovesEverything() {
+    size_t steps = g_history.undo.size();
+    ASSERT_GE(steps, 1u);
+    RouteCommand(kCmdUndo);
+    EXPECT_EQ(CurrentObjectCount(), 0);
+    EXPECT_EQ(g_history.undo.size(), steps - 1);
+  }
+};
+
+TEST_F(DrawingWindowTest, ATriangleDragDrawsALabelledTriangle) {
+  RouteCommand(kCmdTriangleTool);
+  Drag(At(0.2f, 0.2f), At(0.6f, 0.5f));
+  auto [name, labels] = MarkAndLabels(MarkKind::Triangle);
+  EXPECT_NE(name.find("_L1"), std::string::npos) << name;
+  EXPECT_EQ(labels, 3u);
+  EXPECT_EQ(g_selection.object, Objects()[0]);
+  EXPECT_TRUE(window_->windowTitle().endsWith(" *"));
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  Screenshot("triangle");
+  ExpectOneUndoStepRemovesEverything();
+}
+
+TEST_F(DrawingWindowTest, RectanglesSegmentsAndArrowsAreLabelledToo) {
+  RouteCommand(kCmdRectangleTool);
+  Drag(At(0.1f, 0.1f), At(0.4f, 0.3f));
+  EXPECT_EQ(MarkAndLabels(MarkKind::Rectangle).second, 4u);
+  ExpectOneUndoStepRemovesEverything();
+
+  RouteCommand(kCmdSegmentTool);
+  Drag(At(0.1f, 0.5f), At(0.7f, 0.6f));
+  EXPECT_EQ(MarkAndLabels(MarkKind::Line).second, 2u);
+  EXPECT_TRUE(g_session.fullRewrite);
+  ExpectOneUndoStepRemovesEverything();
+
+  RouteCommand(kCmdArrowTool);
+  Drag(At(0.1f, 0.7f), At(0.5f, 0.8f));
+  auto arrow = RecogniseStraightSegment(Objects()[0], g_engine);
+  ASSERT_TRUE(arrow.has_value());
+  EXPECT_TRUE(arrow->arrow);
+  EXPECT_EQ(MarkAndLabels(MarkKind::Line).second, 2u);
+  EXPECT_EQ(g_session.statusText, u"箭头已添加");
+  RouteCommand(kCmdUndo);
+  EXPECT_EQ(CurrentObjectCount(), 0);
+}
+
+TEST_F(DrawingWindowTest, ATooSmallDragDrawsNothing) {
+  RouteCommand(kCmdEllipseTool);
+  Drag(At(0.3f, 0.3f), At(0.3f, 0.3f) + QPoint(2, 40));
+  EXPECT_EQ(CurrentObjectCount(), 0);
+  EXPECT_EQ(g_session.statusText, u"拖动范围过小，请重新绘制");
+  EXPECT_TRUE(g_history.undo.empty());
+}
+
+TEST_F(DrawingWindowTest, PenStrokesAndPointsAreOneStepEach) {
+  RouteCommand(kCmdPenTool);
+  Drag(At(0.2f, 0.2f), At(0.5f, 0.4f), 10);
+  ASSERT_EQ(CurrentObjectCount(), 1);
+  EXPECT_GT(g_engine.FPDFPath_CountSegments(Objects()[0]), 5);
+  EXPECT_EQ(g_session.statusText, u"曲线已添加");
+  RouteCommand(kCmdPointTool);
+  Click(At(0.7f, 0.7f));
+  ASSERT_EQ(CurrentObjectCount(), 2);
+  EXPECT_TRUE(FindMark(Objects()[1], g_engine, MarkKind::Point).has_value());
+  EXPECT_EQ(g_history.undo.size(), 2u);
+}
+
+TEST_F(DrawingWindowTest, EveryLineToolDrawsThroughTheWindow) {
+  RouteCommand(kCmdStraightLine);
+  Drag(At(0.3f, 0.3f), At(0.4f, 0.3f));
+  auto line = RecogniseStraightSegment(Objects()[0], g_engine);
+  ASSERT_TRUE(line.has_value());
+  EXPECT_NEAR(line->start.x, 0, 2);
+  EXPECT_NEAR(line->end.x, 595, 2);
+  EXPECT_EQ(g_session.statusText, u"线工具图形已添加");
+
+  RouteCommand(kCmdRay);
+  Drag(At(0.5f, 0.5f), At(0.45f, 0.45f));
+  auto ray = RecogniseStraightSegment(Objects()[size_t(CurrentObjectCount() - 3)], g_engine);
+  ASSERT_TRUE(ray.has_value());
+
+  g_platform.askText = [](const std::u16string&, const std::u16string&, const std::u16string&) {
+    return std::optional<std::u16string>(u"2");
+  };
+  RouteCommand(kCmdFixedLengthSegment);
+  g_platform.askText = nullptr;
+  Drag(At(0.2f, 0.8f), At(0.25f, 0.8f));
+  auto fixed = RecogniseStraightSegment(Objects()[size_t(CurrentObjectCount() - 3)], g_engine);
+  ASSERT_TRUE(fixed.has_value());
+  EXPECT_NEAR(std::hypot(fixed->end.x - fixed->start.x, fixed->end.y - fixed->start.y), 56.69, 0.01);
+
+  RouteCommand(kCmdVector);
+  QPoint vectorStart = At(0.6f, 0.2f), vectorEnd = At(0.8f, 0.25f);
+  Drag(vectorStart, vectorEnd);
+  FPDF_PAGEOBJECT vector = Objects()[size_t(CurrentObjectCount() - 3)];
+  auto picked = RecogniseStraightSegment(vector, g_engine);
+  ASSERT_TRUE(picked.has_value());
+  EXPECT_TRUE(picked->arrow);
+
+  // The vector just drawn is selected: choosing the equal vector takes it at once.
+  RouteCommand(kCmdEqualVector);
+  EXPECT_EQ(g_session.statusText, u"相等向量：点击页面放置起点");
+  RouteCommand(kCmdSelectTool);  // nothing selected now: the vector has to be clicked
+  RouteCommand(kCmdEqualVector);
+  EXPECT_EQ(g_session.statusText, u"相等向量：先点击已有向量，再点击新起点");
+  Click(At(0.1f, 0.1f));
+  EXPECT_EQ(g_session.statusText, u"请点击已有向量（带箭头的线）");
+  Click((vectorStart + vectorEnd) / 2);
+  EXPECT_EQ(g_session.statusText, u"相等向量：点击页面放置起点");
+  Drag(At(0.6f, 0.6f), At(0.61f, 0.6f));
+  auto copy = RecogniseStraightSegment(Objects()[size_t(CurrentObjectCount() - 3)], g_engine);
+  ASSERT_TRUE(copy.has_value());
+  EXPECT_TRUE(copy->arrow);
+  EXPECT_NEAR(copy->end.x - copy->start.x, picked->end.x - picked->start.x, 1e-3);
+  EXPECT_NEAR(copy->end.y - copy->start.y, picked->end.y - picked->start.y, 1e-3);
+
+  size_t steps = g_history.undo.size();
+  RouteCommand(kCmdPolyline);
+  Click(At(0.1f, 0.9f));
+  Click(At(0.1f, 0.9f));  // the same vertex twice counts once
+  Click(At(0.3f, 0.85f));
+  Click(At(0.5f, 0.9f));
+  ASSERT_EQ(g_tool.polyline.size(), 3u);
+  Click(At(0.6f, 0.9f), Qt::RightButton);
+  FPDF_PAGEOBJECT polyline = Objects().back();
+  EXPECT_EQ(g_engine.FPDFPath_CountSegments(polyline), 3);
+  EXPECT_TRUE(g_tool.polyline.empty());
+  EXPECT_EQ(g_history.undo.size(), steps + 1);  // the clicks and the finishing right click: one step
+  Screenshot("line-tools");
+  RouteCommand(kCmdUndo);
+  EXPECT_EQ(g_engine.FPDFPage_CountObjects(g_session.currentPage), CurrentObjectCount());
+  EXPECT_NE(Objects().back(), polyline);
+}
+
+TEST_F(DrawingWindowTest, ACoordinateSystemIsSelectedAndItsUnitScales) {
+  RouteCommand(kCmdCoordinateSystem);
+  ASSERT_EQ(CurrentObjectCount(), 1);
+  FPDF_PAGEOBJECT system = Objects()[0];
+  EXPECT_EQ(SelectedCoordinateSystem(), system);
+  EXPECT_EQ(g_tool.mode, ToolMode::Select);
+  EXPECT_EQ(g_session.statusText, u"已生成坐标系：拖动原点平移，拖动单位点或使用右下角按钮调整刻度");
+  Screenshot("coordinate-system");
+  RouteCommand(kCmdFloatingZoomIn);
+  auto points = ReadControlPoints(SelectedCoordinateSystem(), g_engine);
+  ASSERT_TRUE(points.has_value());
+  EXPECT_NEAR(std::hypot(points->unit.x - points->origin.x, points->unit.y - points->origin.y), 28.346457 * 1.2, 0.05);
+  EXPECT_EQ(g_session.statusText, u"已放大坐标系单位");
+  EXPECT_EQ(g_history.undo.size(), 2u);
+  // Dragging the origin handle moves the grid as one undo step.
+  float ox, oy;
+  PageToScreen(points->origin.x, points->origin.y, ox, oy);
+  Drag(QPoint(int(ox), int(oy)), QPoint(int(ox) + 30, int(oy) + 20));
+  auto moved = ReadControlPoints(Objects()[0], g_engine);
+  EXPECT_GT(moved->origin.x, points->origin.x + 20);
+  EXPECT_EQ(g_session.statusText, u"坐标系已调整");
+  EXPECT_EQ(g_history.undo.size(), 3u);
+  RouteCommand(kCmdUndo);
+  auto back = ReadControlPoints(Objects()[0], g_engine);
+  EXPECT_NEAR(back->origin.x, points->origin.x, 0.01);
+}
+
+}  // namespace
