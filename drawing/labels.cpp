@@ -1,6 +1,7 @@
 #include "drawing/labels.h"
 
 #include <cmath>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "content/font_table.h"
@@ -83,7 +84,10 @@ std::optional<std::vector<LabelPlacement>> ComputeLabelPlacements(const std::vec
   return placements;
 }
 
-LabelSetResult CreateLabelSet(const PdfOps& ops, const LabelContext& ctx, const std::string& markName,
+namespace {
+
+// Makes and inserts the labels; the caller regenerates the page content.
+LabelSetResult InsertLabelSet(const PdfOps& ops, const LabelContext& ctx, const std::string& markName,
                               const std::vector<ScreenPoint>& vertices) {
   LabelSetResult result;
   size_t count = vertices.size();
@@ -119,24 +123,45 @@ LabelSetResult CreateLabelSet(const PdfOps& ops, const LabelContext& ctx, const 
   }
   result.ok = true;
   result.labels = made;
-  result.committed = ops.FPDFPage_GenerateContent(ctx.page) != 0;
+  return result;
+}
+
+}  // namespace
+
+LabelSetResult CreateLabelSet(const PdfOps& ops, const LabelContext& ctx, const std::string& markName,
+                              const std::vector<ScreenPoint>& vertices) {
+  LabelSetResult result = InsertLabelSet(ops, ctx, markName, vertices);
+  if (result.ok) result.committed = ops.FPDFPage_GenerateContent(ctx.page) != 0;
   return result;
 }
 
 bool RenumberTriangleLabels(const PdfOps& ops, FPDF_PAGE page) {
   if (page == nullptr || !HasLabelEntries(ops)) return false;
+  // One walk over the page: the triangles, and the labels under each mark name.
+  std::vector<std::pair<FPDF_PAGEOBJECT, std::string>> triangles;
+  std::unordered_map<std::string, std::vector<FPDF_PAGEOBJECT>> labels;
   int count = ops.FPDFPage_CountObjects(page);
   for (int i = 0; i < count; ++i) {
     FPDF_PAGEOBJECT object = ops.FPDFPage_GetObject(page, i);
-    auto name = MarkedShapeName(object, ops, MarkKind::Triangle);
+    if (object == nullptr) continue;
+    int type = ops.FPDFPageObj_GetType(object);
+    if (type != kPageObjPath && type != kPageObjText) continue;
+    auto name = FindMark(object, ops, MarkKind::Triangle);
     if (!name) continue;
-    uint32_t number = ReadLabelNumber(*name, MarkKind::Triangle);
+    if (type == kPageObjPath) {
+      triangles.emplace_back(object, *name);
+    } else {
+      labels[*name].push_back(object);
+    }
+  }
+  for (const auto& [triangle, name] : triangles) {
+    uint32_t number = ReadLabelNumber(name, MarkKind::Triangle);
     if (number == 0) return false;
-    auto labels = LabelsOfShape(page, object, ops, MarkKind::Triangle, *name);
-    if (labels.empty()) continue;
-    if (labels.size() != 3) return false;
+    auto found = labels.find(name);
+    if (found == labels.end()) continue;
+    if (found->second.size() != 3) return false;
     for (int k = 0; k < 3; ++k) {
-      if (!SetText(ops, labels[size_t(k)], LabelText(k, number))) return false;
+      if (!SetText(ops, found->second[size_t(k)], LabelText(k, number))) return false;
     }
   }
   return true;
@@ -149,14 +174,13 @@ LabelSetResult LabelNewTriangle(const PdfOps& ops, const LabelContext& ctx, FPDF
   if (number == 0 || triangle == nullptr || !RenumberTriangleLabels(ops, ctx.page)) return result;
   std::string name = MakeTriangleMarkName(number);
   if (name.empty()) return result;
-  result = CreateLabelSet(ops, ctx, name, vertices);
+  result = InsertLabelSet(ops, ctx, name, vertices);
   if (!result.ok) return result;
   if (ops.FPDFPageObj_AddMark(triangle, name.c_str()) == nullptr) {
     RemoveObjects(ctx.page, result.labels, ops);
-    ops.FPDFPage_GenerateContent(ctx.page);
     return LabelSetResult{};
   }
-  // The triangle's own mark goes into the content too.
+  // One regeneration writes the labels and the triangle's new mark.
   result.committed = ops.FPDFPage_GenerateContent(ctx.page) != 0;
   return result;
 }

@@ -28,18 +28,24 @@ std::string MakeName(MarkKind kind, bool withLabel, uint32_t labelNumber) {
   return result;
 }
 
-// A mark's name as UTF-16, up to its first NUL; nothing when unreadable.
+// A mark's name as UTF-16, up to its first NUL; nothing when unreadable. Names of the
+// editor's own marks fit the first buffer, so one engine call usually does.
 std::optional<std::u16string> MarkName(FPDF_PAGEOBJECTMARK mark, const PdfOps& ops) {
+  FPDF_WCHAR small[128];
   unsigned long needed = 0;
-  if (!ops.FPDFPageObjMark_GetName(mark, nullptr, 0, &needed) || needed < 2 || needed % 2 != 0) return std::nullopt;
-  std::vector<FPDF_WCHAR> buffer(needed / 2, 0);
-  unsigned long got = 0;
-  if (!ops.FPDFPageObjMark_GetName(mark, buffer.data(), needed, &got) || got > needed) return std::nullopt;
-  std::u16string name;
-  for (FPDF_WCHAR unit : buffer) {
-    if (unit == 0) break;
-    name += char16_t(unit);
+  if (!ops.FPDFPageObjMark_GetName(mark, small, sizeof small, &needed) || needed < 2 || needed % 2 != 0) {
+    return std::nullopt;
   }
+  std::vector<FPDF_WCHAR> large;
+  const FPDF_WCHAR* units = small;
+  if (needed > sizeof small) {
+    large.assign(needed / 2, 0);
+    unsigned long got = 0;
+    if (!ops.FPDFPageObjMark_GetName(mark, large.data(), needed, &got) || got > needed) return std::nullopt;
+    units = large.data();
+  }
+  std::u16string name;
+  for (size_t i = 0; i < needed / 2 && units[i] != 0; ++i) name += char16_t(units[i]);
   return name;
 }
 

@@ -16,7 +16,7 @@ void EnterMode(ToolMode mode, const std::u16string& message) {
   g_window.clearSelections();
   ClearToolProgress();
   g_tool.mode = mode;
-  if (mode != ToolMode::Geometry) g_tool.lineTool = LineToolKind::None;
+  g_tool.lineTool = LineToolKind::None;  // a line tool sets itself after entering
   g_session.statusText = message;
   g_window.toolModeChanged();
   InvalidateRender(true);

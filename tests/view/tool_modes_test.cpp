@@ -79,6 +79,14 @@ TEST_F(ToolModesTest, ALineToolIsDroppedWhenThePageChanged) {
   EXPECT_EQ(g_tool.mode, ToolMode::Select);
 }
 
+TEST_F(ToolModesTest, AShapeKindAfterALineToolLeavesTheLineTool) {
+  ASSERT_TRUE(NewBlankDocument());
+  ASSERT_TRUE(EnterLineTool(LineToolKind::Polyline));
+  ASSERT_TRUE(EnterGeometry(GeometryKind::Point));
+  EXPECT_EQ(g_tool.lineTool, LineToolKind::None);
+  EXPECT_EQ(g_session.statusText, u"几何绘图：点击放置点");
+}
+
 TEST_F(ToolModesTest, ForceEraseAsksFirstAndCancelKeepsTheMode) {
   EXPECT_FALSE(EnterForceErase());
   EXPECT_EQ(g_script.boxes.back().caption, u"强制擦除");

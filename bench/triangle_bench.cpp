@@ -1,0 +1,131 @@
+// Cost of adding a labelled triangle (next-number scan, renumbering, label creation,
+// content generation) on a page that already holds 2,000 labelled triangles, against the
+// same on an empty page, measured in the same run.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "content/font_table.h"
+#include "document/file_writer.h"
+#include "document/open_document.h"
+#include "document/session.h"
+#include "document/undo_history.h"
+#include "drawing/labels.h"
+#include "drawing/shapes.h"
+#include "engine/engine_loader.h"
+#include "engine/engine_table.h"
+#include "platform/file_system.h"
+#include "platform/text_encoding.h"
+#include "view/page_view.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void Save(const std::string& path) {
+  int fd = OpenForWriting(Utf8ToUtf16(path), false);
+  FileWriter writer = MakeFileWriter(fd);
+  SaveDocumentToFile(g_session.document, writer, kSaveNoIncremental);
+  CloseFile(fd);
+}
+
+void Show(const std::string& path) {
+  OpenDocument(Utf8ToUtf16(path));
+  g_layout = WindowLayout{};
+  g_view.fitMode = FitMode::FitPage;
+  g_view.zoom = 1.0f;
+  InvalidateRender(false);
+  Render();
+  EnsureDefaultFont();
+}
+
+// Labelled triangles written directly (one content generation at the end).
+void AddTriangles(int count) {
+  FPDF_PAGE page = g_session.currentPage;
+  for (int i = 0; i < count; ++i) {
+    float x = 20.0f + float(i % 40) * 14, y = 40.0f + float(i / 40 % 50) * 15;
+    FPDF_PAGEOBJECT path = g_engine.FPDFPageObj_CreateNewPath(x, y + 10);
+    g_engine.FPDFPath_LineTo(path, x + 6, y);
+    g_engine.FPDFPath_LineTo(path, x - 6, y);
+    g_engine.FPDFPath_LineTo(path, x, y + 10);
+    g_engine.FPDFPageObj_SetStrokeColor(path, 230, 35, 35, 255);
+    g_engine.FPDFPageObj_SetStrokeWidth(path, 1);
+    g_engine.FPDFPath_SetDrawMode(path, 0, 1);
+    std::string name = MakeTriangleMarkName(uint32_t(i + 1));
+    g_engine.FPDFPageObj_AddMark(path, name.c_str());
+    g_engine.FPDFPage_InsertObject(page, path);
+    for (int k = 0; k < 3; ++k) {
+      FPDF_PAGEOBJECT text = g_engine.FPDFPageObj_CreateTextObj(g_session.document, g_fontCache.defaultFont, 10);
+      std::u16string label = std::u16string(1, char16_t(u'a' + k)) + Num(i + 1);
+      label.push_back(0);
+      g_engine.FPDFText_SetText(text, reinterpret_cast<FPDF_WIDESTRING>(label.c_str()));
+      g_engine.FPDFPageObj_SetFillColor(text, 25, 25, 25, 255);
+      g_engine.FPDFPageObj_AddMark(text, name.c_str());
+      g_engine.FPDFPageObj_Transform(text, 1, 0, 0, 1, x + k * 3, y);
+      g_engine.FPDFPage_InsertObject(page, text);
+    }
+  }
+  g_engine.FPDFPage_GenerateContent(page);
+}
+
+// Milliseconds to add and label one triangle on the page freshly loaded from `path`.
+double TimeOneTriangle(const std::string& path) {
+  Show(path);
+  ScreenPoint a{g_view.pageRect.left + 100, g_view.pageRect.top + 100};
+  ScreenPoint b{a.x + 80, a.y + 60};
+  auto start = Clock::now();
+  PdfOps ops = CurrentOps();
+  ShapeAdd added = AddGeometryShape(ops, g_session.currentPage, GeometryKind::Triangle, a, b, PenStyle{});
+  auto outline = BuildOutline(GeometryKind::Triangle, a, b);
+  LabelSetResult labels = LabelNewTriangle(ops, CurrentLabelContext(), added.object, outline->points);
+  double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  if (!labels.ok) std::fprintf(stderr, "labelling failed\n");
+  return ms;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+  if (!LoadPdfEngine()) {
+    std::fprintf(stderr, "libpdfium.so was not found; run scripts/setup.sh first\n");
+    return 1;
+  }
+  char pattern[] = "/tmp/corvan-bench-XXXXXX";
+  std::string folder = mkdtemp(pattern);
+  setenv("TMPDIR", folder.c_str(), 1);
+  std::string root = Utf8(ExecutableDirectory());
+  if (std::getenv("CORVAN_FONTS_DIR") == nullptr) setenv("CORVAN_FONTS_DIR", (root + "/../fonts").c_str(), 1);
+
+  NewBlankDocument();
+  Save(folder + "/empty.pdf");
+  // 500 labelled triangles are 2,000 page objects; 2,000 labelled triangles are 8,000.
+  for (int triangles : {500, 2000}) {
+    Show(folder + "/empty.pdf");
+    AddTriangles(triangles);
+    std::string full = folder + "/full-" + std::to_string(triangles) + ".pdf";
+    Save(full);
+    std::vector<double> emptyTimes, fullTimes;
+    for (int round = 0; round < 7; ++round) {
+      emptyTimes.push_back(TimeOneTriangle(folder + "/empty.pdf"));
+      fullTimes.push_back(TimeOneTriangle(full));
+    }
+    std::printf("BENCH label_triangle_on_%d_page_objects ratio=%.2f target=4 (%d labelled triangles %.2f ms, "
+                "empty page %.2f ms, median of 7)\n",
+                triangles * 4, Median(fullTimes) / Median(emptyTimes), triangles, Median(fullTimes),
+                Median(emptyTimes));
+  }
+  CloseSessionDocument();
+  DiscardHistory();
+  UnloadPdfEngine();
+  std::filesystem::remove_all(folder);
+  return 0;
+}
