@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QTest>
 
@@ -15,6 +16,7 @@
 #include "editing/selection.h"
 #include "engine/engine_table.h"
 #include "platform/platform_seam.h"
+#include "view/floating_buttons.h"
 #include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
@@ -187,6 +189,9 @@ TEST_F(DrawingWindowTest, ACoordinateSystemIsSelectedAndItsUnitScales) {
   EXPECT_EQ(g_tool.mode, ToolMode::Select);
   EXPECT_EQ(g_session.statusText, u"已生成坐标系：拖动原点平移，拖动单位点或使用右下角按钮调整刻度");
   Screenshot("coordinate-system");
+  QAbstractButton* enlarge = Canvas()->floatingButtons()->button(2);
+  EXPECT_EQ(enlarge->toolTip(), QStringLiteral("放大坐标系单位"));
+  EXPECT_EQ(Canvas()->floatingButtons()->button(3)->toolTip(), QStringLiteral("缩小坐标系单位"));
   RouteCommand(kCmdFloatingZoomIn);
   auto points = ReadControlPoints(SelectedCoordinateSystem(), g_engine);
   ASSERT_TRUE(points.has_value());
@@ -204,6 +209,12 @@ TEST_F(DrawingWindowTest, ACoordinateSystemIsSelectedAndItsUnitScales) {
   RouteCommand(kCmdUndo);
   auto back = ReadControlPoints(Objects()[0], g_engine);
   EXPECT_NEAR(back->origin.x, points->origin.x, 0.01);
+  // At the largest unit the enlarge button greys.
+  SelectDrawnObject(Objects()[0]);
+  ASSERT_EQ(SetUnitLength(Objects()[0], g_engine, 5000), kUnitChanged);
+  window_->RefreshAll();
+  EXPECT_FALSE(enlarge->isEnabled());
+  EXPECT_TRUE(Canvas()->floatingButtons()->button(3)->isEnabled());
 }
 
 }  // namespace

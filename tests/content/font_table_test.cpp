@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "content/font_table.h"
+#include "document/open_document.h"
+#include "document/session.h"
+#include "engine/engine_table.h"
+#include "support/document_test.h"
+
+namespace {
+
+class FontTableTest : public DocumentTest {
+ protected:
+  // A font folder holding only the given table files, linked to the set-up's fonts.
+  void FontFolderWith(std::initializer_list<const char*> files) {
+    std::string folder = WorkPath("fonts");
+    std::filesystem::create_directories(folder);
+    for (const char* file : files) {
+      std::filesystem::create_symlink(std::string(CORVAN_FONTS_DIR) + "/" + file, folder + "/" + file);
+    }
+    setenv("CORVAN_FONTS_DIR", folder.c_str(), 1);
+  }
+};
+
+TEST_F(FontTableTest, TheDefaultFontIsTheFirstThatLoadsAndLoadsOncePerDocument) {
+  FontFolderWith({"simsun.ttc", "simhei.ttf"});
+  ASSERT_TRUE(NewBlankDocument());
+  ASSERT_TRUE(EnsureDefaultFont()) << RecordedBoxesText();
+  ASSERT_EQ(g_fontCache.entries.size(), 1u);
+  EXPECT_EQ(g_fontCache.entries[0].displayName, u"宋体");
+  EXPECT_EQ(g_fontCache.defaultFont, g_fontCache.entries[0].font);
+  EXPECT_TRUE(EnsureDefaultFont());
+  EXPECT_EQ(GetFontByName(u"宋体"), g_fontCache.defaultFont);  // from the cache: no second copy
+  EXPECT_EQ(g_fontCache.loadCount, 1);
+  EXPECT_NE(GetFontByName(u"黑体"), nullptr);
+  EXPECT_EQ(g_fontCache.loadCount, 2);
+
+  // Another document loads its own copy on first use.
+  ASSERT_TRUE(NewBlankDocument());
+  EXPECT_EQ(g_fontCache.loadCount, 0);
+  EXPECT_EQ(g_fontCache.defaultFont, nullptr);
+  ASSERT_TRUE(EnsureDefaultFont());
+  EXPECT_EQ(g_fontCache.loadCount, 1);
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+}
+
+TEST_F(FontTableTest, MissingFontsAndUnknownNamesAreExplained) {
+  FontFolderWith({});
+  ASSERT_TRUE(NewBlankDocument());
+  EXPECT_FALSE(EnsureDefaultFont());
+  ASSERT_EQ(g_script.boxes.size(), 1u);
+  EXPECT_EQ(g_script.boxes[0].caption, u"文本功能不可用");
+  EXPECT_EQ(g_script.boxes[0].text.rfind(u"无法加载系统字体（Windows 错误 ", 0), 0u);
+  EXPECT_EQ(GetFontByName(u"Comic Sans"), nullptr);
+  EXPECT_EQ(g_script.boxes.back().caption, u"字体不可用");
+  EXPECT_EQ(g_script.boxes.back().text, u"请选择支持的文本字体。");
+  EXPECT_EQ(GetFontByName(u"微软雅黑"), nullptr);
+  EXPECT_EQ(g_script.boxes.back().caption, u"字体加载失败");
+  EXPECT_EQ(g_script.boxes.back().text.rfind(u"无法加载字体“微软雅黑”（Windows 错误 ", 0), 0u);
+
+  // A library without text support says so instead.
+  auto realLoad = g_engine.FPDFText_LoadFont;
+  g_engine.FPDFText_LoadFont = nullptr;
+  EXPECT_FALSE(EnsureDefaultFont());
+  g_engine.FPDFText_LoadFont = realLoad;
+  EXPECT_EQ(g_script.boxes.back().text, u"当前 PDFium 运行库不支持添加文本。");
+}
+
+}  // namespace
