@@ -187,6 +187,31 @@ LabelSetResult LabelNewTriangle(const PdfOps& ops, const LabelContext& ctx, FPDF
 
 namespace {
 
+// Gives the shape one label per vertex under `name` unless it has them already; an unmarked
+// shape takes the name once its labels are in. Old labels go last.
+EnsureResult Relabel(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT shape, MarkKind kind,
+                     const std::string& name, bool marked, const std::vector<ScreenPoint>& vertices,
+                     EnsureResult result) {
+  if (result.labelNumber == 0 || name.empty()) return result;
+  auto old = marked ? LabelsOfShape(ctx.page, shape, ops, kind, name) : std::vector<FPDF_PAGEOBJECT>{};
+  if (old.size() == vertices.size()) {
+    result.ok = true;
+    result.committed = true;
+    return result;
+  }
+  LabelSetResult labels = InsertLabelSet(ops, ctx, name, vertices);
+  if (!labels.ok) return result;
+  if (!marked && ops.FPDFPageObj_AddMark(shape, name.c_str()) == nullptr) {
+    RemoveObjects(ctx.page, labels.labels, ops);
+    ops.FPDFPage_GenerateContent(ctx.page);
+    return result;
+  }
+  RemoveObjects(ctx.page, old, ops);
+  result.ok = true;
+  result.committed = ops.FPDFPage_GenerateContent(ctx.page) != 0;
+  return result;
+}
+
 // Shared by triangles and rectangles: repairs a wrong label count under the shape's name.
 EnsureResult EnsureShapeLabels(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT shape,
                                const std::vector<ScreenPoint>& vertices, MarkKind kind) {
@@ -208,24 +233,7 @@ EnsureResult EnsureShapeLabels(const PdfOps& ops, const LabelContext& ctx, FPDF_
     name = MakeRectangleMarkName(number);
   }
   result.labelNumber = ReadLabelNumber(*name, kind);
-  if (result.labelNumber == 0) return result;
-  auto old = marked ? LabelsOfShape(ctx.page, shape, ops, kind, *name) : std::vector<FPDF_PAGEOBJECT>{};
-  if (old.size() == vertices.size()) {
-    result.ok = true;
-    result.committed = true;
-    return result;
-  }
-  LabelSetResult labels = CreateLabelSet(ops, ctx, *name, vertices);
-  if (!labels.ok) return result;
-  if (!marked && ops.FPDFPageObj_AddMark(shape, name->c_str()) == nullptr) {
-    RemoveObjects(ctx.page, labels.labels, ops);
-    ops.FPDFPage_GenerateContent(ctx.page);
-    return result;
-  }
-  RemoveObjects(ctx.page, old, ops);
-  result.ok = true;
-  result.committed = ops.FPDFPage_GenerateContent(ctx.page) != 0;
-  return result;
+  return Relabel(ops, ctx, shape, kind, *name, marked, vertices, result);
 }
 
 }  // namespace
@@ -242,24 +250,7 @@ EnsureResult EnsureSegmentLabels(const PdfOps& ops, const LabelContext& ctx, FPD
     result.labelNumber = NextLabelNumber(ctx.page, ops, MarkKind::Line);
     name = MakeLineMarkName(result.labelNumber);
   }
-  if (result.labelNumber == 0 || name->empty()) return result;
-  auto old = marked ? LabelsOfShape(ctx.page, segment, ops, MarkKind::Line, *name) : std::vector<FPDF_PAGEOBJECT>{};
-  if (old.size() == 2) {
-    result.ok = true;
-    result.committed = true;
-    return result;
-  }
-  LabelSetResult labels = CreateLabelSet(ops, ctx, *name, {start, end});
-  if (!labels.ok) return result;
-  if (!marked && ops.FPDFPageObj_AddMark(segment, name->c_str()) == nullptr) {
-    RemoveObjects(ctx.page, labels.labels, ops);
-    ops.FPDFPage_GenerateContent(ctx.page);
-    return result;
-  }
-  RemoveObjects(ctx.page, old, ops);
-  result.ok = true;
-  result.committed = ops.FPDFPage_GenerateContent(ctx.page) != 0;
-  return result;
+  return Relabel(ops, ctx, segment, MarkKind::Line, *name, marked, {start, end}, result);
 }
 
 EnsureResult EnsureTriangleLabels(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT triangle,
