@@ -28,8 +28,8 @@ MainWindow* StartEditorWindow(const QStringList& arguments) {
 }
 
 void ShutdownEditor() {
-  DropDragEdit();
   CloseSessionDocument();
+  DropDragEdit();
   DiscardHistory();
   ReleaseConversionFolder();
   DestroyRenderCache();

@@ -105,7 +105,9 @@ TEST_F(SessionTest, BadInputIsRefusedAndLosesNothing) {
     EXPECT_TRUE(g_session.modified);
     EXPECT_EQ(CurrentObjectCount(), objectsBefore);
     EXPECT_EQ(TempFiles(), tempBefore);
-    if (Exists(WorkPath(c.name))) EXPECT_EQ(ReadBytes(WorkPath(c.name)), before);
+    if (Exists(WorkPath(c.name))) {
+      EXPECT_EQ(ReadBytes(WorkPath(c.name)), before);
+    }
   }
 }
 
