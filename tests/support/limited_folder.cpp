@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "support/pdf_fixtures.h"
@@ -33,6 +34,15 @@ LimitedFolder LimitedFolder::ReadOnly(const std::string& path,
     folder.chmodded_ = true;
   }
   return folder;
+}
+
+bool LimitedFolder::RefusesWrites() const {
+  std::string probe = path_ + "/.write-probe";
+  FILE* file = std::fopen(probe.c_str(), "w");
+  if (file == nullptr) return true;
+  std::fclose(file);
+  std::remove(probe.c_str());
+  return false;
 }
 
 LimitedFolder::LimitedFolder(LimitedFolder&& other) noexcept

@@ -14,6 +14,8 @@ class LimitedFolder {
                                 const std::initializer_list<std::pair<std::string, std::string>>& files);
   LimitedFolder(LimitedFolder&& other) noexcept;
   ~LimitedFolder();
+  // False when the folder still accepts writes (root without the right to mount).
+  bool RefusesWrites() const;
   // Arms the limit for file sizes when no filesystem could be mounted (no-op otherwise).
   void ArmWriteLimit() const;
   void DisarmWriteLimit() const;
