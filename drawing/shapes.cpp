@@ -27,6 +27,26 @@ void SetColour(FPDF_BOOL (*set)(FPDF_PAGEOBJECT, unsigned, unsigned, unsigned, u
   ok = ok && set(object, colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF, 255);
 }
 
+// Stroke colour (alpha 255) and width, no fill.
+bool StyleStroke(const PdfOps& ops, FPDF_PAGEOBJECT path, const PenStyle& pen) {
+  bool ok = std::isfinite(pen.width) && pen.width > 0;
+  SetColour(ops.FPDFPageObj_SetStrokeColor, path, pen.colour, ok);
+  return ok && ops.FPDFPageObj_SetStrokeWidth(path, pen.width) && ops.FPDFPath_SetDrawMode(path, 0, 1);
+}
+
+// An open path through the points; nothing (and no leftover object) on failure.
+FPDF_PAGEOBJECT PathThrough(const PdfOps& ops, const std::vector<PagePoint>& points) {
+  FPDF_PAGEOBJECT path = ops.FPDFPageObj_CreateNewPath(points[0].x, points[0].y);
+  if (path == nullptr) return nullptr;
+  for (size_t i = 1; i < points.size(); ++i) {
+    if (!ops.FPDFPath_LineTo(path, points[i].x, points[i].y)) {
+      ops.FPDFPageObj_Destroy(path);
+      return nullptr;
+    }
+  }
+  return path;
+}
+
 }  // namespace
 
 std::optional<Outline> BuildOutline(GeometryKind kind, ScreenPoint a, ScreenPoint b) {
@@ -85,13 +105,9 @@ ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, 
     points.push_back(*mapped);
   }
   if (outline->closed) points.push_back(points.front());
-  FPDF_PAGEOBJECT path = ops.FPDFPageObj_CreateNewPath(points[0].x, points[0].y);
+  FPDF_PAGEOBJECT path = PathThrough(ops, points);
   if (path == nullptr) return result;
-  bool ok = true;
-  for (size_t i = 1; i < points.size() && ok; ++i) ok = ops.FPDFPath_LineTo(path, points[i].x, points[i].y);
-  SetColour(ops.FPDFPageObj_SetStrokeColor, path, pen.colour, ok);
-  ok = ok && ops.FPDFPageObj_SetStrokeWidth(path, pen.width) && ops.FPDFPath_SetDrawMode(path, 0, 1);
-  if (!ok) {
+  if (!StyleStroke(ops, path, pen)) {
     ops.FPDFPageObj_Destroy(path);
     return result;
   }
@@ -165,10 +181,7 @@ bool FinishPathObject(FPDF_PAGEOBJECT path, const PenStyle& pen, const std::u16s
   const PdfEngine& e = g_engine;
   committed = false;
   FPDF_PAGE page = g_session.currentPage;
-  bool ok = page != nullptr && std::isfinite(pen.width) && pen.width > 0;
-  SetColour(e.FPDFPageObj_SetStrokeColor, path, pen.colour, ok);
-  ok = ok && e.FPDFPageObj_SetStrokeWidth(path, pen.width) && e.FPDFPath_SetDrawMode(path, 0, 1);
-  if (!ok) {
+  if (page == nullptr || !StyleStroke(e, path, pen)) {
     e.FPDFPageObj_Destroy(path);
     return false;
   }
@@ -190,10 +203,9 @@ FPDF_PAGEOBJECT AddFreehandCurve(const std::vector<ScreenPoint>& raw, const PenS
     if (!mapped) return nullptr;
     points.push_back(*mapped);
   }
-  FPDF_PAGEOBJECT path = g_engine.FPDFPageObj_CreateNewPath(points[0].x, points[0].y);
+  FPDF_PAGEOBJECT path = PathThrough(g_engine, points);
   if (path == nullptr) return nullptr;
   bool ok = true;
-  for (size_t i = 1; i < points.size() && ok; ++i) ok = g_engine.FPDFPath_LineTo(path, points[i].x, points[i].y);
   if (g_engine.FPDFPageObj_SetLineCap != nullptr) ok = ok && g_engine.FPDFPageObj_SetLineCap(path, 1);
   if (g_engine.FPDFPageObj_SetLineJoin != nullptr) ok = ok && g_engine.FPDFPageObj_SetLineJoin(path, 1);
   if (!ok) {
@@ -224,12 +236,9 @@ FPDF_PAGEOBJECT AddPagePath(const std::vector<PagePoint>& points, bool arrow, co
     if (!std::isfinite(p.x) || !std::isfinite(p.y)) return nullptr;
   }
   if (arrow && !(std::hypot(points[1].x - points[0].x, points[1].y - points[0].y) > 0.0001f)) return nullptr;
-  FPDF_PAGEOBJECT path = g_engine.FPDFPageObj_CreateNewPath(points[0].x, points[0].y);
+  FPDF_PAGEOBJECT path = PathThrough(g_engine, points);
   if (path == nullptr) return nullptr;
-  bool ok = true;
-  for (size_t i = 1; i < points.size() && ok; ++i) ok = g_engine.FPDFPath_LineTo(path, points[i].x, points[i].y);
-  if (ok && arrow) ok = AppendArrowHead(g_engine, path, points[0], points[1], pen.width);
-  if (!ok) {
+  if (arrow && !AppendArrowHead(g_engine, path, points[0], points[1], pen.width)) {
     g_engine.FPDFPageObj_Destroy(path);
     return nullptr;
   }
