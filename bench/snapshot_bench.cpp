@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "document/file_writer.h"
 #include "document/open_document.h"
 #include "document/session.h"
@@ -19,8 +20,6 @@
 #include "platform/text_encoding.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct MemoryWriter {
   FPDF_FILEWRITE record;
@@ -82,11 +81,6 @@ void MakeImageDocument(const std::string& path) {
   g_engine.FPDF_CloseDocument(document);
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 void Measure(const char* name, const std::string& path, int rounds) {
   if (!OpenDocument(Utf8ToUtf16(path))) {
     std::printf("BENCH %s failed to open its document\n", name);
@@ -97,16 +91,16 @@ void Measure(const char* name, const std::string& path, int rounds) {
   // copy without regrowth, as strong a baseline as memory allows without reusing pages.
   size_t size = 0;
   for (int round = 0; round < rounds; ++round) {
-    auto start = Clock::now();
+    auto start = BenchClock::now();
     MemoryWriter writer{{1, AppendBlock}, {}};
     writer.bytes.reserve(size);
     g_engine.FPDF_SaveAsCopy(g_session.document, &writer.record, kSaveNoIncremental);
     size = writer.bytes.size();
-    baseline.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    baseline.push_back(MillisecondsSince(start));
 
-    start = Clock::now();
+    start = BenchClock::now();
     auto record = CaptureRecord();
-    capture.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    capture.push_back(MillisecondsSince(start));
     if (record) DropRecord(*record);
   }
   double ratio = Median(capture) / Median(baseline);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "content/font_table.h"
+#include "bench/bench_timing.h"
 #include "document/file_writer.h"
 #include "document/open_document.h"
 #include "document/session.h"
@@ -23,8 +24,6 @@
 #include "view/page_view.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 void Save(const std::string& path) {
   int fd = OpenForWriting(Utf8ToUtf16(path), false);
@@ -77,19 +76,14 @@ double TimeOneTriangle(const std::string& path) {
   Show(path);
   ScreenPoint a{g_view.pageRect.left + 100, g_view.pageRect.top + 100};
   ScreenPoint b{a.x + 80, a.y + 60};
-  auto start = Clock::now();
+  auto start = BenchClock::now();
   PdfOps ops = CurrentOps();
   ShapeAdd added = AddGeometryShape(ops, g_session.currentPage, GeometryKind::Triangle, a, b, PenStyle{});
   auto outline = BuildOutline(GeometryKind::Triangle, a, b);
   LabelSetResult labels = LabelNewTriangle(ops, CurrentLabelContext(), added.object, outline->points);
-  double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  double ms = MillisecondsSince(start);
   if (!labels.ok) std::fprintf(stderr, "labelling failed\n");
   return ms;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace

@@ -12,7 +12,6 @@ bool MovePage(int from, int to);
 bool RotateCurrentPage(int quarterTurns);  // +1 clockwise, -1 anticlockwise
 bool ReloadFromBackup(const std::u16string& backupPath, int pageIndex, bool modified);
 
-constexpr int kCommandMergeAppend = 32783;
 constexpr int kCommandMergeAfterCurrent = 32790;
 constexpr int kCommandInsertBlankPage = 32792;
 constexpr int kCommandDeletePage = 32791;

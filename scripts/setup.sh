@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev libxkbcommon-dev qt6-translations-l10n
   fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-gbsn00lp fonts-arphic-uming
   qpdf poppler-utils
-  npm xvfb xauth
+  npm ca-certificates xvfb xauth
 )
 
 sudo_cmd=()

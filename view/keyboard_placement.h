@@ -6,6 +6,5 @@
 // Top-left of the keyboard for a target rectangle, keyboard size and work area.
 ScreenPoint KeyboardPlacement(const IntRect& target, int keyboardWidth, int keyboardHeight, const IntRect& workArea);
 
-constexpr int kKeyboardTimerMs = 200;
-constexpr int kKeyboardVisibleMs = 400;
+// How long the keyboard may take to appear before the user is told.
 constexpr int kKeyboardTimeoutMs = 8000;

@@ -23,7 +23,6 @@ TEST_F(StartupTest, StartsWithABlankA4PageInPenMode) {
   EXPECT_TRUE(window_->isMaximized());
   QImage shot = Screenshot("startup");
   EXPECT_FALSE(shot.isNull());
-  std::printf("window %dx%d canvas %dx%d\n", window_->width(), window_->height(), Canvas()->width(), Canvas()->height());
 }
 
 }  // namespace
