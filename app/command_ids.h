@@ -1,94 +1,131 @@
-// Command identifiers: menu items, accelerators, toolbar and panel buttons all end in one
-// RouteCommand(id).
+// The command table. Menu items, accelerators, toolbar, panel and floating buttons and pop-up
+// menus all end in one RouteCommand(id); every command the window knows is one row here, with
+// its name, its identifier and what it may do to the document. No toolkit code: the page
+// menu of the document core and the view's buttons name their commands from this table too.
 #pragma once
 
+// What a command may do to the open document. `Edits` runs inside an undo scope (snapshot
+// before, kept when the document changed); `Views` opens, saves, prints, navigates, zooms,
+// copies, undoes, redoes, scans or shows a dialog and never takes a snapshot.
+enum class CommandEffect { Edits, Views };
+
+// X(name, identifier, effect)
+#define CORVAN_COMMANDS(X)                          \
+  X(kCmdAbout, 104, Views)                          \
+  X(kCmdExit, 105, Views)                           \
+  X(kCmdFirstPage, 1100, Views)                     \
+  X(kCmdPreviousPageButton, 1101, Views)            \
+  X(kCmdJumpToPage, 1104, Views)                    \
+  X(kCmdNextPageButton, 1105, Views)                \
+  X(kCmdLastPage, 1106, Views)                      \
+  X(kCmdNavigatorSelection, 1109, Views)            \
+  X(kCmdMovePageUp, 1110, Edits)                    \
+  X(kCmdMovePageDown, 1111, Edits)                  \
+  X(kCmdToggleNavigator, 1120, Views)               \
+  X(kCmdOpenButton, 1121, Views)                    \
+  X(kCmdPenMenu, 1123, Edits)                       \
+  X(kCmdEraseMenu, 1124, Edits)                     \
+  X(kCmdZoomOutButton, 1125, Views)                 \
+  X(kCmdZoomInButton, 1126, Views)                  \
+  X(kCmdFitMenu, 1127, Views)                       \
+  X(kCmdRotateLeftButton, 1128, Edits)              \
+  X(kCmdRotateRightButton, 1129, Edits)             \
+  X(kCmdSaveButton, 1130, Views)                    \
+  X(kCmdFullScreenButton, 1131, Views)              \
+  X(kCmdHandTool, 1132, Edits)                      \
+  X(kCmdPenOptions, 1133, Edits)                    \
+  X(kCmdEditMode, 1134, Edits)                      \
+  X(kCmdTextButton, 1135, Edits)                    \
+  X(kCmdInsertImage, 1136, Edits)                   \
+  X(kCmdArrowTool, 1137, Edits)                     \
+  X(kCmdSelectTool, 1138, Edits)                    \
+  X(kCmdNewButton, 1139, Views)                     \
+  X(kCmdOcr, 1141, Views)                           \
+  X(kCmdDrawingMenuButton, 1142, Edits)             \
+  X(kCmdFloatingFitPage, 1143, Views)               \
+  X(kCmdFloatingDrawingMenu, 1144, Views)           \
+  X(kCmdFloatingZoomIn, 1145, Views)                \
+  X(kCmdFloatingZoomOut, 1146, Views)               \
+  X(kCmdFloatingFullScreen, 1147, Views)            \
+  X(kCmdOpen, 32771, Views)                         \
+  X(kCmdSaveCopy, 32772, Views)                     \
+  X(kCmdPreviousPage, 32773, Views)                 \
+  X(kCmdNextPage, 32774, Views)                     \
+  X(kCmdSegmentTool, 32775, Edits)                  \
+  X(kCmdPenTool, 32776, Edits)                      \
+  X(kCmdSelectErase, 32777, Edits)                  \
+  X(kCmdZoomIn, 32778, Views)                       \
+  X(kCmdZoomOut, 32779, Views)                      \
+  X(kCmdFitPage, 32780, Views)                      \
+  X(kCmdRotateLeft, 32781, Edits)                   \
+  X(kCmdRotateRight, 32782, Edits)                  \
+  X(kCmdMerge, 32783, Edits)                        \
+  X(kCmdAddText, 32784, Edits)                      \
+  X(kCmdObjectList, 32785, Edits)                   \
+  X(kCmdNewDocument, 32786, Views)                  \
+  X(kCmdPrint, 32787, Views)                        \
+  X(kCmdAddWatermark, 32788, Edits)                 \
+  X(kCmdRemoveWatermark, 32789, Edits)              \
+  X(kCmdMergeAfterCurrent, 32790, Edits)            \
+  X(kCmdDeletePage, 32791, Edits)                   \
+  X(kCmdInsertBlankPage, 32792, Edits)              \
+  X(kCmdRectangleTool, 32794, Edits)                \
+  X(kCmdEllipseTool, 32795, Edits)                  \
+  X(kCmdTriangleTool, 32796, Edits)                 \
+  X(kCmdEraseAll, 32797, Edits)                     \
+  X(kCmdPointTool, 32798, Edits)                    \
+  X(kCmdFitWidth, 32799, Views)                     \
+  X(kCmdBackgroundColour, 32800, Edits)             \
+  X(kCmdCut, 32801, Edits)                          \
+  X(kCmdCopy, 32802, Views)                         \
+  X(kCmdPaste, 32803, Edits)                        \
+  X(kCmdUndo, 32804, Views)                         \
+  X(kCmdRedo, 32805, Views)                         \
+  X(kCmdForceErase, 32806, Edits)                   \
+  X(kCmdScan, 32807, Views)                         \
+  X(kCmdCoordinateSystem, 32808, Edits)             \
+  X(kCmdSaveCvn, 32809, Views)                      \
+  X(kCmdScaleCoordinateUp, 55000, Edits)            \
+  X(kCmdScaleCoordinateDown, 55001, Edits)          \
+  X(kCmdStraightLine, 55002, Edits)                 \
+  X(kCmdFixedLengthSegment, 55003, Edits)           \
+  X(kCmdRay, 55004, Edits)                          \
+  X(kCmdPolyline, 55005, Edits)                     \
+  X(kCmdVector, 55006, Edits)                       \
+  X(kCmdEqualVector, 55007, Edits)                  \
+  X(kCmdRecentFirst, 55100, Views)                  \
+  X(kCmdRecentLast, 55109, Views)
+
 enum CommandId : int {
-  kCmdAbout = 104,
-  kCmdExit = 105,
-  kCmdFirstPage = 1100,
-  kCmdPreviousPageButton = 1101,
-  kCmdJumpToPage = 1104,
-  kCmdNextPageButton = 1105,
-  kCmdLastPage = 1106,
-  kCmdNavigatorSelection = 1109,
-  kCmdMovePageUp = 1110,
-  kCmdMovePageDown = 1111,
-  kCmdToggleNavigator = 1120,
-  kCmdOpenButton = 1121,
-  kCmdPenMenu = 1123,
-  kCmdEraseMenu = 1124,
-  kCmdZoomOutButton = 1125,
-  kCmdZoomInButton = 1126,
-  kCmdFitMenu = 1127,
-  kCmdRotateLeftButton = 1128,
-  kCmdRotateRightButton = 1129,
-  kCmdSaveButton = 1130,
-  kCmdFullScreenButton = 1131,
-  kCmdHandTool = 1132,
-  kCmdPenOptions = 1133,
-  kCmdEditMode = 1134,
-  kCmdTextButton = 1135,
-  kCmdInsertImage = 1136,
-  kCmdArrowTool = 1137,
-  kCmdSelectTool = 1138,
-  kCmdNewButton = 1139,
-  kCmdOcr = 1141,
-  kCmdDrawingMenuButton = 1142,
-  kCmdFloatingFitPage = 1143,
-  kCmdFloatingDrawingMenu = 1144,
-  kCmdFloatingZoomIn = 1145,
-  kCmdFloatingZoomOut = 1146,
-  kCmdFloatingFullScreen = 1147,
-  kCmdOpen = 32771,
-  kCmdSaveCopy = 32772,
-  kCmdPreviousPage = 32773,
-  kCmdNextPage = 32774,
-  kCmdSegmentTool = 32775,
-  kCmdPenTool = 32776,
-  kCmdSelectErase = 32777,
-  kCmdZoomIn = 32778,
-  kCmdZoomOut = 32779,
-  kCmdFitPage = 32780,
-  kCmdRotateLeft = 32781,
-  kCmdRotateRight = 32782,
-  kCmdMerge = 32783,
-  kCmdAddText = 32784,
-  kCmdObjectList = 32785,
-  kCmdNewDocument = 32786,
-  kCmdPrint = 32787,
-  kCmdAddWatermark = 32788,
-  kCmdRemoveWatermark = 32789,
-  kCmdMergeAfterCurrent = 32790,
-  kCmdDeletePage = 32791,
-  kCmdInsertBlankPage = 32792,
-  kCmdRectangleTool = 32794,
-  kCmdEllipseTool = 32795,
-  kCmdTriangleTool = 32796,
-  kCmdEraseAll = 32797,
-  kCmdPointTool = 32798,
-  kCmdFitWidth = 32799,
-  kCmdBackgroundColour = 32800,
-  kCmdCut = 32801,
-  kCmdCopy = 32802,
-  kCmdPaste = 32803,
-  kCmdUndo = 32804,
-  kCmdRedo = 32805,
-  kCmdForceErase = 32806,
-  kCmdScan = 32807,
-  kCmdCoordinateSystem = 32808,
-  kCmdSaveCvn = 32809,
-  kCmdScaleCoordinateUp = 55000,
-  kCmdScaleCoordinateDown = 55001,
-  kCmdStraightLine = 55002,
-  kCmdFixedLengthSegment = 55003,
-  kCmdRay = 55004,
-  kCmdPolyline = 55005,
-  kCmdVector = 55006,
-  kCmdEqualVector = 55007,
-  kCmdRecentFirst = 55100,
-  kCmdRecentLast = 55109,
+#define CORVAN_COMMAND_ID(name, id, effect) name = id,
+  CORVAN_COMMANDS(CORVAN_COMMAND_ID)
+#undef CORVAN_COMMAND_ID
 };
 
-// Commands that open, save, print, navigate, zoom, copy, undo, redo, scan and show dialogs:
-// they never take an undo snapshot.
-bool IsNonEditingCommand(int id);
+struct CommandInfo {
+  int id;
+  const char* name;
+  CommandEffect effect;
+};
+
+inline constexpr CommandInfo kCommands[] = {
+#define CORVAN_COMMAND_ROW(name, id, effect) {id, #name, CommandEffect::effect},
+    CORVAN_COMMANDS(CORVAN_COMMAND_ROW)
+#undef CORVAN_COMMAND_ROW
+};
+
+// The row of a command; the recent-document entries between kCmdRecentFirst and
+// kCmdRecentLast share the first one's row. Null for an unknown identifier.
+constexpr const CommandInfo* FindCommand(int id) {
+  if (id > kCmdRecentFirst && id <= kCmdRecentLast) id = kCmdRecentFirst;
+  for (const CommandInfo& command : kCommands) {
+    if (command.id == id) return &command;
+  }
+  return nullptr;
+}
+
+// Unknown identifiers count as editing: a snapshot too many costs time, one too few an edit.
+constexpr bool IsNonEditingCommand(int id) {
+  const CommandInfo* command = FindCommand(id);
+  return command != nullptr && command->effect == CommandEffect::Views;
+}

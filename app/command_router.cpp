@@ -25,21 +25,6 @@
 #include "view/pointer_input.h"
 #include "view/tool_modes.h"
 
-bool IsNonEditingCommand(int id) {
-  if (id == 104 || id == 105 || id == 1121 || id == 1130 || id == 1139 || id == 1141) return true;
-  // Page turning, the navigator's selection, showing the navigator, zoom, fit and full
-  // screen buttons only change the view: no snapshot for them either.
-  if ((id >= 1100 && id <= 1106) || id == 1109 || id == 1120 || (id >= 1125 && id <= 1127) || id == 1131) return true;
-  if (id >= 1143 && id <= 1147) return true;
-  if (id >= 32771 && id <= 32774) return true;
-  if (id >= 32778 && id <= 32780) return true;
-  if (id == 32786 || id == 32787 || id == 32799 || id == 32802 || id == 32804 || id == 32805 || id == 32807 ||
-      id == 32809) {
-    return true;
-  }
-  return id >= kCmdRecentFirst && id <= kCmdRecentLast;
-}
-
 namespace {
 
 QLineEdit* FocusedEdit() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
@@ -286,8 +271,9 @@ void Dispatch(int id) {
 }  // namespace
 
 void RouteCommand(int id) {
-  // A command interrupts a pan or a stroke in progress.
+  // A command interrupts a pan or a stroke in progress, and ends OCR area selection.
   CancelPointerDrag();
+  if (g_tool.ocrRegion && id != kCmdOcr) LeaveOcrRegion();
   bool wrap = !IsNonEditingCommand(id);
   EditScope scope;
   if (wrap) scope = BeginPossibleEdit();

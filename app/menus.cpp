@@ -170,6 +170,8 @@ MainMenu BuildMainMenu(QMenuBar* bar) {
   AddRouted(shapes, main, kCmdRectangleTool, QStringLiteral("矩形"));
   AddRouted(shapes, main, kCmdEllipseTool, QStringLiteral("椭圆"));
   AddRouted(shapes, main, kCmdTriangleTool, QStringLiteral("三角形"));
+  shapes->addSeparator();
+  AddRouted(shapes, main, kCmdCoordinateSystem, QStringLiteral("定义坐标系"));
 
   QMenu* help = bar->addMenu(QStringLiteral("帮助"));
   QAction* about = AddRouted(help, main, kCmdAbout, QStringLiteral("关于(&A) ..."));

@@ -1,5 +1,6 @@
 #include "document/page_operations.h"
 
+#include "app/command_ids.h"
 #include "content/font_table.h"
 #include "document/open_document.h"
 #include "document/save_copy.h"
@@ -274,8 +275,8 @@ bool RotateCurrentPage(int quarterTurns) {
 
 std::vector<PageMenuItem> PageMenuItems() {
   return {
-      {kCommandMergeAfterCurrent, u"在此页后插入 PDF...", true},
-      {kCommandInsertBlankPage, u"增加空白 PDF", true},
-      {kCommandDeletePage, u"删除此页", g_session.pageCount >= 2},
+      {kCmdMergeAfterCurrent, u"在此页后插入 PDF...", true},
+      {kCmdInsertBlankPage, u"增加空白 PDF", true},
+      {kCmdDeletePage, u"删除此页", g_session.pageCount >= 2},
   };
 }

@@ -12,12 +12,8 @@ bool MovePage(int from, int to);
 bool RotateCurrentPage(int quarterTurns);  // +1 clockwise, -1 anticlockwise
 bool ReloadFromBackup(const std::u16string& backupPath, int pageIndex, bool modified);
 
-constexpr int kCommandMergeAfterCurrent = 32790;
-constexpr int kCommandInsertBlankPage = 32792;
-constexpr int kCommandDeletePage = 32791;
-
 struct PageMenuItem {
-  int command;
+  int command;  // from the command table (app/command_ids.h)
   std::u16string text;
   bool enabled;
 };

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 
+#include "app/command_ids.h"
 #include "document/session.h"
 #include "drawing/coordinate_system.h"
 #include "editing/selection.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr int kIds[5] = {1143, 1144, 1145, 1146, 1147};
+constexpr int kIds[5] = {kCmdFloatingFitPage, kCmdFloatingDrawingMenu, kCmdFloatingZoomIn, kCmdFloatingZoomOut, kCmdFloatingFullScreen};
 const char* const kLabels[5] = {"重置视图（整页）", "绘图菜单", "放大", "缩小", "切换全屏"};
 
 class RoundButton : public QAbstractButton {
@@ -38,16 +39,16 @@ class RoundButton : public QAbstractButton {
     p.setBrush(Qt::NoBrush);
     QPointF c(18, 18);
     switch (id_) {
-      case 1143:  // fit page: a frame
+      case kCmdFloatingFitPage:  // fit page: a frame
         p.drawRect(QRectF(11, 10, 14, 16));
         break;
-      case 1144:  // drawing menu: a triangle
+      case kCmdFloatingDrawingMenu:  // drawing menu: a triangle
         p.drawPolygon(QPolygonF({QPointF(18, 10), QPointF(26, 25), QPointF(10, 25)}));
         break;
-      case 1145:
-      case 1146:
+      case kCmdFloatingZoomIn:
+      case kCmdFloatingZoomOut:
         p.drawLine(QPointF(11, 18), QPointF(25, 18));
-        if (id_ == 1145) p.drawLine(QPointF(18, 11), QPointF(18, 25));
+        if (id_ == kCmdFloatingZoomIn) p.drawLine(QPointF(18, 11), QPointF(18, 25));
         break;
       default:  // full screen: four corners
         for (int sx : {-1, 1}) {

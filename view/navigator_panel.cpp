@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 
+#include "app/command_ids.h"
 #include "document/page_operations.h"
 #include "document/session.h"
 #include "platform/qt_platform.h"
@@ -158,10 +159,12 @@ NavigatorPanel::NavigatorPanel(QWidget* canvas)
       up_(new QPushButton(QStringLiteral("上移"), canvas)),
       down_(new QPushButton(QStringLiteral("下移"), canvas)) {
   QObject::connect(list_, &QListWidget::currentRowChanged, [](int row) {
-    if (row >= 0 && row != g_session.currentPageIndex && g_sendCommand != nullptr) g_sendCommand(1109);
+    if (row >= 0 && row != g_session.currentPageIndex && g_sendCommand != nullptr) {
+      g_sendCommand(kCmdNavigatorSelection);
+    }
   });
-  QObject::connect(up_, &QPushButton::clicked, [] { if (g_sendCommand != nullptr) g_sendCommand(1110); });
-  QObject::connect(down_, &QPushButton::clicked, [] { if (g_sendCommand != nullptr) g_sendCommand(1111); });
+  QObject::connect(up_, &QPushButton::clicked, [] { if (g_sendCommand != nullptr) g_sendCommand(kCmdMovePageUp); });
+  QObject::connect(down_, &QPushButton::clicked, [] { if (g_sendCommand != nullptr) g_sendCommand(kCmdMovePageDown); });
   list_->hide();
   up_->hide();
   down_->hide();

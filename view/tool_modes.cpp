@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr const char16_t* kOcrPrompt = u"请在页面上拖动鼠标框选 OCR 识别区域；按 Esc 取消";
+
 void EnterMode(ToolMode mode, const std::u16string& message) {
   g_window.clearSelections();
   ClearToolProgress();
@@ -171,8 +173,16 @@ void ToggleOcrRegion() {
       return;
     }
     g_tool.ocrRegion = true;
-    g_session.statusText = u"请在页面上拖动鼠标框选 OCR 识别区域；按 Esc 取消";
+    g_session.statusText = kOcrPrompt;
   }
+  g_window.toolModeChanged();
+  g_window.repaint();
+}
+
+void LeaveOcrRegion() {
+  if (!g_tool.ocrRegion) return;
+  g_tool.ocrRegion = false;
+  if (g_session.statusText == kOcrPrompt) g_session.statusText.clear();
   g_window.toolModeChanged();
   g_window.repaint();
 }

@@ -16,6 +16,8 @@ bool EnterGeometry(GeometryKind kind);
 // 55002–55007; the fixed-length tool asks for its length first.
 bool EnterLineTool(LineToolKind kind);
 void ToggleOcrRegion();
+// Any other command ends OCR area selection (its prompt goes with it).
+void LeaveOcrRegion();
 // Esc or a page change in a line tool: drop what was entered and return to Select.
 void CancelLineTool(const std::u16string& message);
 // The length dialog's parse: a decimal 0.01 … 1000 and nothing else.

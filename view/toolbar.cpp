@@ -1,5 +1,6 @@
 #include "view/toolbar.h"
 
+#include "app/command_ids.h"
 #include "document/session.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
@@ -11,15 +12,19 @@ std::vector<ToolbarButton> MakeButtons() {
     int id;
     const char16_t* label;
   };
-  static const Row kRows[] = {{1120, u"页面"}, {1121, u"打开"}, {1138, u"选取"}, {1123, u"画笔"}, {1124, u"擦除"},
-                              {1125, u"缩小"}, {1126, u"放大"}, {1127, u"适合"}, {1128, u"逆时针"}, {1129, u"顺时针"},
-                              {1130, u"保存"}, {1131, u"全屏"}, {1132, u"手形"}, {1134, u"编辑"}, {1135, u"文本"},
-                              {1136, u"图像"}, {1142, u"绘图"}, {1141, u"OCR"}};
-  std::vector<ToolbarButton> buttons{{1139, u"新建", 4, false}};
+  static const Row kRows[] = {
+      {kCmdToggleNavigator, u"页面"}, {kCmdOpenButton, u"打开"},       {kCmdSelectTool, u"选取"},
+      {kCmdPenMenu, u"画笔"},         {kCmdEraseMenu, u"擦除"},        {kCmdZoomOutButton, u"缩小"},
+      {kCmdZoomInButton, u"放大"},    {kCmdFitMenu, u"适合"},          {kCmdRotateLeftButton, u"逆时针"},
+      {kCmdRotateRightButton, u"顺时针"}, {kCmdSaveButton, u"保存"},   {kCmdFullScreenButton, u"全屏"},
+      {kCmdHandTool, u"手形"},        {kCmdEditMode, u"编辑"},         {kCmdTextButton, u"文本"},
+      {kCmdInsertImage, u"图像"},     {kCmdDrawingMenuButton, u"绘图"}, {kCmdOcr, u"OCR"}};
+  std::vector<ToolbarButton> buttons{{kCmdNewButton, u"新建", 4, false}};
   int x = 48;
   for (int i = 0; i < 18; ++i) {
     if (i == 3 || i == 12) x += 8;
-    buttons.push_back({kRows[i].id, kRows[i].label, x, kRows[i].id == 1123 || kRows[i].id == 1142});
+    bool dropMarker = kRows[i].id == kCmdPenMenu || kRows[i].id == kCmdDrawingMenuButton;
+    buttons.push_back({kRows[i].id, kRows[i].label, x, dropMarker});
     x += kToolbarButtonWidth;
   }
   return buttons;
@@ -35,37 +40,37 @@ const std::vector<ToolbarButton>& ToolbarButtons() {
 std::vector<int> ToolbarSeparators() { return {48 + 3 * kToolbarButtonWidth + 3, 48 + 12 * kToolbarButtonWidth + 8 + 3}; }
 
 std::u16string ToolbarButtonLabel(const ToolbarButton& button) {
-  if (button.id == 1131 && g_layout.fullScreen) return u"还原";
+  if (button.id == kCmdFullScreenButton && g_layout.fullScreen) return u"还原";
   return button.label;
 }
 
 bool ToolbarButtonEnabled(int id) {
-  if (id == 1139 || id == 1120 || id == 1121) return true;
+  if (id == kCmdNewButton || id == kCmdToggleNavigator || id == kCmdOpenButton) return true;
   if (g_session.document == nullptr) return false;
-  if (id == 1125) return CanZoomOut();
-  if (id == 1126) return CanZoomIn();
+  if (id == kCmdZoomOutButton) return CanZoomOut();
+  if (id == kCmdZoomInButton) return CanZoomIn();
   return true;
 }
 
 bool ToolbarButtonActive(int id) {
-  if (id == 1120) return g_layout.navigatorShown;
-  if (g_tool.ocrRegion) return id == 1141;
+  if (g_tool.ocrRegion) return id == kCmdOcr;  // no other button looks pressed meanwhile
+  if (id == kCmdToggleNavigator) return g_layout.navigatorShown;
   switch (id) {
-    case 1123:
+    case kCmdPenMenu:
       return g_tool.mode == ToolMode::Pen;
-    case 1124:
+    case kCmdEraseMenu:
       return IsEraseMode(g_tool.mode);
-    case 1132:
+    case kCmdHandTool:
       return g_tool.mode == ToolMode::Hand;
-    case 1134:
+    case kCmdEditMode:
       return g_tool.mode == ToolMode::Edit;
-    case 1135:
+    case kCmdTextButton:
       return g_tool.mode == ToolMode::Text;
-    case 1136:
+    case kCmdInsertImage:
       return g_tool.mode == ToolMode::ImagePlacement;
-    case 1138:
+    case kCmdSelectTool:
       return g_tool.mode == ToolMode::Select;
-    case 1142:
+    case kCmdDrawingMenuButton:
       return g_tool.mode == ToolMode::Geometry || g_tool.mode == ToolMode::Pen || g_tool.mode == ToolMode::Arrow;
     default:
       return false;
