@@ -2,6 +2,10 @@
 
 #include <QFontDatabase>
 #include <QMessageBox>
+#include <cstdio>
+#include <string_view>
+
+#include "app/about_dialog.h"
 
 #include "app/corvan_application.h"
 #include "app/main_window.h"
@@ -36,14 +40,40 @@ void ShutdownEditor() {
   UnloadPdfEngine();
 }
 
-int RunEditor(int argc, char** argv) {
-  CorvanApplication application(argc, argv);
+void PrepareApplication() {
   // Stable Chinese text regardless of LANG and of which CJK faces are installed.
   if (QFontDatabase::families().contains(QStringLiteral("WenQuanYi Micro Hei"))) {
     QFont font(QStringLiteral("WenQuanYi Micro Hei"));
     font.setPixelSize(13);
     QApplication::setFont(font);
   }
+  InstallChineseTranslation();
+}
+
+std::optional<int> AnswerInformationRequest(int argc, char** argv) {
+  if (argc != 2) return std::nullopt;
+  std::string_view option = argv[1];
+  if (option == "--version") {
+    std::printf("Corvan PDF 编辑器 %s\n", kVersionText);
+    return 0;
+  }
+  if (option == "--help" || option == "-h") {
+    std::printf(
+        "用法：corvan-pdf [文件]\n"
+        "打开 PDF、CVN 或 Office 文档进行标注；不指定文件时新建空白 PDF。\n"
+        "\n"
+        "  --help     显示此帮助并退出\n"
+        "  --version  显示版本并退出\n");
+    return 0;
+  }
+  return std::nullopt;
+}
+
+int RunEditor(int argc, char** argv) {
+  // Answered before any window exists, so they work without a display.
+  if (auto code = AnswerInformationRequest(argc, argv)) return *code;
+  CorvanApplication application(argc, argv);
+  PrepareApplication();
   if (!LoadPdfEngine()) {
     QMessageBox::critical(nullptr, ToQString(kEngineMissingCaption), ToQString(kEngineMissingText));
     UnloadPdfEngine();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QStringList>
+#include <optional>
 
 class MainWindow;
 
@@ -11,5 +12,10 @@ MainWindow* StartEditorWindow(const QStringList& arguments);
 // Page, fonts, document, CVN reader, held drag record, undo/redo files, conversion
 // leftovers, render cache, engine.
 void ShutdownEditor();
+// The application-wide font and Qt's Chinese translation (dialogs and standard buttons).
+void PrepareApplication();
+// "--help" and "--version": the text is printed and the exit code returned; nothing for
+// any other command line.
+std::optional<int> AnswerInformationRequest(int argc, char** argv);
 // The whole program: exit code 1 when the engine is missing.
 int RunEditor(int argc, char** argv);

@@ -7,6 +7,7 @@
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
+#include "platform/system_error.h"
 #include "platform/text_encoding.h"
 
 FontCache g_fontCache;
@@ -77,7 +78,8 @@ bool EnsureDefaultFont() {
     lastError = errno;
   }
   ShowMessage(kTextUnavailable,
-              FillPlaceholders(u"无法加载系统字体（Windows 错误 %lu）。请安装微软雅黑、宋体、黑体或 Arial。", {Num(lastError)}),
+              FillPlaceholders(u"无法加载系统字体（系统错误 %d：%s）。请安装微软雅黑、宋体、黑体或 Arial。",
+                               {Num(lastError), SystemErrorDescription(lastError)}),
               MessageIcon::Error);
   return false;
 }
@@ -97,9 +99,11 @@ FPDF_FONT GetFontByName(const std::u16string& displayName, bool quiet) {
     return nullptr;
   }
   FPDF_FONT font = LoadFontFile(*row);
+  int error = errno;
   if (font == nullptr && !quiet) {
     ShowMessage(u"字体加载失败",
-                FillPlaceholders(u"无法加载字体“%s”（Windows 错误 %lu）。", {row->displayName, Num(errno)}),
+                FillPlaceholders(u"无法加载字体“%s”（系统错误 %d：%s）。",
+                                 {row->displayName, Num(error), SystemErrorDescription(error)}),
                 MessageIcon::Error);
   }
   return font;

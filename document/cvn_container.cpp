@@ -145,6 +145,7 @@ bool SaveAsCvn() {
   request.save = true;
   request.filters = {{u"Corvan CVN 文件 (*.cvn)", u"*.cvn"}};
   request.defaultName = DefaultSaveName(u".cvn", u"未命名.cvn");
+  request.folder = FolderPart(g_session.path);  // beside the document
   request.defaultExtension = u"cvn";
   request.confirmOverwrite = true;
   auto chosen = ShowFileDialog(request);

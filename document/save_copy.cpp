@@ -9,6 +9,7 @@
 #include "document/window_hooks.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
+#include "platform/system_error.h"
 #include "platform/text_encoding.h"
 
 std::u16string DefaultSaveName(const std::u16string& suffix, const std::u16string& unnamed) {
@@ -36,6 +37,7 @@ bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& success
   request.save = true;
   request.filters = {{u"PDF 文件 (*.pdf)", u"*.pdf"}, {u"所有文件 (*.*)", u"*"}};
   request.defaultName = DefaultSaveName(nameSuffix, u"未命名.pdf");
+  request.folder = FolderPart(g_session.path);  // beside the document
   request.defaultExtension = u"pdf";
   request.confirmOverwrite = true;
   auto chosen = ShowFileDialog(request);
@@ -53,7 +55,8 @@ bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& success
   std::u16string temporary = target + u".tmp";
   int fd = OpenForWriting(temporary, false);
   if (fd < 0) {
-    ShowMessage(u"保存失败", FillPlaceholders(u"无法创建保存文件（Windows 错误 %lu）。", {Num(errno)}),
+    int error = errno;
+    ShowMessage(u"保存失败", FillPlaceholders(u"无法创建保存文件（系统错误 %d：%s）。", {Num(error), SystemErrorDescription(error)}),
                 MessageIcon::Error);
     return false;
   }
@@ -73,7 +76,8 @@ bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& success
   if (!ok) {
     RemoveFile(temporary);
     ShowMessage(u"保存失败",
-                FillPlaceholders(u"保存 PDF 失败（Windows 错误 %lu）。\n原文件保持不变。", {Num(error)}),
+                FillPlaceholders(u"保存 PDF 失败（系统错误 %d：%s）。\n原文件保持不变。",
+                                 {Num(error), SystemErrorDescription(error)}),
                 MessageIcon::Error);
     return false;
   }

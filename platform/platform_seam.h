@@ -30,6 +30,7 @@ struct FileDialogRequest {
   std::u16string title;  // empty: the toolkit's default title
   std::vector<FileFilter> filters;
   std::u16string defaultName;
+  std::u16string folder;  // where the dialog starts; empty: the folder last chosen from
   std::u16string defaultExtension;
   bool confirmOverwrite = false;
 };

@@ -1,10 +1,16 @@
 #include "platform/qt_platform.h"
 
+#include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTranslator>
 #include <QUrl>
 
 #include "platform/platform_seam.h"
@@ -12,6 +18,16 @@
 namespace {
 
 QPointer<QWidget> g_owner;
+QString g_lastFolder;  // the folder of the file last chosen in a file dialog
+
+// The texts the questions refer to ("是：保存 PDF 副本；否：…"), whatever Qt's translation says.
+void NameButtonsInChinese(QMessageBox& box) {
+  static const std::pair<QMessageBox::StandardButton, const char*> kNames[] = {
+      {QMessageBox::Ok, "确定"}, {QMessageBox::Cancel, "取消"}, {QMessageBox::Yes, "是"}, {QMessageBox::No, "否"}};
+  for (const auto& [button, name] : kNames) {
+    if (QAbstractButton* shown = box.button(button)) shown->setText(QString::fromUtf8(name));
+  }
+}
 
 MessageAnswer ShowBox(const MessageBoxRequest& request) {
   QMessageBox::Icon icon = QMessageBox::Critical;
@@ -45,6 +61,7 @@ MessageAnswer ShowBox(const MessageBoxRequest& request) {
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
   }
+  NameButtonsInChinese(box);
   switch (box.exec()) {
     case QMessageBox::Ok:
       return MessageAnswer::Ok;
@@ -65,6 +82,8 @@ std::optional<std::u16string> ShowDialog(const FileDialogRequest& request) {
     filters << ToQString(filter.description).section(" (", 0, 0) + " (" + patterns + ")";
   }
   QFileDialog dialog(g_owner.data(), ToQString(request.title));
+  QString folder = request.folder.empty() ? g_lastFolder : ToQString(request.folder);
+  if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
   dialog.setNameFilters(filters);
   dialog.setDefaultSuffix(ToQString(request.defaultExtension));
   if (request.save) {
@@ -77,7 +96,9 @@ std::optional<std::u16string> ShowDialog(const FileDialogRequest& request) {
     dialog.setFileMode(QFileDialog::ExistingFile);
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return ToU16(dialog.selectedFiles().first());
+  QString chosen = dialog.selectedFiles().first();
+  g_lastFolder = QFileInfo(chosen).absolutePath();
+  return ToU16(chosen);
 }
 
 bool OpenWithDesktop(const std::u16string& path) {
@@ -101,4 +122,20 @@ void InstallQtPlatform(QWidget* owner) {
   g_platform.showFileDialog = ShowDialog;
   g_platform.openWithDefaultProgram = OpenWithDesktop;
   g_platform.askText = AskText;
+}
+
+bool InstallChineseTranslation() {
+  // Dialog texts follow the program, not LANG: standard buttons, file, colour and print
+  // dialogs speak Chinese like the rest of the window.
+  QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+  static QTranslator* translator = nullptr;
+  if (translator != nullptr) return true;
+  auto* loaded = new QTranslator(QCoreApplication::instance());
+  if (!loaded->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete loaded;
+    return false;
+  }
+  QCoreApplication::installTranslator(loaded);
+  translator = loaded;
+  return true;
 }

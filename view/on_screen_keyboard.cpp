@@ -15,6 +15,8 @@ namespace {
 
 QPointer<QProcess> g_keyboard;
 
+constexpr const char16_t* kCannotOpen = u"无法打开 onboard 屏幕键盘。请检查系统的屏幕键盘是否可用。";
+
 void Warn(const char16_t* text) { ShowMessage(u"软键盘不可用", text, MessageIcon::Warning); }
 
 }  // namespace
@@ -22,7 +24,7 @@ void Warn(const char16_t* text) { ShowMessage(u"软键盘不可用", text, Messa
 bool ShowOnScreenKeyboard(QWidget* target) {
   QString program = QStandardPaths::findExecutable(QStringLiteral("onboard"));
   if (program.isEmpty() || target == nullptr) {
-    Warn(u"无法打开 Windows 屏幕键盘。请检查系统的屏幕键盘是否可用。");
+    Warn(kCannotOpen);
     return false;
   }
   QScreen* screen = target->screen() != nullptr ? target->screen() : QGuiApplication::primaryScreen();
@@ -56,7 +58,7 @@ bool ShowOnScreenKeyboard(QWidget* target) {
   });
   QObject::connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError error) {
     if (error == QProcess::FailedToStart) {
-      Warn(u"无法打开 Windows 屏幕键盘。请检查系统的屏幕键盘是否可用。");
+      Warn(kCannotOpen);
       process->deleteLater();
     }
   });

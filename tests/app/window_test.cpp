@@ -424,7 +424,7 @@ TEST_F(WindowTest, WithoutAKeyboardProgramTheUserIsTold) {
   EXPECT_FALSE(shown);
   ASSERT_EQ(g_script.boxes.size(), 1u);
   EXPECT_EQ(g_script.boxes[0].caption, u"软键盘不可用");
-  EXPECT_EQ(g_script.boxes[0].text, u"无法打开 Windows 屏幕键盘。请检查系统的屏幕键盘是否可用。");
+  EXPECT_EQ(g_script.boxes[0].text, u"无法打开 onboard 屏幕键盘。请检查系统的屏幕键盘是否可用。");
 }
 
 }  // namespace

@@ -51,13 +51,14 @@ TEST_F(FontTableTest, MissingFontsAndUnknownNamesAreExplained) {
   EXPECT_FALSE(EnsureDefaultFont());
   ASSERT_EQ(g_script.boxes.size(), 1u);
   EXPECT_EQ(g_script.boxes[0].caption, u"文本功能不可用");
-  EXPECT_EQ(g_script.boxes[0].text.rfind(u"无法加载系统字体（Windows 错误 ", 0), 0u);
+  EXPECT_EQ(g_script.boxes[0].text,
+            u"无法加载系统字体（系统错误 2：没有那个文件或目录）。请安装微软雅黑、宋体、黑体或 Arial。");
   EXPECT_EQ(GetFontByName(u"Comic Sans"), nullptr);
   EXPECT_EQ(g_script.boxes.back().caption, u"字体不可用");
   EXPECT_EQ(g_script.boxes.back().text, u"请选择支持的文本字体。");
   EXPECT_EQ(GetFontByName(u"微软雅黑"), nullptr);
   EXPECT_EQ(g_script.boxes.back().caption, u"字体加载失败");
-  EXPECT_EQ(g_script.boxes.back().text.rfind(u"无法加载字体“微软雅黑”（Windows 错误 ", 0), 0u);
+  EXPECT_EQ(g_script.boxes.back().text, u"无法加载字体“微软雅黑”（系统错误 2：没有那个文件或目录）。");
 
   // A library without text support says so instead.
   auto realLoad = g_engine.FPDFText_LoadFont;
