@@ -57,6 +57,18 @@ void BeforeLeftPress(QObject* receiver, QMouseEvent* mouse) {
   }
 }
 
+// The space bar's state follows the keyboard, not the canvas: a release while another
+// control has the focus, or while another program is active, must not leave it held.
+void TrackSpaceKey(QEvent* event) {
+  QEvent::Type type = event->type();
+  if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Space && !key->isAutoRepeat()) g_tool.spaceHeld = type == QEvent::KeyPress;
+  } else if (type == QEvent::ApplicationDeactivate) {
+    g_tool.spaceHeld = false;
+  }
+}
+
 }  // namespace
 
 CorvanApplication::CorvanApplication(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -69,6 +81,7 @@ bool CorvanApplication::notify(QObject* receiver, QEvent* event) {
     leftPress = left && type == QEvent::MouseButtonPress;
     leftRelease = left && type == QEvent::MouseButtonRelease;
   }
+  TrackSpaceKey(event);
   bool escapeInFullScreen = type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
                             g_layout.fullScreen && receiver->isWidgetType();
   if (leftPress) BeforeLeftPress(receiver, static_cast<QMouseEvent*>(event));

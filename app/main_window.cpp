@@ -32,6 +32,7 @@
 #include "view/page_canvas.h"
 #include "view/page_number_controls.h"
 #include "view/page_view.h"
+#include "view/tool_modes.h"
 #include "view/tool_state.h"
 #include "view/toolbar.h"
 
@@ -73,11 +74,8 @@ void InstallWindowHooks() {
     g_mainWindow->canvas()->update(QRect(left, top, right - left, bottom - top));
   };
   g_window.pageSwitched = [] {
-    if (IsLineToolActive() && !g_tool.polyline.empty()) {
-      g_tool.polyline.clear();
-      g_tool.mode = ToolMode::Select;
-      g_tool.lineTool = LineToolKind::None;
-    }
+    // The vertices belong to the page that was left.
+    if (IsLineToolActive() && !g_tool.polyline.empty()) CancelLineTool(u"页面已改变，请重新选择折线工具");
   };
   g_window.resetPageDrag = [] { g_mainWindow->canvas()->navigator()->list()->CancelDrag(); };
   g_window.focusPageNumberBox = [] {
@@ -123,6 +121,9 @@ void MainWindow::BuildMenus() {
   fileMenu_ = menu.file;
   editMenu_ = menu.edit;
   g_actions = menu.actions;
+  // The window holds the menu's actions too, so their shortcuts work while the menu bar is
+  // hidden in full screen.
+  for (const auto& [id, action] : g_actions) addAction(action);
   recentMenu_ = new QMenu(QStringLiteral("最近打开的文档"), this);
   fileMenu_->insertMenu(action(kCmdScan), recentMenu_);
   connect(fileMenu_, &QMenu::aboutToShow, this, [this] {
@@ -177,7 +178,7 @@ void MainWindow::RefreshAll() {
 void MainWindow::ShowMenuUnderButton(QMenu& menu, int buttonId) {
   QPoint global = QCursor::pos();
   for (int i = 0; i < 5; ++i) {
-    if (buttonId == 1143 + i && canvas_->floatingButtons()->button(i)->isVisible()) {
+    if (buttonId == kCmdFloatingFitPage + i && canvas_->floatingButtons()->button(i)->isVisible()) {
       QWidget* button = canvas_->floatingButtons()->button(i);
       global = button->mapToGlobal(QPoint(0, button->height()));
     }

@@ -152,31 +152,6 @@ PointAdd AddPoint(const PdfOps& ops, FPDF_PAGE page, PagePoint centre, float siz
   return result;
 }
 
-std::vector<SmoothPoint> SmoothStroke(const std::vector<ScreenPoint>& raw) {
-  std::vector<SmoothPoint> smoothed;
-  if (raw.empty()) return smoothed;
-  smoothed.push_back({float(raw[0].x), float(raw[0].y)});
-  size_t finalIndex = 0;
-  for (size_t i = 1; i < raw.size(); ++i) {
-    smoothed.resize(finalIndex + 1);
-    if (i >= 2) {
-      SmoothPoint p0 = smoothed[finalIndex];
-      SmoothPoint c{float(raw[i - 1].x), float(raw[i - 1].y)};
-      SmoothPoint p2{(raw[i - 1].x + raw[i].x) / 2.0f, (raw[i - 1].y + raw[i].y) / 2.0f};
-      float ax = p0.x - 2 * c.x + p2.x, ay = p0.y - 2 * c.y + p2.y;
-      int steps = std::max(1, int(std::ceil(std::sqrt(std::hypot(ax, ay)))));
-      for (int j = 1; j <= steps; ++j) {
-        float u = float(j) / float(steps);
-        float w0 = (1 - u) * (1 - u), w1 = 2 * (1 - u) * u, w2 = u * u;
-        smoothed.push_back({w0 * p0.x + w1 * c.x + w2 * p2.x, w0 * p0.y + w1 * c.y + w2 * p2.y});
-      }
-    }
-    finalIndex = smoothed.size() - 1;
-    smoothed.push_back({float(raw[i].x), float(raw[i].y)});
-  }
-  return smoothed;
-}
-
 bool FinishPathObject(FPDF_PAGEOBJECT path, const PenStyle& pen, const std::u16string& statusText, bool& committed) {
   const PdfEngine& e = g_engine;
   committed = false;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "drawing/marks.h"
+#include "view/stroke_smoothing.h"
 #include "view/tool_state.h"
 
 struct Outline {
@@ -42,12 +43,6 @@ struct PointAdd {
 // `markName` empty makes a new point mark.
 PointAdd AddPoint(const PdfOps& ops, FPDF_PAGE page, PagePoint centre, float size, uint32_t colour,
                   const std::string& markName = {});
-
-// The pen's smoothing: raw positions in, the quadratic-smoothed polyline out (screen floats).
-struct SmoothPoint {
-  float x, y;
-};
-std::vector<SmoothPoint> SmoothStroke(const std::vector<ScreenPoint>& raw);
 
 // Each returns the new path, or nothing when nothing was added.
 FPDF_PAGEOBJECT AddFreehandCurve(const std::vector<ScreenPoint>& raw, const PenStyle& pen);

@@ -26,8 +26,10 @@
 #include "view/pencil_cursor.h"
 #include "view/pointer_input.h"
 #include "view/status_line.h"
+#include "view/tool_modes.h"
 #include "view/tool_state.h"
 #include "view/toolbar.h"
+#include "view/toolbar_icons.h"
 
 void (*g_sendCommand)(int id) = nullptr;
 
@@ -53,52 +55,6 @@ QCursor PencilCursor() {
     return QCursor(QPixmap::fromImage(image), kPencilHotSpotX, kPencilHotSpotY);
   }();
   return cursor;
-}
-
-// Small line icons in the upper part of a toolbar button.
-void DrawToolbarIcon(QPainter& p, int id, const QRect& r) {
-  QPointF c(r.center().x() + 0.5, r.top() + 10.5);
-  p.save();
-  p.setRenderHint(QPainter::Antialiasing);
-  switch (id) {
-    case 1139:  // new: a page with a plus
-    case 1121:  // open: a page
-    case 1130:  // save: a page with a bar
-      p.drawRect(QRectF(c.x() - 5, c.y() - 7, 10, 13));
-      if (id == 1139) p.drawLine(QPointF(c.x() - 2.5, c.y()), QPointF(c.x() + 2.5, c.y()));
-      if (id == 1139) p.drawLine(QPointF(c.x(), c.y() - 2.5), QPointF(c.x(), c.y() + 2.5));
-      if (id == 1130) p.drawLine(QPointF(c.x() - 3, c.y() + 3), QPointF(c.x() + 3, c.y() + 3));
-      break;
-    case 1120:  // pages: two pages
-      p.drawRect(QRectF(c.x() - 6, c.y() - 6, 7, 10));
-      p.drawRect(QRectF(c.x() - 1, c.y() - 3, 7, 10));
-      break;
-    case 1125:
-    case 1126:  // zoom: a lens with minus or plus
-      p.drawEllipse(QPointF(c.x() - 1, c.y() - 1), 5, 5);
-      p.drawLine(QPointF(c.x() + 3, c.y() + 3), QPointF(c.x() + 6, c.y() + 6));
-      p.drawLine(QPointF(c.x() - 3.5, c.y() - 1), QPointF(c.x() + 1.5, c.y() - 1));
-      if (id == 1126) p.drawLine(QPointF(c.x() - 1, c.y() - 3.5), QPointF(c.x() - 1, c.y() + 1.5));
-      break;
-    case 1128:
-    case 1129:  // rotation: an arc with a head
-      p.drawArc(QRectF(c.x() - 6, c.y() - 6, 12, 12), id == 1129 ? 30 * 16 : 150 * 16, 260 * 16);
-      break;
-    case 1123:  // pen
-      p.drawLine(QPointF(c.x() - 5, c.y() + 6), QPointF(c.x() + 5, c.y() - 6));
-      break;
-    case 1132:  // hand: an open palm as four strokes
-      for (int k = -3; k <= 3; k += 2) p.drawLine(QPointF(c.x() + k, c.y() + 5), QPointF(c.x() + k, c.y() - 5));
-      break;
-    case 1135:  // text
-      p.drawLine(QPointF(c.x() - 5, c.y() - 6), QPointF(c.x() + 5, c.y() - 6));
-      p.drawLine(QPointF(c.x(), c.y() - 6), QPointF(c.x(), c.y() + 6));
-      break;
-    default:  // a frame for the rest
-      p.drawRoundedRect(QRectF(c.x() - 6, c.y() - 6, 12, 12), 2, 2);
-      break;
-  }
-  p.restore();
 }
 
 }  // namespace
@@ -139,13 +95,17 @@ void PageCanvas::RefreshControls() {
   navigator_->Refresh();
   pageControls_->Refresh(navigator_->Selection());
   floatingButtons_->Refresh();
+  SyncScrollBar();
+  RefreshCursor();
+  update();
+}
+
+void PageCanvas::SyncScrollBar() {
   QSignalBlocker block(scrollBar_);
   scrollBar_->setRange(0, std::max(0, g_scrollBar.maximum - g_scrollBar.page + 1));
   scrollBar_->setPageStep(g_scrollBar.page);
   scrollBar_->setValue(g_scrollBar.position);
   scrollBar_->setEnabled(g_scrollBar.enabled);
-  RefreshCursor();
-  update();
 }
 
 void PageCanvas::RefreshCursor() {
@@ -211,7 +171,7 @@ void PageCanvas::PaintToolbar(QPainter& painter) {
     }
     QColor ink = enabled ? QColor(45, 48, 52) : QColor(160, 160, 160);
     painter.setPen(ink);
-    DrawToolbarIcon(painter, button.id, r);
+    DrawToolbarIcon(painter, button.id, QRectF(r.center().x() + 0.5 - 8, r.top() + 2, 16, 16), g_layout.fullScreen);
     QRect label(r.left(), r.top() + 18, r.width() - (button.dropMarker ? 9 : 0), r.height() - 18);
     QFont font = painter.font();
     font.setPixelSize(11);
@@ -224,13 +184,18 @@ void PageCanvas::PaintToolbar(QPainter& painter) {
 }
 
 void PageCanvas::PaintPage(QPainter& painter) {
-  if (!g_view.valid) Render();
+  if (!g_view.valid) {
+    g_view.deviceScale = float(painter.device()->devicePixelRatioF());
+    Render();
+    SyncScrollBar();  // the render placed the page anew
+  }
   IntRect view = ViewArea();
   painter.setClipRect(QRect(view.left, view.top, view.Width(), view.Height()), Qt::IntersectClip);
   if (g_view.bitmapWidth > 0 && !g_view.pixels.empty()) {
-    QImage image(g_view.pixels.data(), g_view.bitmapWidth, g_view.bitmapHeight, g_view.bitmapWidth * 4,
+    QImage image(g_view.pixels.data(), g_view.pixelWidth, g_view.pixelHeight, g_view.pixelWidth * 4,
                  QImage::Format_RGB32);
-    painter.drawImage(QPoint(g_view.pageRect.left, g_view.pageRect.top), image);
+    const IntRect& page = g_view.pageRect;
+    painter.drawImage(QRect(page.left, page.top, g_view.bitmapWidth, g_view.bitmapHeight), image);
   }
   PaintPreviews(painter);
 }
@@ -243,6 +208,30 @@ void DrawOpenArrowHead(QPainter& painter, QPointF a, QPointF b, int w) {
   double h = std::min(length / 2, 4.0 * w < 5 ? 8.0 : 4.0 * w);
   QPointF u((b.x() - a.x()) / length, (b.y() - a.y()) / length), n(-u.y(), u.x());
   painter.drawPolyline(QPolygonF({b - h * u + 0.45 * h * n, b, b - h * u - 0.45 * h * n}));
+}
+
+bool Touches(const PointRunBox& box, const QRectF& area) {
+  return box.right >= area.left() && box.left <= area.right() && box.bottom >= area.top() && box.top <= area.bottom();
+}
+
+// The smoothed stroke, only the runs of segments that come within `reach` of the area: a
+// move repaints a small area, and its cost must not grow with the stroke.
+void DrawStrokeNear(QPainter& painter, const SmoothedStroke& stroke, const QRectF& clip, double reach) {
+  QRectF area = clip.adjusted(-reach, -reach, reach, reach);
+  size_t runs = stroke.runBoxes.size();
+  std::vector<QPointF> points;
+  for (size_t run = 0; run < runs;) {
+    if (!Touches(stroke.runBoxes[run], area)) {
+      ++run;
+      continue;
+    }
+    size_t begin = run * kSmoothRunLength;
+    while (run < runs && Touches(stroke.runBoxes[run], area)) ++run;
+    size_t end = std::min(stroke.points.size(), run * kSmoothRunLength + 1);
+    points.clear();
+    for (size_t i = begin; i < end; ++i) points.emplace_back(stroke.points[i].x, stroke.points[i].y);
+    painter.drawPolyline(points.data(), int(points.size()));
+  }
 }
 
 // The points the line tool's release would produce, on screen.
@@ -289,9 +278,8 @@ void PageCanvas::PaintPreviews(QPainter& painter) {
       painter.setBrush(DrawingColour());
       painter.drawEllipse(a, w / 2.0, w / 2.0);
     } else {
-      QPolygonF smoothed;
-      for (const SmoothPoint& p : SmoothStroke(stroke.points)) smoothed << QPointF(p.x, p.y);
-      painter.drawPolyline(smoothed);
+      ExtendSmoothing(g_tool.stroke.smoothed, stroke.points);
+      DrawStrokeNear(painter, g_tool.stroke.smoothed, painter.clipBoundingRect(), w / 2.0 + 2);
     }
   } else if (stroke.active && g_tool.mode == ToolMode::Arrow) {
     painter.drawLine(a, b);
@@ -355,7 +343,10 @@ void PageCanvas::PaintStatusLine(QPainter& painter) {
   painter.drawText(QRect(10, top, right - 10, kStatusLineHeight), Qt::AlignLeft | Qt::AlignVCenter, text);
 }
 
-void PageCanvas::resizeEvent(QResizeEvent*) { Relayout(); }
+void PageCanvas::resizeEvent(QResizeEvent*) {
+  LeaveOcrRegion();
+  Relayout();
+}
 
 void PageCanvas::mousePressEvent(QMouseEvent* event) {
   QPoint p = event->position().toPoint();
@@ -414,8 +405,7 @@ void PageCanvas::wheelEvent(QWheelEvent* event) {
 
 void PageCanvas::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
-    g_tool.spaceHeld = true;
-    RefreshCursor();
+    RefreshCursor();  // the application keeps the key's state
   } else if (event->key() == Qt::Key_Escape) {
     OnEscape();
     RefreshControls();
@@ -426,7 +416,6 @@ void PageCanvas::keyPressEvent(QKeyEvent* event) {
 
 void PageCanvas::keyReleaseEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
-    g_tool.spaceHeld = false;
     RefreshCursor();
   } else {
     QWidget::keyReleaseEvent(event);

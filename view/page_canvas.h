@@ -18,6 +18,8 @@ class PageCanvas : public QWidget {
   // Brings the controls up to date with the document and the tool state.
   void RefreshControls();
   void RefreshCursor();
+  // The scroll bar widget from the view's scroll state.
+  void SyncScrollBar();
 
   QScrollBar* scrollBar() const { return scrollBar_; }
   NavigatorPanel* navigator() const { return navigator_; }

@@ -5,10 +5,12 @@
 #include <QToolButton>
 #include <QWidget>
 
+#include "app/command_ids.h"
 #include "platform/qt_platform.h"
 #include "view/command_sink.h"
 #include "view/navigator_model.h"
 #include "view/page_view.h"
+#include "view/toolbar_icons.h"
 
 namespace {
 
@@ -16,6 +18,10 @@ QToolButton* MakeButton(QWidget* parent, const QString& text, int id) {
   auto* button = new QToolButton(parent);
   button->setText(text);
   button->setAutoRaise(true);
+  if (id != kCmdJumpToPage) {
+    button->setIcon(PageTurnIcon(id));  // the glyph, drawn large enough to hit and to read
+    button->setIconSize(QSize(16, 16));
+  }
   QObject::connect(button, &QToolButton::clicked, [id] {
     if (g_sendCommand != nullptr) g_sendCommand(id);
   });
@@ -26,17 +32,17 @@ QToolButton* MakeButton(QWidget* parent, const QString& text, int id) {
 
 PageNumberControls::PageNumberControls(QWidget* canvas)
     : canvas_(canvas),
-      first_(MakeButton(canvas, QStringLiteral("|◀"), 1100)),
-      previous_(MakeButton(canvas, QStringLiteral("◀"), 1101)),
+      first_(MakeButton(canvas, QStringLiteral("|◀"), kCmdFirstPage)),
+      previous_(MakeButton(canvas, QStringLiteral("◀"), kCmdPreviousPageButton)),
       pageEdit_(new QLineEdit(canvas)),
       count_(new QLabel(QStringLiteral("/ 0"), canvas)),
-      jump_(MakeButton(canvas, QStringLiteral("跳转"), 1104)),
-      next_(MakeButton(canvas, QStringLiteral("▶"), 1105)),
-      last_(MakeButton(canvas, QStringLiteral("▶|"), 1106)) {
+      jump_(MakeButton(canvas, QStringLiteral("跳转"), kCmdJumpToPage)),
+      next_(MakeButton(canvas, QStringLiteral("▶"), kCmdNextPageButton)),
+      last_(MakeButton(canvas, QStringLiteral("▶|"), kCmdLastPage)) {
   pageEdit_->setMaxLength(32);
   pageEdit_->setAlignment(Qt::AlignCenter);
   QObject::connect(pageEdit_, &QLineEdit::returnPressed, [] {
-    if (g_sendCommand != nullptr) g_sendCommand(1104);
+    if (g_sendCommand != nullptr) g_sendCommand(kCmdJumpToPage);
   });
 }
 
@@ -74,15 +80,15 @@ void PageNumberControls::Refresh(int listSelection) {
 
 QToolButton* PageNumberControls::button(int id) const {
   switch (id) {
-    case 1100:
+    case kCmdFirstPage:
       return first_;
-    case 1101:
+    case kCmdPreviousPageButton:
       return previous_;
-    case 1104:
+    case kCmdJumpToPage:
       return jump_;
-    case 1105:
+    case kCmdNextPageButton:
       return next_;
-    case 1106:
+    case kCmdLastPage:
       return last_;
     default:
       return nullptr;

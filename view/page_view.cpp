@@ -57,39 +57,54 @@ int PageRotation() {
   return (r >= 0 && r <= 3) ? r : 0;
 }
 
+namespace {
+
+// A render that cannot produce a bitmap shows none: the previous page's bitmap must not be
+// painted, nor hit, in its place. The next paint tries again.
+void ShowNoBitmap() {
+  DestroyRenderCache();
+  ClampPosition();
+}
+
+}  // namespace
+
 void Render() {
-  if (g_session.currentPage == nullptr || !(PageWidthPt() > 0) || !(PageHeightPt() > 0)) return;
+  if (g_session.currentPage == nullptr || !(PageWidthPt() > 0) || !(PageHeightPt() > 0)) return ShowNoBitmap();
   IntRect view = ViewArea();
   float availW = float(view.Width() - 32);
   float availH = float(view.Height() - 32);
-  if (availW < 20 || availH < 20) return;
+  if (availW < 20 || availH < 20) return ShowNoBitmap();
   float fit = availW / PageWidthPt();
   if (g_view.fitMode == FitMode::FitPage) fit = std::min(fit, availH / PageHeightPt());
-  if (!(fit * g_view.zoom > 0)) return;
+  if (!(fit * g_view.zoom > 0)) return ShowNoBitmap();
   float scale = std::min({float(kMaxBitmapSide) / PageHeightPt(), float(kMaxBitmapSide) / PageWidthPt(), fit * g_view.zoom});
   int width = int(PageWidthPt() * scale + 0.5f);
   int height = int(PageHeightPt() * scale + 0.5f);
-  if (width < 1 || height < 1 || int64_t(width) * height > kMaxBitmapPixels) return;
+  if (width < 1 || height < 1 || int64_t(width) * height > kMaxBitmapPixels) return ShowNoBitmap();
+  // On a high-density screen the page is rendered at device pixels, not enlarged afterwards.
+  float deviceScale = g_view.deviceScale > 1 ? g_view.deviceScale : 1.0f;
+  int pixelWidth = int(float(width) * deviceScale + 0.5f);
+  int pixelHeight = int(float(height) * deviceScale + 0.5f);
 
   bool hadBitmap = g_view.bitmapWidth > 0;
   IntRect old = g_view.pageRect;
   DestroyBitmap();
-  g_view.pixels.resize(size_t(width) * height * 4);
-  g_view.bitmap = g_engine.FPDFBitmap_CreateEx(width, height, kBitmapBgrx, g_view.pixels.data(), width * 4);
+  g_view.pixels.resize(size_t(pixelWidth) * pixelHeight * 4);
+  g_view.bitmap =
+      g_engine.FPDFBitmap_CreateEx(pixelWidth, pixelHeight, kBitmapBgrx, g_view.pixels.data(), pixelWidth * 4);
   if (g_view.bitmap == nullptr) {
     g_view.pixels.clear();
-    g_view.bitmapWidth = g_view.bitmapHeight = 0;
-    return;
+    return ShowNoBitmap();
   }
-  if (!g_engine.FPDFBitmap_FillRect(g_view.bitmap, 0, 0, width, height, BackgroundFillColour())) {
-    DestroyBitmap();
-    g_view.bitmapWidth = g_view.bitmapHeight = 0;
-    g_view.valid = false;
-    return;
+  if (!g_engine.FPDFBitmap_FillRect(g_view.bitmap, 0, 0, pixelWidth, pixelHeight, BackgroundFillColour())) {
+    return ShowNoBitmap();
   }
-  g_engine.FPDF_RenderPageBitmap(g_view.bitmap, g_session.currentPage, 0, 0, width, height, 0, kRenderAnnotations);
+  g_engine.FPDF_RenderPageBitmap(g_view.bitmap, g_session.currentPage, 0, 0, pixelWidth, pixelHeight, 0,
+                                 kRenderAnnotations);
   g_view.bitmapWidth = width;
   g_view.bitmapHeight = height;
+  g_view.pixelWidth = pixelWidth;
+  g_view.pixelHeight = pixelHeight;
   if (g_view.keepPosition && hadBitmap) {
     g_view.pageRect.left = old.left;
     g_view.pageRect.top = old.top;
@@ -136,6 +151,7 @@ void InvalidateRender(bool keepPosition) {
 void DestroyRenderCache() {
   DestroyBitmap();
   g_view.bitmapWidth = g_view.bitmapHeight = 0;
+  g_view.pixelWidth = g_view.pixelHeight = 0;
   g_view.pageRect = IntRect{};
   g_view.valid = false;
 }

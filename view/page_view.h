@@ -30,9 +30,12 @@ enum class FitMode { FitPage, FitWidth };
 
 struct PageView {
   FPDF_BITMAP bitmap = nullptr;
-  std::vector<uint8_t> pixels;  // top-down BGRx rows, stride bitmapWidth * 4
-  int bitmapWidth = 0;
+  std::vector<uint8_t> pixels;  // top-down BGRx rows, stride pixelWidth * 4
+  int bitmapWidth = 0;          // the page's size on screen, in client pixels
   int bitmapHeight = 0;
+  float deviceScale = 1.0f;     // device pixels per client pixel of the screen showing the page
+  int pixelWidth = 0;           // the bitmap's size in device pixels (bitmap size × deviceScale)
+  int pixelHeight = 0;
   IntRect pageRect;
   bool valid = false;
   bool keepPosition = false;

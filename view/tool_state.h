@@ -7,6 +7,7 @@
 
 #include "engine/pdfium_types.h"
 #include "view/page_view.h"
+#include "view/stroke_smoothing.h"
 
 enum class ToolMode { Select, Hand, Pen, Arrow, SelectErase, ForceErase, Text, ImagePlacement, Edit, Geometry };
 enum class GeometryKind { Segment = 0, Rectangle = 1, Ellipse = 2, Triangle = 3, Point = 4 };
@@ -18,6 +19,7 @@ struct StrokeDrag {
   ScreenPoint start;
   ScreenPoint current;
   std::vector<ScreenPoint> points;  // every accepted position of a free-hand stroke
+  SmoothedStroke smoothed;          // the pen preview, extended as points arrive
 };
 
 struct ToolState {
