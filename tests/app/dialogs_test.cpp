@@ -1,0 +1,237 @@
+// The real Qt dialogs of the platform seam: Chinese texts whatever LANG says, and the folders
+// file dialogs start in.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "app/command_ids.h"
+#include "app/command_router.h"
+#include "app/gui_test.h"
+#include "app/main_window.h"
+#include "document/session.h"
+#include "platform/qt_platform.h"
+
+namespace {
+
+class DialogsTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    previousDirectory_ = QDir::currentPath();
+    // The program was started somewhere else than where the lesson lives.
+    std::filesystem::create_directories(WorkPath("started-here"));
+    std::filesystem::create_directories(WorkPath("lessons"));
+    QDir::setCurrent(QString::fromStdString(WorkPath("started-here")));
+  }
+  void TearDown() override {
+    QDir::setCurrent(previousDirectory_);
+    GuiTest::TearDown();
+  }
+
+  // Starts the window with a modified lesson open and the real Qt dialogs in place.
+  void StartWithModifiedLesson() {
+    WriteNumberedPdf(WorkPath("lessons/lesson.pdf"), 2);
+    StartWindow({QString::fromStdString(WorkPath("lessons/lesson.pdf"))});
+    EditOnce();
+    InstallQtPlatform(window_);
+  }
+
+  // Runs `handle` on the next modal dialog, nested ones included; the handler must close it.
+  static void WhenModalOpens(std::function<void(QWidget*)> handle, QWidget* notThis = nullptr) {
+    auto* poll = new QTimer;
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, handle, notThis, waited] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal != nullptr && modal != notThis) {
+        poll->deleteLater();
+        poll->stop();
+        handle(modal);
+      } else if (++*waited > 250) {
+        poll->deleteLater();
+        poll->stop();
+        ADD_FAILURE() << "no dialog opened";
+      }
+    });
+    poll->start(20);
+  }
+
+  // Types a name into the dialog's file name field, as the user would.
+  static void TypeFileName(QFileDialog* dialog, const QString& name) {
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(edit, nullptr);
+    edit->clear();
+    QTest::keyClicks(edit, name);
+  }
+
+  static QStringList ButtonTexts(QMessageBox* box) {
+    QStringList texts;
+    for (QAbstractButton* button : box->buttons()) texts << button->text();
+    texts.sort();
+    return texts;
+  }
+
+  // Every label and button text a dialog shows.
+  static QStringList ShownTexts(QWidget* dialog) {
+    QStringList texts;
+    for (QLabel* label : dialog->findChildren<QLabel*>()) {
+      if (label->isVisible() && !label->text().isEmpty()) texts << label->text();
+    }
+    for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+      if (button->isVisible() && !button->text().isEmpty()) texts << button->text();
+    }
+    return texts;
+  }
+
+  QString previousDirectory_;
+};
+
+bool HasChinese(const QString& text) {
+  for (QChar c : text) {
+    if (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF) return true;
+  }
+  return false;
+}
+
+TEST_F(DialogsTest, TheCloseQuestionsButtonsSayWhatItsTextNames) {
+  StartWithModifiedLesson();
+  QString caption, text;
+  QStringList buttons;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    caption = box->windowTitle();
+    text = box->text();
+    buttons = ButtonTexts(box);
+    box->button(QMessageBox::Cancel)->click();
+  });
+  EXPECT_FALSE(window_->close());  // 取消：继续编辑
+  EXPECT_EQ(caption, QStringLiteral("PDF 已修改"));
+  EXPECT_EQ(text, QStringLiteral("文件中的更改尚未保存。\n是：保存 PDF 副本；否：丢弃更改；取消：继续编辑。"));
+  EXPECT_EQ(buttons, (QStringList{QStringLiteral("取消"), QStringLiteral("否"), QStringLiteral("是")}));
+  EXPECT_TRUE(g_session.modified);
+  EXPECT_TRUE(window_->isVisible());
+}
+
+TEST_F(DialogsTest, AWarningsOkAndCancelAreChineseAndCancelIsTheDefault) {
+  StartWithModifiedLesson();
+  QStringList buttons;
+  QString defaultButton;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    buttons = ButtonTexts(box);
+    defaultButton = box->defaultButton() != nullptr ? box->defaultButton()->text() : QString();
+    box->button(QMessageBox::Cancel)->click();
+  });
+  RouteCommand(kCmdForceErase);  // asks first
+  EXPECT_EQ(buttons, (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
+  EXPECT_EQ(defaultButton, QStringLiteral("取消"));
+}
+
+TEST_F(DialogsTest, TheSaveDialogSpeaksChineseAndABareNameLandsBesideTheDocument) {
+  StartWithModifiedLesson();
+  QString title, folder;
+  QStringList texts;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    title = dialog->windowTitle();
+    folder = dialog->directory().absolutePath();
+    texts = ShownTexts(dialog);
+    TypeFileName(dialog, QStringLiteral("bare.pdf"));  // without a folder
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  RouteCommand(kCmdSaveCopy);
+  EXPECT_EQ(title, QStringLiteral("另存为"));
+  EXPECT_EQ(folder, QString::fromStdString(WorkPath("lessons")));
+  for (const char* english : {"Look in:", "File &name:", "Files of type:", "&Save", "Cancel", "Save As"}) {
+    EXPECT_FALSE(texts.contains(QString::fromLatin1(english))) << english;
+  }
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), HasChinese)) << texts.join('|').toStdString();
+  EXPECT_EQ(ReadBytes(WorkPath("lessons/bare.pdf")).substr(0, 5), "%PDF-");
+  EXPECT_FALSE(std::filesystem::exists(WorkPath("started-here/bare.pdf")));
+  EXPECT_EQ(g_session.path, WorkPath16("lessons/bare.pdf"));
+}
+
+TEST_F(DialogsTest, TheReplaceQuestionIsChineseAndNoKeepsTheFile) {
+  StartWithModifiedLesson();
+  WriteBytes(WorkPath("lessons/taken.pdf"), "someone else's file");
+  QString question;
+  QStringList buttons;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    WhenModalOpens(
+        [&, dialog](QWidget* nested) {
+          auto* box = qobject_cast<QMessageBox*>(nested);
+          ASSERT_NE(box, nullptr);
+          question = box->text();
+          buttons = ButtonTexts(box);
+          box->button(QMessageBox::No)->click();
+          dialog->reject();
+        },
+        dialog);
+    TypeFileName(dialog, QStringLiteral("taken.pdf"));
+    static_cast<QDialog*>(dialog)->accept();  // the replace question opens inside
+  });
+  RouteCommand(kCmdSaveCopy);
+  EXPECT_TRUE(HasChinese(question)) << question.toStdString();
+  EXPECT_FALSE(question.contains(QStringLiteral("already exists"))) << question.toStdString();
+  for (const QString& button : buttons) EXPECT_TRUE(HasChinese(button)) << button.toStdString();
+  EXPECT_EQ(ReadBytes(WorkPath("lessons/taken.pdf")), "someone else's file");
+  EXPECT_TRUE(g_session.modified);
+}
+
+TEST_F(DialogsTest, TheOpenDialogStartsInTheFolderLastChosenFrom) {
+  StartWithModifiedLesson();
+  WriteNumberedPdf(WorkPath("lessons/second.pdf"), 3);
+  WhenModalOpens([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    TypeFileName(dialog, QStringLiteral("bare.pdf"));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  RouteCommand(kCmdSaveCopy);
+  ASSERT_FALSE(g_session.modified);
+  QString openFolder, openTitle;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    openFolder = dialog->directory().absolutePath();
+    openTitle = dialog->windowTitle();
+    TypeFileName(dialog, QStringLiteral("second.pdf"));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  RouteCommand(kCmdOpen);
+  EXPECT_EQ(openFolder, QString::fromStdString(WorkPath("lessons")));
+  EXPECT_EQ(openTitle, QStringLiteral("打开"));
+  EXPECT_EQ(g_session.path, WorkPath16("lessons/second.pdf"));
+  EXPECT_EQ(g_session.pageCount, 3);
+}
+
+TEST_F(DialogsTest, ColourAndPrintDialogsAreTranslatedToo) {
+  StartWindow();
+  QColorDialog colours(window_);
+  EXPECT_TRUE(HasChinese(colours.windowTitle())) << colours.windowTitle().toStdString();
+  colours.show();
+  QStringList texts = ShownTexts(&colours);
+  colours.hide();
+  EXPECT_FALSE(texts.contains(QStringLiteral("&Basic colors"))) << texts.join('|').toStdString();
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), HasChinese)) << texts.join('|').toStdString();
+  EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Print"), QStringLiteral("打印"));
+}
+
+}  // namespace
