@@ -43,7 +43,7 @@ void RotationArrow(QPainter& p, bool clockwise) {
   double along = end + (clockwise ? -M_PI / 2 : M_PI / 2);
   QPointF u(std::cos(along), -std::sin(along)), n(-u.y(), u.x());
   p.setBrush(p.pen().color());
-  p.drawPath(Polygon({tip + 2.2 * u, tip - 1.6 * u + 2.2 * n, tip - 1.6 * u - 2.2 * n}));
+  p.drawPath(Polygon({tip + 2.8 * u, tip - 1.4 * u + 1.8 * n, tip - 1.4 * u - 1.8 * n}));
 }
 
 void Magnifier(QPainter& p, bool plus) {
