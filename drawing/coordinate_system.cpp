@@ -24,21 +24,9 @@ constexpr int kMinusMask = 0x40;
 // Collects the grid in the displayed frame and writes it into the path in page space.
 class GridWriter {
  public:
-  GridWriter(const PdfOps& ops, double width, double height, int rotation)
-      : ops_(ops), w_(width), h_(height), r_(rotation) {}
+  GridWriter(const PdfOps& ops, const PageFrame& frame) : ops_(ops), frame_(frame) {}
 
-  PagePoint Map(double x, double y) const {
-    switch (r_) {
-      case 1:
-        return {float(h_ - y), float(x)};
-      case 2:
-        return {float(w_ - x), float(h_ - y)};
-      case 3:
-        return {float(y), float(w_ - x)};
-      default:
-        return {float(x), float(y)};
-    }
-  }
+  PagePoint Map(double x, double y) const { return DisplayedToPage(frame_, float(x), float(y)); }
 
   bool Start(double x, double y) {
     PagePoint p = Map(x, y);
@@ -84,8 +72,7 @@ class GridWriter {
 
  private:
   const PdfOps& ops_;
-  double w_, h_;
-  int r_;
+  PageFrame frame_;
   FPDF_PAGEOBJECT path_ = nullptr;
   bool ok_ = true;
 };
@@ -117,13 +104,13 @@ GridMetrics ComputeGridMetrics(double width, double height) {
   return m;
 }
 
-CoordinateBuild BuildCoordinateSystem(FPDF_PAGE page, const PdfOps& ops, float width, float height, int rotation) {
+CoordinateBuild BuildCoordinateSystem(FPDF_PAGE page, const PdfOps& ops, const PageFrame& frame) {
   CoordinateBuild build;
-  if (page == nullptr || !HasGridEntries(ops) || !std::isfinite(width) || !std::isfinite(height) || rotation < 0 ||
-      rotation > 3) {
+  double W = frame.DisplayedWidth(), H = frame.DisplayedHeight();
+  if (page == nullptr || !HasGridEntries(ops) || !std::isfinite(W) || !std::isfinite(H) ||
+      !std::isfinite(frame.originX) || !std::isfinite(frame.originY) || frame.rotation < 0 || frame.rotation > 3) {
     return build;
   }
-  double W = width, H = height;
   if (std::min(W, H) - 36 < 56.692913) {
     build.result = kGridPageTooSmall;
     return build;
@@ -131,7 +118,7 @@ CoordinateBuild BuildCoordinateSystem(FPDF_PAGE page, const PdfOps& ops, float w
   GridMetrics m = ComputeGridMetrics(W, H);
   if (m.nx < 1 || m.nx > 128) return build;
   double u = m.unit, C = W / 2, A = H / 2;
-  GridWriter grid(ops, W, H, rotation);
+  GridWriter grid(ops, frame);
   if (!grid.Start(C - m.nx * u, A - 0.6)) return build;
   grid.Rectangle(C - m.nx * u, A - 0.6, C + m.nx * u, A + 0.6);
   for (int k = -5 * m.nx; k <= 5 * m.nx; ++k) {

@@ -26,8 +26,8 @@ struct GridMetrics {
 
 // Unit and half-extents for a displayed page of W × H points.
 GridMetrics ComputeGridMetrics(double width, double height);
-// W × H as displayed (width and height exchanged for a quarter-turned page), rotation 0 … 3.
-CoordinateBuild BuildCoordinateSystem(FPDF_PAGE page, const PdfOps& ops, float width, float height, int rotation);
+// The grid covers the displayed box of `frame` (its size as displayed, its origin and turns).
+CoordinateBuild BuildCoordinateSystem(FPDF_PAGE page, const PdfOps& ops, const PageFrame& frame);
 
 struct ControlPoints {
   PagePoint origin, unit;

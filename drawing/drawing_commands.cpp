@@ -281,8 +281,7 @@ void DefineCoordinateSystem() {
     return;
   }
   constexpr const char16_t* kCaption = u"定义坐标系失败";
-  CoordinateBuild build = BuildCoordinateSystem(g_session.currentPage, CurrentOps(), g_session.pageWidth,
-                                                g_session.pageHeight, PageRotation());
+  CoordinateBuild build = BuildCoordinateSystem(g_session.currentPage, CurrentOps(), CurrentPageFrame());
   if (build.result == kGridPageTooSmall) {
     ShowMessage(kCaption, u"页面太小，无法容纳坐标网格。", MessageIcon::Error);
     return;

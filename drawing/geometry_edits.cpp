@@ -183,29 +183,21 @@ EditResult SetRectangleSide(const PdfOps& ops, const LabelContext& ctx, FPDF_PAG
   if (!EditAllowed(ctx, rectangle, cm) || side < 0 || side > 3 || !HasRebuildEntries(ops)) return {};
   auto v = RectangleVertices(rectangle, ops);
   if (!v || !MarkedShapeName(rectangle, ops, MarkKind::Rectangle)) return {};
-  float left = v->at(0).x, right = left, bottom = v->at(0).y, top = bottom;
-  for (const PagePoint& p : *v) {
-    left = std::min(left, p.x);
-    right = std::max(right, p.x);
-    bottom = std::min(bottom, p.y);
-    top = std::max(top, p.y);
+  // The side keeps its first vertex; its second vertex and the next one move along the side,
+  // so the edit reads the same on screen whichever way the page is turned.
+  const PagePoint& first = (*v)[size_t(side)];
+  const PagePoint& second = (*v)[size_t((side + 1) % 4)];
+  double current = Length(first, second);
+  double target = cm / kCmPerPoint;
+  if (!(current > 0.0001) || !std::isfinite(target)) return {};
+  double k = target / current;
+  PagePoint shift{float((second.x - first.x) * (k - 1)), float((second.y - first.y) * (k - 1))};
+  std::vector<PagePoint> moved(v->begin(), v->end());
+  for (size_t i : {size_t((side + 1) % 4), size_t((side + 2) % 4)}) {
+    moved[i].x += shift.x;
+    moved[i].y += shift.y;
   }
-  float length = float(cm / kCmPerPoint);
-  switch (side) {
-    case 0:
-      right = left + length;
-      break;
-    case 1:
-      bottom = top - length;
-      break;
-    case 2:
-      left = right - length;
-      break;
-    default:
-      top = bottom + length;
-      break;
-  }
-  return ReplaceShape(ops, ctx, rectangle, MarkKind::Rectangle, {{left, top}, {right, top}, {right, bottom}, {left, bottom}});
+  return ReplaceShape(ops, ctx, rectangle, MarkKind::Rectangle, moved);
 }
 
 std::optional<std::array<ScreenPoint, 4>> CornerDragBox(const std::array<ScreenPoint, 4>& corners, int index,

@@ -43,23 +43,23 @@ LabelContext CurrentLabelContext() {
   ctx.document = g_session.document;
   ctx.page = g_session.currentPage;
   ctx.font = g_fontCache.defaultFont;
-  bool odd = PageRotation() % 2 == 1;
-  ctx.pageWidth = odd ? g_session.pageHeight : g_session.pageWidth;
-  ctx.pageHeight = odd ? g_session.pageWidth : g_session.pageHeight;
+  ctx.frame = CurrentPageFrame();
   return ctx;
 }
 
 std::optional<std::vector<LabelPlacement>> ComputeLabelPlacements(const std::vector<ScreenPoint>& vertices,
-                                                                   float pageWidth, float pageHeight,
-                                                                   uint32_t labelNumber) {
-  std::vector<PagePoint> points;
+                                                                   const PageFrame& frame, uint32_t labelNumber) {
+  float pageWidth = frame.DisplayedWidth(), pageHeight = frame.DisplayedHeight();
+  std::vector<PagePoint> points;  // displayed coordinates
   PagePoint centre{0, 0};
   for (const ScreenPoint& v : vertices) {
-    auto p = ScreenToPageUnclamped(float(v.x), float(v.y));
-    if (!p || !std::isfinite(p->x) || !std::isfinite(p->y)) return std::nullopt;
-    points.push_back(*p);
-    centre.x += p->x;
-    centre.y += p->y;
+    auto page = ScreenToPageUnclamped(float(v.x), float(v.y));
+    if (!page) return std::nullopt;
+    PagePoint p = PageToDisplayed(frame, page->x, page->y);
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return std::nullopt;
+    points.push_back(p);
+    centre.x += p.x;
+    centre.y += p.y;
   }
   if (points.empty()) return std::nullopt;
   centre.x /= float(points.size());
@@ -84,6 +84,10 @@ std::optional<std::vector<LabelPlacement>> ComputeLabelPlacements(const std::vec
   return placements;
 }
 
+FS_MATRIX LabelMatrix(const PageFrame& frame, const LabelPlacement& placement) {
+  return UprightMatrix(frame, placement.x, placement.baseline);
+}
+
 namespace {
 
 // Makes and inserts the labels; the caller regenerates the page content.
@@ -93,11 +97,11 @@ LabelSetResult InsertLabelSet(const PdfOps& ops, const LabelContext& ctx, const 
   size_t count = vertices.size();
   if (count < 2 || count > 4) return result;
   uint32_t number = ReadLabelNumber(markName, KindForVertexCount(count));
-  if (number == 0 || ctx.document == nullptr || ctx.page == nullptr || ctx.font == nullptr || !(ctx.pageWidth > 0) ||
-      !(ctx.pageHeight > 0) || !HasLabelEntries(ops)) {
+  if (number == 0 || ctx.document == nullptr || ctx.page == nullptr || ctx.font == nullptr || !(ctx.frame.width > 0) ||
+      !(ctx.frame.height > 0) || !HasLabelEntries(ops)) {
     return result;
   }
-  auto placements = ComputeLabelPlacements(vertices, ctx.pageWidth, ctx.pageHeight, number);
+  auto placements = ComputeLabelPlacements(vertices, ctx.frame, number);
   if (!placements) return result;
   std::vector<FPDF_PAGEOBJECT> made;
   for (const LabelPlacement& placement : *placements) {
@@ -110,7 +114,8 @@ LabelSetResult InsertLabelSet(const PdfOps& ops, const LabelContext& ctx, const 
       for (FPDF_PAGEOBJECT m : made) ops.FPDFPageObj_Destroy(m);
       return result;
     }
-    ops.FPDFPageObj_Transform(text, 1, 0, 0, 1, placement.x, placement.baseline);
+    FS_MATRIX m = LabelMatrix(ctx.frame, placement);
+    ops.FPDFPageObj_Transform(text, m.a, m.b, m.c, m.d, m.e, m.f);
     made.push_back(text);
   }
   for (size_t i = 0; i < made.size(); ++i) {

@@ -12,13 +12,14 @@ struct LabelContext {
   FPDF_DOCUMENT document = nullptr;
   FPDF_PAGE page = nullptr;
   FPDF_FONT font = nullptr;
-  float pageWidth = 0;   // the page's own (unrotated) size
-  float pageHeight = 0;
+  PageFrame frame;  // labels are clamped to the displayed box and turned upright with it
 };
 
 // The current page with the default font (which must have been ensured).
 LabelContext CurrentLabelContext();
 
+// Where a label's text starts, in displayed coordinates: offsets from its vertex are taken
+// on screen, so the label stands beside its vertex and reads upright on any rotation.
 struct LabelPlacement {
   std::u16string text;
   float x = 0;
@@ -26,8 +27,9 @@ struct LabelPlacement {
 };
 
 std::optional<std::vector<LabelPlacement>> ComputeLabelPlacements(const std::vector<ScreenPoint>& vertices,
-                                                                   float pageWidth, float pageHeight,
-                                                                   uint32_t labelNumber);
+                                                                   const PageFrame& frame, uint32_t labelNumber);
+// The text object's matrix for a placement: upright on screen at its displayed position.
+FS_MATRIX LabelMatrix(const PageFrame& frame, const LabelPlacement& placement);
 
 struct LabelSetResult {
   bool ok = false;

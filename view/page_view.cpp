@@ -5,6 +5,7 @@
 
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "engine/engine_loader.h"
 #include "engine/engine_table.h"
 
 PageView g_view;
@@ -29,6 +30,34 @@ void UnrotatedSize(int rotation, float& w, float& h) {
   bool odd = rotation % 2 == 1;
   w = odd ? PageHeightPt() : PageWidthPt();
   h = odd ? PageWidthPt() : PageHeightPt();
+}
+
+struct Box {
+  float left, bottom, right, top;
+};
+
+using GetBoxFunction = FPDF_BOOL (*)(FPDF_PAGE, float*, float*, float*, float*);
+
+std::optional<Box> ReadBox(FPDF_PAGE page, const char* symbol) {
+  auto get = reinterpret_cast<GetBoxFunction>(ResolveEngineSymbol(symbol));
+  Box b{};
+  if (get == nullptr || !get(page, &b.left, &b.bottom, &b.right, &b.top)) return std::nullopt;
+  if (b.left > b.right) std::swap(b.left, b.right);
+  if (b.bottom > b.top) std::swap(b.bottom, b.top);
+  if (!(b.right > b.left) || !(b.top > b.bottom)) return std::nullopt;
+  return b;
+}
+
+// The box PDFium shows: the crop box clipped to the media box, the media box without a crop
+// box, and a US-letter box without either (as the engine itself falls back).
+std::optional<Box> DisplayedBox(FPDF_PAGE page) {
+  Box media = ReadBox(page, "FPDFPage_GetMediaBox").value_or(Box{0, 0, 612, 792});
+  auto crop = ReadBox(page, "FPDFPage_GetCropBox");
+  if (!crop) return media;
+  Box shown{std::max(crop->left, media.left), std::max(crop->bottom, media.bottom), std::min(crop->right, media.right),
+            std::min(crop->top, media.top)};
+  if (!(shown.right > shown.left) || !(shown.top > shown.bottom)) return media;
+  return shown;
 }
 
 }  // namespace
@@ -167,42 +196,60 @@ std::optional<PagePoint> ScreenToPageUnclamped(float x, float y) {
   if (g_session.document == nullptr || r.Empty()) return std::nullopt;
   float dx = (x - float(r.left)) * PageWidthPt() / float(r.Width());
   float dy = (float(r.bottom) - y) * PageHeightPt() / float(r.Height());
-  int rotation = PageRotation();
-  float w, h;
-  UnrotatedSize(rotation, w, h);
-  switch (rotation) {
-    case 1:
-      return PagePoint{w - dy, dx};
-    case 2:
-      return PagePoint{w - dx, h - dy};
-    case 3:
-      return PagePoint{dy, h - dx};
-    default:
-      return PagePoint{dx, dy};
-  }
+  return DisplayedToPage(CurrentPageFrame(), dx, dy);
 }
 
 void PageToScreen(float px, float py, float& x, float& y) {
-  int rotation = PageRotation();
-  float w, h;
-  UnrotatedSize(rotation, w, h);
-  float dx = px, dy = py;
-  switch (rotation) {
-    case 1:
-      dx = py, dy = w - px;
-      break;
-    case 2:
-      dx = w - px, dy = h - py;
-      break;
-    case 3:
-      dx = h - py, dy = px;
-      break;
-    default:
-      break;
-  }
+  PagePoint d = PageToDisplayed(CurrentPageFrame(), px, py);
   const IntRect& r = g_view.pageRect;
-  x = float(r.left) + float(r.Width()) * dx / PageWidthPt();
-  y = float(r.bottom) - float(r.Height()) * dy / PageHeightPt();
+  x = float(r.left) + float(r.Width()) * d.x / PageWidthPt();
+  y = float(r.bottom) - float(r.Height()) * d.y / PageHeightPt();
+}
+
+PageFrame CurrentPageFrame() {
+  PageFrame frame;
+  if (g_session.currentPage == nullptr) return frame;
+  frame.rotation = PageRotation();
+  UnrotatedSize(frame.rotation, frame.width, frame.height);
+  if (auto box = DisplayedBox(g_session.currentPage)) {
+    frame.originX = box->left;
+    frame.originY = box->bottom;
+  }
+  return frame;
+}
+
+PagePoint DisplayedToPage(const PageFrame& f, float dx, float dy) {
+  switch (f.rotation) {
+    case 1:
+      return {f.originX + f.width - dy, f.originY + dx};
+    case 2:
+      return {f.originX + f.width - dx, f.originY + f.height - dy};
+    case 3:
+      return {f.originX + dy, f.originY + f.height - dx};
+    default:
+      return {f.originX + dx, f.originY + dy};
+  }
+}
+
+PagePoint PageToDisplayed(const PageFrame& f, float px, float py) {
+  float x = px - f.originX, y = py - f.originY;
+  switch (f.rotation) {
+    case 1:
+      return {y, f.width - x};
+    case 2:
+      return {f.width - x, f.height - y};
+    case 3:
+      return {f.height - y, x};
+    default:
+      return {x, y};
+  }
+}
+
+FS_MATRIX UprightMatrix(const PageFrame& frame, float dx, float dy) {
+  PagePoint at = DisplayedToPage(frame, dx, dy);
+  PagePoint right = DisplayedToPage(frame, dx + 1, dy);
+  PagePoint up = DisplayedToPage(frame, dx, dy + 1);
+  return {right.x - at.x, right.y - at.y, up.x - at.x, up.y - at.y, at.x, at.y};
 }
 
 bool CanZoomIn() { return g_session.document != nullptr && g_view.zoom < kMaxZoom; }

@@ -97,6 +97,26 @@ void InvalidateRender(bool keepPosition);
 // Drops the bitmap (page change, document replaced, exit).
 void DestroyRenderCache();
 
+// Where the displayed page sits in page space. PDFium shows the crop box clipped to the media
+// box, which need not start at (0, 0); displayed coordinates (dx, dy) start at that box's
+// lower-left corner as the user sees it (after the page's quarter turns), y up.
+struct PageFrame {
+  float originX = 0, originY = 0;  // the displayed box's lower-left corner, page space
+  float width = 0, height = 0;     // the box unrotated: W × H
+  int rotation = 0;                // quarter turns clockwise, 0 … 3
+  float DisplayedWidth() const { return rotation % 2 == 1 ? height : width; }
+  float DisplayedHeight() const { return rotation % 2 == 1 ? width : height; }
+};
+
+// The current page's frame; all zero without a page.
+PageFrame CurrentPageFrame();
+// Displayed point → page point and back; exact inverses, no rounding.
+PagePoint DisplayedToPage(const PageFrame& frame, float dx, float dy);
+PagePoint PageToDisplayed(const PageFrame& frame, float px, float py);
+// The matrix that draws an object's own upright frame at displayed point (dx, dy): its x axis
+// runs to the right on screen and its y axis up, whatever the page's rotation.
+FS_MATRIX UprightMatrix(const PageFrame& frame, float dx, float dy);
+
 std::optional<PagePoint> ScreenToPage(int x, int y);
 // The same mapping without the inside-the-page test (for points that came from the page and
 // may round to just outside it); nothing only when no page is shown.

@@ -12,8 +12,7 @@ namespace {
 class CoordinateSystemTest : public DrawingTest {
  protected:
   CoordinateBuild Build() {
-    return BuildCoordinateSystem(g_session.currentPage, CurrentOps(), g_session.pageWidth, g_session.pageHeight,
-                                 PageRotation());
+    return BuildCoordinateSystem(g_session.currentPage, CurrentOps(), CurrentPageFrame());
   }
   double UnitLength(FPDF_PAGEOBJECT system) {
     auto points = ReadControlPoints(system, CurrentOps());
@@ -86,9 +85,10 @@ TEST_F(CoordinateSystemTest, ARotatedPageKeepsItsGridCentredAndSurvivesSaving) {
   auto points = *ReadControlPoints(build.object, CurrentOps());
   EXPECT_NEAR(points.origin.x, 200, 0.01);  // page space: the centre of the 400 × 600 page
   EXPECT_NEAR(points.origin.y, 300, 0.01);
-  // The x axis runs to the right as displayed: along the page's y axis.
+  // The x axis runs to the right as displayed: up the page's y axis (a quarter turn clockwise
+  // shows the page's bottom edge on the left).
   EXPECT_NEAR(points.unit.x, 200, 0.01);
-  EXPECT_NEAR(std::fabs(points.unit.y - 300), 28.346457, 0.01);
+  EXPECT_NEAR(points.unit.y - 300, 28.346457, 0.01);
   MarkModified();
   SaveAndReopen("grid.pdf");
   FPDF_PAGEOBJECT reloaded = g_engine.FPDFPage_GetObject(g_session.currentPage, 0);

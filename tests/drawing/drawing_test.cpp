@@ -38,6 +38,41 @@ void DrawingTest::ShowPage(float width, float height, int rotation) {
   ASSERT_TRUE(EnsureDefaultFont()) << RecordedBoxesText();
 }
 
+void DrawingTest::ShowHandMadePage(const std::string& entries) {
+  WriteHandMadePdf(WorkPath("page.pdf"), entries);
+  OpenOrFail(WorkPath("page.pdf"));
+  g_view.fitMode = FitMode::FitPage;
+  g_view.zoom = 1.0f;
+  InvalidateRender(false);
+  Render();
+  ASSERT_TRUE(EnsureDefaultFont()) << RecordedBoxesText();
+}
+
+void DrawingTest::RenderAgain() {
+  ASSERT_TRUE(g_engine.FPDFPage_GenerateContent(g_session.currentPage));
+  InvalidateRender(true);
+  Render();
+}
+
+int DrawingTest::GreenAt(ScreenPoint p) const {
+  int x = p.x - g_view.pageRect.left, y = p.y - g_view.pageRect.top;
+  if (x < 0 || y < 0 || x >= g_view.bitmapWidth || y >= g_view.bitmapHeight) return -1;
+  return g_view.pixels[(size_t(y) * size_t(g_view.bitmapWidth) + size_t(x)) * 4 + 1];
+}
+
+std::vector<PageCase> TurnedAndCroppedPages() {
+  std::vector<PageCase> cases;
+  for (int rotation = 0; rotation < 4; ++rotation) {
+    std::string turn = " /Rotate " + std::to_string(rotation * 90);
+    static const char* plainNames[] = {"A4 /Rotate 0", "A4 /Rotate 90", "A4 /Rotate 180", "A4 /Rotate 270"};
+    static const char* croppedNames[] = {"cropped /Rotate 0", "cropped /Rotate 90", "cropped /Rotate 180",
+                                         "cropped /Rotate 270"};
+    cases.push_back({plainNames[rotation], "/MediaBox [0 0 595 842]" + turn});
+    cases.push_back({croppedNames[rotation], kCroppedBoxes + turn});
+  }
+  return cases;
+}
+
 ScreenPoint DrawingTest::Screen(float x, float y) const {
   float sx, sy;
   PageToScreen(x, y, sx, sy);

@@ -70,14 +70,15 @@ TEST_F(LabelsTest, EnsuringIntactLabelsChangesNothing) {
 
 TEST_F(LabelsTest, PlacementsStayInsideThePage) {
   ShowPage(595, 842);
-  auto placements = ComputeLabelPlacements({Screen(2, 400), Screen(200, 400)}, 595, 842, 1);
+  PageFrame frame = CurrentPageFrame();
+  auto placements = ComputeLabelPlacements({Screen(2, 400), Screen(200, 400)}, frame, 1);
   ASSERT_TRUE(placements.has_value());
   EXPECT_FLOAT_EQ((*placements)[0].x, 0);  // pushed outward past the left edge: clamped
-  auto top = ComputeLabelPlacements({Screen(300, 840), Screen(300, 500)}, 595, 842, 1);
+  auto top = ComputeLabelPlacements({Screen(300, 840), Screen(300, 500)}, frame, 1);
   ASSERT_TRUE(top.has_value());
   EXPECT_NEAR((*top)[0].baseline, 842 - 13.5, 1e-3);
   // A vertex on the centre: no labels at all.
-  EXPECT_FALSE(ComputeLabelPlacements({Screen(300, 300), Screen(300, 300), Screen(300, 300)}, 595, 842, 1).has_value());
+  EXPECT_FALSE(ComputeLabelPlacements({Screen(300, 300), Screen(300, 300), Screen(300, 300)}, frame, 1).has_value());
 }
 
 TEST_F(LabelsTest, TrianglesAreNumberedAndTheirLabelsMoveWithThem) {

@@ -4,6 +4,7 @@
 
 #include "document/open_document.h"
 #include "document/session.h"
+#include "engine/engine_table.h"
 #include "support/document_test.h"
 #include "view/page_view.h"
 #include "view/pointer_input.h"
@@ -165,6 +166,85 @@ TEST_F(PageViewTest, MappingFollowsThePageRotation) {
     float tolerance = 600.0f / float(g_view.bitmapWidth);
     EXPECT_NEAR(back->x, 123.0f, tolerance);
     EXPECT_NEAR(back->y, 456.0f, tolerance);
+  }
+}
+
+// A page whose shown box is the crop box [100 100 495 742] inside an A4 media box.
+constexpr const char* kCroppedBoxes = "/MediaBox [0 0 595 842] /CropBox [100 100 495 742]";
+
+class DisplayedBoxTest : public PageViewTest {
+ protected:
+  void OpenHandMade(const std::string& entries) {
+    WriteHandMadePdf(WorkPath("box.pdf"), entries);
+    OpenOrFail(WorkPath("box.pdf"));
+    g_view.fitMode = FitMode::FitPage;
+    InvalidateRender(false);
+    Render();
+  }
+  // A filled black 6 × 6 point square centred on a page point, rendered.
+  void MarkPagePoint(float x, float y) {
+    FPDF_PAGEOBJECT square = g_engine.FPDFPageObj_CreateNewPath(x - 3, y - 3);
+    g_engine.FPDFPath_LineTo(square, x + 3, y - 3);
+    g_engine.FPDFPath_LineTo(square, x + 3, y + 3);
+    g_engine.FPDFPath_LineTo(square, x - 3, y + 3);
+    g_engine.FPDFPath_Close(square);
+    g_engine.FPDFPageObj_SetFillColor(square, 0, 0, 0, 255);
+    g_engine.FPDFPath_SetDrawMode(square, 2, 0);
+    g_engine.FPDFPage_InsertObject(g_session.currentPage, square);
+    ASSERT_TRUE(g_engine.FPDFPage_GenerateContent(g_session.currentPage));
+    InvalidateRender(true);
+    Render();
+  }
+  // The green channel of the rendered pixel at a client point (255 where nothing is drawn).
+  int GreenAt(float x, float y) const {
+    int px = int(std::lround(x)) - g_view.pageRect.left, py = int(std::lround(y)) - g_view.pageRect.top;
+    if (px < 0 || py < 0 || px >= g_view.bitmapWidth || py >= g_view.bitmapHeight) return -1;
+    return g_view.pixels[(size_t(py) * g_view.bitmapWidth + px) * 4 + 1];
+  }
+};
+
+TEST_F(DisplayedBoxTest, TheCornersOfACroppedPageMapToItsCropBoxOnEveryRotation) {
+  // Page points under the shown page's top-left and top-right corners, per quarter turn.
+  const PagePoint topLeft[4] = {{100, 742}, {100, 100}, {495, 100}, {495, 742}};
+  const PagePoint topRight[4] = {{495, 742}, {100, 742}, {100, 100}, {495, 100}};
+  for (int rotation = 0; rotation < 4; ++rotation) {
+    SCOPED_TRACE(rotation);
+    OpenHandMade(std::string(kCroppedBoxes) + " /Rotate " + std::to_string(rotation * 90));
+    const IntRect& r = g_view.pageRect;
+    auto a = ScreenToPage(r.left, r.top);
+    auto b = ScreenToPage(r.right, r.top);
+    ASSERT_TRUE(a && b);
+    EXPECT_NEAR(a->x, topLeft[rotation].x, 1e-2);
+    EXPECT_NEAR(a->y, topLeft[rotation].y, 1e-2);
+    EXPECT_NEAR(b->x, topRight[rotation].x, 1e-2);
+    EXPECT_NEAR(b->y, topRight[rotation].y, 1e-2);
+    PageFrame frame = CurrentPageFrame();
+    EXPECT_FLOAT_EQ(frame.originX, 100);
+    EXPECT_FLOAT_EQ(frame.originY, 100);
+    PagePoint centre = DisplayedToPage(frame, frame.DisplayedWidth() / 2, frame.DisplayedHeight() / 2);
+    EXPECT_NEAR(centre.x, 297.5, 1e-3);
+    EXPECT_NEAR(centre.y, 421, 1e-3);
+  }
+}
+
+TEST_F(DisplayedBoxTest, WhatTheMappingPointsAtIsWhatTheEngineDrewThere) {
+  for (bool cropped : {false, true}) {
+    for (int rotation = 0; rotation < 4; ++rotation) {
+      SCOPED_TRACE(testing::Message() << (cropped ? "cropped " : "") << rotation);
+      OpenHandMade(std::string(cropped ? kCroppedBoxes : "/MediaBox [0 0 595 842]") + " /Rotate " +
+                   std::to_string(rotation * 90));
+      // Off-centre in both directions, so a mirrored or shifted mapping lands on white.
+      MarkPagePoint(160, 220);
+      float x, y;
+      PageToScreen(160, 220, x, y);
+      EXPECT_LT(GreenAt(x, y), 60);
+      PageToScreen(160 + 20, 220, x, y);
+      EXPECT_EQ(GreenAt(x, y), 255);
+      auto back = ScreenToPageUnclamped(x, y);
+      ASSERT_TRUE(back.has_value());
+      EXPECT_NEAR(back->x, 180, 1e-2);
+      EXPECT_NEAR(back->y, 220, 1e-2);
+    }
   }
 }
 
