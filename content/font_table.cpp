@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "content/font_subset.h"
 #include "document/session.h"
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
@@ -16,8 +17,8 @@ namespace {
 
 constexpr const char16_t* kTextUnavailable = u"文本功能不可用";
 
-// Loads one table row into the document; nullptr with errno set on failure.
-FPDF_FONT LoadFontFile(const FontTableEntry& entry) {
+// Loads a subset of one table row into the document; nullptr with errno set on failure.
+FPDF_FONT LoadFontFile(const FontTableEntry& entry, const std::u16string& characters) {
   std::u16string path = FontFolder() + u"/" + Utf8ToUtf16(entry.fileName);
   auto bytes = ReadWholeFile(path);
   if (!bytes) return nullptr;
@@ -25,20 +26,35 @@ FPDF_FONT LoadFontFile(const FontTableEntry& entry) {
     errno = EINVAL;
     return nullptr;
   }
-  FPDF_FONT font = g_engine.FPDFText_LoadFont(g_session.document, reinterpret_cast<const uint8_t*>(bytes->data()),
-                                              uint32_t(bytes->size()), 2, 1);
-  if (font == nullptr) {
+  auto subset = SubsetFirstFace(*bytes, characters);
+  if (!subset) {
     errno = 13;  // invalid data
     return nullptr;
   }
+  FPDF_FONT font = g_engine.FPDFText_LoadFont(g_session.document, reinterpret_cast<const uint8_t*>(subset->data()),
+                                              uint32_t(subset->size()), 2, 1);
+  if (font == nullptr) {
+    errno = 13;
+    return nullptr;
+  }
   ++g_fontCache.loadCount;
-  g_fontCache.entries.push_back({entry.displayName, font});
+  g_fontCache.entries.push_back({entry.displayName, characters, font});
   return font;
 }
 
-FPDF_FONT CachedFont(const std::u16string& displayName) {
+bool Covers(const std::u16string& held, const std::u16string& wanted) {
+  for (char16_t c : wanted) {
+    if (held.find(c) == std::u16string::npos) return false;
+  }
+  return true;
+}
+
+FPDF_FONT CachedFont(const std::u16string& displayName, const std::u16string& characters) {
   for (const auto& entry : g_fontCache.entries) {
-    if (entry.font != nullptr && EqualsIgnoringCase(entry.displayName, displayName)) return entry.font;
+    if (entry.font != nullptr && EqualsIgnoringCase(entry.displayName, displayName) &&
+        Covers(entry.characters, characters)) {
+      return entry.font;
+    }
   }
   return nullptr;
 }
@@ -69,8 +85,8 @@ bool EnsureDefaultFont() {
   }
   int lastError = 0;
   for (const auto& entry : FontTable()) {
-    FPDF_FONT font = CachedFont(entry.displayName);
-    if (font == nullptr) font = LoadFontFile(entry);
+    FPDF_FONT font = CachedFont(entry.displayName, LabelCharacters());
+    if (font == nullptr) font = LoadFontFile(entry, LabelCharacters());
     if (font != nullptr) {
       g_fontCache.defaultFont = font;
       return true;
@@ -84,8 +100,8 @@ bool EnsureDefaultFont() {
   return false;
 }
 
-FPDF_FONT GetFontByName(const std::u16string& displayName, bool quiet) {
-  if (FPDF_FONT cached = CachedFont(displayName)) return cached;
+FPDF_FONT GetFontByName(const std::u16string& displayName, const std::u16string& characters, bool quiet) {
+  if (FPDF_FONT cached = CachedFont(displayName, characters)) return cached;
   const FontTableEntry* row = nullptr;
   for (const auto& entry : FontTable()) {
     if (EqualsIgnoringCase(entry.displayName, displayName)) row = &entry;
@@ -98,7 +114,7 @@ FPDF_FONT GetFontByName(const std::u16string& displayName, bool quiet) {
     if (!quiet) ShowMessage(kTextUnavailable, u"当前 PDFium 运行库不支持加载所选字体。", MessageIcon::Error);
     return nullptr;
   }
-  FPDF_FONT font = LoadFontFile(*row);
+  FPDF_FONT font = LoadFontFile(*row, characters);
   int error = errno;
   if (font == nullptr && !quiet) {
     ShowMessage(u"字体加载失败",

@@ -1,6 +1,7 @@
-// The four fonts the editor writes text with, loaded into the open document at most once
-// each (every load embeds the whole font file), and the default font used for labels and
-// watermarks.
+// The four fonts the editor writes text with and the per-document cache of what was loaded.
+// Every load embeds the bytes it is given, so what goes in is a subset of the font's first
+// face holding only the characters asked for; a cached subset serves any request it covers.
+// The default font is the label subset, shared by every label of the document.
 #pragma once
 
 #include <string>
@@ -18,24 +19,26 @@ const std::vector<FontTableEntry>& FontTable();
 
 struct FontCacheEntry {
   std::u16string displayName;
+  std::u16string characters;  // what the embedded subset holds
   FPDF_FONT font = nullptr;
 };
 
 struct FontCache {
   std::vector<FontCacheEntry> entries;
   FPDF_FONT defaultFont = nullptr;
-  int loadCount = 0;  // font files embedded so far for this document
+  int loadCount = 0;  // subsets embedded so far for this document
 };
 
 extern FontCache g_fontCache;
 
 // CORVAN_FONTS_DIR, else fonts/ beside the executable, else /usr/local/share/corvan-pdf/fonts.
 std::u16string FontFolder();
-// Loads the first font of the table that loads, once per document; false (after a message)
-// when none can be used.
+// The label subset of the first table font that loads, once per document; false (after a
+// message) when none can be used.
 bool EnsureDefaultFont();
-// A font of the table by display name, from the cache or loaded now; nothing (after a
-// message, unless quiet) when it cannot be used.
-FPDF_FONT GetFontByName(const std::u16string& displayName, bool quiet = false);
+// A font of the table by display name holding `characters` (text, a watermark): a cached
+// subset that covers them, or a new subset of exactly them; nothing (after a message,
+// unless quiet) when it cannot be used.
+FPDF_FONT GetFontByName(const std::u16string& displayName, const std::u16string& characters, bool quiet = false);
 // Closes every cached handle and forgets the default font; before the document is closed.
 void CloseDocumentFonts();

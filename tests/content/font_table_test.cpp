@@ -31,10 +31,17 @@ TEST_F(FontTableTest, TheDefaultFontIsTheFirstThatLoadsAndLoadsOncePerDocument) 
   EXPECT_EQ(g_fontCache.entries[0].displayName, u"宋体");
   EXPECT_EQ(g_fontCache.defaultFont, g_fontCache.entries[0].font);
   EXPECT_TRUE(EnsureDefaultFont());
-  EXPECT_EQ(GetFontByName(u"宋体"), g_fontCache.defaultFont);  // from the cache: no second copy
+  // Text the label subset covers comes from the cache: no second copy.
+  EXPECT_EQ(GetFontByName(u"宋体", u"a1 b2"), g_fontCache.defaultFont);
   EXPECT_EQ(g_fontCache.loadCount, 1);
-  EXPECT_NE(GetFontByName(u"黑体"), nullptr);
+  EXPECT_NE(GetFontByName(u"黑体", u"三角形"), nullptr);
   EXPECT_EQ(g_fontCache.loadCount, 2);
+  // Characters no cached subset holds get a subset of their own, once.
+  FPDF_FONT chinese = GetFontByName(u"宋体", u"直角三角形");
+  ASSERT_NE(chinese, nullptr);
+  EXPECT_NE(chinese, g_fontCache.defaultFont);
+  EXPECT_EQ(GetFontByName(u"宋体", u"三角"), chinese);
+  EXPECT_EQ(g_fontCache.loadCount, 3);
 
   // Another document loads its own copy on first use.
   ASSERT_TRUE(NewBlankDocument());
@@ -53,10 +60,10 @@ TEST_F(FontTableTest, MissingFontsAndUnknownNamesAreExplained) {
   EXPECT_EQ(g_script.boxes[0].caption, u"文本功能不可用");
   EXPECT_EQ(g_script.boxes[0].text,
             u"无法加载系统字体（系统错误 2：没有那个文件或目录）。请安装微软雅黑、宋体、黑体或 Arial。");
-  EXPECT_EQ(GetFontByName(u"Comic Sans"), nullptr);
+  EXPECT_EQ(GetFontByName(u"Comic Sans", u"abc"), nullptr);
   EXPECT_EQ(g_script.boxes.back().caption, u"字体不可用");
   EXPECT_EQ(g_script.boxes.back().text, u"请选择支持的文本字体。");
-  EXPECT_EQ(GetFontByName(u"微软雅黑"), nullptr);
+  EXPECT_EQ(GetFontByName(u"微软雅黑", u"abc"), nullptr);
   EXPECT_EQ(g_script.boxes.back().caption, u"字体加载失败");
   EXPECT_EQ(g_script.boxes.back().text, u"无法加载字体“微软雅黑”（系统错误 2：没有那个文件或目录）。");
 

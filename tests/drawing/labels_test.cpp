@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "document/session.h"
 #include "drawing/drawing_test.h"
 #include "drawing/find_remove.h"
 #include "content/font_table.h"
 #include "drawing/labels.h"
 #include "drawing/shapes.h"
+#include "document/open_document.h"
+#include "document/save_copy.h"
 #include "engine/engine_table.h"
 
 namespace {
@@ -156,6 +160,49 @@ TEST_F(LabelsTest, LabelsAreEmbeddedCjkCapableTextThatSurvivesSaving) {
   SaveAndReopen("labels.pdf");
   EXPECT_EQ(LabelTexts(name, MarkKind::Line), (std::vector<std::u16string>{u"a1", u"b1"}));
   EXPECT_EQ(NextLabelNumber(g_session.currentPage, CurrentOps(), MarkKind::Line), 3u);
+}
+
+// The output of a command line, empty when it failed.
+std::string Output(const std::string& command) {
+  std::string output;
+  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) return output;
+  char buffer[4096];
+  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+  return pclose(pipe) == 0 ? output : std::string();
+}
+
+TEST_F(LabelsTest, ALabelledTriangleAddsASmallSubsetThatOtherReadersShow) {
+  WriteTestPdf(WorkPath("plain.pdf"), {{595, 842, 0, 1}});
+  OpenOrFail(WorkPath("plain.pdf"));
+  InvalidateRender(false);
+  Render();
+  g_session.fullRewrite = true;
+  g_script.dialogAnswers = {WorkPath16("before.pdf")};
+  ASSERT_TRUE(SavePdfCopy(u"", u""));
+  ASSERT_TRUE(EnsureDefaultFont());
+  Triangle({200, 700}, 150, 120);
+  Triangle({400, 400}, 150, 120);  // the second shares the first one's subset
+  EXPECT_EQ(g_fontCache.loadCount, 1);
+  MarkModified();
+  g_script.dialogAnswers = {WorkPath16("after.pdf")};
+  ASSERT_TRUE(SavePdfCopy(u"", u""));
+  std::string before = WorkPath("before.pdf"), after = WorkPath("after.pdf");
+  EXPECT_LE(ReadBytes(after).size(), ReadBytes(before).size() + 64 * 1024);
+
+  std::string text = Output("pdftotext '" + after + "' -");
+  for (const char* label : {"a1", "b1", "c1", "a2", "b2", "c2"}) EXPECT_NE(text.find(label), std::string::npos) << label;
+  std::string fonts = Output("pdffonts '" + after + "'");
+  EXPECT_NE(fonts.find("CID TrueType"), std::string::npos) << fonts;
+  // The embedded program is one TrueType face: no collection header in the expanded file.
+  std::string expanded = WorkPath("expanded.pdf");
+  Output(std::string(CORVAN_QPDF) + " --qdf --object-streams=disable '" + after + "' '" + expanded + "'");
+  std::string bytes = ReadBytes(expanded);
+  EXPECT_NE(bytes.find("/FontFile2"), std::string::npos);
+  EXPECT_EQ(bytes.find("ttcf"), std::string::npos);
+  EXPECT_FALSE(Output("pdftoppm -r 30 -png -singlefile '" + after + "' '" + WorkPath("poppler") + "' && echo ok").empty());
+  EXPECT_FALSE(Output("mutool draw -q -r 30 -o '" + WorkPath("mupdf.png") + "' '" + after + "' 1 && echo ok").empty());
+  EXPECT_TRUE(Exists(WorkPath("poppler.png")) && Exists(WorkPath("mupdf.png")));
 }
 
 }  // namespace
