@@ -97,15 +97,15 @@ void FinishGeometry(GeometryKind kind, ScreenPoint start, ScreenPoint end) {
     FinishPoint(start);
     return;
   }
-  // A triangle is only drawn when its labels can be written.
-  if (kind == GeometryKind::Triangle && !EnsureDefaultFont()) return;
-  PdfOps ops = CurrentOps();
-  ShapeAdd added = AddGeometryShape(ops, g_session.currentPage, kind, start, end, CurrentPen());
-  if (added.result == kShapeTooSmall) {
+  if (!BuildOutline(kind, start, end)) {
     g_session.statusText = u"拖动范围过小，请重新绘制";
     g_window.repaint();
     return;
   }
+  // A triangle is only drawn when its labels can be written; a refused drag loads no font.
+  if (kind == GeometryKind::Triangle && !EnsureDefaultFont()) return;
+  PdfOps ops = CurrentOps();
+  ShapeAdd added = AddGeometryShape(ops, g_session.currentPage, kind, start, end, CurrentPen());
   if (added.result == kShapeFailed) {
     ShowMessage(u"几何绘图失败", u"几何图形无法加入 PDF 页面。", MessageIcon::Error);
     return;
@@ -128,7 +128,14 @@ void FinishGeometry(GeometryKind kind, ScreenPoint start, ScreenPoint end) {
   } else if (kind == GeometryKind::Segment) {
     LabelSegment(added.object);
   } else if (kind == GeometryKind::Rectangle && EnsureDefaultFont()) {
-    EnsureRectangleLabels(ops, CurrentLabelContext(), added.object, vertices);
+    EnsureResult labels = EnsureRectangleLabels(ops, CurrentLabelContext(), added.object, vertices);
+    if (!labels.ok) {
+      ShowMessage(u"矩形属性警告", u"已选中矩形，但无法创建或更新端点编号。", MessageIcon::Warning);
+    } else if (!labels.committed) {
+      ShowMessage(kContentWarningCaption, u"矩形端点编号已更新，但 PDF 页面内容生成失败；请尽快另存为新文件。",
+                  MessageIcon::Warning);
+      contentFailed = false;
+    }
   }
   if (contentFailed) ShowMessage(kContentWarningCaption, kShapeContentWarning, MessageIcon::Warning);
   Refresh();

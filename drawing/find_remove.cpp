@@ -40,7 +40,9 @@ bool RemoveObjects(FPDF_PAGE page, const std::vector<FPDF_PAGEOBJECT>& objects, 
 }
 
 bool InsertChecked(FPDF_PAGE page, FPDF_PAGEOBJECT object, const PdfOps& ops) {
+  if (!ops.FPDFPage_CountObjects || !ops.FPDFPage_GetObject || !ops.FPDFPage_InsertObject) return false;
   int before = ops.FPDFPage_CountObjects(page);
+  if (before < 0) return false;
   ops.FPDFPage_InsertObject(page, object);  // the page owns the object from here on, even on failure
   int after = ops.FPDFPage_CountObjects(page);
   return after == before + 1 && ops.FPDFPage_GetObject(page, after - 1) == object;

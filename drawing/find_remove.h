@@ -17,4 +17,6 @@ std::vector<FPDF_PAGEOBJECT> LabelsOfShape(FPDF_PAGE page, FPDF_PAGEOBJECT shape
 // caller regenerates the page content.
 bool RemoveObjects(FPDF_PAGE page, const std::vector<FPDF_PAGEOBJECT>& objects, const PdfOps& ops);
 // Inserts at the top and checks that the page took it (the insert call reports nothing).
+// The page owns the object afterwards even when this fails: never destroy it then. False
+// without touching the object when the entries are missing (the caller still owns it).
 bool InsertChecked(FPDF_PAGE page, FPDF_PAGEOBJECT object, const PdfOps& ops);

@@ -80,23 +80,25 @@ EditResult ReplaceShape(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJ
     ops.FPDFPageObj_Destroy(path);
     return result;
   }
-  auto rollback = [&](const std::vector<FPDF_PAGEOBJECT>& newLabels) {
-    RemoveObjects(ctx.page, newLabels, ops);
-    if (ops.FPDFPage_RemoveObject(ctx.page, path)) ops.FPDFPageObj_Destroy(path);
-    result.rollbackCommitted = ops.FPDFPage_GenerateContent(ctx.page) != 0;
+  // Takes the new path and labels off again; the page is back only when all of them went and
+  // the content was regenerated.
+  auto rollback = [&](const std::vector<FPDF_PAGEOBJECT>& newLabels, bool pathOnPage) {
+    bool removed = RemoveObjects(ctx.page, newLabels, ops);
+    if (pathOnPage) removed = RemoveObjects(ctx.page, {path}, ops) && removed;
+    result.rollbackCommitted = ops.FPDFPage_GenerateContent(ctx.page) != 0 && removed;
     return result;
   };
-  if (!InsertChecked(ctx.page, path, ops)) return rollback({});
+  if (!InsertChecked(ctx.page, path, ops)) return rollback({}, false);
   auto oldLabels = LabelsOfShape(ctx.page, old, ops, kind, *name);
   std::vector<ScreenPoint> screen;
   for (const PagePoint& p : vertices) {
     auto s = ToScreen(p);
-    if (!s) return rollback({});
+    if (!s) return rollback({}, true);
     screen.push_back(*s);
   }
   LabelSetResult labels = CreateLabelSet(ops, ctx, *name, screen);
-  if (!labels.ok) return rollback({});
-  if (!ops.FPDFPage_RemoveObject(ctx.page, old)) return rollback(labels.labels);
+  if (!labels.ok) return rollback(labels.labels, true);
+  if (!ops.FPDFPage_RemoveObject(ctx.page, old)) return rollback(labels.labels, true);
   ops.FPDFPageObj_Destroy(old);
   result.ok = true;
   result.newObject = path;
@@ -227,6 +229,12 @@ EditResult RebuildRectangle(const PdfOps& ops, const LabelContext& ctx, FPDF_PAG
 }
 
 std::optional<PolylineLength> MeasurePolyline(FPDF_PAGEOBJECT object, const PdfOps& ops) {
+  // An arrow's length is its shaft: the head is drawn at the end, not walked along.
+  if (auto arrow = RecogniseStraightSegment(object, ops); arrow && arrow->arrow) {
+    double shaft = Length(arrow->start, arrow->end);
+    if (!std::isfinite(shaft) || !(shaft > 0)) return std::nullopt;
+    return PolylineLength{shaft, arrow->start};
+  }
   std::vector<bool> closes;
   auto points = PathPoints(object, ops, &closes);
   if (!points || points->size() < 2) return std::nullopt;
@@ -246,30 +254,109 @@ std::optional<PolylineLength> MeasurePolyline(FPDF_PAGEOBJECT object, const PdfO
   return PolylineLength{total, (*points)[0].first};
 }
 
-bool SetTotalLength(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT object, double cm) {
-  if (page == nullptr || object == nullptr || !std::isfinite(cm) || !(cm > 0) || !ops.FPDFPageObj_Transform) return false;
+namespace {
+
+// How much the object's matrix scales lengths (its stroke is drawn under it).
+double MatrixScale(FPDF_PAGEOBJECT object, const PdfOps& ops) {
+  FS_MATRIX m;
+  if (!ReadObjectMatrix(object, ops, m)) return 1;
+  double scale = std::sqrt(std::fabs(double(m.a) * m.d - double(m.b) * m.c));
+  return std::isfinite(scale) && scale > 0 ? scale : 1;
+}
+
+// Scales a path in place about `anchor`; its stroke keeps its width on the page.
+bool ScaleInPlace(const PdfOps& ops, FPDF_PAGEOBJECT object, PagePoint anchor, double s) {
+  float width = 0;
+  if (!ops.FPDFPageObj_GetStrokeWidth || !ops.FPDFPageObj_SetStrokeWidth ||
+      !ops.FPDFPageObj_GetStrokeWidth(object, &width) || !ops.FPDFPageObj_SetStrokeWidth(object, float(width / s))) {
+    return false;
+  }
+  ops.FPDFPageObj_Transform(object, s, 0, 0, s, (1 - s) * anchor.x, (1 - s) * anchor.y);
+  return true;
+}
+
+// Replaces an arrow by one whose shaft is scaled about its start while its head keeps its
+// size (shrunk only where it would be longer than half the new shaft). The new arrow takes
+// the old one's place in the page's order, its colour, width and mark; nothing on failure,
+// with the page as it was.
+FPDF_PAGEOBJECT RebuildArrow(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT old, const StraightSegment& arrow,
+                             double s) {
+  auto points = PathPoints(old, ops);
+  unsigned r, g, b, a;
+  float width = 0;
+  if (!points || points->size() != 5 || !HasRebuildEntries(ops) || !ops.FPDFPage_InsertObjectAtIndex ||
+      !ops.FPDFPageObj_GetStrokeColor(old, &r, &g, &b, &a) || !ops.FPDFPageObj_GetStrokeWidth(old, &width)) {
+    return nullptr;
+  }
+  int index = -1;
+  for (int i = 0, n = ops.FPDFPage_CountObjects(page); i < n && index < 0; ++i) {
+    if (ops.FPDFPage_GetObject(page, i) == old) index = i;
+  }
+  if (index < 0) return nullptr;
+  PagePoint end{float(arrow.start.x + s * (arrow.end.x - arrow.start.x)),
+                float(arrow.start.y + s * (arrow.end.y - arrow.start.y))};
+  double head = Length((*points)[2].first, arrow.end);
+  double fit = std::min(1.0, Length(arrow.start, end) / 2 / std::max(head, 1e-9));
+  auto wing = [&](PagePoint w) {
+    return PagePoint{float(end.x + fit * (w.x - arrow.end.x)), float(end.y + fit * (w.y - arrow.end.y))};
+  };
+  FPDF_PAGEOBJECT path = ops.FPDFPageObj_CreateNewPath(arrow.start.x, arrow.start.y);
+  if (path == nullptr) return nullptr;
+  PagePoint w1 = wing((*points)[2].first), w2 = wing((*points)[4].first);
+  auto name = FindMark(old, ops, MarkKind::Line);
+  bool ok = ops.FPDFPath_LineTo(path, end.x, end.y) && ops.FPDFPath_LineTo(path, w1.x, w1.y) &&
+            ops.FPDFPath_LineTo(path, end.x, end.y) && ops.FPDFPath_LineTo(path, w2.x, w2.y) &&
+            ops.FPDFPageObj_SetStrokeColor(path, r, g, b, a) &&
+            ops.FPDFPageObj_SetStrokeWidth(path, float(width * MatrixScale(old, ops))) &&
+            ops.FPDFPath_SetDrawMode(path, 0, 1) && (!name || ops.FPDFPageObj_AddMark(path, name->c_str()) != nullptr);
+  if (!ok) {
+    ops.FPDFPageObj_Destroy(path);
+    return nullptr;
+  }
+  int before = ops.FPDFPage_CountObjects(page);
+  bool inserted = ops.FPDFPage_InsertObjectAtIndex(page, path, size_t(index)) &&
+                  ops.FPDFPage_CountObjects(page) == before + 1 && ops.FPDFPage_GetObject(page, index) == path;
+  if (!inserted) return nullptr;  // the page owns the path even when it refused it
+  if (!ops.FPDFPage_RemoveObject(page, old)) {
+    RemoveObjects(page, {path}, ops);
+    return nullptr;
+  }
+  ops.FPDFPageObj_Destroy(old);
+  return path;
+}
+
+}  // namespace
+
+FPDF_PAGEOBJECT SetTotalLength(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT object, double cm) {
+  if (page == nullptr || object == nullptr || !std::isfinite(cm) || !(cm > 0) || !ops.FPDFPageObj_Transform) {
+    return nullptr;
+  }
   auto measured = MeasurePolyline(object, ops);
-  if (!measured) return false;
+  if (!measured) return nullptr;
+  auto segment = RecogniseStraightSegment(object, ops);
   auto lineName = MarkedShapeName(object, ops, MarkKind::Line);
-  std::optional<StraightSegment> before;
   std::vector<FPDF_PAGEOBJECT> labels;
   if (lineName) {
-    before = RecogniseStraightSegment(object, ops);
     labels = LabelsOfShape(page, object, ops, MarkKind::Line, *lineName);
-    if (!labels.empty() && labels.size() != 2) return false;
+    if (!labels.empty() && labels.size() != 2) return nullptr;
   }
   double s = cm * 28.346456692913385 / measured->total;
-  if (!std::isfinite(s) || !(s > 0) || s > 100000) return false;
-  PagePoint p = measured->first;
-  ops.FPDFPageObj_Transform(object, s, 0, 0, s, (1 - s) * p.x, (1 - s) * p.y);
-  if (before && labels.size() == 2) {
-    auto after = RecogniseStraightSegment(object, ops);
+  if (!std::isfinite(s) || !(s > 0) || s > 100000) return nullptr;
+  FPDF_PAGEOBJECT scaled = object;
+  if (segment && segment->arrow) {
+    scaled = RebuildArrow(ops, page, object, *segment, s);
+  } else if (!ScaleInPlace(ops, object, measured->first, s)) {
+    scaled = nullptr;
+  }
+  if (scaled == nullptr) return nullptr;
+  if (segment && labels.size() == 2) {
+    auto after = RecogniseStraightSegment(scaled, ops);
     if (after) {
-      ops.FPDFPageObj_Transform(labels[0], 1, 0, 0, 1, after->start.x - before->start.x, after->start.y - before->start.y);
-      ops.FPDFPageObj_Transform(labels[1], 1, 0, 0, 1, after->end.x - before->end.x, after->end.y - before->end.y);
+      ops.FPDFPageObj_Transform(labels[0], 1, 0, 0, 1, after->start.x - segment->start.x, after->start.y - segment->start.y);
+      ops.FPDFPageObj_Transform(labels[1], 1, 0, 0, 1, after->end.x - segment->end.x, after->end.y - segment->end.y);
     }
   }
-  return true;
+  return scaled;
 }
 
 std::optional<PointGeometry> ReadPointGeometry(FPDF_PAGEOBJECT object, const PdfOps& ops) {
@@ -317,16 +404,19 @@ PointResize ResizePoint(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT point
   PointAdd added = AddPoint(ops, page, geometry->centre, size / 2, colour, *name);
   if (!added.added) return result;
   if (!ops.FPDFPage_RemoveObject(page, point)) {
-    if (ops.FPDFPage_RemoveObject(page, added.object)) ops.FPDFPageObj_Destroy(added.object);
+    RemoveObjects(page, {added.object}, ops);
     ops.FPDFPage_GenerateContent(page);
     return result;
   }
   ops.FPDFPageObj_Destroy(point);
+  if (g_pointLock && g_pointLock->point == point) g_pointLock->point = added.object;
   result.ok = true;
   result.object = added.object;
   result.committed = ops.FPDFPage_GenerateContent(page) != 0;
   return result;
 }
+
+std::optional<PointLock> g_pointLock;
 
 std::optional<PointLock> LockPointToSegment(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT point) {
   auto geometry = ReadPointGeometry(point, ops);

@@ -35,9 +35,13 @@ struct PolylineLength {
   double total = 0;  // points
   PagePoint first;
 };
+// The length of a path of line segments; an arrow's is its shaft's.
 std::optional<PolylineLength> MeasurePolyline(FPDF_PAGEOBJECT object, const PdfOps& ops);
-// Scales a line shape about its first point to the total length; labels follow the ends.
-bool SetTotalLength(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT object, double cm);
+// Scales a line shape about its first point to the total length: its geometry changes, its
+// stroke width on the page and an arrow's head do not; labels follow the ends. The scaled
+// object (an arrow is replaced by a new one in its place), or nothing when refused. The
+// caller regenerates the page content.
+FPDF_PAGEOBJECT SetTotalLength(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT object, double cm);
 
 struct PointGeometry {
   PagePoint centre;
@@ -62,6 +66,9 @@ struct PointLock {
   FPDF_PAGEOBJECT segment = nullptr;
   PagePoint a, b;
 };
+// The lock the select tool holds after a double-click on a point; resizing the point moves
+// it to the new point.
+extern std::optional<PointLock> g_pointLock;
 // The nearest straight segment within 14 pixels of the point's centre.
 std::optional<PointLock> LockPointToSegment(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT point);
 // The translation that keeps the point on its segment while the pointer moves.

@@ -121,8 +121,11 @@ LabelSetResult InsertLabelSet(const PdfOps& ops, const LabelContext& ctx, const 
   for (size_t i = 0; i < made.size(); ++i) {
     if (!InsertChecked(ctx.page, made[i], ops)) {
       TakeBack(ops, ctx.page, made[i]);
-      for (size_t k = 0; k < i; ++k) TakeBack(ops, ctx.page, made[k]);
       for (size_t k = i + 1; k < made.size(); ++k) ops.FPDFPageObj_Destroy(made[k]);
+      // Labels already in come off again; any the page keeps are handed back as stranded.
+      for (size_t k = 0; k < i; ++k) {
+        if (!RemoveObjects(ctx.page, {made[k]}, ops)) result.labels.push_back(made[k]);
+      }
       return result;
     }
   }
@@ -211,7 +214,7 @@ EnsureResult Relabel(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT
     ops.FPDFPage_GenerateContent(ctx.page);
     return result;
   }
-  RemoveObjects(ctx.page, old, ops);
+  result.oldLabelsRemoved = RemoveObjects(ctx.page, old, ops);
   result.ok = true;
   result.committed = ops.FPDFPage_GenerateContent(ctx.page) != 0;
   return result;
@@ -280,15 +283,18 @@ void MoveLabelsWithShape(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT shap
   }
 }
 
-bool RebuildSegmentLabels(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT segment, ScreenPoint start,
-                          ScreenPoint end) {
+SegmentRelabel RebuildSegmentLabels(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT segment,
+                                    ScreenPoint start, ScreenPoint end) {
+  SegmentRelabel result;
   auto name = MarkedShapeName(segment, ops, MarkKind::Line);
-  if (!name) return true;
+  if (!name) return {true, true, true};
   auto old = LabelsOfShape(ctx.page, segment, ops, MarkKind::Line, *name);
-  LabelSetResult labels = CreateLabelSet(ops, ctx, *name, {start, end});
-  if (!labels.ok) return false;
-  RemoveObjects(ctx.page, old, ops);
-  return ops.FPDFPage_GenerateContent(ctx.page) != 0;
+  LabelSetResult labels = InsertLabelSet(ops, ctx, *name, {start, end});
+  if (!labels.ok) return result;
+  result.ok = true;
+  result.oldLabelsRemoved = RemoveObjects(ctx.page, old, ops);
+  result.committed = ops.FPDFPage_GenerateContent(ctx.page) != 0;
+  return result;
 }
 
 std::optional<std::vector<std::u16string>> SideNames(const PdfOps& ops, FPDF_PAGEOBJECT shape, MarkKind kind) {

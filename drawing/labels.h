@@ -34,6 +34,7 @@ FS_MATRIX LabelMatrix(const PageFrame& frame, const LabelPlacement& placement);
 struct LabelSetResult {
   bool ok = false;
   bool committed = false;
+  // The new labels; after a failure, those that could not be taken off the page again.
   std::vector<FPDF_PAGEOBJECT> labels;
 };
 
@@ -46,6 +47,7 @@ LabelSetResult LabelNewTriangle(const PdfOps& ops, const LabelContext& ctx, FPDF
 struct EnsureResult {
   bool ok = false;
   bool committed = false;
+  bool oldLabelsRemoved = true;  // false when labels of a broken set stayed on the page
   uint32_t labelNumber = 0;
 };
 
@@ -57,8 +59,13 @@ EnsureResult EnsureRectangleLabels(const PdfOps& ops, const LabelContext& ctx, F
                                    const std::vector<ScreenPoint>& vertices);
 bool RenumberTriangleLabels(const PdfOps& ops, FPDF_PAGE page);
 void MoveLabelsWithShape(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT shape, float dx, float dy);
-bool RebuildSegmentLabels(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT segment, ScreenPoint start,
-                          ScreenPoint end);
+struct SegmentRelabel {
+  bool ok = false;                // new labels are on the page (or the segment needs none)
+  bool oldLabelsRemoved = false;  // the previous labels all went
+  bool committed = false;         // the page content was regenerated
+};
+SegmentRelabel RebuildSegmentLabels(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT segment,
+                                    ScreenPoint start, ScreenPoint end);
 // "a3-b3", "b3-c3", … for a labelled triangle (3) or rectangle (4).
 std::optional<std::vector<std::u16string>> SideNames(const PdfOps& ops, FPDF_PAGEOBJECT shape, MarkKind kind);
 // Removes labels whose shape is gone; true when there were none or all went and the page

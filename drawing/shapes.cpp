@@ -5,6 +5,7 @@
 
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "drawing/find_remove.h"
 
 namespace {
 
@@ -19,7 +20,8 @@ std::optional<PagePoint> ToPage(float x, float y) {
 bool HasOutlineEntries(const PdfOps& ops) {
   return ops.FPDFPageObj_CreateNewPath && ops.FPDFPath_LineTo && ops.FPDFPageObj_SetStrokeColor &&
          ops.FPDFPageObj_SetStrokeWidth && ops.FPDFPath_SetDrawMode && ops.FPDFPage_InsertObject &&
-         ops.FPDFPage_GenerateContent && ops.FPDFPageObj_Destroy;
+         ops.FPDFPage_GenerateContent && ops.FPDFPageObj_Destroy && ops.FPDFPage_CountObjects &&
+         ops.FPDFPage_GetObject;
 }
 
 void SetColour(FPDF_BOOL (*set)(FPDF_PAGEOBJECT, unsigned, unsigned, unsigned, unsigned), FPDF_PAGEOBJECT object,
@@ -111,7 +113,7 @@ ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, 
     ops.FPDFPageObj_Destroy(path);
     return result;
   }
-  ops.FPDFPage_InsertObject(page, path);
+  if (!InsertChecked(page, path, ops)) return result;  // the page owns the path now: forget it
   result.object = path;
   result.result = ops.FPDFPage_GenerateContent(page) ? kShapeAdded : kShapeAddedNoContent;
   return result;
@@ -124,7 +126,8 @@ PointAdd AddPoint(const PdfOps& ops, FPDF_PAGE page, PagePoint centre, float siz
   float diameter = std::clamp(size * 2, 1.0f, 100.0f);
   if (!(ops.FPDFPageObj_CreateNewPath && ops.FPDFPath_LineTo && ops.FPDFPath_Close && ops.FPDFPath_SetDrawMode &&
         ops.FPDFPageObj_SetStrokeColor && ops.FPDFPageObj_SetFillColor && ops.FPDFPageObj_AddMark &&
-        ops.FPDFPage_InsertObject && ops.FPDFPageObj_Destroy && ops.FPDFPage_GenerateContent)) {
+        ops.FPDFPage_InsertObject && ops.FPDFPageObj_Destroy && ops.FPDFPage_GenerateContent &&
+        ops.FPDFPage_CountObjects && ops.FPDFPage_GetObject)) {
     return result;
   }
   std::string name = markName.empty() ? MakePointMarkName() : markName;
@@ -145,7 +148,7 @@ PointAdd AddPoint(const PdfOps& ops, FPDF_PAGE page, PagePoint centre, float siz
     ops.FPDFPageObj_Destroy(path);
     return result;
   }
-  ops.FPDFPage_InsertObject(page, path);
+  if (!InsertChecked(page, path, ops)) return result;  // owned by the page now: forget it
   result.added = true;
   result.object = path;
   result.committed = ops.FPDFPage_GenerateContent(page) != 0;
@@ -160,7 +163,7 @@ bool FinishPathObject(FPDF_PAGEOBJECT path, const PenStyle& pen, const std::u16s
     e.FPDFPageObj_Destroy(path);
     return false;
   }
-  e.FPDFPage_InsertObject(page, path);
+  if (!InsertChecked(page, path, e)) return false;  // owned by the page now: forget it
   MarkModified();
   committed = CommitPageContent();
   g_window.markViewStale();

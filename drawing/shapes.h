@@ -54,9 +54,9 @@ FPDF_PAGEOBJECT AddPagePath(const std::vector<PagePoint>& points, bool arrow, co
 // Appends the arrow head end → wing → end → wing for a head on (start, end).
 bool AppendArrowHead(const PdfOps& ops, FPDF_PAGEOBJECT path, PagePoint start, PagePoint end, float penWidth);
 
-// Styles, inserts and commits a built path, marking the document modified; false when it
-// could not be inserted (the path is then destroyed) — `committed` tells whether the page
-// content could be regenerated.
+// Styles, inserts and commits a built path, marking the document modified; `committed` tells
+// whether the page content could be regenerated. False when it failed: a path that failed
+// before insertion is destroyed; one the page refused belongs to the page and is forgotten.
 bool FinishPathObject(FPDF_PAGEOBJECT path, const PenStyle& pen, const std::u16string& statusText, bool& committed);
 
 constexpr float kPointsPerCm = 72.0f / 2.54f;

@@ -205,4 +205,52 @@ TEST_F(GeometryEditsTest, LineToolsClipAndMeasure) {
   EXPECT_EQ(polyline.size(), 1u);
 }
 
+TEST_F(GeometryEditsTest, TheTotalLengthChangesGeometryNotTheStrokeOrTheArrowHead) {
+  ShowPage();
+  PenStyle pen;  // 6 points wide
+  std::vector<PagePoint> line = {{100, 400}, {100 + 10 * kCm, 400}};
+  FPDF_PAGEOBJECT polyline = AddPagePath(line, false, pen, u"线工具图形已添加");
+  ASSERT_NE(polyline, nullptr);
+  FPDF_PAGEOBJECT scaled = SetTotalLength(CurrentOps(), g_session.currentPage, polyline, 1);
+  ASSERT_EQ(scaled, polyline);
+  EXPECT_NEAR(MeasurePolyline(scaled, CurrentOps())->total, kCm, 1e-2);
+  RenderAgain();
+  // Still a 6-point line on screen: count the red rows across its middle.
+  ScreenPoint middle = Screen(100 + kCm / 2, 400);
+  int rows = 0;
+  for (int dy = -12; dy <= 12; ++dy) rows += GreenAt({middle.x, middle.y + dy}) < 128 ? 1 : 0;
+  float pixelsPerPoint = float(g_view.pageRect.Width()) / g_session.pageWidth;
+  EXPECT_NEAR(rows, 6 * pixelsPerPoint, 1.5);
+
+  // An arrow is measured along its shaft, and its head keeps its size.
+  PenStyle thin{0, 2};
+  FPDF_PAGEOBJECT arrow = AddPagePath({{100, 200}, {100 + 10 * kCm, 200}}, true, thin, u"箭头已添加");
+  ASSERT_TRUE(EnsureSegmentLabels(CurrentOps(), CurrentLabelContext(), arrow, Screen(100, 200),
+                                  Screen(100 + 10 * kCm, 200)).ok);
+  std::string name = *FindMark(arrow, CurrentOps(), MarkKind::Line);
+  EXPECT_NEAR(MeasurePolyline(arrow, CurrentOps())->total, 10 * kCm, 1e-2);
+  int index = 0;
+  while (g_engine.FPDFPage_GetObject(g_session.currentPage, index) != arrow) ++index;
+  FPDF_PAGEOBJECT shorter = SetTotalLength(CurrentOps(), g_session.currentPage, arrow, 5);
+  ASSERT_NE(shorter, nullptr);
+  EXPECT_EQ(g_engine.FPDFPage_GetObject(g_session.currentPage, index), shorter);  // same place in the page
+  auto recognised = RecogniseStraightSegment(shorter, CurrentOps());
+  ASSERT_TRUE(recognised && recognised->arrow);
+  EXPECT_NEAR(recognised->start.x, 100, 1e-3);
+  EXPECT_NEAR(recognised->end.x - recognised->start.x, 5 * kCm, 1e-2);  // pointing the same way
+  PagePoint wing;
+  g_engine.FPDFPathSegment_GetPoint(g_engine.FPDFPath_GetPathSegment(shorter, 2), &wing.x, &wing.y);
+  EXPECT_NEAR(recognised->end.x - wing.x, 10, 1e-3);  // head length min(max(10, 4 × 2), …)
+  EXPECT_NEAR(std::fabs(wing.y - 200), 4.5, 1e-3);
+  float width = 0;
+  g_engine.FPDFPageObj_GetStrokeWidth(shorter, &width);
+  EXPECT_FLOAT_EQ(width, 2);
+  EXPECT_EQ(*FindMark(shorter, CurrentOps(), MarkKind::Line), name);
+  auto labels = LabelsOfShape(g_session.currentPage, shorter, g_engine, MarkKind::Line, name);
+  ASSERT_EQ(labels.size(), 2u);
+  FS_MATRIX m;
+  g_engine.FPDFPageObj_GetMatrix(labels[1], &m);
+  EXPECT_LT(m.e, 100 + 5 * kCm + 12);  // label b followed the end point
+}
+
 }  // namespace

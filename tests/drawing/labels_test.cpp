@@ -205,4 +205,49 @@ TEST_F(LabelsTest, ALabelledTriangleAddsASmallSubsetThatOtherReadersShow) {
   EXPECT_TRUE(Exists(WorkPath("poppler.png")) && Exists(WorkPath("mupdf.png")));
 }
 
+TEST_F(LabelsTest, TranslatedLabelsOfOlderFilesAreRecognisedRenumberedAndRepairedUpright) {
+  // A /Rotate 90 page labelled the old way: texts placed by translation only, older letters.
+  ShowPage(595, 842, 1);
+  FPDF_PAGEOBJECT old = Triangle({200, 500}, 150, 120, false);
+  std::string name = MakeTriangleMarkName(1);
+  int k = 0;
+  for (const char16_t* text : {u"x1", u"y1", u"z1"}) {
+    FPDF_PAGEOBJECT label = g_engine.FPDFPageObj_CreateTextObj(g_session.document, CurrentLabelContext().font, 10);
+    std::u16string terminated = std::u16string(text) + u'\0';
+    g_engine.FPDFText_SetText(label, reinterpret_cast<FPDF_WIDESTRING>(terminated.c_str()));
+    g_engine.FPDFPageObj_AddMark(label, name.c_str());
+    g_engine.FPDFPageObj_Transform(label, 1, 0, 0, 1, 150 + 40 * k++, 480);
+    g_engine.FPDFPage_InsertObject(g_session.currentPage, label);
+  }
+  g_engine.FPDFPageObj_AddMark(old, name.c_str());
+  MarkModified();
+  SaveAndReopen("older.pdf");
+  ASSERT_TRUE(EnsureDefaultFont());
+  FPDF_PAGEOBJECT reloaded = Objects().at(0);
+  EXPECT_EQ(LabelTexts(name, MarkKind::Triangle).size(), 3u);
+  EXPECT_EQ(NextLabelNumber(g_session.currentPage, CurrentOps(), MarkKind::Triangle), 2u);
+
+  // A new triangle renumbers the old set to a1 b1 c1 (in place) and stands upright itself.
+  FPDF_PAGEOBJECT added = Triangle({400, 300}, 150, 120);
+  EXPECT_EQ(LabelTexts(name, MarkKind::Triangle), (std::vector<std::u16string>{u"a1", u"b1", u"c1"}));
+  std::string newName = NameOf(added, MarkKind::Triangle);
+  auto fresh = LabelsOfShape(g_session.currentPage, added, g_engine, MarkKind::Triangle, newName);
+  ASSERT_EQ(fresh.size(), 3u);
+  FS_MATRIX m;
+  g_engine.FPDFPageObj_GetMatrix(fresh[0], &m);
+  EXPECT_NEAR(m.b, 1, 1e-5);  // text x axis up the page: to the right on the turned screen
+  EXPECT_NEAR(m.c, -1, 1e-5);
+
+  // A broken old set is repaired with upright labels in its place.
+  auto oldLabels = LabelsOfShape(g_session.currentPage, reloaded, g_engine, MarkKind::Triangle, name);
+  ASSERT_TRUE(RemoveObjects(g_session.currentPage, {oldLabels[2]}, CurrentOps()));
+  auto outline = BuildOutline(GeometryKind::Triangle, Screen(125, 500), Screen(275, 380));
+  EnsureResult repaired = EnsureTriangleLabels(CurrentOps(), CurrentLabelContext(), reloaded, outline->points);
+  ASSERT_TRUE(repaired.ok);
+  EXPECT_TRUE(repaired.oldLabelsRemoved);
+  EXPECT_EQ(LabelTexts(name, MarkKind::Triangle), (std::vector<std::u16string>{u"a1", u"b1", u"c1"}));
+  g_engine.FPDFPageObj_GetMatrix(LabelsOfShape(g_session.currentPage, reloaded, g_engine, MarkKind::Triangle, name)[0], &m);
+  EXPECT_NEAR(m.b, 1, 1e-5);
+}
+
 }  // namespace

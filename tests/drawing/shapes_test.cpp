@@ -7,6 +7,7 @@
 #include "content/font_table.h"
 #include "document/save_copy.h"
 #include "drawing/shapes.h"
+#include "engine/engine_loader.h"
 #include "engine/engine_table.h"
 
 namespace {
@@ -136,6 +137,40 @@ TEST_F(ShapesTest, AMissingEntryPointLeavesThePageUntouched) {
   ASSERT_TRUE(SavePdfCopy(u"", u""));
   EXPECT_EQ(ReadBytes(WorkPath("after.pdf")), ReadBytes(WorkPath("before.pdf")));
   EXPECT_EQ(g_fontCache.loadCount, 0);
+}
+
+TEST_F(ShapesTest, SmoothingBendsTowardsThePreviousPointThroughMidpoints) {
+  // From (0, 0) the curve heads for the midpoint (10, 5) pulled towards the corner (10, 0):
+  // n = ceil(sqrt(|P0 − 2C + P2|)) = 4 steps, then the raw point as provisional tail.
+  auto smoothed = SmoothStroke({{0, 0}, {10, 0}, {10, 10}});
+  std::vector<std::pair<float, float>> expected = {{0, 0},    {4.375f, 0.3125f}, {7.5f, 1.25f},
+                                                   {9.375f, 2.8125f}, {10, 5}, {10, 10}};
+  ASSERT_EQ(smoothed.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_FLOAT_EQ(smoothed[i].x, expected[i].first) << i;
+    EXPECT_FLOAT_EQ(smoothed[i].y, expected[i].second) << i;
+  }
+}
+
+TEST_F(ShapesTest, CurvesKeepRoundCapsAndJoinsThroughSaving) {
+  ShowPage(595, 842, 2);
+  using GetStyle = int (*)(FPDF_PAGEOBJECT);
+  auto cap = reinterpret_cast<GetStyle>(ResolveEngineSymbol("FPDFPageObj_GetLineCap"));
+  auto join = reinterpret_cast<GetStyle>(ResolveEngineSymbol("FPDFPageObj_GetLineJoin"));
+  ASSERT_TRUE(cap != nullptr && join != nullptr);
+  FPDF_PAGEOBJECT curve = AddFreehandCurve({Screen(100, 100), Screen(150, 160), Screen(220, 150)}, PenStyle{});
+  ASSERT_NE(curve, nullptr);
+  EXPECT_EQ(cap(curve), 1);
+  EXPECT_EQ(join(curve), 1);
+  SaveAndReopen("curve.pdf");
+  FPDF_PAGEOBJECT reloaded = Objects().at(0);
+  EXPECT_EQ(cap(reloaded), 1);
+  EXPECT_EQ(join(reloaded), 1);
+  // On a page turned upside down the curve still runs from where the stroke began.
+  PagePoint first;
+  g_engine.FPDFPathSegment_GetPoint(g_engine.FPDFPath_GetPathSegment(reloaded, 0), &first.x, &first.y);
+  EXPECT_NEAR(first.x, 100, 1.5);
+  EXPECT_NEAR(first.y, 100, 1.5);
 }
 
 }  // namespace
