@@ -1,6 +1,7 @@
-// Everything the drawing tools make, on a quarter-turned page, as a teacher would draw it:
-// rendered by the engine and by another reader, saved as PDF and CVN, reopened, undone and
-// redone — and still recognised with the same label numbers.
+// Everything the drawing tools make, on pages turned every way and on a page cropped to a box
+// that does not start at (0, 0), as a teacher would draw it: rendered by the engine, poppler
+// and MuPDF, saved as PDF and CVN, reopened, undone and redone — and still recognised with
+// the same label numbers.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -56,7 +57,13 @@ QImage RenderCurrentPage(float scale) {
   return image;
 }
 
-class DrawingEvidenceTest : public GuiTest {
+struct EvidencePage {
+  const char* name;     // names the artefacts
+  const char* entries;  // the page dictionary
+  int gridNumber;       // half-width of the grid in units: the displayed width decides
+};
+
+class DrawingEvidenceTest : public GuiTest, public testing::WithParamInterface<EvidencePage> {
  protected:
   QPoint At(float fx, float fy) {
     if (!g_view.valid) Canvas()->repaint();
@@ -70,9 +77,11 @@ class DrawingEvidenceTest : public GuiTest {
   }
 };
 
-TEST_F(DrawingEvidenceTest, EverythingDrawnOnARotatedPageSurvivesSavingReopeningAndUndo) {
-  WriteTestPdf(WorkPath("rotated.pdf"), {{595, 842, 1, 0}});
-  StartWindow({QString::fromStdString(WorkPath("rotated.pdf"))});
+TEST_P(DrawingEvidenceTest, EverythingDrawnSurvivesSavingReopeningAndUndo) {
+  const EvidencePage& page = GetParam();
+  QString artefact = QStringLiteral(CORVAN_ARTEFACTS) + "/" + page.name;
+  WriteHandMadePdf(WorkPath("page.pdf"), page.entries);
+  StartWindow({QString::fromStdString(WorkPath("page.pdf"))});
   RouteCommand(kCmdFitPage);
   RouteCommand(kCmdCoordinateSystem);
   RouteCommand(kCmdTriangleTool);
@@ -95,25 +104,26 @@ TEST_F(DrawingEvidenceTest, EverythingDrawnOnARotatedPageSurvivesSavingReopening
   ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
 
   std::multiset<std::string> drawn = RecognisedShapes();
-  EXPECT_EQ(drawn, (std::multiset<std::string>{"grid:15", "triangle:1/3", "rectangle:1/4", "line:1/2", "line:2/2",
+  EXPECT_EQ(drawn, (std::multiset<std::string>{"grid:" + std::to_string(page.gridNumber), "triangle:1/3", "rectangle:1/4", "line:1/2", "line:2/2",
                                                "line:3/2", "line:4/2", "point:0/0"}));
   size_t steps = g_history.undo.size();
   EXPECT_EQ(steps, 9u);
 
-  QImage screen = Screenshot("rotated-page-window");
+  QImage screen = Screenshot(QString(page.name) + "-window");
   QImage engine = RenderCurrentPage(1.5f);
-  engine.save(QStringLiteral(CORVAN_ARTEFACTS) + "/rotated-page-pdfium.png");
+  engine.save(artefact + "-pdfium.png");
   // A close look at the origin: axis numbers and their orientation.
   QImage origin = RenderCurrentPage(6.0f);
-  origin.copy(origin.width() / 2 - 300, origin.height() / 2 - 200, 600, 400)
-      .save(QStringLiteral(CORVAN_ARTEFACTS) + "/rotated-page-origin.png");
+  origin.copy(origin.width() / 2 - 300, origin.height() / 2 - 200, 600, 400).save(artefact + "-origin.png");
 
-  // Saved as a PDF: another reader shows the labels.
+  // Saved as a PDF: two other readers show it (the shown box, not the whole media box) and
+  // find the labels.
   g_script.dialogAnswers = {WorkPath16("drawn.pdf")};
   ASSERT_TRUE(SavePdfCopy(u"_annotated.pdf", u"已保存 PDF 副本。"));
   QString pdf = QString::fromStdString(WorkPath("drawn.pdf"));
-  QString png = QStringLiteral(CORVAN_ARTEFACTS) + "/rotated-page-poppler";
-  EXPECT_EQ(QProcess::execute("pdftoppm", {"-png", "-r", "100", "-singlefile", pdf, png}), 0);
+  EXPECT_EQ(QProcess::execute("pdftoppm", {"-cropbox", "-png", "-r", "100", "-singlefile", pdf, artefact + "-poppler"}), 0);
+  EXPECT_EQ(QProcess::execute("mutool", {"draw", "-q", "-r", "100", "-o", artefact + "-mupdf.png", pdf, "1"}), 0);
+  EXPECT_EQ(QImage(artefact + "-mupdf.png").size(), QImage(artefact + "-poppler.png").size());
   QProcess text;
   text.start("pdftotext", {pdf, "-"});
   ASSERT_TRUE(text.waitForFinished(30000));
@@ -141,5 +151,20 @@ TEST_F(DrawingEvidenceTest, EverythingDrawnOnARotatedPageSurvivesSavingReopening
   Drag(At(0.2f, 0.45f), At(0.3f, 0.5f));
   EXPECT_EQ(RecognisedShapes().count("line:5/2"), 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    TurnedAndCropped, DrawingEvidenceTest,
+    testing::Values(EvidencePage{"rotate-0", "/MediaBox [0 0 595 842]", 11},
+                    EvidencePage{"rotate-90", "/MediaBox [0 0 595 842] /Rotate 90", 15},
+                    EvidencePage{"rotate-180", "/MediaBox [0 0 595 842] /Rotate 180", 11},
+                    EvidencePage{"rotate-270", "/MediaBox [0 0 595 842] /Rotate 270", 15},
+                    EvidencePage{"cropped", "/MediaBox [0 0 595 842] /CropBox [100 100 495 742]", 7},
+                    EvidencePage{"cropped-rotate-90", "/MediaBox [0 0 595 842] /CropBox [100 100 495 742] /Rotate 90",
+                                 12}),
+    [](const testing::TestParamInfo<EvidencePage>& info) {
+      std::string name = info.param.name;
+      for (char& c : name) c = c == '-' ? '_' : c;
+      return name;
+    });
 
 }  // namespace

@@ -217,4 +217,84 @@ TEST_F(DrawingWindowTest, ACoordinateSystemIsSelectedAndItsUnitScales) {
   EXPECT_TRUE(Canvas()->floatingButtons()->button(3)->isEnabled());
 }
 
+TEST_F(DrawingWindowTest, AnEllipseIsDrawnInsideItsDragOnATurnedCroppedPage) {
+  WriteHandMadePdf(WorkPath("turned.pdf"), "/MediaBox [0 0 595 842] /CropBox [100 100 495 742] /Rotate 90");
+  OpenOrFail(WorkPath("turned.pdf"));
+  RouteCommand(kCmdFitPage);
+  Canvas()->repaint();
+  RouteCommand(kCmdEllipseTool);
+  QPoint from = At(0.2f, 0.3f), to = At(0.6f, 0.5f);
+  Drag(from, to);
+  ASSERT_EQ(CurrentObjectCount(), 1);
+  FPDF_PAGEOBJECT ellipse = Objects()[0];
+  EXPECT_EQ(g_engine.FPDFPath_CountSegments(ellipse), 49);
+  EXPECT_FALSE(RecogniseStraightSegment(ellipse, g_engine).has_value());
+  EXPECT_EQ(g_engine.FPDFPageObj_CountMarks(ellipse), 0);
+  EXPECT_EQ(g_session.statusText, u"图形已添加");
+  // Its outline, back on screen, spans the drag box: right, bottom, left and top extremes.
+  int left = 1 << 20, right = -1, top = 1 << 20, bottom = -1;
+  for (int i = 0; i < 48; ++i) {
+    float px, py, x, y;
+    g_engine.FPDFPathSegment_GetPoint(g_engine.FPDFPath_GetPathSegment(ellipse, i), &px, &py);
+    PageToScreen(px, py, x, y);
+    left = std::min(left, int(std::lround(x)));
+    right = std::max(right, int(std::lround(x)));
+    top = std::min(top, int(std::lround(y)));
+    bottom = std::max(bottom, int(std::lround(y)));
+    if (i == 0) {
+      EXPECT_NEAR(x, to.x(), 1);  // the first point is the right end of the middle line
+      EXPECT_NEAR(y, (from.y() + to.y()) / 2.0, 1);
+    }
+    if (i == 12) EXPECT_NEAR(y, to.y(), 1);  // a quarter turn on: the bottom
+  }
+  EXPECT_NEAR(left, from.x(), 1);
+  EXPECT_NEAR(right, to.x(), 1);
+  EXPECT_NEAR(top, from.y(), 1);
+  EXPECT_NEAR(bottom, to.y(), 1);
+  Screenshot("ellipse-turned-cropped");
+  ExpectOneUndoStepRemovesEverything();
+}
+
+TEST_F(DrawingWindowTest, EachLineToolIsOneUndoStep) {
+  g_platform.askText = [](const std::u16string&, const std::u16string&, const std::u16string&) {
+    return std::optional<std::u16string>(u"3");
+  };
+  RouteCommand(kCmdVector);
+  Drag(At(0.1f, 0.1f), At(0.3f, 0.12f));  // a vector to copy later
+  int base = CurrentObjectCount();
+  ASSERT_EQ(base, 3);  // the vector and its two endpoint labels
+  struct Case {
+    int command;
+    const char* name;
+  };
+  for (Case tool : {Case{kCmdStraightLine, "straight line"}, {kCmdRay, "ray"}, {kCmdFixedLengthSegment, "fixed"},
+                    {kCmdVector, "vector"}, {kCmdEqualVector, "equal vector"}, {kCmdPolyline, "polyline"}}) {
+    SCOPED_TRACE(tool.name);
+    RouteCommand(tool.command);
+    size_t steps = g_history.undo.size();
+    if (tool.command == kCmdEqualVector) {
+      Click(At(0.2f, 0.11f));  // pick the first vector
+      Drag(At(0.5f, 0.5f), At(0.52f, 0.5f));
+    } else if (tool.command == kCmdPolyline) {
+      Click(At(0.2f, 0.6f));
+      Click(At(0.4f, 0.7f));
+      Click(At(0.6f, 0.6f));
+      Click(At(0.6f, 0.6f), Qt::RightButton);
+    } else {
+      Drag(At(0.4f, 0.4f), At(0.55f, 0.45f));
+    }
+    int added = tool.command == kCmdPolyline ? 1 : 3;  // straight ones come with two labels
+    ASSERT_EQ(CurrentObjectCount(), base + added) << RecordedBoxesText();
+    EXPECT_EQ(g_history.undo.size(), steps + 1);
+    RouteCommand(kCmdUndo);
+    EXPECT_EQ(CurrentObjectCount(), base);
+    EXPECT_EQ(g_history.undo.size(), steps);
+    auto first = RecogniseStraightSegment(Objects()[0], g_engine);
+    ASSERT_TRUE(first.has_value());  // the first vector is still there, still an arrow
+    EXPECT_TRUE(first->arrow);
+  }
+  g_platform.askText = nullptr;
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+}
+
 }  // namespace
