@@ -38,8 +38,23 @@ struct Box {
 
 using GetBoxFunction = FPDF_BOOL (*)(FPDF_PAGE, float*, float*, float*, float*);
 
-std::optional<Box> ReadBox(FPDF_PAGE page, const char* symbol) {
-  auto get = reinterpret_cast<GetBoxFunction>(ResolveEngineSymbol(symbol));
+// The box readers of the loaded library, resolved once per loaded module.
+struct BoxReaders {
+  void* module = nullptr;
+  GetBoxFunction media = nullptr, crop = nullptr;
+};
+
+const BoxReaders& CurrentBoxReaders() {
+  static BoxReaders readers;
+  if (readers.module != PdfEngineModule()) {
+    readers.module = PdfEngineModule();
+    readers.media = reinterpret_cast<GetBoxFunction>(ResolveEngineSymbol("FPDFPage_GetMediaBox"));
+    readers.crop = reinterpret_cast<GetBoxFunction>(ResolveEngineSymbol("FPDFPage_GetCropBox"));
+  }
+  return readers;
+}
+
+std::optional<Box> ReadBox(FPDF_PAGE page, GetBoxFunction get) {
   Box b{};
   if (get == nullptr || !get(page, &b.left, &b.bottom, &b.right, &b.top)) return std::nullopt;
   if (b.left > b.right) std::swap(b.left, b.right);
@@ -50,9 +65,10 @@ std::optional<Box> ReadBox(FPDF_PAGE page, const char* symbol) {
 
 // The box PDFium shows: the crop box clipped to the media box, the media box without a crop
 // box, and a US-letter box without either (as the engine itself falls back).
-std::optional<Box> DisplayedBox(FPDF_PAGE page) {
-  Box media = ReadBox(page, "FPDFPage_GetMediaBox").value_or(Box{0, 0, 612, 792});
-  auto crop = ReadBox(page, "FPDFPage_GetCropBox");
+Box DisplayedBox(FPDF_PAGE page) {
+  const BoxReaders& readers = CurrentBoxReaders();
+  Box media = ReadBox(page, readers.media).value_or(Box{0, 0, 612, 792});
+  auto crop = ReadBox(page, readers.crop);
   if (!crop) return media;
   Box shown{std::max(crop->left, media.left), std::max(crop->bottom, media.bottom), std::min(crop->right, media.right),
             std::min(crop->top, media.top)};
@@ -211,10 +227,9 @@ PageFrame CurrentPageFrame() {
   if (g_session.currentPage == nullptr) return frame;
   frame.rotation = PageRotation();
   UnrotatedSize(frame.rotation, frame.width, frame.height);
-  if (auto box = DisplayedBox(g_session.currentPage)) {
-    frame.originX = box->left;
-    frame.originY = box->bottom;
-  }
+  Box box = DisplayedBox(g_session.currentPage);
+  frame.originX = box.left;
+  frame.originY = box.bottom;
   return frame;
 }
 
