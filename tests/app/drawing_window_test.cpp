@@ -8,6 +8,7 @@
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
+#include "content/font_table.h"
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "drawing/coordinate_system.h"
@@ -99,6 +100,24 @@ TEST_F(DrawingWindowTest, ATooSmallDragDrawsNothing) {
   EXPECT_EQ(CurrentObjectCount(), 0);
   EXPECT_EQ(g_session.statusText, u"拖动范围过小，请重新绘制");
   EXPECT_TRUE(g_history.undo.empty());
+  // A refused triangle does not load (and embed) the label font either.
+  RouteCommand(kCmdTriangleTool);
+  Drag(At(0.3f, 0.3f), At(0.3f, 0.3f) + QPoint(40, 2));
+  EXPECT_EQ(g_session.statusText, u"拖动范围过小，请重新绘制");
+  EXPECT_EQ(g_fontCache.loadCount, 0);
+  EXPECT_EQ(g_fontCache.defaultFont, nullptr);
+}
+
+TEST_F(DrawingWindowTest, ARectangleWhoseLabelsFailIsKeptAndSaysSo) {
+  auto addMark = g_engine.FPDFPageObj_AddMark;
+  g_engine.FPDFPageObj_AddMark = nullptr;
+  RouteCommand(kCmdRectangleTool);
+  Drag(At(0.1f, 0.1f), At(0.4f, 0.3f));
+  g_engine.FPDFPageObj_AddMark = addMark;
+  EXPECT_EQ(CurrentObjectCount(), 1);  // the rectangle stays, unlabelled
+  ASSERT_FALSE(g_script.boxes.empty());
+  EXPECT_EQ(g_script.boxes[0].caption, u"矩形属性警告");
+  EXPECT_EQ(g_script.boxes[0].text, u"已选中矩形，但无法创建或更新端点编号。");
 }
 
 TEST_F(DrawingWindowTest, PenStrokesAndPointsAreOneStepEach) {

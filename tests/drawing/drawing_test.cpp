@@ -39,6 +39,7 @@ void DrawingTest::ShowPage(float width, float height, int rotation) {
 }
 
 void DrawingTest::ShowHandMadePage(const std::string& entries) {
+  g_session.modified = false;  // whatever was drawn on the previous page is let go unasked
   WriteHandMadePdf(WorkPath("page.pdf"), entries);
   OpenOrFail(WorkPath("page.pdf"));
   g_view.fitMode = FitMode::FitPage;

@@ -10,7 +10,9 @@
 #include "drawing/drawing_test.h"
 #include "drawing/find_remove.h"
 #include "drawing/geometry_edits.h"
+#include "drawing/drawing_commands.h"
 #include "drawing/labels.h"
+#include "drawing/line_tools.h"
 #include "drawing/shapes.h"
 #include "engine/engine_table.h"
 
@@ -215,6 +217,68 @@ TEST_F(TurnedPagesTest, ATriangleSideKeepsTheOppositeVertexOnScreen) {
     EXPECT_GT(ScreenOf(v[1]).x, outline->points[1].x + 5);
     EXPECT_LT(ScreenOf(v[2]).x, outline->points[2].x - 5);
     EXPECT_GT(ScreenOf(v[1]).y, outline->points[1].y + 5);  // and further down
+  }
+}
+
+TEST_F(TurnedPagesTest, LineToolsHitTestsAndHandlesFollowTheScreen) {
+  for (const PageCase& page : TurnedAndCroppedPages()) {
+    SCOPED_TRACE(page.name);
+    ShowHandMadePage(page.entries);
+    const IntRect& r = g_view.pageRect;
+    LineToolInput input;
+    input.pageRect = r;
+    input.kind = LineToolKind::StraightLine;
+    input.start = At(0.4f, 0.3f);
+    input.end = At(0.5f, 0.3f);
+    auto line = LineToolPoints(input);
+    ASSERT_TRUE(line.has_value());
+    // A horizontal drag gives a line from the left edge to the right edge of the shown page.
+    EXPECT_NEAR(ScreenOf((*line)[0]).x, r.left, 1);
+    EXPECT_NEAR(ScreenOf((*line)[1]).x, r.right - 1, 1);
+    EXPECT_NEAR(ScreenOf((*line)[0]).y, input.start.y, 1);
+    // A ray towards the upper left ends on the left or top edge, not behind its start.
+    input.kind = LineToolKind::Ray;
+    input.end = {input.start.x - 30, input.start.y - 20};
+    auto ray = LineToolPoints(input);
+    ASSERT_TRUE(ray.has_value());
+    ScreenPoint rayStart = ScreenOf((*ray)[0]), rayEnd = ScreenOf((*ray)[1]);
+    EXPECT_NEAR(rayStart.x, input.start.x, 1);
+    EXPECT_TRUE(std::abs(rayEnd.x - r.left) <= 1 || std::abs(rayEnd.y - r.top) <= 1);
+    EXPECT_LT(rayEnd.x, rayStart.x);
+    // A fixed-length segment points the way it was dragged on screen.
+    input.kind = LineToolKind::FixedLengthSegment;
+    input.fixedLengthCm = 2;
+    input.end = {input.start.x + 40, input.start.y + 30};
+    auto fixed = LineToolPoints(input);
+    ASSERT_TRUE(fixed.has_value());
+    ScreenPoint a = ScreenOf((*fixed)[0]), b = ScreenOf((*fixed)[1]);
+    EXPECT_NEAR(b.x - a.x, 2 * kCm * Scale() * 0.8, 1.5);
+    EXPECT_NEAR(b.y - a.y, 2 * kCm * Scale() * 0.6, 1.5);
+
+    // Segments are found where they are seen, and a point locks onto one 13 pixels away.
+    FPDF_PAGEOBJECT segment = AddPagePath(*fixed, false, PenStyle{}, u"线工具图形已添加");
+    ASSERT_NE(segment, nullptr);
+    ScreenPoint middle{(a.x + b.x) / 2, (a.y + b.y) / 2};
+    EXPECT_EQ(StraightSegmentAt(middle), segment);
+    EXPECT_EQ(StraightSegmentAt({middle.x + 20, middle.y - 27}), nullptr);
+    auto near = ScreenToPage(middle.x + 8, middle.y - 10);  // 12.8 pixels off the line
+    ASSERT_TRUE(near.has_value());
+    PointAdd point = AddPoint(CurrentOps(), g_session.currentPage, *near, 2, 0);
+    auto lock = LockPointToSegment(CurrentOps(), g_session.currentPage, point.object);
+    ASSERT_TRUE(lock.has_value());
+    EXPECT_EQ(lock->segment, segment);
+
+    // The grid's origin handle is hit where it is drawn and drags with the pointer.
+    CoordinateBuild grid = BuildCoordinateSystem(g_session.currentPage, CurrentOps(), CurrentPageFrame());
+    auto before = *ReadControlPoints(grid.object, CurrentOps());
+    ScreenPoint origin = ScreenOf(before.origin);
+    EXPECT_EQ(HitCoordinateHandle(grid.object, CurrentOps(), origin.x - 7, origin.y + 7), 1);
+    ScreenPoint last = origin;
+    bool changed = false;
+    ASSERT_TRUE(DragCoordinateHandle(grid.object, CurrentOps(), 1, last, {origin.x + 40, origin.y - 25}, changed));
+    ScreenPoint moved = ScreenOf(ReadControlPoints(grid.object, CurrentOps())->origin);
+    EXPECT_NEAR(moved.x, origin.x + 40, 1);
+    EXPECT_NEAR(moved.y, origin.y - 25, 1);
   }
 }
 
