@@ -89,6 +89,7 @@ bool EnsureDefaultFont() {
     if (font == nullptr) font = LoadFontFile(entry, LabelCharacters());
     if (font != nullptr) {
       g_fontCache.defaultFont = font;
+      g_fontCache.defaultName = entry.displayName;
       return true;
     }
     lastError = errno;
@@ -123,6 +124,11 @@ FPDF_FONT GetFontByName(const std::u16string& displayName, const std::u16string&
                 MessageIcon::Error);
   }
   return font;
+}
+
+FPDF_FONT DefaultFontFor(const std::u16string& characters) {
+  if (!EnsureDefaultFont()) return nullptr;
+  return GetFontByName(g_fontCache.defaultName, characters);
 }
 
 void CloseDocumentFonts() {

@@ -26,6 +26,7 @@ struct FontCacheEntry {
 struct FontCache {
   std::vector<FontCacheEntry> entries;
   FPDF_FONT defaultFont = nullptr;
+  std::u16string defaultName;  // the table font the default was cut from
   int loadCount = 0;  // subsets embedded so far for this document
 };
 
@@ -40,5 +41,8 @@ bool EnsureDefaultFont();
 // subset that covers them, or a new subset of exactly them; nothing (after a message,
 // unless quiet) when it cannot be used.
 FPDF_FONT GetFontByName(const std::u16string& displayName, const std::u16string& characters, bool quiet = false);
+// The default font's face holding `characters` (a watermark's text): the label subset when it
+// covers them, else a subset of them; nothing (after a message) when no font can be used.
+FPDF_FONT DefaultFontFor(const std::u16string& characters);
 // Closes every cached handle and forgets the default font; before the document is closed.
 void CloseDocumentFonts();

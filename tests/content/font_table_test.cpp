@@ -4,6 +4,7 @@
 
 #include "content/font_table.h"
 #include "document/open_document.h"
+#include "document/save_copy.h"
 #include "document/session.h"
 #include "engine/engine_table.h"
 #include "support/document_test.h"
@@ -42,6 +43,13 @@ TEST_F(FontTableTest, TheDefaultFontIsTheFirstThatLoadsAndLoadsOncePerDocument) 
   EXPECT_NE(chinese, g_fontCache.defaultFont);
   EXPECT_EQ(GetFontByName(u"宋体", u"三角"), chinese);
   EXPECT_EQ(g_fontCache.loadCount, 3);
+  // A watermark in the default font: the same face, cut to the watermark's characters.
+  FPDF_FONT watermark = DefaultFontFor(u"样本 2024");
+  ASSERT_NE(watermark, nullptr);
+  EXPECT_EQ(DefaultFontFor(u"样本"), watermark);
+  EXPECT_EQ(g_fontCache.entries.back().displayName, u"宋体");
+  EXPECT_EQ(g_fontCache.loadCount, 4);
+  EXPECT_EQ(DefaultFontFor(u"c3"), g_fontCache.defaultFont);
 
   // Another document loads its own copy on first use.
   ASSERT_TRUE(NewBlankDocument());
@@ -73,6 +81,31 @@ TEST_F(FontTableTest, MissingFontsAndUnknownNamesAreExplained) {
   EXPECT_FALSE(EnsureDefaultFont());
   g_engine.FPDFText_LoadFont = realLoad;
   EXPECT_EQ(g_script.boxes.back().text, u"当前 PDFium 运行库不支持添加文本。");
+}
+
+TEST_F(FontTableTest, ChineseTextInItsOwnSubsetSavesSmallAndReadsBack) {
+  ASSERT_TRUE(NewBlankDocument());
+  FPDF_FONT font = GetFontByName(u"微软雅黑", u"直角三角形ABC");
+  ASSERT_NE(font, nullptr) << RecordedBoxesText();
+  FPDF_PAGEOBJECT text = g_engine.FPDFPageObj_CreateTextObj(g_session.document, font, 24);
+  std::u16string content = u"直角三角形ABC";
+  content.push_back(0);
+  ASSERT_TRUE(g_engine.FPDFText_SetText(text, reinterpret_cast<FPDF_WIDESTRING>(content.c_str())));
+  g_engine.FPDFPageObj_Transform(text, 1, 0, 0, 1, 100, 700);
+  g_engine.FPDFPage_InsertObject(g_session.currentPage, text);
+  ASSERT_TRUE(g_engine.FPDFPage_GenerateContent(g_session.currentPage));
+  MarkModified();
+  g_script.dialogAnswers = {WorkPath16("chinese.pdf")};
+  ASSERT_TRUE(SavePdfCopy(u"", u"")) << RecordedBoxesText();
+  std::string saved = WorkPath("chinese.pdf");
+  EXPECT_LT(ReadBytes(saved).size(), 32u * 1024);
+  std::string command = "pdftotext '" + saved + "' -";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char buffer[256] = {};
+  size_t n = fread(buffer, 1, sizeof buffer - 1, pipe);
+  pclose(pipe);
+  EXPECT_NE(std::string(buffer, n).find("直角三角形ABC"), std::string::npos) << std::string(buffer, n);
 }
 
 }  // namespace
