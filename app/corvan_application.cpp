@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include "app/edit_triggers.h"
 #include "app/main_window.h"
 #include "document/edit_wrapper.h"
 #include "document/session.h"
@@ -27,28 +28,12 @@ bool OnPageBand(const QPoint& p) {
   return p.y() >= kToolbarHeight && p.y() < g_layout.clientHeight - kStatusLineHeight;
 }
 
-// Input other than a left drag that may change the document.
-bool MayEdit(QObject* receiver, QEvent* event) {
-  PageCanvas* canvas = Canvas();
-  if (canvas == nullptr) return false;
-  if (event->type() == QEvent::ContextMenu) {
-    return receiver == canvas || receiver == NavigatorViewport() || receiver == canvas->navigator()->list();
-  }
-  if (event->type() == QEvent::MouseButtonRelease && receiver == canvas) {
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    return mouse->button() == Qt::RightButton &&
-           (g_tool.mode == ToolMode::Select || g_tool.mode == ToolMode::Edit ||
-            (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::Polyline));
-  }
-  return false;
-}
-
 void BeforeLeftPress(QObject* receiver, QMouseEvent* mouse) {
   PageCanvas* canvas = Canvas();
   bool onCanvas = receiver == canvas;
   bool onNavigator = receiver == NavigatorViewport();
   if (!onCanvas && !onNavigator) return;
-  DropDragEdit();
+  EndDragEdit();
   QPoint p = mouse->position().toPoint();
   if (onCanvas && OnPageBand(p) && PressCanStartDragEdit(p.x(), p.y())) BeginDragEdit();
   if (onNavigator && g_engine.FPDF_MovePages != nullptr &&
@@ -85,7 +70,13 @@ bool CorvanApplication::notify(QObject* receiver, QEvent* event) {
   bool escapeInFullScreen = type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
                             g_layout.fullScreen && receiver->isWidgetType();
   if (leftPress) BeforeLeftPress(receiver, static_cast<QMouseEvent*>(event));
-  bool wrap = MayEdit(receiver, event);
+  if (InputEndsDrag(receiver, event) && DragEditHeld()) {
+    // The release will not come: the drag ends here, and what it changed is one undo step.
+    CancelPointerDrag();
+    EndDragEdit();
+    if (g_mainWindow != nullptr) g_mainWindow->RefreshAll();
+  }
+  bool wrap = InputMayEdit(receiver, event);
   EditScope scope;
   if (wrap) scope = BeginPossibleEdit();
 

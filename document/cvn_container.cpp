@@ -178,7 +178,7 @@ bool SaveAsCvn() {
     ShowMessage(kSaveCvnFailed, u"无法创建 CVN 临时文件，原文件未更改。", MessageIcon::Error);
     return false;
   }
-  bool ok = WriteCvnBody(fd);
+  bool ok = GiveTargetPermissions(fd, target) && WriteCvnBody(fd);
   CloseFile(fd);
   ok = ok && VerifyCvnFile(temporary) && ReplaceFileWriteThrough(temporary, target) == 0;
   if (!ok) {

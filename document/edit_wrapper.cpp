@@ -20,11 +20,9 @@ EditScope Capture() {
 void Settle(EditScope& scope) {
   if (!scope.attempted) return;
   if (EditGeneration() != scope.generation) {
-    if (scope.record) {
-      PushUndo(std::move(*scope.record));
-    } else {
-      ShowMessage(kUndoUnavailableCaption, kUndoUnavailableText, MessageIcon::Warning);
-    }
+    // No record, or one too large for the disk budget: the user hears the step is lost.
+    bool kept = scope.record && PushUndo(std::move(*scope.record));
+    if (!kept) ShowMessage(kUndoUnavailableCaption, kUndoUnavailableText, MessageIcon::Warning);
   } else if (scope.record) {
     DropRecord(*scope.record);
   }
@@ -48,7 +46,8 @@ void EndPossibleEdit(EditScope& scope) {
 }
 
 void BeginDragEdit() {
-  DropDragEdit();
+  // A record still held (its release never came) is settled, not thrown away.
+  EndDragEdit();
   if (g_session.document == nullptr) return;
   g_drag = Capture();
 }

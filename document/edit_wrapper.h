@@ -20,9 +20,10 @@ struct EditScope {
 EditScope BeginPossibleEdit();
 void EndPossibleEdit(EditScope& scope);
 
-// Left press that can start a drag edit: drops any held record, then captures a new one.
+// Left press that can start a drag edit: settles any held record, then captures a new one.
 void BeginDragEdit();
-// Release, capture loss or cancel: keeps the held record if the drag edited, else deletes it.
+// Release, capture loss or cancel (and a press whose release never came): keeps the held
+// record if the drag edited, else deletes it.
 void EndDragEdit();
 bool DragEditHeld();
 // At exit: a held record's file is deleted.

@@ -1,5 +1,7 @@
 #include "document/file_writer.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 
 #include "engine/engine_table.h"
@@ -18,6 +20,23 @@ int WriteBlock(FPDF_FILEWRITE* self, const void* data, unsigned long size) {
   return 1;
 }
 
+struct CountingWriter {
+  FPDF_FILEWRITE engineRecord;
+  uint64_t bytes = 0;
+};
+
+int CountBlock(FPDF_FILEWRITE* self, const void*, unsigned long size) {
+  reinterpret_cast<CountingWriter*>(self)->bytes += size;
+  return 1;
+}
+
+// Writes with the given flags from the start of the file; 0 or errno.
+int WriteCopy(FPDF_DOCUMENT document, int fd, FPDF_DWORD flags) {
+  FileWriter writer = MakeFileWriter(fd);
+  bool ok = SaveDocumentToFile(document, writer, flags);
+  return writer.writeFailed ? writer.writeError : (ok ? 0 : EIO);
+}
+
 }  // namespace
 
 FileWriter MakeFileWriter(int fd) {
@@ -31,4 +50,22 @@ FileWriter MakeFileWriter(int fd) {
 bool SaveDocumentToFile(FPDF_DOCUMENT document, FileWriter& writer, FPDF_DWORD flags) {
   bool saved = g_engine.FPDF_SaveAsCopy(document, &writer.engineRecord, flags) != 0;
   return saved && !writer.writeFailed;
+}
+
+std::optional<uint64_t> CountSavedBytes(FPDF_DOCUMENT document, FPDF_DWORD flags) {
+  CountingWriter counter{{1, CountBlock}, 0};
+  if (g_engine.FPDF_SaveAsCopy(document, &counter.engineRecord, flags) == 0) return std::nullopt;
+  return counter.bytes;
+}
+
+int WriteSmallestCopy(FPDF_DOCUMENT document, int fd, bool incrementalAllowed) {
+  if (!incrementalAllowed) return WriteCopy(document, fd, kSaveNoIncremental);
+  // The incremental copy goes first: a full save, even one only counted, makes every later
+  // incremental save of this document repeat all of it.
+  if (int error = WriteCopy(document, fd, kSaveIncremental)) return error;
+  auto incremental = FileSizeOf(fd);
+  auto full = CountSavedBytes(document, kSaveNoIncremental);
+  if (!incremental || !full || *full >= *incremental) return incremental ? 0 : errno;
+  if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) return errno;
+  return WriteCopy(document, fd, kSaveNoIncremental);
 }

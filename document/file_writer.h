@@ -2,6 +2,9 @@
 // and remembers the first failure, which the caller reads after the engine call.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "engine/pdfium_types.h"
 
 struct FileWriter {
@@ -14,3 +17,11 @@ struct FileWriter {
 FileWriter MakeFileWriter(int fd);
 // FPDF_SaveAsCopy through the writer; true only if the engine and every write succeeded.
 bool SaveDocumentToFile(FPDF_DOCUMENT document, FileWriter& writer, FPDF_DWORD flags);
+
+// How many bytes FPDF_SaveAsCopy would write with these flags; nothing on failure.
+std::optional<uint64_t> CountSavedBytes(FPDF_DOCUMENT document, FPDF_DWORD flags);
+// Writes a copy of the document into an empty open file: incrementally when that is allowed
+// and smaller than a full rewrite, else rewritten in full. With this library an incremental
+// save appends every object it has loaded, and after any added object or earlier full save
+// every object of the document, so it can cost a second copy. Returns 0 or errno.
+int WriteSmallestCopy(FPDF_DOCUMENT document, int fd, bool incrementalAllowed);

@@ -108,8 +108,10 @@ bool ValidateAndTakeFirstPage(FPDF_DOCUMENT document, FPDF_PAGE& page, int& coun
 
 }  // namespace
 
-bool OpenDocument(const std::u16string& path) {
-  if (path.empty() || !ConfirmDiscardChanges()) return false;
+bool OpenDocument(const std::u16string& givenPath) {
+  if (givenPath.empty() || !ConfirmDiscardChanges()) return false;
+  // The session keeps the absolute, normalised spelling, whatever folder we were started in.
+  std::u16string path = FullPath(givenPath).value_or(givenPath);
   if (IsOtherOfficeType(path)) {
     HandToDefaultProgram(path);
     return false;

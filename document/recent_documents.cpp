@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "document/open_document.h"
+#include "platform/file_identity.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
@@ -36,13 +37,12 @@ bool WriteValue(const std::vector<std::u16string>& list) {
   std::filesystem::create_directories(Utf8(RecentDocumentsKeyFolder()), error);
   if (error) return false;
   std::u16string file = RecentDocumentsValueFile();
-  std::u16string temporary = file + u".tmp";
-  int fd = OpenForWriting(temporary, false);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes.data(), bytes.size()) && FlushFile(fd);
-  CloseFile(fd);
-  ok = ok && ReplaceFileWriteThrough(temporary, file) == 0;
-  if (!ok) RemoveFile(temporary);
+  TempFile temporary = CreateSaveTemporary(file);
+  if (temporary.fd < 0) return false;
+  bool ok = WriteAll(temporary.fd, bytes.data(), bytes.size()) && FlushFile(temporary.fd);
+  CloseFile(temporary.fd);
+  ok = ok && ReplaceFileWriteThrough(temporary.path, file) == 0;
+  if (!ok) RemoveFile(temporary.path);
   return ok;
 }
 
@@ -106,7 +106,8 @@ void AddRecentDocument(const std::u16string& path) {
   if (!ReadRecentDocuments(list)) return;
   std::vector<std::u16string> updated{*full};
   for (auto& entry : list) {
-    if (!EqualsIgnoringCase(entry, *full) && updated.size() < kMaxRecentDocuments) updated.push_back(entry);
+    // Two spellings of one file are one entry; names differing only in case are two files.
+    if (!SameFile(entry, *full) && updated.size() < kMaxRecentDocuments) updated.push_back(entry);
   }
   if (!WriteValue(updated)) Warn(u"无法保存最近打开的文档记录。");
 }

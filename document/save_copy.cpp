@@ -7,6 +7,7 @@
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "document/window_hooks.h"
+#include "platform/file_identity.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
 #include "platform/system_error.h"
@@ -18,8 +19,8 @@ std::u16string DefaultSaveName(const std::u16string& suffix, const std::u16strin
 }
 
 bool IsSessionPath(const std::u16string& chosen) {
-  return (!g_session.path.empty() && EqualsIgnoringCase(chosen, g_session.path)) ||
-         (!g_session.sourcePath.empty() && EqualsIgnoringCase(chosen, g_session.sourcePath));
+  return SameFile(chosen, g_session.path) || SameFile(chosen, g_session.sourcePath) ||
+         SameFile(chosen, g_session.backingFile);
 }
 
 void AdoptSavedPath(const std::u16string& target, const std::u16string& statusText) {
@@ -52,29 +53,21 @@ bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& success
     ShowMessage(u"保存失败", u"生成 PDF 页面内容失败，文件未保存。", MessageIcon::Error);
     return false;
   }
-  std::u16string temporary = target + u".tmp";
-  int fd = OpenForWriting(temporary, false);
-  if (fd < 0) {
+  TempFile temporary = CreateSaveTemporary(target);
+  if (temporary.fd < 0) {
     int error = errno;
     ShowMessage(u"保存失败", FillPlaceholders(u"无法创建保存文件（系统错误 %d：%s）。", {Num(error), SystemErrorDescription(error)}),
                 MessageIcon::Error);
     return false;
   }
-  bool fullRewrite = g_session.createdInMemory || g_session.fullRewrite;
-  FileWriter writer = MakeFileWriter(fd);
-  bool ok = SaveDocumentToFile(g_session.document, writer, fullRewrite ? kSaveNoIncremental : kSaveIncremental);
-  int error = writer.writeFailed ? writer.writeError : (ok ? 0 : EIO);
-  if (ok && !FlushFile(fd)) {
-    ok = false;
-    error = errno;
-  }
-  CloseFile(fd);
-  if (ok) {
-    error = ReplaceFileWriteThrough(temporary, target);
-    ok = error == 0;
-  }
+  bool incrementalAllowed = !g_session.createdInMemory && !g_session.fullRewrite;
+  int error = WriteSmallestCopy(g_session.document, temporary.fd, incrementalAllowed);
+  if (error == 0 && !FlushFile(temporary.fd)) error = errno;
+  CloseFile(temporary.fd);
+  if (error == 0) error = ReplaceFileWriteThrough(temporary.path, target);
+  bool ok = error == 0;
   if (!ok) {
-    RemoveFile(temporary);
+    RemoveFile(temporary.path);
     ShowMessage(u"保存失败",
                 FillPlaceholders(u"保存 PDF 失败（系统错误 %d：%s）。\n原文件保持不变。",
                                  {Num(error), SystemErrorDescription(error)}),
@@ -86,7 +79,9 @@ bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& success
 }
 
 bool ConfirmDiscardChanges() {
-  if (g_session.document == nullptr || !g_session.modified) return true;
+  // No document but modified: a failed recovery left only its backup and the undo record.
+  // Discarding that takes the user's No, never a silent yes.
+  if (!g_session.modified) return true;
   bool cvn = EndsWithIgnoringCase(g_session.path, u".cvn");
   std::u16string text = cvn ? u"文件中的更改尚未保存。\n是：另存为 CVN 副本；否：丢弃更改；取消：继续编辑。"
                             : u"文件中的更改尚未保存。\n是：保存 PDF 副本；否：丢弃更改；取消：继续编辑。";

@@ -1,5 +1,7 @@
 #include "document/undo_history.h"
 
+#include <algorithm>
+
 #include "content/font_table.h"
 #include "document/file_writer.h"
 #include "document/session.h"
@@ -36,6 +38,7 @@ std::optional<SnapshotRecord> CaptureRecord() {
   record.createdInMemory = g_session.createdInMemory;
   record.modified = g_session.modified;
   record.fullRewrite = g_session.fullRewrite;
+  record.fileBytes = FileSizeAt(*path).value_or(0);
   return record;
 }
 
@@ -53,15 +56,40 @@ void DropAll(std::vector<SnapshotRecord>& records) {
 
 }  // namespace
 
-void PushUndo(SnapshotRecord record) {
+uint64_t UndoDiskBudget(std::optional<uint64_t> freeBytes) {
+  if (!freeBytes) return kMaxUndoBytes;
+  return std::min(kMaxUndoBytes, *freeBytes / 4);
+}
+
+namespace {
+
+std::optional<uint64_t> TempFolderFreeSpace() {
+  auto folder = TempDirectory();
+  return folder ? FreeSpaceIn(*folder) : std::nullopt;
+}
+
+uint64_t UndoBytes() {
+  uint64_t total = 0;
+  for (const auto& record : g_history.undo) total += record.fileBytes;
+  return total;
+}
+
+}  // namespace
+
+std::optional<uint64_t> (*g_tempFolderFreeSpace)() = TempFolderFreeSpace;
+
+bool PushUndo(SnapshotRecord record) {
   // The command that produced the record also saved: going back must show unsaved work.
   if (!g_session.modified) record.modified = true;
   DropAll(g_history.redo);
+  // Free space is measured with the new file already written, so the budget counts it once.
+  uint64_t budget = UndoDiskBudget(g_tempFolderFreeSpace());
   g_history.undo.push_back(std::move(record));
-  while (g_history.undo.size() > kMaxUndoDepth) {
+  while (!g_history.undo.empty() && (g_history.undo.size() > kMaxUndoDepth || UndoBytes() > budget)) {
     DropRecord(g_history.undo.front());
     g_history.undo.erase(g_history.undo.begin());
   }
+  return !g_history.undo.empty();
 }
 
 bool InstallFromSnapshotFile(const std::u16string& file, int pageIndex) {
@@ -113,19 +141,24 @@ struct StepTexts {
 bool Step(std::vector<SnapshotRecord>& from, std::vector<SnapshotRecord>& to,
           const StepTexts& texts) {
   if (from.empty()) return false;
-  auto current = CaptureRecord();
-  if (!current) {
-    ShowMessage(texts.caption, texts.captureFailed, MessageIcon::Error);
-    return false;
+  // After a failed page-operation recovery there is no document: nothing to come back to,
+  // but the record of the document before the operation still restores it.
+  std::optional<SnapshotRecord> current;
+  if (g_session.document != nullptr) {
+    current = CaptureRecord();
+    if (!current) {
+      ShowMessage(texts.caption, texts.captureFailed, MessageIcon::Error);
+      return false;
+    }
   }
   if (!RestoreRecord(from.back())) {
-    DropRecord(*current);
+    if (current) DropRecord(*current);
     ShowMessage(texts.caption, texts.restoreFailed, MessageIcon::Error);
     return false;
   }
   // The restored file now backs the open document and is deleted when it closes.
   from.pop_back();
-  to.push_back(std::move(*current));
+  if (current) to.push_back(std::move(*current));
   g_session.statusText = texts.done;
   g_window.repaint();
   return true;

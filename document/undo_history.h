@@ -1,6 +1,7 @@
 // Undo and redo over whole-document snapshot files in the temporary directory.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@ struct SnapshotRecord {
   bool createdInMemory = false;
   bool modified = false;
   bool fullRewrite = false;
+  uint64_t fileBytes = 0;  // size of the snapshot file, counted against the disk budget
 };
 
 struct UndoHistory {
@@ -21,6 +23,13 @@ struct UndoHistory {
 extern UndoHistory g_history;
 
 constexpr size_t kMaxUndoDepth = 50;
+// The undo files together stay within min(2 GiB, a quarter of the free space of the
+// temporary folder): that folder is often memory, and a scan of 200 MB would otherwise hold
+// 10 GB there after fifty edits.
+constexpr uint64_t kMaxUndoBytes = 2ull << 30;
+uint64_t UndoDiskBudget(std::optional<uint64_t> freeBytes);
+// Free bytes of the temporary folder; replaceable so that a nearly full disk can be provoked.
+extern std::optional<uint64_t> (*g_tempFolderFreeSpace)();
 constexpr const char16_t* kSnapshotPrefix = u"cvn";
 
 // Writes the whole document to a new temporary file ("cvn" prefix) and returns its path.
@@ -28,7 +37,9 @@ std::optional<std::u16string> TakeSnapshot(bool flush);
 std::optional<SnapshotRecord> CaptureRecord();
 // Deletes the record's file.
 void DropRecord(SnapshotRecord& record);
-void PushUndo(SnapshotRecord record);
+// Keeps the record as the newest undo step, dropping the oldest ones beyond the depth and
+// the disk budget; false when even this record alone exceeds the budget (it is dropped).
+bool PushUndo(SnapshotRecord record);
 bool RestoreRecord(const SnapshotRecord& record);
 bool Undo();
 bool Redo();

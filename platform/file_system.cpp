@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -63,6 +64,38 @@ int OpenForWriting(const std::u16string& path, bool createNew) {
   return ::open(Native(path).c_str(), flags, 0644);
 }
 
+bool GiveTargetPermissions(int fd, const std::u16string& target) {
+  struct stat existing {};
+  mode_t mode;
+  if (::stat(Native(target).c_str(), &existing) == 0) {
+    mode = existing.st_mode & 07777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  return ::fchmod(fd, mode) == 0;
+}
+
+TempFile CreateSaveTemporary(const std::u16string& target) {
+  TempFile result;
+  std::string pattern = Native(target) + "-XXXXXX.tmp";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  int fd = mkostemps(buffer.data(), 4, O_CLOEXEC);
+  if (fd < 0) return result;
+  if (!GiveTargetPermissions(fd, target)) {
+    int error = errno;
+    ::close(fd);
+    ::unlink(buffer.data());
+    errno = error;
+    return result;
+  }
+  result.fd = fd;
+  result.path = Utf8ToUtf16(buffer.data());
+  return result;
+}
+
 int OpenForReading(const std::u16string& path) {
   return ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
 }
@@ -95,6 +128,12 @@ std::optional<uint64_t> FileSizeOf(int fd) {
   return uint64_t(st.st_size);
 }
 
+std::optional<uint64_t> FileSizeAt(const std::u16string& path) {
+  struct stat st {};
+  if (::stat(Native(path).c_str(), &st) != 0) return std::nullopt;
+  return uint64_t(st.st_size);
+}
+
 bool FileExists(const std::u16string& path) {
   struct stat st {};
   return !path.empty() && ::stat(Native(path).c_str(), &st) == 0;
@@ -113,11 +152,18 @@ int ReplaceFileWriteThrough(const std::u16string& source, const std::u16string& 
   if (::rename(Native(source).c_str(), Native(target).c_str()) != 0) return errno;
   std::u16string folder = FolderPart(target);
   int dirFd = ::open(folder.empty() ? "." : Native(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
-  return 0;
+  if (dirFd < 0) return errno;
+  int error = g_syncFolder(dirFd) == 0 ? 0 : (errno != 0 ? errno : EIO);
+  ::close(dirFd);
+  return error;
+}
+
+int (*g_syncFolder)(int folderFd) = ::fsync;
+
+std::optional<uint64_t> FreeSpaceIn(const std::u16string& folder) {
+  struct statvfs info {};
+  if (::statvfs(Native(folder).c_str(), &info) != 0) return std::nullopt;
+  return uint64_t(info.f_bavail) * uint64_t(info.f_frsize);
 }
 
 std::optional<std::u16string> FullPath(const std::u16string& path) {

@@ -18,17 +18,29 @@ std::optional<std::u16string> TempDirectory();
 TempFile CreateUniqueTempFile(const std::u16string& prefix);
 // Opens a file for writing: exclusive creation (createNew) or create-always with truncation.
 int OpenForWriting(const std::u16string& path, bool createNew);
+// A new, exclusively created file "<target>-XXXXXX.tmp" beside the target, carrying the
+// permission bits the target has (or that a new file would get); fd -1 on failure (errno).
+TempFile CreateSaveTemporary(const std::u16string& target);
+// Gives an open file the permission bits of the file it will replace (a new file's default
+// when there is none), so a private file stays private.
+bool GiveTargetPermissions(int fd, const std::u16string& target);
 int OpenForReading(const std::u16string& path);
 // Writes every byte; false on any failure or short write.
 bool WriteAll(int fd, const void* data, size_t size);
 bool FlushFile(int fd);
 void CloseFile(int fd);
 std::optional<uint64_t> FileSizeOf(int fd);
+std::optional<uint64_t> FileSizeAt(const std::u16string& path);
 bool FileExists(const std::u16string& path);
 bool IsDirectory(const std::u16string& path);
 bool RemoveFile(const std::u16string& path);
-// Renames source over target and flushes the containing folder; returns 0 or errno.
+// Renames source over target and flushes the containing folder; returns 0 or errno. A folder
+// that cannot be flushed is a failure: the new name may not survive a power loss.
 int ReplaceFileWriteThrough(const std::u16string& source, const std::u16string& target);
+// Flushes an open folder; replaceable so that a failing disk can be provoked.
+extern int (*g_syncFolder)(int folderFd);
+// Free bytes for an unprivileged user in the folder's file system.
+std::optional<uint64_t> FreeSpaceIn(const std::u16string& folder);
 // The absolute, lexically normalised form of a path (no symbolic links resolved).
 std::optional<std::u16string> FullPath(const std::u16string& path);
 std::optional<std::string> ReadWholeFile(const std::u16string& path);

@@ -135,7 +135,7 @@ TEST_F(CvnTest, SavingRefusesTheOriginalAndOtherExtensions) {
   EditOnce();
   std::string before = ReadBytes(WorkPath("X.cvn"));
 
-  g_script.dialogAnswers = {WorkPath16("x.CVN")};
+  g_script.dialogAnswers = {WorkPath16("sub/../X.cvn")};
   EXPECT_FALSE(SaveAsCvn());
   EXPECT_EQ(g_script.boxes.back().caption, u"另存为 CVN");
   EXPECT_EQ(g_script.boxes.back().text, u"为保护原文件，请选择另一个文件名保存 CVN 副本。");

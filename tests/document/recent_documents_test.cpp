@@ -36,17 +36,33 @@ TEST_F(RecentDocumentsTest, NoStoredValueShowsTheGreyedPlaceholder) {
   EXPECT_TRUE(g_script.boxes.empty());
 }
 
-TEST_F(RecentDocumentsTest, KeepsTenNewestFirstWithoutCaseDuplicates) {
+TEST_F(RecentDocumentsTest, KeepsTenNewestFirstOneEntryPerFile) {
   for (int i = 1; i <= 12; ++i) AddRecentDocument(WorkPath16("file" + std::to_string(i) + ".pdf"));
+  // Names differing only in case are two files here.
   AddRecentDocument(WorkPath16("FILE11.PDF"));
   auto items = BuildRecentMenu();
   ASSERT_TRUE(items.has_value());
   ASSERT_EQ(items->size(), 10u);
   EXPECT_EQ((*items)[0].text, u"1  " + WorkPath16("FILE11.PDF"));
   EXPECT_EQ((*items)[1].text, u"2  " + WorkPath16("file12.pdf"));
-  EXPECT_EQ((*items)[2].text, u"3  " + WorkPath16("file10.pdf"));
-  EXPECT_EQ((*items)[9].text, u"10  " + WorkPath16("file3.pdf"));
+  EXPECT_EQ((*items)[2].text, u"3  " + WorkPath16("file11.pdf"));
+  EXPECT_EQ((*items)[9].text, u"10  " + WorkPath16("file4.pdf"));
   EXPECT_EQ((*items)[9].command, 55109);
+
+  // Another spelling of one file, a symbolic and a hard link to it: one entry, the newest.
+  WriteBytes(WorkPath("file12.pdf"), "%PDF-");
+  std::filesystem::create_directories(WorkPath("sub"));
+  std::filesystem::create_symlink(WorkPath("file12.pdf"), WorkPath("sub/link.pdf"));
+  std::filesystem::create_hard_link(WorkPath("file12.pdf"), WorkPath("hard.pdf"));
+  AddRecentDocument(WorkPath16("sub/../file12.pdf"));
+  AddRecentDocument(WorkPath16("sub/link.pdf"));
+  AddRecentDocument(WorkPath16("hard.pdf"));
+  items = BuildRecentMenu();
+  ASSERT_TRUE(items.has_value());
+  EXPECT_EQ((*items)[0].text, u"1  " + WorkPath16("hard.pdf"));
+  EXPECT_EQ((*items)[1].text, u"2  " + WorkPath16("FILE11.PDF"));
+  EXPECT_EQ((*items)[2].text, u"3  " + WorkPath16("file11.pdf"));
+  EXPECT_EQ(items->size(), 10u);
 
   // The stored value is a well-formed multi-string.
   std::string bytes = ReadBytes(ValueFile());

@@ -228,3 +228,93 @@ TEST_F(UndoTest, PageOperationsUndoToThePreviousPageList) {
 }
 
 }  // namespace
+
+namespace {
+
+FPDF_BOOL (*g_realMove)(FPDF_DOCUMENT, const int*, unsigned long, int) = nullptr;
+FPDF_DOCUMENT (*g_realLoad)(const char*, const char*) = nullptr;
+FPDF_DOCUMENT RefuseLoad(const char*, const char*) { return nullptr; }
+// Moves the pages, then reports failure and makes the backup unloadable: the engine fails
+// after the page list has changed, and the recovery fails too.
+FPDF_BOOL MoveThenFail(FPDF_DOCUMENT document, const int* pages, unsigned long count, int destination) {
+  g_realMove(document, pages, count, destination);
+  g_engine.FPDF_LoadDocument = RefuseLoad;
+  return 0;
+}
+
+std::optional<uint64_t> g_freeSpace;
+std::optional<uint64_t> ScriptedFreeSpace() { return g_freeSpace; }
+
+}  // namespace
+
+TEST_F(UndoTest, AfterAFailedRecoveryUndoBringsBackTheDocumentBeforeTheOperation) {
+  EditOnce();
+  g_realMove = g_engine.FPDF_MovePages;
+  g_realLoad = g_engine.FPDF_LoadDocument;
+  g_engine.FPDF_MovePages = MoveThenFail;
+  EditScope scope = BeginPossibleEdit();
+  bool moved = MovePage(0, 2);
+  EndPossibleEdit(scope);
+  g_engine.FPDF_MovePages = g_realMove;
+  g_engine.FPDF_LoadDocument = g_realLoad;
+  ASSERT_FALSE(moved);
+  ASSERT_EQ(g_session.document, nullptr);
+  ASSERT_EQ(g_history.undo.size(), 2u);
+
+  // Closing now may not pass for success: the question comes, and Cancel keeps the window.
+  g_script.answers = {MessageAnswer::Cancel};
+  EXPECT_FALSE(ConfirmDiscardChanges());
+  EXPECT_EQ(g_script.boxes.back().caption, u"PDF 已修改");
+
+  ASSERT_TRUE(Undo()) << RecordedBoxesText();
+  EXPECT_EQ(PageWidths(g_session.document), (std::vector<float>{300, 301, 302}));
+  EXPECT_EQ(CurrentObjectCount(), 2);  // the edit before the operation is there
+  EXPECT_TRUE(g_session.modified);
+  EXPECT_EQ(g_session.path, WorkPath16("doc.pdf"));
+  EXPECT_TRUE(g_history.redo.empty());  // there was no document to come back to
+  ASSERT_TRUE(Undo());
+  EXPECT_EQ(CurrentObjectCount(), 1);
+}
+
+TEST_F(UndoTest, TheUndoFilesStayWithinAQuarterOfTheFreeSpace) {
+  auto realFreeSpace = g_tempFolderFreeSpace;
+  g_tempFolderFreeSpace = ScriptedFreeSpace;
+  g_freeSpace.reset();  // unknown: the 2 GiB cap alone
+  for (int i = 0; i < 7; ++i) EditOnce();
+  ASSERT_EQ(g_history.undo.size(), 7u);
+  // Room for the three newest records and a half (each edit adds a line, so files grow).
+  uint64_t newest = g_history.undo[6].fileBytes;
+  uint64_t recordBytes = g_history.undo[0].fileBytes;
+  g_freeSpace = 4 * (g_history.undo[4].fileBytes + g_history.undo[5].fileBytes + newest + newest / 2);
+  EditOnce();
+  EXPECT_EQ(g_history.undo.size(), 3u);
+  EXPECT_EQ(TempFiles().size(), 3u);
+  EXPECT_TRUE(g_script.boxes.empty());
+  // The oldest went first: three undos leave the five oldest edits.
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(Undo());
+  EXPECT_FALSE(Undo());
+  EXPECT_EQ(CurrentObjectCount(), 1 + 8 - 3);
+
+  // Not even one record fits: the edit happens and the user is told it cannot be undone.
+  g_freeSpace = recordBytes;
+  EditOnce();
+  g_tempFolderFreeSpace = realFreeSpace;
+  EXPECT_TRUE(g_history.undo.empty());
+  ASSERT_EQ(g_script.boxes.size(), 1u);
+  EXPECT_EQ(g_script.boxes[0].text, u"本次编辑已完成，但无法创建撤销记录。");
+  EXPECT_EQ(UndoDiskBudget(std::nullopt), 2ull << 30);
+  EXPECT_EQ(UndoDiskBudget(uint64_t(100) << 30), 2ull << 30);
+  EXPECT_EQ(UndoDiskBudget(uint64_t(4) << 30), 1ull << 30);
+}
+
+TEST_F(UndoTest, AHeldDragWhoseReleaseNeverCameIsKeptByTheNextPress) {
+  BeginDragEdit();
+  AddLinePath(g_session.currentPage, 10, 10);
+  NotifyObjectModified();
+  BeginDragEdit();  // the next press, without a release in between
+  EXPECT_EQ(g_history.undo.size(), 1u);
+  EndDragEdit();  // this drag changed nothing
+  ASSERT_EQ(g_history.undo.size(), 1u);
+  ASSERT_TRUE(Undo());
+  EXPECT_EQ(CurrentObjectCount(), 1);
+}

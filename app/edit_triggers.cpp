@@ -1,0 +1,89 @@
+#include "app/edit_triggers.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "app/main_window.h"
+#include "content/page_text_hit.h"
+#include "document/session.h"
+#include "view/navigator_panel.h"
+#include "view/page_canvas.h"
+#include "view/page_view.h"
+#include "view/tool_state.h"
+
+namespace {
+
+PageCanvas* Canvas() { return g_mainWindow != nullptr ? g_mainWindow->canvas() : nullptr; }
+
+bool IsNavigator(QObject* receiver) {
+  PageCanvas* canvas = Canvas();
+  return canvas != nullptr &&
+         (receiver == canvas->navigator()->list() || receiver == canvas->navigator()->list()->viewport());
+}
+
+bool IsEnter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
+
+// The widget itself or the box it belongs to (a spin box's inner line edit).
+bool NamedOrInside(QObject* receiver, const char* name) {
+  for (QObject* object = receiver; object != nullptr; object = object->parent()) {
+    if (object->objectName() == QLatin1String(name)) return true;
+    if (object == g_mainWindow) break;
+  }
+  return false;
+}
+
+bool DoubleClickOnPageText(const QMouseEvent* mouse) {
+  if (mouse->button() != Qt::LeftButton || g_tool.mode != ToolMode::Select || g_session.currentPage == nullptr) {
+    return false;
+  }
+  QPoint p = mouse->position().toPoint();
+  auto point = ScreenToPage(p.x(), p.y());
+  return point && TopmostTextObjectAt(g_session.currentPage, point->x, point->y) != nullptr;
+}
+
+}  // namespace
+
+bool InputMayEdit(QObject* receiver, QEvent* event) {
+  PageCanvas* canvas = Canvas();
+  if (canvas == nullptr) return false;
+  switch (event->type()) {
+    case QEvent::ContextMenu:
+      return receiver == canvas || IsNavigator(receiver);
+    case QEvent::MouseButtonRelease: {
+      if (receiver != canvas) return false;
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      return mouse->button() == Qt::RightButton &&
+             (g_tool.mode == ToolMode::Select || g_tool.mode == ToolMode::Edit ||
+              (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::Polyline));
+    }
+    case QEvent::MouseButtonDblClick:
+      return receiver == canvas && DoubleClickOnPageText(static_cast<QMouseEvent*>(event));
+    case QEvent::KeyPress: {
+      auto* key = static_cast<QKeyEvent*>(event);
+      // Delete is wrapped whatever is selected: a needless snapshot costs a file write, an
+      // unwrapped deletion would cost the user's undo step.
+      if (key->key() == Qt::Key_Delete) return (receiver == canvas || receiver == g_mainWindow) && !g_tool.ocrRegion;
+      if (IsEnter(key) && (key->modifiers() & Qt::ControlModifier)) {
+        return NamedOrInside(receiver, kInPlaceTextEditorName);
+      }
+      return IsEnter(key) && NamedOrInside(receiver, kLengthBoxName);
+    }
+    default:
+      return false;
+  }
+}
+
+bool InputEndsDrag(QObject* receiver, QEvent* event) {
+  PageCanvas* canvas = Canvas();
+  if (canvas == nullptr) return false;
+  switch (event->type()) {
+    case QEvent::UngrabMouse:
+    case QEvent::TouchCancel:
+      return receiver == canvas || IsNavigator(receiver);
+    case QEvent::WindowDeactivate:
+      return receiver == g_mainWindow;
+    default:
+      return false;
+  }
+}
