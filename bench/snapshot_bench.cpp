@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_documents.h"
 #include "bench/bench_timing.h"
 #include "document/file_writer.h"
 #include "document/open_document.h"
@@ -20,47 +21,6 @@
 #include "platform/text_encoding.h"
 
 namespace {
-
-struct MemoryWriter {
-  FPDF_FILEWRITE record;
-  std::string bytes;
-};
-
-int AppendBlock(FPDF_FILEWRITE* self, const void* data, unsigned long size) {
-  reinterpret_cast<MemoryWriter*>(self)->bytes.append(static_cast<const char*>(data), size);
-  return 1;
-}
-
-void SaveToFile(FPDF_DOCUMENT document, const std::string& path) {
-  MemoryWriter writer{{1, AppendBlock}, {}};
-  g_engine.FPDF_SaveAsCopy(document, &writer.record, kSaveNoIncremental);
-  FILE* file = std::fopen(path.c_str(), "wb");
-  std::fwrite(writer.bytes.data(), 1, writer.bytes.size(), file);
-  std::fclose(file);
-}
-
-void MakeTextDocument(const std::string& path, int pages) {
-  using LoadStandardFont = FPDF_FONT (*)(FPDF_DOCUMENT, const char*);
-  auto loadStandardFont = reinterpret_cast<LoadStandardFont>(ResolveEngineSymbol("FPDFText_LoadStandardFont"));
-  FPDF_DOCUMENT document = g_engine.FPDF_CreateNewDocument();
-  FPDF_FONT font = loadStandardFont(document, "Helvetica");
-  std::u16string line = u"The quick brown fox jumps over the lazy dog, line of lesson text number ";
-  for (int p = 0; p < pages; ++p) {
-    FPDF_PAGE page = g_engine.FPDFPage_New(document, p, 595, 842);
-    for (int l = 0; l < 45; ++l) {
-      FPDF_PAGEOBJECT text = g_engine.FPDFPageObj_CreateTextObj(document, font, 11);
-      std::u16string content = line + Num(p * 45 + l);
-      content.push_back(0);
-      g_engine.FPDFText_SetText(text, reinterpret_cast<FPDF_WIDESTRING>(content.c_str()));
-      g_engine.FPDFPageObj_Transform(text, 1, 0, 0, 1, 40, 800 - 17.0 * l);
-      g_engine.FPDFPage_InsertObject(page, text);
-    }
-    g_engine.FPDFPage_GenerateContent(page);
-    g_engine.FPDF_ClosePage(page);
-  }
-  SaveToFile(document, path);
-  g_engine.FPDF_CloseDocument(document);
-}
 
 void MakeImageDocument(const std::string& path) {
   const int width = 2600, height = 2000;  // 20.8 MB of BGRA pixels
@@ -92,10 +52,7 @@ void Measure(const char* name, const std::string& path, int rounds) {
   size_t size = 0;
   for (int round = 0; round < rounds; ++round) {
     auto start = BenchClock::now();
-    MemoryWriter writer{{1, AppendBlock}, {}};
-    writer.bytes.reserve(size);
-    g_engine.FPDF_SaveAsCopy(g_session.document, &writer.record, kSaveNoIncremental);
-    size = writer.bytes.size();
+    size = SaveToMemory(g_session.document, size);
     baseline.push_back(MillisecondsSince(start));
 
     start = BenchClock::now();

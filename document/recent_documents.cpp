@@ -39,9 +39,9 @@ bool WriteValue(const std::vector<std::u16string>& list) {
   std::u16string file = RecentDocumentsValueFile();
   TempFile temporary = CreateSaveTemporary(file);
   if (temporary.fd < 0) return false;
-  bool ok = WriteAll(temporary.fd, bytes.data(), bytes.size()) && FlushFile(temporary.fd);
+  bool ok = WriteAll(temporary.fd, bytes.data(), bytes.size());
   CloseFile(temporary.fd);
-  ok = ok && ReplaceFileWriteThrough(temporary.path, file) == 0;
+  ok = ok && ReplaceFile(temporary.path, file) == 0;  // whole or not at all, without waiting for the disk
   if (!ok) RemoveFile(temporary.path);
   return ok;
 }
@@ -109,6 +109,7 @@ void AddRecentDocument(const std::u16string& path) {
     // Two spellings of one file are one entry; names differing only in case are two files.
     if (!SameFile(entry, *full) && updated.size() < kMaxRecentDocuments) updated.push_back(entry);
   }
+  if (updated == list) return;  // reopening the newest entry changes nothing
   if (!WriteValue(updated)) Warn(u"无法保存最近打开的文档记录。");
 }
 

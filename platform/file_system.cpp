@@ -166,6 +166,10 @@ std::optional<uint64_t> FreeSpaceIn(const std::u16string& folder) {
   return uint64_t(info.f_bavail) * uint64_t(info.f_frsize);
 }
 
+int ReplaceFile(const std::u16string& source, const std::u16string& target) {
+  return ::rename(Native(source).c_str(), Native(target).c_str()) == 0 ? 0 : errno;
+}
+
 std::optional<std::u16string> FullPath(const std::u16string& path) {
   auto utf8 = Utf16ToUtf8(path);
   if (!utf8) return std::nullopt;

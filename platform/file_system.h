@@ -41,6 +41,9 @@ int ReplaceFileWriteThrough(const std::u16string& source, const std::u16string& 
 extern int (*g_syncFolder)(int folderFd);
 // Free bytes for an unprivileged user in the folder's file system.
 std::optional<uint64_t> FreeSpaceIn(const std::u16string& folder);
+// Renames source over target without waiting for the disk (settings: a registry write is not
+// synchronous either, and waiting for two flushes would hold up every document opening).
+int ReplaceFile(const std::u16string& source, const std::u16string& target);
 // The absolute, lexically normalised form of a path (no symbolic links resolved).
 std::optional<std::u16string> FullPath(const std::u16string& path);
 std::optional<std::string> ReadWholeFile(const std::u16string& path);

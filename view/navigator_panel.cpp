@@ -183,7 +183,8 @@ void NavigatorPanel::Relayout() {
 
 void NavigatorPanel::Refresh() {
   QSignalBlocker block(list_);
-  if (SyncNavigatorList()) {
+  // A hidden list is filled when it is shown: opening a long document does not wait for it.
+  if (g_layout.navigatorShown && SyncNavigatorList()) {
     list_->clear();
     for (int i = 0; i < g_navigator.listPageCount; ++i) {
       auto* item = new QListWidgetItem(list_);

@@ -139,7 +139,25 @@ void PageCanvas::paintEvent(QPaintEvent* event) {
 
 void PageCanvas::PaintContent(QPainter& painter, const QRect& area) {
   painter.setClipRect(area);
-  painter.fillRect(rect(), kBackground);
+  if (g_session.document != nullptr && !g_view.valid) {
+    g_view.deviceScale = float(painter.device()->devicePixelRatioF());
+    Render();
+    SyncScrollBar();  // the render placed the page anew
+  }
+  // The dark background only where the bands and the page do not cover it: a page turn
+  // repaints the whole client area, and every pixel filled twice costs time.
+  QRegion background(rect());
+  if (!g_layout.fullScreen) {
+    background -= QRect(0, 0, width(), kToolbarHeight);
+    background -= QRect(0, height() - kStatusLineHeight, width(), kStatusLineHeight);
+  }
+  if (g_session.document != nullptr && g_view.bitmapWidth > 0) {
+    IntRect view = ViewArea();
+    const IntRect& page = g_view.pageRect;
+    background -= QRect(view.left, view.top, view.Width(), view.Height()) &
+                  QRect(page.left, page.top, g_view.bitmapWidth, g_view.bitmapHeight);
+  }
+  for (const QRect& part : background & area) painter.fillRect(part, kBackground);
   if (!g_layout.fullScreen) PaintToolbar(painter);
   if (g_session.document != nullptr) {
     PaintPage(painter);
@@ -154,9 +172,30 @@ void PageCanvas::PaintContent(QPainter& painter, const QRect& area) {
 }
 
 void PageCanvas::PaintToolbar(QPainter& painter) {
-  painter.fillRect(QRect(0, 0, width(), kToolbarHeight), kToolbarBand);
+  // The band is drawn once per look (size, pixel ratio, each button's state) and then copied.
+  double ratio = painter.device()->devicePixelRatioF();
+  std::vector<int> look = {width(), int(ratio * 100), pressedToolbarButton_, g_layout.fullScreen};
+  for (const auto& button : ToolbarButtons()) {
+    look.push_back(ToolbarButtonEnabled(button.id) * 2 + ToolbarButtonActive(button.id));
+  }
+  if (look != toolbarLook_) {
+    toolbarLook_ = look;
+    // Every button, even where a narrow window cuts the band off.
+    int bandWidth = std::max(width(), ToolbarButtons().back().x + kToolbarButtonWidth);
+    toolbarPixmap_ = QPixmap(QSize(bandWidth, kToolbarHeight) * ratio);
+    toolbarPixmap_.setDevicePixelRatio(ratio);
+    QPainter band(&toolbarPixmap_);
+    band.setFont(painter.font());
+    DrawToolbarBand(band);
+  }
+  painter.drawPixmap(0, 0, toolbarPixmap_);
+}
+
+void PageCanvas::DrawToolbarBand(QPainter& painter) {
+  int bandWidth = int(toolbarPixmap_.deviceIndependentSize().width());
+  painter.fillRect(QRect(0, 0, bandWidth, kToolbarHeight), kToolbarBand);
   painter.setPen(kToolbarLine);
-  painter.drawLine(0, 39, width(), 39);
+  painter.drawLine(0, 39, bandWidth, 39);
   for (int x : ToolbarSeparators()) painter.drawLine(x, 9, x, 31);
   for (const auto& button : ToolbarButtons()) {
     QRect r(button.x, 0, kToolbarButtonWidth, kToolbarHeight);
@@ -184,11 +223,6 @@ void PageCanvas::PaintToolbar(QPainter& painter) {
 }
 
 void PageCanvas::PaintPage(QPainter& painter) {
-  if (!g_view.valid) {
-    g_view.deviceScale = float(painter.device()->devicePixelRatioF());
-    Render();
-    SyncScrollBar();  // the render placed the page anew
-  }
   IntRect view = ViewArea();
   painter.setClipRect(QRect(view.left, view.top, view.Width(), view.Height()), Qt::IntersectClip);
   if (g_view.bitmapWidth > 0 && !g_view.pixels.empty()) {

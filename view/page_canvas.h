@@ -2,7 +2,9 @@
 // controls placed in it (scroll bar, navigator, page-number controls, floating buttons).
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
+#include <vector>
 
 class QScrollBar;
 class NavigatorPanel;
@@ -44,6 +46,7 @@ class PageCanvas : public QWidget {
 
  private:
   void PaintToolbar(QPainter& painter);
+  void DrawToolbarBand(QPainter& painter);
   void PaintPage(QPainter& painter);
   void PaintPreviews(QPainter& painter);
   void PaintStatusLine(QPainter& painter);
@@ -54,6 +57,8 @@ class PageCanvas : public QWidget {
   PageNumberControls* pageControls_ = nullptr;
   FloatingButtons* floatingButtons_ = nullptr;
   int pressedToolbarButton_ = 0;
+  std::vector<int> toolbarLook_;  // what toolbarPixmap_ shows
+  QPixmap toolbarPixmap_;
   float pinchStartZoom_ = 1.0f;
   bool pinching_ = false;
   bool touchPanning_ = false;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "document/recent_documents.h"
@@ -131,6 +133,29 @@ TEST_F(RecentDocumentsTest, AnUnwritableStoreWarns) {
   AddRecentDocument(WorkPath16("x.pdf"));
   ASSERT_EQ(g_script.boxes.size(), 1u);
   EXPECT_EQ(g_script.boxes[0].text, u"无法保存最近打开的文档记录。");
+}
+
+TEST_F(RecentDocumentsTest, ReopeningTheNewestEntryLeavesTheStoreAloneAndAnotherMovesIt) {
+  AddRecentDocument(WorkPath16("a.pdf"));
+  AddRecentDocument(WorkPath16("b.pdf"));
+  std::string before = ReadBytes(ValueFile());
+  struct stat first {};
+  ASSERT_EQ(::stat(ValueFile().c_str(), &first), 0);
+  AddRecentDocument(WorkPath16("b.pdf"));  // already first: nothing to write
+  struct stat second {};
+  ASSERT_EQ(::stat(ValueFile().c_str(), &second), 0);
+  EXPECT_EQ(second.st_ino, first.st_ino);
+  EXPECT_EQ(ReadBytes(ValueFile()), before);
+  AddRecentDocument(WorkPath16("a.pdf"));  // moves up: written whole, by replacement
+  struct stat third {};
+  ASSERT_EQ(::stat(ValueFile().c_str(), &third), 0);
+  EXPECT_NE(third.st_ino, first.st_ino);
+  auto items = BuildRecentMenu();
+  ASSERT_TRUE(items.has_value());
+  ASSERT_EQ(items->size(), 2u);
+  EXPECT_EQ((*items)[0].text, u"1  " + WorkPath16("a.pdf"));
+  EXPECT_EQ((*items)[1].text, u"2  " + WorkPath16("b.pdf"));
+  EXPECT_FALSE(std::filesystem::exists(ValueFile() + ".tmp"));
 }
 
 }  // namespace

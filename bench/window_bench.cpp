@@ -1,0 +1,243 @@
+// The window's costs against the engine's bare work, in the same run, on Qt's offscreen
+// platform: turning a page, re-rendering after a zoom, opening a long document to its first
+// painted page, one pen move on a long stroke, and which thumbnails a long document renders.
+#include <QApplication>
+#include <QObject>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/command_ids.h"
+#include "app/command_router.h"
+#include "app/corvan_application.h"
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "bench/bench_documents.h"
+#include "bench/bench_timing.h"
+#include "document/open_document.h"
+#include "document/session.h"
+#include "engine/engine_loader.h"
+#include "engine/engine_table.h"
+#include "platform/text_encoding.h"
+#include "view/navigator_model.h"
+#include "view/navigator_panel.h"
+#include "view/page_canvas.h"
+#include "view/page_view.h"
+#include "view/pointer_input.h"
+#include "view/tool_state.h"
+
+namespace {
+
+PageCanvas* Canvas() { return g_mainWindow->canvas(); }
+
+// Counts the canvas' paints, to show that every timed move was painted.
+class PaintCounter : public QObject {
+ public:
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    paints += event->type() == QEvent::Paint;
+    return false;
+  }
+};
+
+// What the window's path is measured against: the engine loading (when asked), filling and
+// rendering the same page into a bitmap of the same pixel size.
+double BareRender(FPDF_DOCUMENT document, int index, FPDF_PAGE loaded = nullptr) {
+  auto start = BenchClock::now();
+  FPDF_PAGE page = loaded != nullptr ? loaded : g_engine.FPDF_LoadPage(document, index);
+  FPDF_BITMAP bitmap = g_engine.FPDFBitmap_CreateEx(g_view.pixelWidth, g_view.pixelHeight, kBitmapBgrx, nullptr, 0);
+  g_engine.FPDFBitmap_FillRect(bitmap, 0, 0, g_view.pixelWidth, g_view.pixelHeight, 0xFFFFFFFF);
+  g_engine.FPDF_RenderPageBitmap(bitmap, page, 0, 0, g_view.pixelWidth, g_view.pixelHeight, 0, 0x01);
+  g_engine.FPDFBitmap_Destroy(bitmap);
+  if (loaded == nullptr) g_engine.FPDF_ClosePage(page);
+  return MillisecondsSince(start);
+}
+
+void Report(const char* name, const std::vector<double>& window, const std::vector<double>& bare, double target,
+            const char* what, int pixelWidth, int pixelHeight) {
+  std::printf("BENCH %s ratio=%.3f target=%.1f (%s %.2f ms, bare render %.2f ms, medians of %zu paired runs; %d × %d "
+              "device pixels)\n",
+              name, MedianPairedRatio(window, bare), target, what, Median(window), Median(bare), window.size(),
+              pixelWidth, pixelHeight);
+}
+
+void PageTurn(const std::string& path) {
+  OpenDocument(Utf8ToUtf16(path));
+  g_mainWindow->RefreshAll();
+  Canvas()->repaint();
+  FPDF_DOCUMENT bare = g_engine.FPDF_LoadDocument(path.c_str(), nullptr);
+  std::vector<double> window, engine;
+  for (int round = 0; round < 30; ++round) {
+    bool forward = (round / 10) % 2 == 0;  // ten pages on, ten back, ten on
+    auto start = BenchClock::now();
+    RouteCommand(forward ? kCmdNextPage : kCmdPreviousPage);
+    Canvas()->repaint();
+    window.push_back(MillisecondsSince(start));
+    engine.push_back(BareRender(bare, g_session.currentPageIndex));
+  }
+  Report("page_turn_fit_width", window, engine, 1.2, "next/previous page + render + paint", g_view.pixelWidth,
+         g_view.pixelHeight);
+
+  window.clear();
+  engine.clear();
+  FPDF_PAGE page = g_engine.FPDF_LoadPage(bare, g_session.currentPageIndex);
+  int zoomedWidth = 0, zoomedHeight = 0;
+  for (int round = 0; round < 15; ++round) {
+    auto start = BenchClock::now();
+    RouteCommand(kCmdZoomIn);
+    Canvas()->repaint();
+    window.push_back(MillisecondsSince(start));
+    engine.push_back(BareRender(bare, 0, page));
+    zoomedWidth = g_view.pixelWidth;
+    zoomedHeight = g_view.pixelHeight;
+    RouteCommand(kCmdZoomOut);
+    Canvas()->repaint();
+  }
+  Report("zoom_in_rerender", window, engine, 1.2, "zoom in + render + paint", zoomedWidth, zoomedHeight);
+  g_engine.FPDF_ClosePage(page);
+  g_engine.FPDF_CloseDocument(bare);
+}
+
+// Two documents in turn, so that every opening also records a new first recent document.
+void OpenLongDocument(const std::string& first, const std::string& second) {
+  std::vector<double> window, engine;
+  for (int round = 0; round < 15; ++round) {
+    const std::string& path = round % 2 == 0 ? first : second;
+    auto start = BenchClock::now();
+    OpenDocument(Utf8ToUtf16(path));
+    g_mainWindow->RefreshAll();
+    Canvas()->repaint();
+    window.push_back(MillisecondsSince(start));
+
+
+    start = BenchClock::now();
+    FPDF_DOCUMENT bare = g_engine.FPDF_LoadDocument(path.c_str(), nullptr);
+    FPDF_PAGE page = g_engine.FPDF_LoadPage(bare, 0);
+    BareRender(bare, 0, page);
+    g_engine.FPDF_ClosePage(page);
+    g_engine.FPDF_CloseDocument(bare);
+    engine.push_back(MillisecondsSince(start));
+  }
+  std::printf("BENCH open_1000_pages_first_paint ratio=%.3f target=1.5 (open + first paint %.2f ms, bare load + render "
+              "of page 1 %.2f ms, medians of %zu paired runs)\n",
+              MedianPairedRatio(window, engine), Median(window), Median(engine), window.size());
+}
+
+void Move(QPoint at, QEvent::Type type = QEvent::MouseMove) {
+  Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+  Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+  QMouseEvent event(type, at, Canvas()->mapToGlobal(at), button, held, Qt::NoModifier);
+  QApplication::sendEvent(Canvas(), &event);
+}
+
+// Per-move cost (event, smoothing, repaint of the rubber band) once the stroke holds `points`.
+double MoveCost(int points, std::vector<double>& perMove) {
+  RouteCommand(kCmdPenTool);  // undoing the previous stroke may have left the mode
+  Canvas()->repaint();
+  const IntRect& page = g_view.pageRect;
+  int left = page.left + 20, right = page.right - 20, top = page.top + 20;
+  int perRow = (right - left) / 3;
+  auto position = [&](int i) {
+    int row = i / perRow, column = i % perRow;
+    int x = row % 2 == 0 ? left + 3 * column : right - 3 * column;  // back and forth
+    return QPoint(x, top + 30 * row);  // rows apart, as lines of handwriting are
+  };
+  Move(position(0), QEvent::MouseButtonPress);
+  for (int i = 1; i < points; ++i) OnMouseMove(position(i).x(), position(i).y(), true);  // built, not timed
+  QApplication::processEvents();
+  perMove.clear();
+  PaintCounter counter;
+  Canvas()->installEventFilter(&counter);
+  for (int i = points; i < points + 200; ++i) {
+    auto start = BenchClock::now();
+    Move(position(i));
+    QApplication::processEvents();  // the repaint
+    perMove.push_back(MillisecondsSince(start));
+  }
+  Canvas()->removeEventFilter(&counter);
+  if (counter.paints < 200) std::printf("only %d of 200 moves were painted\n", counter.paints);
+  size_t strokePoints = g_tool.stroke.points.size();
+  Move(position(points + 200), QEvent::MouseButtonRelease);
+  QApplication::processEvents();
+  RouteCommand(kCmdUndo);  // keep the page light for the next run
+  return double(strokePoints);
+}
+
+void PenPreview(const std::string& path) {
+  OpenDocument(Utf8ToUtf16(path));
+  std::vector<double> shortStroke, longStroke;
+  double shortPoints = MoveCost(100, shortStroke);
+  double longPoints = MoveCost(10000, longStroke);
+  std::printf("BENCH pen_preview_move_10000_vs_100_points ratio=%.3f target=2.0 (%.3f ms per move at %.0f points, "
+              "%.3f ms at %.0f points, median of %zu moves each; slowest move at the long stroke %.3f ms)\n",
+              Median(longStroke) / Median(shortStroke), Median(longStroke), longPoints, Median(shortStroke),
+              shortPoints, longStroke.size(), *std::max_element(longStroke.begin(), longStroke.end()));
+}
+
+// Rows of the list that can be seen, i.e. that a paint draws.
+int VisibleItems(QListWidget* list) {
+  int visible = 0;
+  for (int row = 0; row < list->count(); ++row) {
+    visible += list->visualItemRect(list->item(row)).intersects(list->viewport()->rect());
+  }
+  return visible;
+}
+
+void ThumbnailFill(const std::string& path) {
+  OpenDocument(Utf8ToUtf16(path));
+  g_mainWindow->RefreshAll();
+  auto start = BenchClock::now();
+  RouteCommand(kCmdToggleNavigator);
+  QListWidget* list = Canvas()->navigator()->list();
+  list->repaint();
+  QApplication::processEvents();
+  double fill = MillisecondsSince(start);
+  int shown = VisibleItems(list);
+  int rendered = g_navigator.renderCount;
+  // Scrolling to the middle renders the rows that come into view, and only those.
+  list->scrollToItem(list->item(250), QAbstractItemView::PositionAtCenter);
+  list->repaint();
+  QApplication::processEvents();
+  shown += VisibleItems(list);
+  rendered = g_navigator.renderCount;
+  std::printf("BENCH navigator_thumbnails_500_pages ratio=%.3f target=1.0 (%d thumbnails rendered for %d items painted "
+              "at the top and after scrolling to page 250, of %d pages; first fill %.2f ms)\n",
+              double(rendered) / shown, rendered, shown, g_session.pageCount, fill);
+  RouteCommand(kCmdToggleNavigator);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" CORVAN_OFFSCREEN_CONFIG);
+  }
+  char pattern[] = "/tmp/corvan-bench-XXXXXX";
+  std::string folder = mkdtemp(pattern);
+  setenv("TMPDIR", folder.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", folder.c_str(), 1);  // the recent-documents list stays in here
+  CorvanApplication application(argc, argv);
+  PrepareApplication();
+  if (!LoadPdfEngine()) {
+    std::fprintf(stderr, "libpdfium.so was not found; run scripts/setup.sh first\n");
+    return 1;
+  }
+  MakeTextDocument(folder + "/lesson-40.pdf", 40);
+  MakeTextDocument(folder + "/long-1000.pdf", 1000, 4);
+  MakeTextDocument(folder + "/long-1000-b.pdf", 1000, 4);
+  MakeTextDocument(folder + "/long-500.pdf", 500, 4);
+  MainWindow* window = StartEditorWindow({QStringLiteral("corvan-pdf")});
+  QApplication::processEvents();
+  PageTurn(folder + "/lesson-40.pdf");
+  OpenLongDocument(folder + "/long-1000.pdf", folder + "/long-1000-b.pdf");
+  PenPreview(folder + "/lesson-40.pdf");
+  ThumbnailFill(folder + "/long-500.pdf");
+  delete window;
+  ShutdownEditor();
+  std::filesystem::remove_all(folder);
+  return 0;
+}
