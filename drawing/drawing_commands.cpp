@@ -356,4 +356,5 @@ void InstallDrawingTools() {
   g_drawingTools.beginSelectDrag = BeginHandleDrag;
   g_drawingTools.continueSelectDrag = ContinueHandleDrag;
   g_drawingTools.endSelectDrag = EndHandleDrag;
+  g_drawingTools.coordinateHandleAt = HandleAt;
 }

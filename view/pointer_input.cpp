@@ -228,6 +228,10 @@ CursorShape CursorFor(int x, int y) {
   bool inside = InsidePage(x, y);
   switch (g_tool.mode) {
     case ToolMode::Select:
+      if (g_tool.selectDrag) return CursorShape::SizeAll;
+      if (g_drawingTools.coordinateHandleAt != nullptr && g_drawingTools.coordinateHandleAt({x, y})) {
+        return CursorShape::SizeAll;
+      }
       return inside ? CursorShape::Cross : CursorShape::Arrow;
     case ToolMode::Pen:
       if (!inside) return CursorShape::Cross;

@@ -24,6 +24,8 @@ struct DrawingTools {
   void (*beginSelectDrag)(ScreenPoint point) = nullptr;
   void (*continueSelectDrag)(ScreenPoint point) = nullptr;
   void (*endSelectDrag)() = nullptr;
+  // A coordinate-system handle under the pointer (the cursor offers to move it).
+  bool (*coordinateHandleAt)(ScreenPoint point) = nullptr;
 };
 
 extern DrawingTools g_drawingTools;

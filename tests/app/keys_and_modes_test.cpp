@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <cmath>
 
 #include "app/command_ids.h"
 #include "app/command_router.h"
@@ -14,6 +16,9 @@
 #include "app/main_window.h"
 #include "document/session.h"
 #include "document/undo_history.h"
+#include "drawing/coordinate_system.h"
+#include "drawing/marks.h"
+#include "editing/selection.h"
 #include "view/page_canvas.h"
 #include "view/page_number_controls.h"
 #include "view/page_view.h"
@@ -154,6 +159,31 @@ TEST_F(KeysAndModesTest, TurningThePageDropsAPolylineWithItsMessageAndButtons) {
   EXPECT_TRUE(StatusLine().startsWith(QStringLiteral("2/3    选取模式：使用鼠标指针"))) << StatusLine().toStdString();
   EXPECT_TRUE(ToolbarButtonActive(kCmdSelectTool));
   EXPECT_FALSE(ToolbarButtonActive(kCmdDrawingMenuButton));
+}
+
+TEST_F(KeysAndModesTest, CoordinateSystemHandlesOfferAFourWayCursor) {
+  StartWindow();
+  RouteCommand(kCmdCoordinateSystem);
+  FPDF_PAGEOBJECT system = SelectedCoordinateSystem();
+  ASSERT_NE(system, nullptr);
+  ASSERT_EQ(g_tool.mode, ToolMode::Select);
+  auto points = ReadControlPoints(system, CurrentOps());
+  ASSERT_TRUE(points.has_value());
+  auto pointAt = [this](QPoint at) {
+    QCursor::setPos(Canvas()->mapToGlobal(at));
+    QMouseEvent move(QEvent::MouseMove, at, Canvas()->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(Canvas(), &move);
+    return Canvas()->cursor().shape();
+  };
+  float ox, oy, ux, uy;
+  PageToScreen(points->origin.x, points->origin.y, ox, oy);
+  PageToScreen(points->unit.x, points->unit.y, ux, uy);
+  EXPECT_EQ(pointAt(QPoint(int(ox + 0.5f), int(oy + 0.5f))), Qt::SizeAllCursor);
+  EXPECT_EQ(pointAt(QPoint(int(ux + 0.5f), int(uy + 0.5f))), Qt::SizeAllCursor);
+  // Away from the handles, on the page: the select tool's cross.
+  QPoint away(g_view.pageRect.left + 30, g_view.pageRect.top + 30);
+  ASSERT_GT(std::hypot(away.x() - ox, away.y() - oy), 40);
+  EXPECT_EQ(pointAt(away), Qt::CrossCursor);
 }
 
 }  // namespace
