@@ -226,16 +226,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "libpdfium.so was not found; run scripts/setup.sh first\n");
     return 1;
   }
-  MakeTextDocument(folder + "/lesson-40.pdf", 40);
-  MakeTextDocument(folder + "/long-1000.pdf", 1000, 4);
-  MakeTextDocument(folder + "/long-1000-b.pdf", 1000, 4);
-  MakeTextDocument(folder + "/long-500.pdf", 500, 4);
+  // One measure alone when named ("page", "open", "pen", "thumbnails"), e.g. for a profiler.
+  QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+  auto wanted = [&only](const char* name) { return only.isEmpty() || only == QLatin1String(name); };
+  if (wanted("page") || wanted("pen")) MakeTextDocument(folder + "/lesson-40.pdf", 40);
+  if (wanted("open")) {
+    MakeTextDocument(folder + "/long-1000.pdf", 1000, 4);
+    MakeTextDocument(folder + "/long-1000-b.pdf", 1000, 4);
+  }
+  if (wanted("thumbnails")) MakeTextDocument(folder + "/long-500.pdf", 500, 4);
   MainWindow* window = StartEditorWindow({QStringLiteral("corvan-pdf")});
   QApplication::processEvents();
-  PageTurn(folder + "/lesson-40.pdf");
-  OpenLongDocument(folder + "/long-1000.pdf", folder + "/long-1000-b.pdf");
-  PenPreview(folder + "/lesson-40.pdf");
-  ThumbnailFill(folder + "/long-500.pdf");
+  if (wanted("page")) PageTurn(folder + "/lesson-40.pdf");
+  if (wanted("open")) OpenLongDocument(folder + "/long-1000.pdf", folder + "/long-1000-b.pdf");
+  if (wanted("pen")) PenPreview(folder + "/lesson-40.pdf");
+  if (wanted("thumbnails")) ThumbnailFill(folder + "/long-500.pdf");
   delete window;
   ShutdownEditor();
   std::filesystem::remove_all(folder);
