@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "app/about_dialog.h"
-
 #include "app/corvan_application.h"
 #include "app/main_window.h"
 #include "document/edit_wrapper.h"

@@ -222,6 +222,12 @@ TEST_F(DialogsTest, TheOpenDialogStartsInTheFolderLastChosenFrom) {
   EXPECT_EQ(g_session.pageCount, 3);
 }
 
+TEST_F(DialogsTest, BoxesShownBeforeTheWindowExistsSayOkInChinese) {
+  // The missing-engine box at start-up is a plain Qt box with no owner.
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("PDF 组件缺失"), QString(), QMessageBox::Ok);
+  EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+}
+
 TEST_F(DialogsTest, ColourAndPrintDialogsAreTranslatedToo) {
   StartWindow();
   QColorDialog colours(window_);
