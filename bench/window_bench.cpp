@@ -149,6 +149,7 @@ double MoveCost(int points, std::vector<double>& perMove) {
   Move(position(0), QEvent::MouseButtonPress);
   for (int i = 1; i < points; ++i) OnMouseMove(position(i).x(), position(i).y(), true);  // built, not timed
   QApplication::processEvents();
+  size_t strokePoints = g_tool.stroke.points.size();  // before the timed moves
   perMove.clear();
   PaintCounter counter;
   Canvas()->installEventFilter(&counter);
@@ -160,7 +161,6 @@ double MoveCost(int points, std::vector<double>& perMove) {
   }
   Canvas()->removeEventFilter(&counter);
   if (counter.paints < 200) std::printf("only %d of 200 moves were painted\n", counter.paints);
-  size_t strokePoints = g_tool.stroke.points.size();
   Move(position(points + 200), QEvent::MouseButtonRelease);
   QApplication::processEvents();
   RouteCommand(kCmdUndo);  // keep the page light for the next run
@@ -172,8 +172,8 @@ void PenPreview(const std::string& path) {
   std::vector<double> shortStroke, longStroke;
   double shortPoints = MoveCost(100, shortStroke);
   double longPoints = MoveCost(10000, longStroke);
-  std::printf("BENCH pen_preview_move_10000_vs_100_points ratio=%.3f target=2.0 (%.3f ms per move at %.0f points, "
-              "%.3f ms at %.0f points, median of %zu moves each; slowest move at the long stroke %.3f ms)\n",
+  std::printf("BENCH pen_preview_move_10000_vs_100_points ratio=%.3f target=2.0 (%.3f ms per move on a stroke of %.0f "
+              "points, %.3f ms on one of %.0f, median of %zu moves each; slowest move at the long stroke %.3f ms)\n",
               Median(longStroke) / Median(shortStroke), Median(longStroke), longPoints, Median(shortStroke),
               shortPoints, longStroke.size(), *std::max_element(longStroke.begin(), longStroke.end()));
 }
