@@ -16,6 +16,8 @@
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "drawing/drawing_commands.h"
+#include "editing/deleting.h"
+#include "editing/erasing.h"
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
 #include "view/navigator_panel.h"
@@ -191,7 +193,10 @@ void Dispatch(int id) {
       ShowPopup(id, FillEraseMenu);
       return;
     case kCmdSelectErase:
-      EnterSelectErase();
+      if (DeleteSelection()) EnterSelectErase();  // a selection is deleted first
+      return;
+    case kCmdEraseAll:
+      EraseAllOnPage();
       return;
     case kCmdForceErase:
       EnterForceErase();
@@ -254,7 +259,6 @@ void Dispatch(int id) {
       return;
     case kCmdScan:
     case kCmdPrint:
-    case kCmdEraseAll:
     case kCmdAddWatermark:
     case kCmdRemoveWatermark:
     case kCmdPenOptions:

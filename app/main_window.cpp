@@ -23,6 +23,8 @@
 #include "document/undo_history.h"
 #include "document/window_hooks.h"
 #include "drawing/drawing_commands.h"
+#include "editing/drawn_object_menu.h"
+#include "editing/select_tool.h"
 #include "editing/selection.h"
 #include "platform/qt_platform.h"
 #include "view/command_sink.h"
@@ -99,6 +101,9 @@ MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
   InstallWindowHooks();
   g_sendCommand = RouteCommand;
   InstallDrawingTools();
+  InstallEditingTools();
+  InstallDrawnObjectMenu();
+  SetDragDistance(QApplication::startDragDistance(), QApplication::startDragDistance());
   auto* fullScreenKey = new QShortcut(QKeySequence(Qt::Key_F11), this);
   fullScreenKey->setContext(Qt::ApplicationShortcut);
   connect(fullScreenKey, &QShortcut::activated, this, [this] { ToggleFullScreen(); });

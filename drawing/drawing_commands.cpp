@@ -63,8 +63,8 @@ void FinishPenStroke(const std::vector<ScreenPoint>& points) {
 
 void FinishLine(ScreenPoint start, ScreenPoint end, bool arrow) {
   bool moved = std::abs(end.x - start.x) >= 3 || std::abs(end.y - start.y) >= 3;
-  if (!moved && !(g_tool.lineLengthTargetCm > 0)) return;
-  FPDF_PAGEOBJECT segment = AddSegment(start, end, arrow, CurrentPen(), g_tool.lineLengthTargetCm);
+  if (!moved && !(g_selection.lengthCm > 0)) return;
+  FPDF_PAGEOBJECT segment = AddSegment(start, end, arrow, CurrentPen(), float(g_selection.lengthCm));
   if (segment == nullptr) {
     ShowMessage(u"操作失败", u"划线无法加入 PDF 页面。", MessageIcon::Error);
     return;

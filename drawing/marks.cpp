@@ -140,6 +140,15 @@ std::optional<std::string> FindMark(FPDF_PAGEOBJECT object, const PdfOps& ops, M
   return found;
 }
 
+bool HasMarkNamed(FPDF_PAGEOBJECT object, const PdfOps& ops, const char* name) {
+  bool found = false;
+  ScanMarks(object, ops, [&](const std::u16string& candidate) {
+    found = candidate.size() == std::char_traits<char>::length(name) && StartsWith(candidate, name);
+    return found;
+  });
+  return found;
+}
+
 int FindCoordinateSystem(FPDF_PAGEOBJECT object, const PdfOps& ops) {
   int number = 0;
   ScanMarks(object, ops, [&](const std::u16string& name) {

@@ -31,6 +31,8 @@ std::string MakeCoordinateSystemMarkName(int halfWidth);
 
 // The first mark of the kind on the object, narrowed to ASCII; nothing when absent.
 std::optional<std::string> FindMark(FPDF_PAGEOBJECT object, const PdfOps& ops, MarkKind kind);
+// Whether the object carries a mark with exactly this name.
+bool HasMarkNamed(FPDF_PAGEOBJECT object, const PdfOps& ops, const char* name);
 // The number of a "CorvanCoordinateSystem_%d" mark (1 … 128), or 0.
 int FindCoordinateSystem(FPDF_PAGEOBJECT object, const PdfOps& ops);
 // The "_L" number of a name (a triangle without one reads its hexadecimal sequence); 0 when

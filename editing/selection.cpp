@@ -1,15 +1,214 @@
 #include "editing/selection.h"
 
-#include "drawing/marks.h"
+#include <cmath>
+
+#include "content/font_table.h"
+#include "document/session.h"
+#include "document/window_hooks.h"
+#include "drawing/coordinate_system.h"
+#include "drawing/find_remove.h"
+#include "drawing/labels.h"
+#include "editing/hit_tests.h"
+#include "platform/platform_seam.h"
+#include "platform/text_encoding.h"
 #include "view/tool_state.h"
 
 SelectionState g_selection;
+SelectionHooks g_selectionHooks;
 
-void SelectDrawnObject(FPDF_PAGEOBJECT object) { g_selection.object = object; }
+namespace {
 
-void ClearDrawnSelection() { g_selection = SelectionState{}; }
+constexpr const char16_t* kContentWarningCaption = u"PDF 内容更新警告";
+
+void SetMessage(const std::u16string& text) { g_session.statusText = text; }
+
+// Colour and width of the selected object become the drawing settings.
+void LoadPenFrom(FPDF_PAGEOBJECT object, DrawnKind kind, const PdfOps& ops) {
+  if (kind == DrawnKind::Point) {
+    auto properties = ReadPointProperties(object, ops);
+    if (!properties) {
+      ShowMessage(u"点属性读取失败", u"已选中点，但无法读取其大小或填充颜色。", MessageIcon::Warning);
+      return;
+    }
+    g_tool.lineWidth = properties->size;
+    g_tool.drawColor = properties->colour;
+    return;
+  }
+  unsigned r = 0, g = 0, b = 0, a = 0;
+  float width = 0;
+  if (!ops.FPDFPageObj_GetStrokeColor || !ops.FPDFPageObj_GetStrokeWidth ||
+      !ops.FPDFPageObj_GetStrokeColor(object, &r, &g, &b, &a) || !ops.FPDFPageObj_GetStrokeWidth(object, &width) ||
+      !std::isfinite(width) || width < 0) {
+    ShowMessage(u"图形属性读取失败", u"已选中图形，但无法读取其颜色或线宽。", MessageIcon::Warning);
+    return;
+  }
+  g_tool.drawColor = r | g << 8 | b << 16;
+  g_tool.lineWidth = width;
+}
+
+size_t LabelCount(FPDF_PAGEOBJECT shape, const PdfOps& ops, MarkKind kind) {
+  auto name = MarkedShapeName(shape, ops, kind);
+  return name ? LabelsOfShape(g_session.currentPage, shape, ops, kind, *name).size() : 0;
+}
+
+// A committed label change is an edit of its own: the document is modified.
+void CommitLabelChange(bool committed, const char16_t* contentWarning) {
+  MarkModified();
+  g_window.markViewStale();
+  g_window.markThumbnailStale();
+  UpdateTitle();
+  if (!committed || !CommitPageContent()) ShowMessage(kContentWarningCaption, contentWarning, MessageIcon::Warning);
+}
+
+void SelectLine(FPDF_PAGEOBJECT object, const PdfOps& ops) {
+  g_tool.shapePanelRequested = true;
+  auto line = RecogniseStraightSegment(object, ops);
+  SetMessage(line && line->arrow ? u"已选中箭头：拖动两端控制点修改箭头" : u"已选中直线：拖动两端控制点修改直线");
+  if (!line || !EnsureDefaultFont()) return;
+  bool labelled = LabelCount(object, ops, MarkKind::Line) == 2;
+  EnsureResult labels = EnsureSegmentLabels(ops, CurrentLabelContext(), object, line->screenStart, line->screenEnd);
+  if (!labels.ok) {
+    ShowMessage(u"线段属性警告", u"已选中线段，但端点编号创建或更新失败。", MessageIcon::Warning);
+  } else if (!labelled) {
+    CommitLabelChange(labels.committed, u"端点编号已添加，但 PDF 页面内容生成失败；请尽快另存为新文件。");
+  }
+}
+
+void SelectShape(FPDF_PAGEOBJECT object, DrawnKind kind, const PdfOps& ops) {
+  SetMessage(u"已选中几何图形：拖动蓝色控制点调整，拖动图形移动");
+  if (kind == DrawnKind::Triangle && MarkedShapeName(object, ops, MarkKind::Triangle)) {
+    g_tool.shapePanelRequested = true;
+    if (LabelCount(object, ops, MarkKind::Triangle) == 3) return;
+    auto vertices = ShapeScreenPoints(object, ops);
+    EnsureResult labels;
+    if (vertices && vertices->size() == 3 && EnsureDefaultFont()) {
+      labels = EnsureTriangleLabels(ops, CurrentLabelContext(), object, *vertices);
+    }
+    if (!labels.ok) {
+      ShowMessage(u"三角形标注更新失败", u"已选中三角形，但无法将旧标注更新为 a、b、c。", MessageIcon::Warning);
+      return;
+    }
+    SetMessage(u"三角形顶点标注已更新为 a、b、c");
+    CommitLabelChange(labels.committed, u"三角形顶点标注已更新，但 PDF 页面内容生成失败；请尽快另存为新文件。");
+  } else if (kind == DrawnKind::Rectangle) {
+    g_tool.shapePanelRequested = true;
+    SetMessage(u"已选中矩形：可调整端点并在右侧编辑边长");
+    bool labelled = LabelCount(object, ops, MarkKind::Rectangle) == 4;
+    auto vertices = ShapeScreenPoints(object, ops);
+    EnsureResult labels;
+    if (vertices && vertices->size() == 4 && EnsureDefaultFont()) {
+      labels = EnsureRectangleLabels(ops, CurrentLabelContext(), object, *vertices);
+    }
+    if (!labels.ok) {
+      ShowMessage(u"矩形属性警告", u"已选中矩形，但无法创建或更新端点编号。", MessageIcon::Warning);
+    } else if (!labelled) {
+      CommitLabelChange(labels.committed, u"矩形端点编号已更新，但 PDF 页面内容生成失败；请尽快另存为新文件。");
+    }
+  }
+}
+
+}  // namespace
+
+void SelectDrawnObject(FPDF_PAGEOBJECT object) {
+  double lengthCm = g_selection.lengthCm;
+  g_selection = SelectionState{};
+  g_selection.lengthCm = lengthCm;
+  g_selection.object = object;
+}
+
+void ClearDrawnSelection() { SelectDrawnObject(nullptr); }
 
 FPDF_PAGEOBJECT SelectedCoordinateSystem() {
   if (g_selection.object == nullptr || g_tool.mode != ToolMode::Select) return nullptr;
   return FindCoordinateSystem(g_selection.object, CurrentOps()) != 0 ? g_selection.object : nullptr;
+}
+
+DrawnKind SelectedKind() {
+  return g_selection.object == nullptr ? DrawnKind::NotPath : ClassifyDrawnObject(g_selection.object, CurrentOps());
+}
+
+void SelectObject(FPDF_PAGEOBJECT object) {
+  if (object == nullptr) {
+    SetMessage(u"请点击线条或曲线选中图形");
+    return;
+  }
+  g_selectionHooks.endConstrainedMove();
+  PointConstraint constraint = g_selection.constraint;
+  SelectDrawnObject(object);
+  g_selection.constraint = constraint;  // an established lock stays with its point
+  PdfOps ops = CurrentOps();
+  DrawnKind kind = ClassifyDrawnObject(object, ops);
+  if (kind == DrawnKind::CoordinateSystem) {
+    if (!ReadControlPoints(object, ops)) {
+      ShowMessage(u"坐标系编辑失败", u"无法读取坐标系的控制点，请检查文档或撤销最近的修改。", MessageIcon::Warning);
+    }
+    SetMessage(u"已选中坐标系：拖动原点平移，拖动单位点或使用右下角按钮调整刻度");
+  } else {
+    LoadPenFrom(object, kind, ops);
+    auto measured = kind == DrawnKind::Point ? std::nullopt : MeasurePolyline(object, ops);
+    g_selection.lengthCm = measured ? measured->total * kCmPerPoint : 0;
+    if (g_tool.mode != ToolMode::Select) {
+      SetMessage(u"已选中图形：拖动移动，右侧可调整颜色、线宽和长度");
+    } else if (kind == DrawnKind::Point) {
+      g_tool.shapePanelRequested = true;
+      SetMessage(u"已选中点：可在右侧修改大小和颜色，并拖动移动");
+    } else if (kind == DrawnKind::Line) {
+      SelectLine(object, ops);
+    } else if (IsGeometryShape(kind)) {
+      SelectShape(object, kind, ops);
+    } else {
+      SetMessage(u"已选中图形：拖动移动，右侧可调整颜色、线宽和长度");
+    }
+  }
+  g_selectionHooks.refreshPanels();
+  g_window.repaint();
+}
+
+void SelectInRectangle(IntRect rect) {
+  IntRect r{std::min(rect.left, rect.right), std::min(rect.top, rect.bottom), std::max(rect.left, rect.right),
+            std::max(rect.top, rect.bottom)};
+  r.right = std::max(r.right, r.left + 1);
+  r.bottom = std::max(r.bottom, r.top + 1);
+  PdfOps ops = CurrentOps();
+  if (!ops.FPDFPage_CountObjects || !ops.FPDFPage_GetObject || !ops.FPDFPageObj_GetType || !ops.FPDFPageObj_GetBounds) {
+    g_selection.selectedText = nullptr;
+    SetMessage(u"当前 PDFium 运行库不支持区域选取图形");
+    ShowMessage(u"框选失败", u"当前 PDFium 运行库不支持区域选取图形", MessageIcon::Error);
+    return;
+  }
+  std::vector<FPDF_PAGEOBJECT> members = ObjectsInRectangle(r);
+  g_selectionHooks.endConstrainedMove();
+  g_selection.group.clear();
+  g_selection.object = nullptr;
+  g_selection.selectedImage = nullptr;
+  g_selection.selectedText = nullptr;
+  if (members.size() == 1) {
+    SelectObject(members[0]);
+    return;
+  }
+  if (members.empty()) {
+    SetMessage(u"框选区域内没有图形");
+  } else {
+    g_selection.group = members;
+    SetMessage(FillPlaceholders(u"已框选 %d 个图形，可拖动整组移动", {Num(static_cast<long long>(members.size()))}));
+  }
+  g_selectionHooks.refreshPanels();
+  g_window.repaint();
+}
+
+void LockPointAt(ScreenPoint point) {
+  FPDF_PAGEOBJECT object = HitObject(point);
+  PdfOps ops = CurrentOps();
+  if (object == nullptr || ClassifyDrawnObject(object, ops) != DrawnKind::Point) return;
+  SelectObject(object);
+  auto lock = LockPointToSegment(ops, g_session.currentPage, object);
+  g_selection.constraint = PointConstraint{};
+  if (lock) {
+    g_selection.constraint.active = true;
+    g_selection.constraint.lock = *lock;
+    SetMessage(u"点已锁定在线段上；拖动时只能沿该线段移动");
+  } else {
+    SetMessage(u"已选中点，但未找到可约束的直线段");
+  }
+  g_window.repaint();
 }

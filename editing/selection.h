@@ -1,16 +1,52 @@
-// The drawn-object selection: which object on the current page is selected. Choosing and
-// moving objects by pointer arrives with the selection tools; drawing selects what it drew.
+// The drawn-object selection of the main window: the single selected object, a marquee
+// group, the text and image selections that share it, a point's lock onto a segment and the
+// length the panel shows. Handles belong to the loaded page, never to the selection.
 #pragma once
 
-#include "engine/pdfium_types.h"
+#include <vector>
+
+#include "drawing/geometry_edits.h"
+#include "editing/drawn_objects.h"
+
+struct PointConstraint {
+  bool active = false;
+  PointLock lock;  // the point, its segment and the segment's ends A and B (page points)
+};
 
 struct SelectionState {
-  FPDF_PAGEOBJECT object = nullptr;
+  FPDF_PAGEOBJECT object = nullptr;      // the single selected drawn object
+  std::vector<FPDF_PAGEOBJECT> group;    // marquee choice; two or more when in use
+  FPDF_PAGEOBJECT selectedText = nullptr;
+  FPDF_PAGEOBJECT selectedImage = nullptr;
+  PointConstraint constraint;
+  // Total length of the selected object in cm; also the fixed length of the next arrows and
+  // straight lines (0 = free). Survives selection and mode changes.
+  double lengthCm = 0;
 };
 
 extern SelectionState g_selection;
 
+// Sets the single selection without the selection procedure (the drawing tools select what
+// they drew).
 void SelectDrawnObject(FPDF_PAGEOBJECT object);
+// Clears every field except `lengthCm`.
 void ClearDrawnSelection();
 // The selected object when it is a coordinate system in the select tool.
 FPDF_PAGEOBJECT SelectedCoordinateSystem();
+DrawnKind SelectedKind();
+
+// The single-selection procedure: loads colour and width, measures, repairs labels, says
+// what can be done next. Without an object: "请点击线条或曲线选中图形".
+void SelectObject(FPDF_PAGEOBJECT object);
+// Marquee selection over a client rectangle (two corners in any order).
+void SelectInRectangle(IntRect rect);
+// Double-click on a point: selects it and locks it onto the nearest segment.
+void LockPointAt(ScreenPoint point);
+
+// Hooks the selection calls out to: a constrained move in progress ends when the selection
+// changes; panels follow every change.
+struct SelectionHooks {
+  void (*endConstrainedMove)() = [] {};
+  void (*refreshPanels)() = [] {};
+};
+extern SelectionHooks g_selectionHooks;

@@ -17,7 +17,9 @@
 #include "drawing/coordinate_system.h"
 #include "drawing/line_tools.h"
 #include "drawing/shapes.h"
+#include "editing/drawn_object_menu.h"
 #include "editing/selection.h"
+#include "editing/selection_painter.h"
 #include "view/command_sink.h"
 #include "view/floating_buttons.h"
 #include "view/navigator_panel.h"
@@ -351,18 +353,8 @@ void PageCanvas::PaintPreviews(QPainter& painter) {
       }
     }
   }
-  if (FPDF_PAGEOBJECT system = SelectedCoordinateSystem()) {
-    if (auto points = ReadControlPoints(system, CurrentOps())) {
-      painter.setPen(QPen(QColor(0, 104, 210), 2));
-      painter.setBrush(Qt::white);
-      float ox, oy, ux, uy;
-      PageToScreen(points->origin.x, points->origin.y, ox, oy);
-      PageToScreen(points->unit.x, points->unit.y, ux, uy);
-      painter.drawEllipse(QPointF(ox, oy), 6, 6);
-      painter.drawRect(QRectF(ux - 6, uy - 6, 12, 12));
-    }
-  }
   painter.restore();
+  PaintSelection(painter);
 }
 
 void PageCanvas::PaintStatusLine(QPainter& painter) {
@@ -426,6 +418,12 @@ void PageCanvas::mouseReleaseEvent(QMouseEvent* event) {
   RefreshControls();
 }
 
+void PageCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
+  QPoint p = event->position().toPoint();
+  if (event->button() == Qt::LeftButton) OnLeftDoubleClick(p.x(), p.y());
+  RefreshControls();
+}
+
 void PageCanvas::wheelEvent(QWheelEvent* event) {
   bool shift = event->modifiers() & Qt::ShiftModifier;
   bool ctrl = event->modifiers() & Qt::ControlModifier;
@@ -442,6 +440,9 @@ void PageCanvas::keyPressEvent(QKeyEvent* event) {
     RefreshCursor();  // the application keeps the key's state
   } else if (event->key() == Qt::Key_Escape) {
     OnEscape();
+    RefreshControls();
+  } else if (event->key() == Qt::Key_Delete) {
+    OnDeleteKey();
     RefreshControls();
   } else {
     QWidget::keyPressEvent(event);

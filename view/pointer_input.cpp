@@ -8,6 +8,7 @@
 #include "view/tool_modes.h"
 
 DrawingTools g_drawingTools;
+EditingTools g_editingTools;
 
 namespace {
 
@@ -36,6 +37,8 @@ bool AcceptStrokePoint(int x, int y) {
   raw.push_back({x, y});
   return true;
 }
+
+static bool EditingToolActive() { return g_editingTools.active != nullptr && g_editingTools.active(); }
 
 bool InsidePage(int x, int y) { return g_session.document != nullptr && g_view.pageRect.Contains(x, y) && !g_view.pageRect.Empty(); }
 
@@ -66,7 +69,13 @@ void OnLeftPress(int x, int y) {
       if (g_drawingTools.selectDragStartsAt != nullptr && g_drawingTools.selectDragStartsAt({x, y})) {
         g_tool.selectDrag = true;
         g_drawingTools.beginSelectDrag({x, y});
+      } else if (InsidePage(x, y) && g_editingTools.press != nullptr) {
+        g_editingTools.press({x, y});
       }
+      return;
+    case ToolMode::Edit:
+    case ToolMode::SelectErase:
+      if (InsidePage(x, y) && g_editingTools.press != nullptr) g_editingTools.press({x, y});
       return;
     case ToolMode::Hand:
       if (InsidePage(x, y)) BeginPan(x, y, false);
@@ -87,6 +96,10 @@ void OnMouseMove(int x, int y, bool leftHeld) {
   }
   if (g_tool.selectDrag) {
     if (leftHeld && g_drawingTools.continueSelectDrag != nullptr) g_drawingTools.continueSelectDrag({x, y});
+    return;
+  }
+  if (EditingToolActive()) {
+    g_editingTools.move({x, y}, leftHeld);
     return;
   }
   if (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::Polyline && !g_tool.polyline.empty()) {
@@ -134,6 +147,10 @@ void OnLeftRelease(int x, int y) {
     if (g_drawingTools.endSelectDrag != nullptr) g_drawingTools.endSelectDrag();
     return;
   }
+  if (EditingToolActive()) {
+    g_editingTools.release({x, y});
+    return;
+  }
   if (!g_tool.stroke.active) return;
   if (g_tool.mode == ToolMode::Pen) AcceptStrokePoint(x, y);  // the release position counts too
   StrokeDrag stroke = g_tool.stroke;
@@ -150,6 +167,11 @@ void OnLeftRelease(int x, int y) {
     }
   }
   g_window.repaint();
+}
+
+void OnLeftDoubleClick(int x, int y) {
+  if (g_pan.active || g_tool.ocrRegion) return;
+  if (g_editingTools.doubleClick != nullptr) g_editingTools.doubleClick({x, y});
 }
 
 void OnMiddlePress(int x, int y) {
@@ -170,7 +192,13 @@ void OnRightRelease(int x, int y) {
     }
     return;
   }
-  if (g_tool.ocrRegion) ToggleOcrRegion();
+  if (g_tool.ocrRegion) {
+    ToggleOcrRegion();
+    return;
+  }
+  if (g_tool.mode == ToolMode::Edit && InsidePage(x, y) && g_editingTools.contextMenu != nullptr) {
+    g_editingTools.contextMenu({x, y});
+  }
 }
 
 bool OnWheel(int delta, bool shiftHeld, bool ctrlHeld, int linesPerNotch) {
@@ -192,6 +220,7 @@ void OnEscape() {
 
 void CancelPointerDrag() {
   if (g_pan.active) EndPan();
+  if (EditingToolActive() && g_editingTools.cancel != nullptr) g_editingTools.cancel();
   if (g_tool.selectDrag) {
     g_tool.selectDrag = false;
     if (g_drawingTools.endSelectDrag != nullptr) g_drawingTools.endSelectDrag();
@@ -216,7 +245,9 @@ bool PressCanStartDragEdit(int x, int y) {
     case ToolMode::Edit:
       return true;
     case ToolMode::Select:
-      return g_drawingTools.selectDragStartsAt != nullptr && g_drawingTools.selectDragStartsAt({x, y});
+      // A click may select and repair labels; a press may start a move or a reshape.
+      return InsidePage(x, y) ||
+             (g_drawingTools.selectDragStartsAt != nullptr && g_drawingTools.selectDragStartsAt({x, y}));
     default:
       return false;
   }

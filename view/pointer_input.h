@@ -30,11 +30,27 @@ struct DrawingTools {
 
 extern DrawingTools g_drawingTools;
 
+// The selection, edit and erase tools: a press on the page in those modes, the moves and
+// release that follow it while `active`, a cancel (command or capture loss) and double-clicks.
+struct EditingTools {
+  void (*press)(ScreenPoint point) = nullptr;
+  void (*move)(ScreenPoint point, bool leftHeld) = nullptr;
+  void (*release)(ScreenPoint point) = nullptr;
+  void (*cancel)() = nullptr;
+  bool (*active)() = nullptr;
+  void (*doubleClick)(ScreenPoint point) = nullptr;
+  // Right-button release in the edit tool: the drawn object's menu.
+  void (*contextMenu)(ScreenPoint point) = nullptr;
+};
+
+extern EditingTools g_editingTools;
+
 enum class CursorShape { Arrow, Cross, Hand, IBeam, SizeAll, Pencil };
 
 void OnLeftPress(int x, int y);
 void OnMouseMove(int x, int y, bool leftHeld);
 void OnLeftRelease(int x, int y);
+void OnLeftDoubleClick(int x, int y);
 void OnMiddlePress(int x, int y);
 void OnMiddleRelease();
 void OnRightRelease(int x, int y);

@@ -32,7 +32,6 @@ struct ToolState {
   bool equalVectorPicked = false;   // equal vector: the source vector's offset is known
   PagePoint equalVectorOffset;
   bool selectDrag = false;          // a drag of the select tool (coordinate-system handles) runs
-  float lineLengthTargetCm = 0;     // 0: later straight lines take the drag's length
   bool ocrRegion = false;           // OCR area selection, an overlay on the mode
   uint32_t drawColor = 230u | 35u << 8 | 35u << 16;  // red in the lowest byte
   float lineWidth = 6.0f;

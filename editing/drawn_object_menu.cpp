@@ -1,0 +1,41 @@
+#include "editing/drawn_object_menu.h"
+
+#include <QCursor>
+#include <QMenu>
+
+#include "app/main_window.h"
+#include "document/edit_wrapper.h"
+#include "editing/deleting.h"
+#include "editing/hit_tests.h"
+#include "editing/selection.h"
+#include "platform/platform_seam.h"
+#include "view/pointer_input.h"
+#include "view/tool_state.h"
+
+namespace {
+
+// Right-button release in the edit tool: selects the drawn object under the pointer and
+// offers to delete it. Images and empty page space belong to the image menu.
+void ShowDrawnObjectMenu(ScreenPoint point) {
+  FPDF_PAGEOBJECT hit = HitObject(point);
+  if (hit == nullptr) return;
+  SelectObject(hit);
+  QMenu menu(g_mainWindow);
+  QAction* remove = menu.addAction(QStringLiteral("删除所选图形"));
+  if (remove == nullptr) {
+    ShowMessage(u"图形编辑失败", u"无法打开图形操作菜单。", MessageIcon::Error);
+    return;
+  }
+  if (menu.exec(QCursor::pos()) == remove) DeleteSelected();
+}
+
+}  // namespace
+
+void InstallDrawnObjectMenu() { g_editingTools.contextMenu = ShowDrawnObjectMenu; }
+
+void OnDeleteKey() {
+  if (g_selection.object == nullptr && g_selection.group.empty()) return;
+  EditScope scope = BeginPossibleEdit();
+  DeleteSelection();
+  EndPossibleEdit(scope);
+}

@@ -1,0 +1,8 @@
+// Window-side pieces of the editing tools: the drawn object's right-click menu and the
+// Delete key.
+#pragma once
+
+// Installs the edit tool's context menu into the page view's input dispatch.
+void InstallDrawnObjectMenu();
+// The Delete key on the page: deletes the drawn selection as one undo step.
+void OnDeleteKey();

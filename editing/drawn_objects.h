@@ -1,0 +1,44 @@
+// What a drawn object is and where it lies on screen: the kind the selection tools tell
+// apart, its screen rectangle, its outline as screen segments and its control points.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "drawing/marks.h"
+
+enum class DrawnKind { NotPath, CoordinateSystem, Point, Line, Triangle, Rectangle, Ellipse, Other };
+
+// Coordinate system first, then point, then the shapes; any other path is `Other`.
+DrawnKind ClassifyDrawnObject(FPDF_PAGEOBJECT object, const PdfOps& ops);
+bool IsGeometryShape(DrawnKind kind);
+// Paths under an image that only paint its background are never drawn objects.
+bool IsImageBackground(FPDF_PAGEOBJECT object, const PdfOps& ops);
+
+// The engine's bounds with the four corners mapped to the screen; left and top floored,
+// right and bottom ceiled.
+std::optional<IntRect> ScreenRectOf(FPDF_PAGEOBJECT object, const PdfOps& ops);
+
+struct ScreenSegment {
+  float ax, ay, bx, by;
+};
+struct ScreenOutline {
+  std::vector<ScreenSegment> segments;  // straight pieces, closing pieces included
+  std::vector<ScreenSegment> points;    // every path point as a zero-length piece
+  bool complete = false;                // false: a curve, an invalid value or an unreadable matrix stopped the walk
+};
+ScreenOutline ScreenOutlineOf(FPDF_PAGEOBJECT object, const PdfOps& ops);
+
+double DistanceToSegment(float x, float y, const ScreenSegment& s);
+
+struct ControlPoint {
+  int id = 0;
+  ScreenPoint at;
+};
+// Line: start 1, end 2; triangle 1–3 and rectangle 1–4 in path order; ellipse 5–8 on the
+// left, right, top and bottom of its outline's screen box; coordinate system: origin 1, unit 2.
+std::vector<ControlPoint> ControlPointsOf(FPDF_PAGEOBJECT object, const PdfOps& ops, DrawnKind kind);
+
+// The closed outline of a triangle, rectangle or ellipse as client pixels (closing point
+// left out), in path order.
+std::optional<std::vector<ScreenPoint>> ShapeScreenPoints(FPDF_PAGEOBJECT object, const PdfOps& ops);

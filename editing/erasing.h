@@ -1,0 +1,23 @@
+// Erasing the editor's own pen and line strokes: the stroke nearest the pointer, a drag
+// that erases every 6 pixels, and every stroke of the page at once.
+#pragma once
+
+#include "drawing/marks.h"
+
+// A path in a palette colour, 0.98 … 20.02 points wide, made of one move-to and line-tos.
+bool IsErasable(FPDF_PAGEOBJECT object, const PdfOps& ops);
+// The erasable path nearest a client point (strictly within 12 pixels), or none; on equal
+// distances the earlier object.
+FPDF_PAGEOBJECT ErasableAt(ScreenPoint point);
+void EraseAt(ScreenPoint point);
+
+void BeginEraseDrag(ScreenPoint point);
+void EraseDragStep(ScreenPoint point);
+void EndEraseDrag();
+bool EraseDragRunning();
+
+// "全部擦除": asks first; cannot be undone.
+void EraseAllOnPage();
+
+constexpr double kEraseDistance = 12;
+constexpr int kEraseStepSquared = 36;

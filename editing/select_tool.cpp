@@ -1,0 +1,163 @@
+#include "editing/select_tool.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "document/session.h"
+#include "document/window_hooks.h"
+#include "editing/erasing.h"
+#include "editing/hit_tests.h"
+#include "editing/move_drag.h"
+#include "editing/reshape_drags.h"
+#include "editing/selection.h"
+#include "view/pointer_input.h"
+#include "view/tool_state.h"
+
+Marquee g_marquee;
+
+namespace {
+
+int g_dragWidth = 4, g_dragHeight = 4;
+
+void ClearEverySelection() {
+  ClearDrawnSelection();
+  g_session.statusText = u"选取模式：拖动框选图形";
+  g_selectionHooks.refreshPanels();
+  g_window.repaint();
+}
+
+void PressInSelect(ScreenPoint p) {
+  if (int id = HitControlPoint(p)) {
+    if (BeginControlPointDrag(id)) g_window.repaint();
+    return;
+  }
+  if (int endpoint = HitEndpoint(p)) {
+    BeginEndpointDrag(endpoint);
+    bool arrow = false;
+    if (auto line = RecogniseStraightSegment(g_selection.object, CurrentOps())) arrow = line->arrow;
+    g_session.statusText = arrow ? u"拖动端点修改箭头" : u"拖动端点修改直线";
+    g_window.repaint();
+    return;
+  }
+  FPDF_PAGEOBJECT hit = HitObject(p);
+  if (hit != nullptr && hit == g_selection.object && g_selection.group.size() < 2) {
+    BeginMove(p, false);
+    return;
+  }
+  if (g_selection.group.size() >= 2 && HitGroup(p)) {
+    BeginMove(p, false);
+    return;
+  }
+  g_marquee = Marquee{true, false, p, p};
+}
+
+void PressInEdit(ScreenPoint p) {
+  FPDF_PAGEOBJECT hit = HitObject(p);
+  if (hit == nullptr) {
+    ClearDrawnSelection();
+    g_selectionHooks.refreshPanels();
+    g_window.repaint();
+    return;
+  }
+  if (hit != g_selection.object) SelectObject(hit);
+  BeginMove(p, true);
+}
+
+void Press(ScreenPoint p) {
+  switch (g_tool.mode) {
+    case ToolMode::Select:
+      PressInSelect(p);
+      return;
+    case ToolMode::Edit:
+      PressInEdit(p);
+      return;
+    case ToolMode::SelectErase:
+      BeginEraseDrag(p);
+      return;
+    default:
+      return;
+  }
+}
+
+bool Active() { return g_marquee.armed || AnySelectionDrag() || EraseDragRunning(); }
+
+void Move(ScreenPoint p, bool leftHeld) {
+  if (EraseDragRunning()) {
+    if (leftHeld) EraseDragStep(p);
+    return;
+  }
+  if (g_drag.moveArmed) {
+    MoveStep(p);
+  } else if (g_drag.endpointDrag != 0) {
+    EndpointStep(p);
+  } else if (g_drag.controlPointDrag != 0) {
+    ControlPointStep(p);
+  } else if (g_marquee.armed) {
+    const IntRect& r = g_view.pageRect;
+    g_marquee.current = {std::clamp(p.x, r.left, std::max(r.left, r.right - 1)),
+                         std::clamp(p.y, r.top, std::max(r.top, r.bottom - 1))};
+    if (std::abs(g_marquee.current.x - g_marquee.start.x) >= g_dragWidth ||
+        std::abs(g_marquee.current.y - g_marquee.start.y) >= g_dragHeight) {
+      g_marquee.active = true;
+    }
+    if (g_marquee.active) g_window.repaint();
+  }
+}
+
+void Release(ScreenPoint p) {
+  if (EraseDragRunning()) {
+    EndEraseDrag();
+    return;
+  }
+  if (AnySelectionDrag()) {
+    EndSelectionDrag();
+    return;
+  }
+  if (!g_marquee.armed) return;
+  Marquee marquee = g_marquee;
+  g_marquee = Marquee{};
+  if (marquee.active) {
+    SelectInRectangle({marquee.start.x, marquee.start.y, marquee.current.x, marquee.current.y});
+    return;
+  }
+  // A click: the line under the pointer first, then any drawn object.
+  FPDF_PAGEOBJECT hit = HitLine(marquee.start);
+  if (hit == nullptr) hit = HitObject(marquee.start);
+  if (hit != nullptr) {
+    SelectObject(hit);
+  } else {
+    ClearEverySelection();
+  }
+}
+
+void Cancel() {
+  if (EraseDragRunning()) EndEraseDrag();
+  if (AnySelectionDrag()) EndSelectionDrag();
+  if (g_marquee.armed) {
+    g_marquee = Marquee{};
+    g_window.repaint();
+  }
+}
+
+void DoubleClick(ScreenPoint p) {
+  if (g_tool.mode == ToolMode::Select && InsidePage(p.x, p.y)) LockPointAt(p);
+}
+
+}  // namespace
+
+void SetDragDistance(int width, int height) {
+  g_dragWidth = std::max(3, width);
+  g_dragHeight = std::max(3, height);
+}
+
+void InstallEditingTools() {
+  g_editingTools.press = Press;
+  g_editingTools.move = Move;
+  g_editingTools.release = Release;
+  g_editingTools.cancel = Cancel;
+  g_editingTools.active = Active;
+  g_editingTools.doubleClick = DoubleClick;
+  g_selectionHooks.endConstrainedMove = [] {
+    if (g_drag.moveArmed && g_drag.constrained) EndMove();
+  };
+}
