@@ -81,7 +81,7 @@ bool DeleteSelection() {
                                ? FillPlaceholders(u"已删除 %d 个所选图形", {Num(deleted)})
                                : FillPlaceholders(u"已删除 %d 个图形，另有 %d 个删除失败",
                                                   {Num(deleted), Num(static_cast<long long>(survivors.size()))});
-    NotifyObjectModified(u"所选图形已删除");
+    NotifyKeepingSelection(u"所选图形已删除");  // the survivors stay selected
     if (!clean) ShowMessage(u"标注清理警告", kCleanupWarning, MessageIcon::Warning);
   }
   if (!survivors.empty()) {

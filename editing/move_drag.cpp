@@ -93,7 +93,7 @@ void EndMove() {
     for (FPDF_PAGEOBJECT member : g_selection.group) system = system || FindCoordinateSystem(member, ops) != 0;
     if (system) g_session.fullRewrite = true;
     g_session.statusText = u"图形已移动";
-    NotifyObjectModified(u"图形已移动");
+    NotifyKeepingSelection(u"图形已移动");
   }
   g_drag.moveArmed = false;
   g_drag.moved = false;

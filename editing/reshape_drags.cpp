@@ -192,7 +192,7 @@ void EndEndpointDrag() {
   auto measured = MeasurePolyline(g_selection.object, CurrentOps());
   g_selection.lengthCm = measured ? measured->total * kCmPerPoint : 0;
   g_session.statusText = u"直线端点已修改";
-  NotifyObjectModified(u"直线端点已修改");
+  NotifyKeepingSelection(u"直线端点已修改");
 }
 
 bool BeginControlPointDrag(int id) {
@@ -352,5 +352,5 @@ void EndControlPointDrag() {
       ShowMessage(u"三角形标注警告", u"三角形端点已修改，但编号或边长标注未能更新。", MessageIcon::Warning);
     }
   }
-  NotifyObjectModified(u"几何图形端点已修改");
+  NotifyKeepingSelection(u"几何图形端点已修改");
 }

@@ -53,7 +53,7 @@ size_t LabelCount(FPDF_PAGEOBJECT shape, const PdfOps& ops, MarkKind kind) {
 
 // A committed label change is an edit of its own: the document is modified.
 void CommitLabelChange(bool committed, const char16_t* contentWarning) {
-  MarkModified();
+  MarkModifiedKeepingSelection();
   g_window.markViewStale();
   g_window.markThumbnailStale();
   UpdateTitle();
@@ -117,6 +117,18 @@ void SelectDrawnObject(FPDF_PAGEOBJECT object) {
 }
 
 void ClearDrawnSelection() { SelectDrawnObject(nullptr); }
+
+void NotifyKeepingSelection(const std::u16string& doneClause) {
+  SelectionState kept = g_selection;
+  NotifyObjectModified(doneClause);
+  g_selection = kept;
+}
+
+void MarkModifiedKeepingSelection() {
+  SelectionState kept = g_selection;
+  MarkModified();
+  g_selection = kept;
+}
 
 FPDF_PAGEOBJECT SelectedCoordinateSystem() {
   if (g_selection.object == nullptr || g_tool.mode != ToolMode::Select) return nullptr;

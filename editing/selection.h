@@ -35,6 +35,11 @@ void ClearDrawnSelection();
 FPDF_PAGEOBJECT SelectedCoordinateSystem();
 DrawnKind SelectedKind();
 
+// The end step of an edit that keeps what is selected (the document's own end step clears
+// the drawn selection).
+void NotifyKeepingSelection(const std::u16string& doneClause);
+void MarkModifiedKeepingSelection();
+
 // The single-selection procedure: loads colour and width, measures, repairs labels, says
 // what can be done next. Without an object: "请点击线条或曲线选中图形".
 void SelectObject(FPDF_PAGEOBJECT object);
