@@ -176,7 +176,7 @@ void EndpointStep(ScreenPoint point) {
   if (!Replace(old, path, ops, u"无法将更新后的直线加入 PDF 页面。")) return;
   auto s = ToScreen(start), e = ToScreen(end);
   if (MarkedShapeName(path, ops, MarkKind::Line) &&
-      (!s || !e || !EnsureDefaultFont() || !RebuildSegmentLabels(ops, CurrentLabelContext(), path, *s, *e))) {
+      (!s || !e || !EnsureDefaultFont() || !RebuildSegmentLabels(ops, CurrentLabelContext(), path, *s, *e).ok)) {
     ShowMessage(u"线段属性警告", u"直线已更新，但端点编号未能同步更新。", MessageIcon::Warning);
   }
   g_drag.endpointChanged = true;
