@@ -1,6 +1,7 @@
 #include "app/command_router.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QLineEdit>
 #include <QMenu>
 
@@ -18,6 +19,7 @@
 #include "drawing/drawing_commands.h"
 #include "editing/deleting.h"
 #include "editing/erasing.h"
+#include "editing/pen_options_window.h"
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
 #include "view/navigator_panel.h"
@@ -26,6 +28,8 @@
 #include "view/page_view.h"
 #include "view/pointer_input.h"
 #include "view/tool_modes.h"
+#include "view/tool_state.h"
+#include "view/toolbar.h"
 
 namespace {
 
@@ -51,6 +55,19 @@ void ZoomPageOrSystem(bool in) {
   } else {
     in ? ZoomIn() : ZoomOut();
   }
+}
+
+// The pen options window hangs under the toolbar's 画笔 button (under the pointer in full screen).
+void ShowPenOptionsUnderPenButton() {
+  QPoint anchor = QCursor::pos();
+  QSize size(0, 0);
+  for (const auto& button : ToolbarButtons()) {
+    if (button.id == kCmdPenMenu && !g_layout.fullScreen) {
+      anchor = g_mainWindow->canvas()->mapToGlobal(QPoint(button.x, 0));
+      size = QSize(kToolbarButtonWidth, kToolbarHeight);
+    }
+  }
+  TogglePenOptions(anchor, size);
 }
 
 void Dispatch(int id) {
@@ -178,7 +195,11 @@ void Dispatch(int id) {
       g_mainWindow->ToggleFullScreen();
       return;
     case kCmdSelectTool:
+      g_tool.shapePanelRequested = false;
       EnterSelect();
+      return;
+    case kCmdPenOptions:
+      ShowPenOptionsUnderPenButton();
       return;
     case kCmdHandTool:
       ToggleHand();
@@ -261,7 +282,6 @@ void Dispatch(int id) {
     case kCmdPrint:
     case kCmdAddWatermark:
     case kCmdRemoveWatermark:
-    case kCmdPenOptions:
     case kCmdBackgroundColour:
     case kCmdObjectList:
       NotAvailableYet();
@@ -277,6 +297,7 @@ void Dispatch(int id) {
 void RouteCommand(int id) {
   // A command interrupts a pan or a stroke in progress, and ends OCR area selection.
   CancelPointerDrag();
+  ClosePenOptionsForCommand(id);
   if (g_tool.ocrRegion && id != kCmdOcr) LeaveOcrRegion();
   bool wrap = !IsNonEditingCommand(id);
   EditScope scope;

@@ -25,6 +25,7 @@
 #include "drawing/drawing_commands.h"
 #include "editing/drawn_object_menu.h"
 #include "editing/select_tool.h"
+#include "editing/shape_panel.h"
 #include "editing/selection.h"
 #include "platform/qt_platform.h"
 #include "view/command_sink.h"
@@ -86,6 +87,7 @@ void InstallWindowHooks() {
     edit->selectAll();
   };
   g_window.toolModeChanged = [] { g_mainWindow->RefreshAll(); };
+  g_window.refreshPanels = [] { RefreshShapePanel(); };
 }
 
 }  // namespace
@@ -103,6 +105,8 @@ MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
   InstallDrawingTools();
   InstallEditingTools();
   InstallDrawnObjectMenu();
+  new ShapePanel(canvas_);
+  g_selectionHooks.refreshPanels = RefreshShapePanel;
   SetDragDistance(QApplication::startDragDistance(), QApplication::startDragDistance());
   auto* fullScreenKey = new QShortcut(QKeySequence(Qt::Key_F11), this);
   fullScreenKey->setContext(Qt::ApplicationShortcut);
@@ -171,6 +175,7 @@ void MainWindow::UpdateEditMenu() {
 
 void MainWindow::RefreshAll() {
   UpdateTitle();
+  RefreshShapePanel();
   canvas_->RefreshControls();
   if (g_tool.mode == ToolMode::Pen) action(kCmdPenTool)->setChecked(true);
   if (g_tool.mode == ToolMode::Arrow) action(kCmdSegmentTool)->setChecked(true);

@@ -103,16 +103,19 @@ FPDF_PAGEOBJECT HitObject(ScreenPoint point) {
   if (!CanEnumerate(ops)) return nullptr;
   FPDF_PAGEOBJECT system = nullptr;
   for (int i = ops.FPDFPage_CountObjects(g_session.currentPage) - 1; i >= 0; --i) {
-    FPDF_PAGEOBJECT object = CandidatePath(ops, i);
-    if (object == nullptr) continue;
+    FPDF_PAGEOBJECT object = ops.FPDFPage_GetObject(g_session.currentPage, i);
+    if (object == nullptr || ops.FPDFPageObj_GetType(object) != kPageObjPath) continue;
+    // Every segment lies inside the bounds: far from the enlarged rectangle nothing is hit.
     auto rect = ScreenRectOf(object, ops);
+    if (rect && !Inflated(*rect, int(kHitDistance)).Contains(point.x, point.y)) continue;
+    if (IsImageBackground(object, ops)) continue;
     if (FindCoordinateSystem(object, ops) != 0) {
       if (system == nullptr && rect && rect->Contains(point.x, point.y) && NearAxes(object, ops, point)) system = object;
       continue;
     }
+    if (rect) return object;
     ScreenOutline outline = ScreenOutlineOf(object, ops);
     if (PointDistance(point, outline.segments) <= kHitDistance) return object;
-    if (rect && Inflated(*rect, int(kHitDistance)).Contains(point.x, point.y)) return object;
   }
   return system;
 }
@@ -172,14 +175,15 @@ std::vector<FPDF_PAGEOBJECT> ObjectsInRectangle(IntRect r) {
   if (!CanEnumerate(ops)) return members;
   int count = ops.FPDFPage_CountObjects(g_session.currentPage);
   for (int i = 0; i < count; ++i) {
-    FPDF_PAGEOBJECT object = CandidatePath(ops, i);
-    if (object == nullptr) continue;
+    FPDF_PAGEOBJECT object = ops.FPDFPage_GetObject(g_session.currentPage, i);
+    if (object == nullptr || ops.FPDFPageObj_GetType(object) != kPageObjPath) continue;
     auto rect = ScreenRectOf(object, ops);
+    if (rect && !Intersects(*rect, r)) continue;
+    if (IsImageBackground(object, ops)) continue;
     if (rect && rect->left >= r.left && rect->right <= r.right && rect->top >= r.top && rect->bottom <= r.bottom) {
       members.push_back(object);
       continue;
     }
-    if (rect && !Intersects(*rect, r)) continue;
     ScreenOutline outline = ScreenOutlineOf(object, ops);
     if (!outline.complete) {
       if (rect) members.push_back(object);  // the rectangle intersects; the outline cannot say more

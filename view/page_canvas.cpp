@@ -20,6 +20,7 @@
 #include "editing/drawn_object_menu.h"
 #include "editing/selection.h"
 #include "editing/selection_painter.h"
+#include "editing/shape_panel.h"
 #include "view/command_sink.h"
 #include "view/floating_buttons.h"
 #include "view/navigator_panel.h"
@@ -89,6 +90,7 @@ void PageCanvas::Relayout() {
   navigator_->Relayout();
   pageControls_->Relayout();
   floatingButtons_->Relayout();
+  if (ShapePanel* panel = CurrentShapePanel()) panel->Refresh();
   InvalidateRender(true);
   RefreshControls();
 }

@@ -33,18 +33,25 @@ void ToggleHand() {
     g_tool.shapePanelRequested = true;
     EnterMode(ToolMode::Select, u"选取模式：使用鼠标指针");
   } else {
+    g_tool.shapePanelRequested = false;
     EnterMode(ToolMode::Hand, u"手形工具：按住鼠标左键拖动浏览页面");
   }
 }
 
-void EnterPen() { EnterMode(ToolMode::Pen, u"画曲线模式"); }
+void EnterPen() {
+  g_tool.shapePanelRequested = false;
+  EnterMode(ToolMode::Pen, u"画曲线模式");
+}
 
 void EnterArrow() {
   g_tool.shapePanelRequested = true;
   EnterMode(ToolMode::Arrow, u"箭头模式");
 }
 
-void EnterSelectErase() { EnterMode(ToolMode::SelectErase, u"擦除模式"); }
+void EnterSelectErase() {
+  g_tool.shapePanelRequested = false;
+  EnterMode(ToolMode::SelectErase, u"擦除模式");
+}
 
 bool EnterForceErase() {
   if (g_session.document == nullptr) {
@@ -56,21 +63,30 @@ bool EnterForceErase() {
       u"强制擦除直接将图片像素改为白色，不添加覆盖层。\n共享图片的其他位置也可能改变甚至消失；请先备份并检查所有相关页面。\n文字、图形、批注及嵌套图片不会被擦除。\n裁剪或带透明图形状态的图片不支持此操作。\n原始资源或其他副本可能仍在文件中，不能保证隐私脱敏。\n是否继续？",
       MessageIcon::Warning, MessageButtons::OkCancel);
   if (answer != MessageAnswer::Ok) return false;
+  g_tool.shapePanelRequested = false;
   EnterMode(ToolMode::ForceErase, u"擦除模式");
   return true;
 }
 
 void ToggleText() {
   if (g_tool.mode == ToolMode::Text) {
+    g_tool.shapePanelRequested = true;
     EnterMode(ToolMode::Select, u"选取模式：使用鼠标指针");
   } else {
+    g_tool.shapePanelRequested = false;
     EnterMode(ToolMode::Text, u"文本模式：点击 PDF 页面添加文本");
   }
 }
 
 void ToggleEdit() {
   if (g_session.document == nullptr) return;
+  if (g_tool.mode == ToolMode::Edit && !g_tool.shapePanelRequested) {
+    g_tool.shapePanelRequested = true;  // the panel was closed: the toggle only brings it back
+    g_window.toolModeChanged();
+    return;
+  }
   if (g_tool.mode == ToolMode::Edit) {
+    g_tool.shapePanelRequested = false;
     EnterMode(ToolMode::Hand, u"手形工具：按住鼠标左键拖动浏览页面");
     return;
   }
@@ -89,6 +105,7 @@ bool EnterGeometry(GeometryKind kind) {
                                            u"几何绘图：拖动绘制椭圆", u"几何绘图：拖动绘制三角形",
                                            u"几何绘图：点击放置点"};
   g_tool.geometryKind = kind;
+  g_tool.shapePanelRequested = false;
   EnterMode(ToolMode::Geometry, kHints[int(kind)]);
   return true;
 }
@@ -156,6 +173,7 @@ bool EnterLineTool(LineToolKind kind) {
       break;
   }
   g_tool.geometryKind = GeometryKind::Segment;
+  g_tool.shapePanelRequested = false;
   EnterMode(ToolMode::Geometry, hint);
   g_tool.lineTool = kind;
   g_tool.lineToolDocument = g_session.document;

@@ -30,6 +30,8 @@ TEST_F(SelectionWindowTest, ReleaseSelectsAndAPressOnTheSelectionMovesItWithItsL
   EXPECT_EQ(g_selection.object, segment);
   EXPECT_EQ(g_session.statusText, u"已选中直线：拖动两端控制点修改直线");
   EXPECT_EQ(Steps(), steps) << "the labels were already there";
+  ASSERT_TRUE(g_layout.shapePanelShown) << "a selected segment shows its panel; the page re-centres";
+  middle = At(0.4f, 0.3f);
 
   // Press and release on the selection without moving: nothing committed, nothing said.
   g_session.statusText = u"";
@@ -167,6 +169,7 @@ TEST_F(SelectionWindowTest, ALockedPointSlidesAlongItsSegmentAndStopsAtItsEnd) {
   EXPECT_EQ(g_selection.object, point);
   EXPECT_TRUE(g_selection.constraint.active);
   EXPECT_EQ(g_session.statusText, u"点已锁定在线段上；拖动时只能沿该线段移动");
+  centre = OnScreen(ReadPointGeometry(point, g_engine)->centre);  // the panel narrowed the view
 
   size_t steps = Steps();
   Drag(centre, At(0.95f, 0.2f), 8);  // far beyond the end, and up
