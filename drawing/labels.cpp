@@ -1,5 +1,6 @@
 #include "drawing/labels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 #include <unordered_set>
@@ -143,11 +144,18 @@ LabelSetResult CreateLabelSet(const PdfOps& ops, const LabelContext& ctx, const 
   return result;
 }
 
-bool RenumberTriangleLabels(const PdfOps& ops, FPDF_PAGE page) {
-  if (page == nullptr || !HasLabelEntries(ops)) return false;
-  // One walk over the page: the triangles, and the labels under each mark name.
+namespace {
+
+// The page's triangles and the labels under each mark name, read in one walk: reading mark
+// names is most of the cost of labelling on a crowded page.
+struct TriangleLabelScan {
   std::vector<std::pair<FPDF_PAGEOBJECT, std::string>> triangles;
   std::unordered_map<std::string, std::vector<FPDF_PAGEOBJECT>> labels;
+  uint32_t largestNumber = 0;
+};
+
+TriangleLabelScan ScanTriangleLabels(const PdfOps& ops, FPDF_PAGE page) {
+  TriangleLabelScan scan;
   int count = ops.FPDFPage_CountObjects(page);
   for (int i = 0; i < count; ++i) {
     FPDF_PAGEOBJECT object = ops.FPDFPage_GetObject(page, i);
@@ -157,16 +165,21 @@ bool RenumberTriangleLabels(const PdfOps& ops, FPDF_PAGE page) {
     auto name = FindMark(object, ops, MarkKind::Triangle);
     if (!name) continue;
     if (type == kPageObjPath) {
-      triangles.emplace_back(object, *name);
+      scan.largestNumber = std::max(scan.largestNumber, ReadLabelNumber(*name, MarkKind::Triangle));
+      scan.triangles.emplace_back(object, std::move(*name));
     } else {
-      labels[*name].push_back(object);
+      scan.labels[*name].push_back(object);
     }
   }
-  for (const auto& [triangle, name] : triangles) {
+  return scan;
+}
+
+bool RenumberScanned(const PdfOps& ops, const TriangleLabelScan& scan) {
+  for (const auto& [triangle, name] : scan.triangles) {
     uint32_t number = ReadLabelNumber(name, MarkKind::Triangle);
     if (number == 0) return false;
-    auto found = labels.find(name);
-    if (found == labels.end()) continue;
+    auto found = scan.labels.find(name);
+    if (found == scan.labels.end()) continue;
     if (found->second.size() != 3) return false;
     for (int k = 0; k < 3; ++k) {
       if (!SetText(ops, found->second[size_t(k)], LabelText(k, number))) return false;
@@ -175,11 +188,20 @@ bool RenumberTriangleLabels(const PdfOps& ops, FPDF_PAGE page) {
   return true;
 }
 
+}  // namespace
+
+bool RenumberTriangleLabels(const PdfOps& ops, FPDF_PAGE page) {
+  if (page == nullptr || !HasLabelEntries(ops)) return false;
+  return RenumberScanned(ops, ScanTriangleLabels(ops, page));
+}
+
 LabelSetResult LabelNewTriangle(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT triangle,
                                 const std::vector<ScreenPoint>& vertices) {
   LabelSetResult result;
-  uint32_t number = NextLabelNumber(ctx.page, ops, MarkKind::Triangle);
-  if (number == 0 || triangle == nullptr || !RenumberTriangleLabels(ops, ctx.page)) return result;
+  if (ctx.page == nullptr || !HasLabelEntries(ops)) return result;
+  TriangleLabelScan scan = ScanTriangleLabels(ops, ctx.page);
+  uint32_t number = scan.largestNumber == 0xFFFFFFFFu ? 0 : scan.largestNumber + 1;
+  if (number == 0 || triangle == nullptr || !RenumberScanned(ops, scan)) return result;
   std::string name = MakeTriangleMarkName(number);
   if (name.empty()) return result;
   result = InsertLabelSet(ops, ctx, name, vertices);

@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -28,28 +30,7 @@ std::string MakeName(MarkKind kind, bool withLabel, uint32_t labelNumber) {
   return result;
 }
 
-// A mark's name as UTF-16, up to its first NUL; nothing when unreadable. Names of the
-// editor's own marks fit the first buffer, so one engine call usually does.
-std::optional<std::u16string> MarkName(FPDF_PAGEOBJECTMARK mark, const PdfOps& ops) {
-  FPDF_WCHAR small[128];
-  unsigned long needed = 0;
-  if (!ops.FPDFPageObjMark_GetName(mark, small, sizeof small, &needed) || needed < 2 || needed % 2 != 0) {
-    return std::nullopt;
-  }
-  std::vector<FPDF_WCHAR> large;
-  const FPDF_WCHAR* units = small;
-  if (needed > sizeof small) {
-    large.assign(needed / 2, 0);
-    unsigned long got = 0;
-    if (!ops.FPDFPageObjMark_GetName(mark, large.data(), needed, &got) || got > needed) return std::nullopt;
-    units = large.data();
-  }
-  std::u16string name;
-  for (size_t i = 0; i < needed / 2 && units[i] != 0; ++i) name += char16_t(units[i]);
-  return name;
-}
-
-bool StartsWith(const std::u16string& text, const char* prefix) {
+bool StartsWith(std::u16string_view text, const char* prefix) {
   size_t i = 0;
   for (; prefix[i] != '\0'; ++i) {
     if (i >= text.size() || text[i] != char16_t(prefix[i])) return false;
@@ -58,27 +39,46 @@ bool StartsWith(const std::u16string& text, const char* prefix) {
 }
 
 // Narrows to 8 bits; nothing when a character is beyond ASCII.
-std::optional<std::string> Narrow(const std::u16string& text) {
-  std::string narrow;
-  for (char16_t unit : text) {
-    if (unit > 127) return std::nullopt;
-    narrow += char(unit);
+std::optional<std::string> Narrow(std::u16string_view text) {
+  std::string narrow(text.size(), '\0');
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] > 127) return std::nullopt;
+    narrow[i] = char(text[i]);
   }
   return narrow;
 }
 
+// Hands each readable mark name (UTF-16, up to its first NUL) to `match` until it returns
+// true. Names of the editor's own marks fit the stack buffer, so one engine call and no
+// allocation usually do: a page walk reads thousands of them.
 template <typename Match>
 void ScanMarks(FPDF_PAGEOBJECT object, const PdfOps& ops, Match match) {
   if (object == nullptr || ops.FPDFPageObj_CountMarks == nullptr || ops.FPDFPageObj_GetMark == nullptr ||
       ops.FPDFPageObjMark_GetName == nullptr) {
     return;
   }
+  char16_t small[128];
+  std::u16string large;
   int count = ops.FPDFPageObj_CountMarks(object);
   for (int i = 0; i < count; ++i) {
     FPDF_PAGEOBJECTMARK mark = ops.FPDFPageObj_GetMark(object, (unsigned long)i);
     if (mark == nullptr) continue;
-    auto name = MarkName(mark, ops);
-    if (name && match(*name)) return;
+    unsigned long needed = 0;
+    if (!ops.FPDFPageObjMark_GetName(mark, reinterpret_cast<FPDF_WCHAR*>(small), sizeof small, &needed) ||
+        needed < 2 || needed % 2 != 0) {
+      continue;
+    }
+    std::u16string_view units(small, std::min<size_t>(needed, sizeof small) / 2);
+    if (needed > sizeof small) {
+      large.assign(needed / 2, u'\0');
+      unsigned long got = 0;
+      if (!ops.FPDFPageObjMark_GetName(mark, reinterpret_cast<FPDF_WCHAR*>(large.data()), needed, &got) ||
+          got > needed) {
+        continue;
+      }
+      units = large;
+    }
+    if (match(units.substr(0, units.find(u'\0')))) return;
   }
 }
 
@@ -132,7 +132,7 @@ std::string MakeCoordinateSystemMarkName(int halfWidth) { return "CorvanCoordina
 
 std::optional<std::string> FindMark(FPDF_PAGEOBJECT object, const PdfOps& ops, MarkKind kind) {
   std::optional<std::string> found;
-  ScanMarks(object, ops, [&](const std::u16string& name) {
+  ScanMarks(object, ops, [&](std::u16string_view name) {
     if (!StartsWith(name, MarkPrefix(kind))) return false;
     found = Narrow(name);  // a first match beyond ASCII leaves the object unmarked
     return true;
@@ -151,7 +151,7 @@ bool HasMarkNamed(FPDF_PAGEOBJECT object, const PdfOps& ops, const char* name) {
 
 int FindCoordinateSystem(FPDF_PAGEOBJECT object, const PdfOps& ops) {
   int number = 0;
-  ScanMarks(object, ops, [&](const std::u16string& name) {
+  ScanMarks(object, ops, [&](std::u16string_view name) {
     const std::string prefix = "CorvanCoordinateSystem_";
     if (!StartsWith(name, prefix.c_str()) || name.size() == prefix.size()) return false;
     int value = 0;

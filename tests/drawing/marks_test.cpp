@@ -46,6 +46,20 @@ TEST_F(MarksTest, TheFirstMarkOfAKindWinsAndOthersAreIgnored) {
   EXPECT_FALSE(FindMark(path, missing, MarkKind::Line).has_value());
 }
 
+TEST_F(MarksTest, NamesAroundTheReadBufferSizeAreReadWhole) {
+  ShowPage();
+  PdfOps ops = CurrentOps();
+  // 127 characters and the NUL fill the first read exactly; 128 and 300 need a second one.
+  for (size_t length : {127u, 128u, 300u}) {
+    std::string name = "PDFEditorLine_";
+    name += std::string(length - name.size() - 3, 'A') + "_L5";
+    auto found = FindMark(MarkedPath({"SomethingElse", name}), ops, MarkKind::Line);
+    ASSERT_TRUE(found.has_value()) << length;
+    EXPECT_EQ(*found, name);
+    EXPECT_EQ(ReadLabelNumber(*found, MarkKind::Line), 5u);
+  }
+}
+
 TEST_F(MarksTest, LabelNumbersAndTheirFallbacks) {
   EXPECT_EQ(ReadLabelNumber("PDFEditorLine_0_0_1_L12a", MarkKind::Line), 0u);
   EXPECT_EQ(ReadLabelNumber("PDFEditorLine_0_0_1_L", MarkKind::Line), 0u);
