@@ -142,7 +142,7 @@ std::optional<std::string> FindMark(FPDF_PAGEOBJECT object, const PdfOps& ops, M
 
 bool HasMarkNamed(FPDF_PAGEOBJECT object, const PdfOps& ops, const char* name) {
   bool found = false;
-  ScanMarks(object, ops, [&](const std::u16string& candidate) {
+  ScanMarks(object, ops, [&](std::u16string_view candidate) {
     found = candidate.size() == std::char_traits<char>::length(name) && StartsWith(candidate, name);
     return found;
   });
