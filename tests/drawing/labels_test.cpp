@@ -104,6 +104,23 @@ TEST_F(LabelsTest, TrianglesAreNumberedAndTheirLabelsMoveWithThem) {
             (std::vector<std::u16string>{u"a2-b2", u"b2-c2", u"c2-a2"}));
 }
 
+TEST_F(LabelsTest, NewTrianglesFollowTheLargestNumberAndStopAtTheLastOne) {
+  ShowPage();
+  FPDF_PAGEOBJECT first = Triangle({200, 700}, 150, 120, false);
+  g_engine.FPDFPageObj_AddMark(first, "PDFEditorTriangle_00000001_0000000000000001_00000001_L41");
+  FPDF_PAGEOBJECT second = Triangle({400, 700}, 150, 120);
+  EXPECT_EQ(ReadLabelNumber(NameOf(second, MarkKind::Triangle), MarkKind::Triangle), 42u);
+  // Past the last number nothing is labelled and the new triangle stays unmarked.
+  g_engine.FPDFPageObj_AddMark(Triangle({200, 400}, 150, 120, false),
+                               "PDFEditorTriangle_00000001_0000000000000001_00000002_L4294967295");
+  FPDF_PAGEOBJECT last = Triangle({400, 400}, 150, 120, false);
+  int objects = g_engine.FPDFPage_CountObjects(g_session.currentPage);
+  auto outline = BuildOutline(GeometryKind::Triangle, Screen(325, 400), Screen(475, 280));
+  EXPECT_FALSE(LabelNewTriangle(CurrentOps(), CurrentLabelContext(), last, outline->points).ok);
+  EXPECT_FALSE(FindMark(last, CurrentOps(), MarkKind::Triangle).has_value());
+  EXPECT_EQ(g_engine.FPDFPage_CountObjects(g_session.currentPage), objects);
+}
+
 TEST_F(LabelsTest, ADamagedTriangleStopsNewLabelsUntilRepaired) {
   ShowPage();
   FPDF_PAGEOBJECT first = Triangle({200, 700}, 150, 120);
