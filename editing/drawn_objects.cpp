@@ -64,6 +64,10 @@ bool IsGeometryShape(DrawnKind kind) {
 }
 
 std::optional<IntRect> ScreenRectOf(FPDF_PAGEOBJECT object, const PdfOps& ops) {
+  return ScreenRectOf(object, ops, CurrentPageFrame());
+}
+
+std::optional<IntRect> ScreenRectOf(FPDF_PAGEOBJECT object, const PdfOps& ops, const PageFrame& frame) {
   float left, bottom, right, top;
   if (object == nullptr || !ops.FPDFPageObj_GetBounds || !ops.FPDFPageObj_GetBounds(object, &left, &bottom, &right, &top)) {
     return std::nullopt;
@@ -71,7 +75,7 @@ std::optional<IntRect> ScreenRectOf(FPDF_PAGEOBJECT object, const PdfOps& ops) {
   float minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
   for (PagePoint corner : {PagePoint{left, bottom}, PagePoint{right, bottom}, PagePoint{right, top}, PagePoint{left, top}}) {
     float x, y;
-    PageToScreen(corner.x, corner.y, x, y);
+    PageToScreen(frame, corner.x, corner.y, x, y);
     if (!std::isfinite(x) || !std::isfinite(y)) return std::nullopt;
     minX = std::min(minX, x);
     minY = std::min(minY, y);
@@ -82,6 +86,10 @@ std::optional<IntRect> ScreenRectOf(FPDF_PAGEOBJECT object, const PdfOps& ops) {
 }
 
 ScreenOutline ScreenOutlineOf(FPDF_PAGEOBJECT object, const PdfOps& ops) {
+  return ScreenOutlineOf(object, ops, CurrentPageFrame());
+}
+
+ScreenOutline ScreenOutlineOf(FPDF_PAGEOBJECT object, const PdfOps& ops, const PageFrame& frame) {
   ScreenOutline outline;
   if (object == nullptr || !ops.FPDFPath_CountSegments || !ops.FPDFPath_GetPathSegment || !ops.FPDFPathSegment_GetPoint ||
       !ops.FPDFPathSegment_GetType || !ops.FPDFPathSegment_GetClose) {
@@ -100,7 +108,7 @@ ScreenOutline ScreenOutlineOf(FPDF_PAGEOBJECT object, const PdfOps& ops) {
     if (!ops.FPDFPathSegment_GetPoint(segment, &px, &py)) return outline;
     PagePoint p = Transform(matrix, px, py);
     float x, y;
-    PageToScreen(p.x, p.y, x, y);
+    PageToScreen(frame, p.x, p.y, x, y);
     if (!std::isfinite(x) || !std::isfinite(y)) return outline;
     outline.points.push_back({x, y, x, y});
     if (type == kSegmentMoveTo || i == 0) {

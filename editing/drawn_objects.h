@@ -18,6 +18,7 @@ bool IsImageBackground(FPDF_PAGEOBJECT object, const PdfOps& ops);
 // The engine's bounds with the four corners mapped to the screen; left and top floored,
 // right and bottom ceiled.
 std::optional<IntRect> ScreenRectOf(FPDF_PAGEOBJECT object, const PdfOps& ops);
+std::optional<IntRect> ScreenRectOf(FPDF_PAGEOBJECT object, const PdfOps& ops, const PageFrame& frame);
 
 struct ScreenSegment {
   float ax, ay, bx, by;
@@ -28,6 +29,7 @@ struct ScreenOutline {
   bool complete = false;                // false: a curve, an invalid value or an unreadable matrix stopped the walk
 };
 ScreenOutline ScreenOutlineOf(FPDF_PAGEOBJECT object, const PdfOps& ops);
+ScreenOutline ScreenOutlineOf(FPDF_PAGEOBJECT object, const PdfOps& ops, const PageFrame& frame);
 
 double DistanceToSegment(float x, float y, const ScreenSegment& s);
 

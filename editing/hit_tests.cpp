@@ -102,11 +102,12 @@ FPDF_PAGEOBJECT HitObject(ScreenPoint point) {
   PdfOps ops = CurrentOps();
   if (!CanEnumerate(ops)) return nullptr;
   FPDF_PAGEOBJECT system = nullptr;
+  PageFrame frame = CurrentPageFrame();
   for (int i = ops.FPDFPage_CountObjects(g_session.currentPage) - 1; i >= 0; --i) {
     FPDF_PAGEOBJECT object = ops.FPDFPage_GetObject(g_session.currentPage, i);
     if (object == nullptr || ops.FPDFPageObj_GetType(object) != kPageObjPath) continue;
     // Every segment lies inside the bounds: far from the enlarged rectangle nothing is hit.
-    auto rect = ScreenRectOf(object, ops);
+    auto rect = ScreenRectOf(object, ops, frame);
     if (rect && !Inflated(*rect, int(kHitDistance)).Contains(point.x, point.y)) continue;
     if (IsImageBackground(object, ops)) continue;
     if (FindCoordinateSystem(object, ops) != 0) {
@@ -114,7 +115,7 @@ FPDF_PAGEOBJECT HitObject(ScreenPoint point) {
       continue;
     }
     if (rect) return object;
-    ScreenOutline outline = ScreenOutlineOf(object, ops);
+    ScreenOutline outline = ScreenOutlineOf(object, ops, frame);
     if (PointDistance(point, outline.segments) <= kHitDistance) return object;
   }
   return system;
@@ -174,17 +175,18 @@ std::vector<FPDF_PAGEOBJECT> ObjectsInRectangle(IntRect r) {
   PdfOps ops = CurrentOps();
   if (!CanEnumerate(ops)) return members;
   int count = ops.FPDFPage_CountObjects(g_session.currentPage);
+  PageFrame frame = CurrentPageFrame();
   for (int i = 0; i < count; ++i) {
     FPDF_PAGEOBJECT object = ops.FPDFPage_GetObject(g_session.currentPage, i);
     if (object == nullptr || ops.FPDFPageObj_GetType(object) != kPageObjPath) continue;
-    auto rect = ScreenRectOf(object, ops);
+    auto rect = ScreenRectOf(object, ops, frame);
     if (rect && !Intersects(*rect, r)) continue;
     if (IsImageBackground(object, ops)) continue;
     if (rect && rect->left >= r.left && rect->right <= r.right && rect->top >= r.top && rect->bottom <= r.bottom) {
       members.push_back(object);
       continue;
     }
-    ScreenOutline outline = ScreenOutlineOf(object, ops);
+    ScreenOutline outline = ScreenOutlineOf(object, ops, frame);
     if (!outline.complete) {
       if (rect) members.push_back(object);  // the rectangle intersects; the outline cannot say more
       continue;

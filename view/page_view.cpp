@@ -215,8 +215,10 @@ std::optional<PagePoint> ScreenToPageUnclamped(float x, float y) {
   return DisplayedToPage(CurrentPageFrame(), dx, dy);
 }
 
-void PageToScreen(float px, float py, float& x, float& y) {
-  PagePoint d = PageToDisplayed(CurrentPageFrame(), px, py);
+void PageToScreen(float px, float py, float& x, float& y) { PageToScreen(CurrentPageFrame(), px, py, x, y); }
+
+void PageToScreen(const PageFrame& frame, float px, float py, float& x, float& y) {
+  PagePoint d = PageToDisplayed(frame, px, py);
   const IntRect& r = g_view.pageRect;
   x = float(r.left) + float(r.Width()) * d.x / PageWidthPt();
   y = float(r.bottom) - float(r.Height()) * d.y / PageHeightPt();

@@ -123,6 +123,8 @@ std::optional<PagePoint> ScreenToPage(int x, int y);
 std::optional<PagePoint> ScreenToPageUnclamped(float x, float y);
 // Client pixels as floats; callers round where they need integers.
 void PageToScreen(float px, float py, float& x, float& y);
+// The same with the page's frame read once by the caller (walks over many objects).
+void PageToScreen(const PageFrame& frame, float px, float py, float& x, float& y);
 
 bool CanZoomIn();
 bool CanZoomOut();

@@ -306,3 +306,81 @@ TEST_F(SelectionWindowTest, HitTestsPreferSegmentsToCoordinateSystemsAndCurvesHi
 }
 
 }  // namespace
+
+namespace {
+
+class TurnedPageSelectionTest : public EditingWindowTest {
+ protected:
+  void Open(const std::string& pageEntries) {
+    WriteHandMadePdf(WorkPath("page.pdf"), pageEntries);
+    OpenOrFail(WorkPath("page.pdf"));
+    RouteCommand(kCmdFitPage);
+    Canvas()->repaint();
+  }
+  // Draws a segment, selects it with a click on its middle and drags it by (40, 30) pixels;
+  // returns the page-space movement of its start.
+  PagePoint DrawSelectAndDrag() {
+    RouteCommand(kCmdSegmentTool);
+    Drag(At(0.3f, 0.4f), At(0.7f, 0.5f));
+    RouteCommand(kCmdSelectTool);
+    FPDF_PAGEOBJECT segment = nullptr;
+    for (int i = 0; i < CurrentObjectCount(); ++i) {
+      FPDF_PAGEOBJECT o = g_engine.FPDFPage_GetObject(g_session.currentPage, i);
+      if (g_engine.FPDFPageObj_GetType(o) == kPageObjPath) segment = o;
+    }
+    auto before = RecogniseStraightSegment(segment, g_engine);
+    EXPECT_TRUE(before);
+    if (!before) return {};
+    QPoint middle((before->screenStart.x + before->screenEnd.x) / 2, (before->screenStart.y + before->screenEnd.y) / 2);
+    Click(middle);
+    EXPECT_EQ(g_selection.object, segment) << "the click follows the page's mapping";
+    before = RecogniseStraightSegment(segment, g_engine);  // the panel re-centred the page
+    middle = QPoint((before->screenStart.x + before->screenEnd.x) / 2, (before->screenStart.y + before->screenEnd.y) / 2);
+    Drag(middle, middle + QPoint(40, 30), 5);
+    auto after = RecogniseStraightSegment(segment, g_engine);
+    EXPECT_TRUE(after);
+    if (!after) return {};
+    EXPECT_NEAR(after->screenStart.x - before->screenStart.x, 40, 1) << "right on screen stays right";
+    EXPECT_NEAR(after->screenStart.y - before->screenStart.y, 30, 1) << "down on screen stays down";
+    EXPECT_EQ(g_session.statusText, u"图形已移动");
+    return {after->start.x - before->start.x, after->start.y - before->start.y};
+  }
+};
+
+TEST_F(TurnedPageSelectionTest, SelectionAndMovesFollowAQuarterTurnedPage) {
+  Open("/MediaBox [0 0 595 842] /Rotate 90");
+  ASSERT_EQ(PageRotation(), 1);
+  PagePoint moved = DrawSelectAndDrag();
+  // A quarter turn clockwise: screen right is page up, screen down is page right.
+  EXPECT_GT(moved.x, 0);
+  EXPECT_GT(moved.y, 0);
+  EXPECT_GT(moved.y, moved.x);
+  Drag(At(0.05f, 0.05f), At(0.95f, 0.95f));
+  EXPECT_NE(g_selection.object, nullptr) << "a marquee over the turned page finds the segment";
+  Screenshot("selection-turned-page");
+}
+
+TEST_F(TurnedPageSelectionTest, SelectionAndMovesFollowACropBoxAwayFromTheOrigin) {
+  Open("/MediaBox [0 0 595 842] /CropBox [100 100 500 700]");
+  PagePoint moved = DrawSelectAndDrag();
+  EXPECT_GT(moved.x, 0);
+  EXPECT_LT(moved.y, 0);
+  auto segment = RecogniseStraightSegment(g_selection.object, g_engine);
+  ASSERT_TRUE(segment);
+  EXPECT_GT(segment->start.x, 100);
+  EXPECT_LT(segment->end.x, 500);
+  EXPECT_GT(segment->end.y, 100);
+  EXPECT_LT(segment->start.y, 700);
+  // The erase distance is measured through the same mapping.
+  RouteCommand(kCmdSelectTool);  // with a selection, 选取擦除 would delete it first
+  RouteCommand(kCmdSelectErase);
+  segment = RecogniseStraightSegment(Paths()[0], g_engine);
+  ASSERT_TRUE(segment);
+  QPoint onLine((segment->screenStart.x + segment->screenEnd.x) / 2, (segment->screenStart.y + segment->screenEnd.y) / 2);
+  int before = CurrentObjectCount();
+  Click(onLine);
+  EXPECT_EQ(CurrentObjectCount(), 0) << "the segment and its two labels";
+  EXPECT_EQ(before, 3);
+}
+
+}  // namespace
