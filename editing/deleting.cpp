@@ -3,6 +3,7 @@
 #include "document/session.h"
 #include "document/window_hooks.h"
 #include "drawing/labels.h"
+#include "editing/erasing.h"
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
@@ -11,15 +12,6 @@ namespace {
 
 constexpr const char16_t* kCaption = u"删除图形失败";
 constexpr const char16_t* kCleanupWarning = u"图形已删除，但自动编号或边长标注未能全部清理。";
-
-// The three orphan-label passes; each must succeed.
-bool CleanLabels(const PdfOps& ops) {
-  bool clean = true;
-  for (MarkKind kind : {MarkKind::Line, MarkKind::Triangle, MarkKind::Rectangle}) {
-    clean = CleanOrphanLabels(ops, g_session.currentPage, kind) && clean;
-  }
-  return clean;
-}
 
 void Finish() {
   g_selectionHooks.refreshPanels();
@@ -40,7 +32,7 @@ void DeleteSelected() {
   bool system = FindCoordinateSystem(object, ops) != 0;  // read before the handle goes
   ops.FPDFPageObj_Destroy(object);
   if (system) g_session.fullRewrite = true;
-  bool clean = CleanLabels(ops);
+  bool clean = CleanAllOrphanLabels(ops, g_session.currentPage);
   ClearDrawnSelection();
   g_session.statusText = u"所选图形已删除";
   NotifyObjectModified(u"所选图形已删除");
@@ -76,7 +68,7 @@ bool DeleteSelection() {
   g_selection.object = nullptr;
   g_selection.selectedImage = nullptr;
   if (deleted > 0) {
-    bool clean = CleanLabels(ops);
+    bool clean = CleanAllOrphanLabels(ops, g_session.currentPage);
     g_session.statusText = survivors.empty()
                                ? FillPlaceholders(u"已删除 %d 个所选图形", {Num(deleted)})
                                : FillPlaceholders(u"已删除 %d 个图形，另有 %d 个删除失败",

@@ -27,15 +27,6 @@ bool HasEraseEntries(const PdfOps& ops) {
          ops.FPDFPage_GenerateContent;
 }
 
-// Removes the labels left without their shape; true when all that should go went.
-bool CleanAllOrphanLabels(const PdfOps& ops) {
-  bool clean = true;
-  for (MarkKind kind : {MarkKind::Line, MarkKind::Triangle, MarkKind::Rectangle}) {
-    clean = CleanOrphanLabels(ops, g_session.currentPage, kind) && clean;
-  }
-  return clean;
-}
-
 void AfterPageChange() {
   g_window.markViewStale();
   g_window.markThumbnailStale();
@@ -44,6 +35,14 @@ void AfterPageChange() {
 }
 
 }  // namespace
+
+bool CleanAllOrphanLabels(const PdfOps& ops, FPDF_PAGE page) {
+  bool clean = true;
+  for (MarkKind kind : {MarkKind::Line, MarkKind::Triangle, MarkKind::Rectangle}) {
+    clean = CleanOrphanLabels(ops, page, kind) && clean;
+  }
+  return clean;
+}
 
 bool IsErasable(FPDF_PAGEOBJECT object, const PdfOps& ops) {
   if (object == nullptr || !ops.FPDFPageObj_GetType || ops.FPDFPageObj_GetType(object) != kPageObjPath ||
@@ -115,7 +114,7 @@ void EraseAt(ScreenPoint point) {
   MarkModified();
   g_selection.selectedText = nullptr;
   if (g_selection.object == candidate) ClearDrawnSelection();
-  bool clean = CleanAllOrphanLabels(ops);
+  bool clean = CleanAllOrphanLabels(ops, page);
   g_session.statusText = committed ? u"标注已擦除" : u"划线已移除，但生成 PDF 页面内容失败";
   if (!clean) ShowMessage(u"标注清理警告", u"图形已擦除，但其编号或边长标注未能全部清理。", MessageIcon::Warning);
   AfterPageChange();
@@ -177,7 +176,7 @@ void EraseAllOnPage() {
     ShowMessage(u"全部擦除失败", u"无法从 PDF 页面移除标注。", MessageIcon::Error);
     return;
   }
-  bool clean = CleanAllOrphanLabels(ops);
+  bool clean = CleanAllOrphanLabels(ops, page);
   MarkModified();
   ClearDrawnSelection();
   g_session.statusText = failed == 0 && committed

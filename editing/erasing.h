@@ -16,6 +16,10 @@ void EraseDragStep(ScreenPoint point);
 void EndEraseDrag();
 bool EraseDragRunning();
 
+// Removes the labels left without their segment, triangle or rectangle; true when all that
+// should go went.
+bool CleanAllOrphanLabels(const PdfOps& ops, FPDF_PAGE page);
+
 // "全部擦除": asks first; cannot be undone.
 void EraseAllOnPage();
 

@@ -23,7 +23,7 @@ void Translate(const PdfOps& ops, FPDF_PAGEOBJECT object, float dx, float dy) {
 }
 
 bool IsLockedPoint(FPDF_PAGEOBJECT object) {
-  return g_selection.constraint.active && g_selection.constraint.lock.point == object && object != nullptr;
+  return g_pointLock && g_pointLock->point == object && object != nullptr;
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ void MoveStep(ScreenPoint point) {
   if (g_drag.constrained) {
     auto geometry = ReadPointGeometry(g_selection.object, ops);
     std::optional<PagePoint> offset;
-    if (geometry) offset = ConstrainedOffset(g_selection.constraint.lock, g_drag.startPointer, g_drag.startCentre, *at, geometry->centre);
+    if (geometry) offset = ConstrainedOffset(*g_pointLock, g_drag.startPointer, g_drag.startCentre, *at, geometry->centre);
     if (!offset || !std::isfinite(offset->x) || !std::isfinite(offset->y)) {
       ShowMessage(kPointCaption, u"无法计算点在线段上的受限位置。", MessageIcon::Error);
       EndMove();

@@ -110,6 +110,7 @@ void SelectShape(FPDF_PAGEOBJECT object, DrawnKind kind, const PdfOps& ops) {
 }  // namespace
 
 void SelectDrawnObject(FPDF_PAGEOBJECT object) {
+  if (g_pointLock && g_pointLock->point != object) g_pointLock.reset();
   double lengthCm = g_selection.lengthCm;
   g_selection = SelectionState{};
   g_selection.lengthCm = lengthCm;
@@ -120,14 +121,18 @@ void ClearDrawnSelection() { SelectDrawnObject(nullptr); }
 
 void NotifyKeepingSelection(const std::u16string& doneClause) {
   SelectionState kept = g_selection;
+  std::optional<PointLock> lock = g_pointLock;
   NotifyObjectModified(doneClause);
   g_selection = kept;
+  g_pointLock = lock;
 }
 
 void MarkModifiedKeepingSelection() {
   SelectionState kept = g_selection;
+  std::optional<PointLock> lock = g_pointLock;
   MarkModified();
   g_selection = kept;
+  g_pointLock = lock;
 }
 
 FPDF_PAGEOBJECT SelectedCoordinateSystem() {
@@ -145,9 +150,9 @@ void SelectObject(FPDF_PAGEOBJECT object) {
     return;
   }
   g_selectionHooks.endConstrainedMove();
-  PointConstraint constraint = g_selection.constraint;
+  std::optional<PointLock> lock = g_pointLock;
   SelectDrawnObject(object);
-  g_selection.constraint = constraint;  // an established lock stays with its point
+  g_pointLock = lock;  // an established lock stays with its point
   PdfOps ops = CurrentOps();
   DrawnKind kind = ClassifyDrawnObject(object, ops);
   if (kind == DrawnKind::CoordinateSystem) {
@@ -214,10 +219,8 @@ void LockPointAt(ScreenPoint point) {
   if (object == nullptr || ClassifyDrawnObject(object, ops) != DrawnKind::Point) return;
   SelectObject(object);
   auto lock = LockPointToSegment(ops, g_session.currentPage, object);
-  g_selection.constraint = PointConstraint{};
+  g_pointLock = lock;
   if (lock) {
-    g_selection.constraint.active = true;
-    g_selection.constraint.lock = *lock;
     SetMessage(u"点已锁定在线段上；拖动时只能沿该线段移动");
   } else {
     SetMessage(u"已选中点，但未找到可约束的直线段");

@@ -1,6 +1,7 @@
 // The drawn-object selection of the main window: the single selected object, a marquee
-// group, the text and image selections that share it, a point's lock onto a segment and the
-// length the panel shows. Handles belong to the loaded page, never to the selection.
+// group, the text and image selections that share it and the length the panel shows. A
+// point's lock onto a segment is `g_pointLock`. Handles belong to the loaded page, never to
+// the selection.
 #pragma once
 
 #include <vector>
@@ -8,17 +9,11 @@
 #include "drawing/geometry_edits.h"
 #include "editing/drawn_objects.h"
 
-struct PointConstraint {
-  bool active = false;
-  PointLock lock;  // the point, its segment and the segment's ends A and B (page points)
-};
-
 struct SelectionState {
   FPDF_PAGEOBJECT object = nullptr;      // the single selected drawn object
   std::vector<FPDF_PAGEOBJECT> group;    // marquee choice; two or more when in use
   FPDF_PAGEOBJECT selectedText = nullptr;
   FPDF_PAGEOBJECT selectedImage = nullptr;
-  PointConstraint constraint;
   // Total length of the selected object in cm; also the fixed length of the next arrows and
   // straight lines (0 = free). Survives selection and mode changes.
   double lengthCm = 0;
@@ -29,7 +24,7 @@ extern SelectionState g_selection;
 // Sets the single selection without the selection procedure (the drawing tools select what
 // they drew).
 void SelectDrawnObject(FPDF_PAGEOBJECT object);
-// Clears every field except `lengthCm`.
+// Clears every field except `lengthCm`, and the point lock.
 void ClearDrawnSelection();
 // The selected object when it is a coordinate system in the select tool.
 FPDF_PAGEOBJECT SelectedCoordinateSystem();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QMenu>
+#include <QTimer>
 #include <cmath>
 
 #include "app/editing_test_fixture.h"
@@ -148,6 +150,33 @@ TEST_F(EraseDeleteWindowTest, DeleteRemovesTheSelectionWithItsLabelsAndNothingWi
   EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
   RouteCommand(kCmdUndo);
   EXPECT_EQ(CurrentObjectCount(), 3);
+}
+
+TEST_F(EraseDeleteWindowTest, TheEditToolsMenuDeletesTheDrawnObjectUnderThePointer) {
+  RouteCommand(kCmdTriangleTool);
+  Drag(At(0.3f, 0.3f), At(0.5f, 0.5f));
+  RouteCommand(kCmdEditMode);
+  ASSERT_EQ(g_tool.mode, ToolMode::Edit);
+  size_t steps = Steps();
+  QString offered;
+  QTimer::singleShot(50, [&offered] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    offered = menu->actions().value(0)->text();
+    menu->setActiveAction(menu->actions().value(0));
+    QTest::keyClick(menu, Qt::Key_Return);
+  });
+  Click(At(0.4f, 0.5f), Qt::RightButton);
+  EXPECT_EQ(offered, QStringLiteral("删除所选图形"));
+  EXPECT_EQ(CurrentObjectCount(), 0) << "the triangle and its three labels";
+  EXPECT_EQ(g_session.statusText, u"所选图形已删除");
+  EXPECT_EQ(Steps(), steps + 1);
+  // Empty page space opens no drawn-object menu.
+  QTimer::singleShot(50, [] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) menu->close();
+  });
+  Click(At(0.8f, 0.8f), Qt::RightButton);
+  EXPECT_EQ(Steps(), steps + 1);
 }
 
 FPDF_PAGEOBJECT g_refused = nullptr;

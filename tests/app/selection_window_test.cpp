@@ -167,7 +167,8 @@ TEST_F(SelectionWindowTest, ALockedPointSlidesAlongItsSegmentAndStopsAtItsEnd) {
   QTest::mouseDClick(Canvas(), Qt::LeftButton, Qt::NoModifier, centre);
   QApplication::processEvents();
   EXPECT_EQ(g_selection.object, point);
-  EXPECT_TRUE(g_selection.constraint.active);
+  ASSERT_TRUE(g_pointLock.has_value());
+  EXPECT_EQ(g_pointLock->point, point);
   EXPECT_EQ(g_session.statusText, u"点已锁定在线段上；拖动时只能沿该线段移动");
   centre = OnScreen(ReadPointGeometry(point, g_engine)->centre);  // the panel narrowed the view
 
