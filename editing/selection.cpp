@@ -43,7 +43,8 @@ void LoadPenFrom(FPDF_PAGEOBJECT object, DrawnKind kind, const PdfOps& ops) {
     return;
   }
   g_tool.drawColor = r | g << 8 | b << 16;
-  g_tool.lineWidth = width;
+  // A hairline (width 0) would leave a pen that can draw nothing: the width stays.
+  if (width > 0) g_tool.lineWidth = width;
 }
 
 size_t LabelCount(FPDF_PAGEOBJECT shape, const PdfOps& ops, MarkKind kind) {

@@ -84,6 +84,16 @@ TEST_F(EraseDeleteWindowTest, ForeignStrokesAreNeverErasedAndEraseAllOnAPageWith
   PagePoint c = OnPage(QPoint(left.x(), row + 60)), d = OnPage(QPoint(right.x(), row + 60));
   FPDF_PAGEOBJECT wide = AddStroke({c, d}, 230, 35, 35, 25);
   EXPECT_FALSE(IsErasable(foreign, g_engine));
+  FPDF_PAGEOBJECT hairline =
+      AddStroke({OnPage(At(0.1f, 0.9f)), OnPage(At(0.2f, 0.92f)), OnPage(At(0.3f, 0.9f))}, 0, 0, 0, 0);
+  RouteCommand(kCmdSelectTool);
+  Click(At(0.2f, 0.9f));
+  ASSERT_EQ(g_selection.object, hairline);
+  EXPECT_EQ(g_tool.drawColor, 0u) << "the colour is taken";
+  EXPECT_FLOAT_EQ(g_tool.lineWidth, 6.0f) << "a hairline leaves a pen that still draws";
+  ASSERT_TRUE(g_engine.FPDFPage_RemoveObject(g_session.currentPage, hairline));
+  g_engine.FPDFPageObj_Destroy(hairline);
+  RouteCommand(kCmdSelectTool);
   EXPECT_FALSE(IsErasable(wide, g_engine));
   RouteCommand(kCmdSelectErase);
   Click(QPoint(At(0.4f, 0.f).x(), row));
