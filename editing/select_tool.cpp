@@ -10,6 +10,7 @@
 #include "editing/move_drag.h"
 #include "editing/reshape_drags.h"
 #include "editing/selection.h"
+#include "editing/shape_panel_model.h"
 #include "view/pointer_input.h"
 #include "view/tool_state.h"
 
@@ -157,6 +158,7 @@ void InstallEditingTools() {
   g_editingTools.cancel = Cancel;
   g_editingTools.active = Active;
   g_editingTools.doubleClick = DoubleClick;
+  g_editingTools.lineEnd = FixedLengthEnd;
   g_selectionHooks.endConstrainedMove = [] {
     if (g_drag.moveArmed && g_drag.constrained) EndMove();
   };

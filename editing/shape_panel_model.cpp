@@ -251,6 +251,19 @@ bool ApplySideLength(int row, const std::u16string& text) {
   return true;
 }
 
+ScreenPoint FixedLengthEnd(ScreenPoint start, ScreenPoint pointer) {
+  if (!(g_selection.lengthCm > 0)) return pointer;
+  auto a = ScreenToPage(start.x, start.y), b = ScreenToPage(pointer.x, pointer.y);
+  if (!a || !b) return pointer;
+  double length = g_selection.lengthCm * 72 / 2.54;
+  double dx = b->x - a->x, dy = b->y - a->y, d = std::hypot(dx, dy);
+  double ux = d > 1e-6 ? dx / d : 1, uy = d > 1e-6 ? dy / d : 0;
+  float x, y;
+  PageToScreen(float(a->x + length * ux), float(a->y + length * uy), x, y);
+  if (!std::isfinite(x) || !std::isfinite(y)) return pointer;
+  return {int(std::lround(x)), int(std::lround(y))};
+}
+
 int PaletteIndexAt(int x, int y) {
   if (x < 18 || y < 44) return -1;
   int column = (x - 18) / 36, row = (y - 44) / 36;

@@ -37,6 +37,10 @@ std::optional<SideRows> SelectedSideRows();
 // "a%u、b%u…" for the selected labelled segment or rectangle; empty without a label number.
 std::u16string SelectedCornerNames();
 
+// A dragged arrow or segment's end: exactly `lengthCm` from the start towards the pointer
+// while it is set (the pointer itself when 0 or when either point is off the page).
+ScreenPoint FixedLengthEnd(ScreenPoint start, ScreenPoint pointer);
+
 // Pen options window: palette index under a point of the window (−1 between circles) and
 // the width the slider gives at x.
 int PaletteIndexAt(int x, int y);

@@ -40,6 +40,14 @@ bool AcceptStrokePoint(int x, int y) {
 
 static bool EditingToolActive() { return g_editingTools.active != nullptr && g_editingTools.active(); }
 
+// Arrows and segments dragged out while a fixed length is set end at that length.
+static ScreenPoint LineEnd(ScreenPoint pointer) {
+  bool line = g_tool.mode == ToolMode::Arrow || (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::None &&
+                                                 g_tool.geometryKind == GeometryKind::Segment);
+  if (!line || g_editingTools.lineEnd == nullptr) return pointer;
+  return g_editingTools.lineEnd(g_tool.stroke.start, pointer);
+}
+
 bool InsidePage(int x, int y) { return g_session.document != nullptr && g_view.pageRect.Contains(x, y) && !g_view.pageRect.Empty(); }
 
 void OnLeftPress(int x, int y) {
@@ -111,7 +119,7 @@ void OnMouseMove(int x, int y, bool leftHeld) {
   bool pen = g_tool.mode == ToolMode::Pen;
   if (pen && !AcceptStrokePoint(x, y)) return;
   ScreenPoint previous = g_tool.stroke.current;
-  g_tool.stroke.current = {x, y};
+  g_tool.stroke.current = pen ? ScreenPoint{x, y} : LineEnd({x, y});
   bool shape = g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::None &&
                g_tool.geometryKind != GeometryKind::Segment;
   if (shape) {
@@ -154,16 +162,17 @@ void OnLeftRelease(int x, int y) {
   if (!g_tool.stroke.active) return;
   if (g_tool.mode == ToolMode::Pen) AcceptStrokePoint(x, y);  // the release position counts too
   StrokeDrag stroke = g_tool.stroke;
+  ScreenPoint end = LineEnd({x, y});
   g_tool.stroke = StrokeDrag{};
   if (g_tool.mode == ToolMode::Pen) {
     if (g_drawingTools.finishPenStroke != nullptr) g_drawingTools.finishPenStroke(stroke.points);
   } else if (g_tool.mode == ToolMode::Arrow) {
-    if (g_drawingTools.finishLine != nullptr) g_drawingTools.finishLine(stroke.start, {x, y}, true);
+    if (g_drawingTools.finishLine != nullptr) g_drawingTools.finishLine(stroke.start, end, true);
   } else if (g_tool.mode == ToolMode::Geometry) {
     if (g_tool.lineTool != LineToolKind::None) {
       if (g_drawingTools.finishLineTool != nullptr) g_drawingTools.finishLineTool(g_tool.lineTool, stroke.start, {x, y});
     } else if (g_drawingTools.finishGeometry != nullptr) {
-      g_drawingTools.finishGeometry(g_tool.geometryKind, stroke.start, {x, y});
+      g_drawingTools.finishGeometry(g_tool.geometryKind, stroke.start, end);
     }
   }
   g_window.repaint();

@@ -41,6 +41,8 @@ struct EditingTools {
   void (*doubleClick)(ScreenPoint point) = nullptr;
   // Right-button release in the edit tool: the drawn object's menu.
   void (*contextMenu)(ScreenPoint point) = nullptr;
+  // Where a dragged arrow or segment ends for a pointer position (a fixed length may apply).
+  ScreenPoint (*lineEnd)(ScreenPoint start, ScreenPoint pointer) = nullptr;
 };
 
 extern EditingTools g_editingTools;

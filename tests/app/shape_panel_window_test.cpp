@@ -87,6 +87,19 @@ TEST_F(ShapePanelWindowTest, WidthAndLengthInputsAreCheckedAgainstTheirRanges) {
   auto arrow = RecogniseStraightSegment(Paths()[0], g_engine);
   ASSERT_TRUE(arrow);
   EXPECT_NEAR(std::hypot(arrow->end.x - arrow->start.x, arrow->end.y - arrow->start.y), 4 * 72 / 2.54, 0.05);
+  // The segment tool takes the fixed length too, and the rubber band shows it while dragging.
+  RouteCommand(kCmdSegmentTool);
+  QPoint from = At(0.3f, 0.7f);
+  Press(from);
+  MoveTo(from + QPoint(5, 0));
+  MoveTo(from + QPoint(10, 0));
+  PagePoint a = OnPage(from), b = OnPage(QPoint(g_tool.stroke.current.x, g_tool.stroke.current.y));
+  EXPECT_NEAR(std::hypot(b.x - a.x, b.y - a.y), 4 * 72 / 2.54, 1.5) << "the preview ends at 4 cm";
+  EXPECT_GT(b.x, a.x) << "towards the pointer";
+  Release(from + QPoint(10, 0));
+  auto segment = RecogniseStraightSegment(Paths().back(), g_engine);
+  ASSERT_TRUE(segment);
+  EXPECT_NEAR(std::hypot(segment->end.x - segment->start.x, segment->end.y - segment->start.y), 4 * 72 / 2.54, 1.5);
   RouteCommand(kCmdArrowTool);
   Type(Panel()->lengthEdit(), QStringLiteral("0"));
   QTest::keyClick(Panel()->lengthEdit(), Qt::Key_Return);
