@@ -6,6 +6,7 @@
 
 #include "app/edit_triggers.h"
 #include "app/main_window.h"
+#include "document/crash_recovery.h"
 #include "document/edit_wrapper.h"
 #include "document/session.h"
 #include "engine/engine_table.h"
@@ -80,7 +81,9 @@ bool CorvanApplication::notify(QObject* receiver, QEvent* event) {
   EditScope scope;
   if (wrap) scope = BeginPossibleEdit();
 
+  ++depth_;
   bool result = QApplication::notify(receiver, event);
+  --depth_;
 
   if (wrap) EndPossibleEdit(scope);
   if (leftRelease && DragEditHeld() && (receiver == Canvas() || receiver == NavigatorViewport())) {
@@ -88,5 +91,7 @@ bool CorvanApplication::notify(QObject* receiver, QEvent* event) {
     if (g_mainWindow != nullptr) g_mainWindow->RefreshAll();
   }
   if (escapeInFullScreen && g_layout.fullScreen && g_mainWindow != nullptr) g_mainWindow->ToggleFullScreen();
+  // Once an input is fully handled, unsaved work is on disk for crash recovery.
+  if (depth_ == 0) KeepRecoveryState();
   return result;
 }

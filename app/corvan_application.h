@@ -9,4 +9,7 @@ class CorvanApplication : public QApplication {
  public:
   CorvanApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
+
+ private:
+  int depth_ = 0;  // events being delivered inside the delivery of others
 };

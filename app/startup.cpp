@@ -8,6 +8,8 @@
 #include "app/about_dialog.h"
 #include "app/corvan_application.h"
 #include "app/main_window.h"
+#include "app/termination_signals.h"
+#include "document/crash_recovery.h"
 #include "document/edit_wrapper.h"
 #include "document/open_document.h"
 #include "document/session.h"
@@ -26,6 +28,8 @@ MainWindow* StartEditorWindow(const QStringList& arguments) {
   window->showMaximized();
   window->canvas()->Relayout();
   if (arguments.size() > 1) OpenDocument(ToU16(arguments.at(1)));
+  ClaimRecoverySlot();
+  OfferRecovery();
   window->RefreshAll();
   return window;
 }
@@ -36,6 +40,7 @@ void ShutdownEditor() {
   DiscardHistory();
   ReleaseConversionFolder();
   DestroyRenderCache();
+  ReleaseRecoverySlot(TerminatedBySignal());
   UnloadPdfEngine();
 }
 
@@ -78,6 +83,7 @@ int RunEditor(int argc, char** argv) {
     UnloadPdfEngine();
     return 1;
   }
+  InstallTerminationHandlers();
   MainWindow* window = StartEditorWindow(application.arguments());
   int code = application.exec();
   delete window;

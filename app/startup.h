@@ -7,10 +7,11 @@
 class MainWindow;
 
 // After the engine is loaded: the main window with a blank document in Pen mode, shown
-// maximised, then the first argument opened (without an unsaved-changes question).
+// maximised, then the first argument opened (without an unsaved-changes question), then
+// the offer to recover what a run that did not end normally left unsaved.
 MainWindow* StartEditorWindow(const QStringList& arguments);
 // Page, fonts, document, CVN reader, held drag record, undo/redo files, conversion
-// leftovers, render cache, engine.
+// leftovers, render cache, this run's recovery files (kept after a termination signal), engine.
 void ShutdownEditor();
 // The application-wide font and Qt's Chinese translation (dialogs and standard buttons).
 void PrepareApplication();

@@ -14,8 +14,14 @@
 UndoHistory g_history;
 
 std::optional<std::u16string> TakeSnapshot(bool flush) {
+  auto folder = TempDirectory();
+  if (!folder) return std::nullopt;
+  return TakeSnapshotIn(*folder, kSnapshotPrefix, flush);
+}
+
+std::optional<std::u16string> TakeSnapshotIn(const std::u16string& folder, const std::u16string& prefix, bool flush) {
   if (g_session.document == nullptr) return std::nullopt;
-  TempFile file = CreateUniqueTempFile(kSnapshotPrefix);
+  TempFile file = CreateUniqueFileIn(folder, prefix);
   if (file.fd < 0) return std::nullopt;
   FileWriter writer = MakeFileWriter(file.fd);
   bool ok = SaveDocumentToFile(g_session.document, writer, kSaveNoIncremental);

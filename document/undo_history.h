@@ -34,6 +34,8 @@ constexpr const char16_t* kSnapshotPrefix = u"cvn";
 
 // Writes the whole document to a new temporary file ("cvn" prefix) and returns its path.
 std::optional<std::u16string> TakeSnapshot(bool flush);
+// The same into a given folder with a given name prefix.
+std::optional<std::u16string> TakeSnapshotIn(const std::u16string& folder, const std::u16string& prefix, bool flush);
 std::optional<SnapshotRecord> CaptureRecord();
 // Deletes the record's file.
 void DropRecord(SnapshotRecord& record);

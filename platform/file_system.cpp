@@ -43,13 +43,17 @@ std::optional<std::u16string> TempDirectory() {
 }
 
 TempFile CreateUniqueTempFile(const std::u16string& prefix) {
-  TempFile result;
   auto dir = TempDirectory();
   if (!dir) {
     errno = ENAMETOOLONG;
-    return result;
+    return {};
   }
-  std::string pattern = Native(*dir) + "/" + Native(prefix) + "XXXXXX.tmp";
+  return CreateUniqueFileIn(*dir, prefix);
+}
+
+TempFile CreateUniqueFileIn(const std::u16string& folder, const std::u16string& prefix) {
+  TempFile result;
+  std::string pattern = Native(folder) + "/" + Native(prefix) + "XXXXXX.tmp";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   int fd = mkostemps(buffer.data(), 4, O_CLOEXEC);

@@ -16,6 +16,8 @@ std::optional<std::u16string> TempDirectory();
 // Creates a new, exclusively opened file "<dir>/<prefix>XXXXXX.tmp"; fd -1 on failure
 // (errno tells why).
 TempFile CreateUniqueTempFile(const std::u16string& prefix);
+// The same in a given folder: "<folder>/<prefix>XXXXXX.tmp", private to the user.
+TempFile CreateUniqueFileIn(const std::u16string& folder, const std::u16string& prefix);
 // Opens a file for writing: exclusive creation (createNew) or create-always with truncation.
 int OpenForWriting(const std::u16string& path, bool createNew);
 // A new, exclusively created file "<target>-XXXXXX.tmp" beside the target, carrying the

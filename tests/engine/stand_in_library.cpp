@@ -22,7 +22,11 @@ CORVAN_ENGINE_ENTRY_POINTS(CORVAN_STAND_IN_POINTER)
 CORVAN_ENGINE_ENTRY_POINTS(CORVAN_STAND_IN_TRAMPOLINE)
 
 __attribute__((constructor)) static void LoadRealLibrary() {
+#ifdef CORVAN_NO_DEEPBIND
+  void* real = dlopen(CORVAN_REAL_PDFIUM, RTLD_NOW | RTLD_LOCAL);
+#else
   void* real = dlopen(CORVAN_REAL_PDFIUM, RTLD_NOW | RTLD_LOCAL | RTLD_DEEPBIND);
+#endif
   if (real == nullptr) return;
 #define CORVAN_STAND_IN_RESOLVE(slot, symbol, required, ret, params) forward_##slot = dlsym(real, symbol);
   CORVAN_ENGINE_ENTRY_POINTS(CORVAN_STAND_IN_RESOLVE)

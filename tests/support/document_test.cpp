@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "content/font_table.h"
+#include "document/crash_recovery.h"
 #include "document/edit_wrapper.h"
 #include "document/open_document.h"
 #include "document/session.h"
@@ -12,6 +13,7 @@
 #include "platform/text_encoding.h"
 
 void ResetDocumentState() {
+  ReleaseRecoverySlot(false);
   DropDragEdit();
   CloseSessionDocument();
   DiscardHistory();
@@ -29,6 +31,7 @@ void DocumentTest::SetUp() {
   std::filesystem::create_directories(work_);
   setenv("TMPDIR", temp_.c_str(), 1);
   setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
+  setenv("XDG_STATE_HOME", (root_ + "/state").c_str(), 1);
   setenv("CORVAN_FONTS_DIR", CORVAN_FONTS_DIR, 1);  // the set-up's font folder in the build tree
   ResetDocumentState();
   InstallScriptedPlatform();
