@@ -28,6 +28,16 @@ size_t SaveToMemory(FPDF_DOCUMENT document, size_t reserve) {
   return writer.bytes.size();
 }
 
+size_t SaveToMemoryAndFile(FPDF_DOCUMENT document, size_t reserve, const std::string& path) {
+  MemoryWriter writer{{1, AppendBlock}, {}};
+  writer.bytes.reserve(reserve);
+  g_engine.FPDF_SaveAsCopy(document, &writer.record, kSaveNoIncremental);
+  FILE* file = std::fopen(path.c_str(), "wb");
+  std::fwrite(writer.bytes.data(), 1, writer.bytes.size(), file);
+  std::fclose(file);
+  return writer.bytes.size();
+}
+
 void SaveToFile(FPDF_DOCUMENT document, const std::string& path) {
   MemoryWriter writer{{1, AppendBlock}, {}};
   g_engine.FPDF_SaveAsCopy(document, &writer.record, kSaveNoIncremental);

@@ -12,3 +12,6 @@ void SaveToFile(FPDF_DOCUMENT document, const std::string& path);
 // The whole document written by FPDF_SaveAsCopy into a buffer reserved at `reserve` bytes;
 // its size in bytes.
 size_t SaveToMemory(FPDF_DOCUMENT document, size_t reserve);
+// The same, then those bytes written to a new file at `path` with plain writes (no flush):
+// the least any snapshot of the document can cost.
+size_t SaveToMemoryAndFile(FPDF_DOCUMENT document, size_t reserve, const std::string& path);

@@ -1,5 +1,6 @@
 // Cost of one undo snapshot (CaptureRecord: commit, write the whole document to a temporary
-// file) against a plain FPDF_SaveAsCopy of the same document into memory, in the same run.
+// file) against a plain FPDF_SaveAsCopy of the same document into memory (for the large
+// scan: and those bytes written to a file in the same folder), in the same run.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -23,7 +24,7 @@
 namespace {
 
 void MakeImageDocument(const std::string& path) {
-  const int width = 2600, height = 2000;  // 20.8 MB of BGRA pixels
+  const int width = 2600, height = 2600;  // a 20 MB file: noise does not compress
   FPDF_DOCUMENT document = g_engine.FPDF_CreateNewDocument();
   FPDF_PAGE page = g_engine.FPDFPage_New(document, 0, 595, 842);
   FPDF_BITMAP bitmap = g_engine.FPDFBitmap_CreateEx(width, height, kBitmapBgra, nullptr, 0);
@@ -41,7 +42,13 @@ void MakeImageDocument(const std::string& path) {
   g_engine.FPDF_CloseDocument(document);
 }
 
-void Measure(const char* name, const std::string& path, int rounds) {
+struct Baseline {
+  const char* label;
+  double target;
+  bool writesFile;
+};
+
+void Measure(const char* name, const std::string& path, int rounds, const Baseline& against) {
   if (!OpenDocument(Utf8ToUtf16(path))) {
     std::printf("BENCH %s failed to open its document\n", name);
     return;
@@ -50,10 +57,13 @@ void Measure(const char* name, const std::string& path, int rounds) {
   // The baseline writes into a fresh buffer reserved at the final size: a plain in-memory
   // copy without regrowth, as strong a baseline as memory allows without reusing pages.
   size_t size = 0;
+  std::string floorFile = path + ".floor";
   for (int round = 0; round < rounds; ++round) {
     auto start = BenchClock::now();
-    size = SaveToMemory(g_session.document, size);
+    size = against.writesFile ? SaveToMemoryAndFile(g_session.document, size, floorFile)
+                              : SaveToMemory(g_session.document, size);
     baseline.push_back(MillisecondsSince(start));
+    std::remove(floorFile.c_str());
 
     start = BenchClock::now();
     auto record = CaptureRecord();
@@ -61,8 +71,8 @@ void Measure(const char* name, const std::string& path, int rounds) {
     if (record) DropRecord(*record);
   }
   double ratio = Median(capture) / Median(baseline);
-  std::printf("BENCH %s ratio=%.3f target=1.25 (CaptureRecord %.2f ms, SaveAsCopy to memory %.2f ms, %.1f MB, median of %d)\n",
-              name, ratio, Median(capture), Median(baseline), size / 1048576.0, rounds);
+  std::printf("BENCH %s ratio=%.3f target=%.2f (CaptureRecord %.2f ms, %s %.2f ms, %.1f MB, median of %d)\n", name,
+              ratio, against.target, Median(capture), against.label, Median(baseline), size / 1048576.0, rounds);
 }
 
 }  // namespace
@@ -77,8 +87,9 @@ int main() {
   setenv("TMPDIR", folder.c_str(), 1);
   MakeTextDocument(folder + "/text-200.pdf", 200);
   MakeImageDocument(folder + "/image-20mb.pdf");
-  Measure("undo_snapshot_200_page_text", folder + "/text-200.pdf", 15);
-  Measure("undo_snapshot_20mb_image", folder + "/image-20mb.pdf", 15);
+  Measure("undo_snapshot_200_page_text", folder + "/text-200.pdf", 15, {"SaveAsCopy to memory", 1.25, false});
+  Measure("undo_snapshot_20mb_image", folder + "/image-20mb.pdf", 15,
+          {"SaveAsCopy to memory and the bytes to a file", 1.10, true});
   CloseSessionDocument();
   DiscardHistory();
   UnloadPdfEngine();
