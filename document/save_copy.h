@@ -10,7 +10,8 @@ bool ConfirmDiscardChanges();
 
 // "a.pdf" → "a" + suffix; an empty path gives `unnamed`.
 std::u16string DefaultSaveName(const std::u16string& suffix, const std::u16string& unnamed);
-// The chosen path is the session's path or source path (ignoring case).
+// The chosen path is the same file as the session's path, its source path, or the file the
+// engine reads the open document from (compared by identity, not by spelling).
 bool IsSessionPath(const std::u16string& chosen);
 // Finishes a successful save: the session path moves to the target, nothing unsaved.
 void AdoptSavedPath(const std::u16string& target, const std::u16string& statusText);
