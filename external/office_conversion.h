@@ -15,9 +15,16 @@ bool IsWordDocument(const std::u16string& path);
 // Spreadsheets, templates and OpenDocument files: handed to the desktop's default program.
 bool IsOtherOfficeType(const std::u16string& path);
 
-// The converter; empty until the conversion feature is installed, in which case opening a
-// convertible file reports that no renderer is available.
+// The converter opening uses: ConvertOfficeToPdf; when empty, opening a convertible file
+// reports that no renderer is available.
 extern bool (*g_convertOfficeToPdf)(const std::u16string& input, OfficeConversion& record);
+
+// `soffice` on the search path, or empty.
+std::u16string FindLibreOffice();
+// Converts a Word or presentation file with LibreOffice into a new private folder; true when a
+// non-empty PDF came out (the record then names it). Shows its own messages; a run the user
+// stopped with 取消 ends silently. The caller adopts or discards the record.
+bool ConvertOfficeToPdf(const std::u16string& input, OfficeConversion& record);
 
 // Deletes the files directly inside the folder, then the folder.
 void DeleteConversionFolder(const std::u16string& folder);

@@ -19,3 +19,13 @@ std::optional<std::u16string> ShowFileDialog(const FileDialogRequest& request) {
   if (g_platform.showFileDialog == nullptr) return std::nullopt;
   return g_platform.showFileDialog(request);
 }
+
+void BeginBusy(const std::u16string& text) {
+  if (g_platform.beginBusy != nullptr) g_platform.beginBusy(text);
+}
+
+bool PumpBusy() { return g_platform.pumpBusy != nullptr && g_platform.pumpBusy(); }
+
+void EndBusy() {
+  if (g_platform.endBusy != nullptr) g_platform.endBusy();
+}

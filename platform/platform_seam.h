@@ -44,6 +44,13 @@ struct PlatformSeam {
   // A small modal dialog with one labelled text field; nothing when cancelled.
   std::optional<std::u16string> (*askText)(const std::u16string& title, const std::u16string& label,
                                            const std::u16string& initial) = nullptr;
+  // Long waits (child programs, scanners): a busy cursor and a progress box with 取消; the
+  // window repaints but takes no input until endBusy. pumpBusy returns true once 取消 was pressed.
+  void (*beginBusy)(const std::u16string& text) = nullptr;
+  bool (*pumpBusy)() = nullptr;
+  void (*endBusy)() = nullptr;
+  // How long a child program may run before it is killed; tests shorten it.
+  int childTimeoutMs = 300000;
 };
 
 extern PlatformSeam g_platform;
@@ -52,3 +59,7 @@ extern PlatformSeam g_platform;
 MessageAnswer ShowMessage(const std::u16string& caption, const std::u16string& text,
                           MessageIcon icon, MessageButtons buttons = MessageButtons::Ok);
 std::optional<std::u16string> ShowFileDialog(const FileDialogRequest& request);
+void BeginBusy(const std::u16string& text);
+// True when the user asked to stop; false without a seam.
+bool PumpBusy();
+void EndBusy();

@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QApplication>
 #include <QDesktopServices>
+#include <QProgressDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -114,6 +116,32 @@ std::optional<std::u16string> AskText(const std::u16string& title, const std::u1
   return ToU16(text);
 }
 
+QPointer<QProgressDialog> g_busy;
+
+// Application-modal: the document cannot be edited while a child program or scanner works.
+void ShowBusy(const std::u16string& text) {
+  auto* dialog = new QProgressDialog(ToQString(text), QStringLiteral("取消"), 0, 0, g_owner.data());
+  dialog->setWindowTitle(QStringLiteral("请稍候"));
+  dialog->setWindowModality(Qt::ApplicationModal);
+  dialog->setMinimumDuration(0);
+  dialog->setAutoReset(false);
+  dialog->setAutoClose(false);
+  dialog->show();
+  g_busy = dialog;
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  QApplication::processEvents();
+}
+
+bool PumpEvents() {
+  QApplication::processEvents(QEventLoop::AllEvents, 20);
+  return g_busy == nullptr || g_busy->wasCanceled();
+}
+
+void HideBusy() {
+  QApplication::restoreOverrideCursor();
+  delete g_busy.data();
+}
+
 }  // namespace
 
 void InstallQtPlatform(QWidget* owner) {
@@ -122,6 +150,13 @@ void InstallQtPlatform(QWidget* owner) {
   g_platform.showFileDialog = ShowDialog;
   g_platform.openWithDefaultProgram = OpenWithDesktop;
   g_platform.askText = AskText;
+  InstallQtBusyBox();
+}
+
+void InstallQtBusyBox() {
+  g_platform.beginBusy = ShowBusy;
+  g_platform.pumpBusy = PumpEvents;
+  g_platform.endBusy = HideBusy;
 }
 
 bool InstallChineseTranslation() {

@@ -10,6 +10,8 @@ class QWidget;
 void InstallQtPlatform(QWidget* owner);
 // Loads Qt's Chinese translation whatever the locale; false when it is not installed.
 bool InstallChineseTranslation();
+// Only the progress box of long waits (tests keep their scripted message boxes).
+void InstallQtBusyBox();
 
 inline QString ToQString(const std::u16string& text) { return QString::fromStdU16String(text); }
 inline std::u16string ToU16(const QString& text) { return text.toStdU16String(); }

@@ -29,6 +29,15 @@ bool RecordDefaultProgram(const std::u16string& path) {
   return g_script.defaultProgramStarts;
 }
 
+void RecordBusy(const std::u16string& text) {
+  g_script.busyTexts.push_back(text);
+  g_script.busyShown = true;
+}
+
+bool CountPump() { return ++g_script.pumps == g_script.cancelAtPump; }
+
+void CloseBusy() { g_script.busyShown = false; }
+
 }  // namespace
 
 void InstallScriptedPlatform() {
@@ -36,6 +45,10 @@ void InstallScriptedPlatform() {
   g_platform.showMessageBox = RecordBox;
   g_platform.showFileDialog = AnswerDialog;
   g_platform.openWithDefaultProgram = RecordDefaultProgram;
+  g_platform.beginBusy = RecordBusy;
+  g_platform.pumpBusy = CountPump;
+  g_platform.endBusy = CloseBusy;
+  g_platform.childTimeoutMs = 300000;
 }
 
 std::string RecordedBoxesText() {

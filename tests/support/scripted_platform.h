@@ -24,6 +24,10 @@ struct ScriptedPlatform {
   std::vector<FileDialogRequest> dialogs;
   std::vector<std::u16string> openedWithDefaultProgram;
   bool defaultProgramStarts = true;
+  std::vector<std::u16string> busyTexts;  // every progress box shown
+  bool busyShown = false;                 // a progress box is up now
+  int pumps = 0;                          // how often a wait let the window run
+  int cancelAtPump = -1;                  // the pump at which the user presses 取消; -1 never
 };
 
 extern ScriptedPlatform g_script;

@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "document/open_document.h"
+#include "document/session.h"
+#include "external/office_conversion.h"
+#include "external_test.h"
+#include "platform/text_encoding.h"
+#include "support/document_test.h"
+
+namespace {
+
+constexpr const char* kWordText =
+    R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.text">
+<office:body><office:text><text:p>第一页 Hello</text:p><text:p>line two</text:p></office:text></office:body></office:document>
+)";
+
+constexpr const char* kSlidesText =
+    R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.presentation">
+<office:body><office:presentation>
+<draw:page draw:name="p1"><draw:frame svg:x="2cm" svg:y="2cm" svg:width="10cm" svg:height="3cm"><draw:text-box><text:p>幻灯片一</text:p></draw:text-box></draw:frame></draw:page>
+<draw:page draw:name="p2"><draw:frame svg:x="2cm" svg:y="2cm" svg:width="10cm" svg:height="3cm"><draw:text-box><text:p>Slide two</text:p></draw:text-box></draw:frame></draw:page>
+</office:presentation></office:body></office:document>
+)";
+
+// One .docx and one .pptx per run, written by LibreOffice from flat OpenDocument text.
+std::string g_fixtures;
+
+class OfficeConversionTest : public DocumentTest {
+ protected:
+  static void SetUpTestSuite() {
+    char pattern[] = "/tmp/corvan-office-XXXXXX";
+    g_fixtures = mkdtemp(pattern);
+    std::ofstream(g_fixtures + "/word.fodt") << kWordText;
+    std::ofstream(g_fixtures + "/slides.fodp") << kSlidesText;
+    std::string lo = "soffice -env:UserInstallation=file://" + g_fixtures + "/profile --headless --convert-to ";
+    std::string tail = " --outdir " + g_fixtures + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system((lo + "docx " + g_fixtures + "/word.fodt" + tail).c_str()), 0);
+    ASSERT_EQ(std::system((lo + "pptx " + g_fixtures + "/slides.fodp" + tail).c_str()), 0);
+  }
+  static void TearDownTestSuite() { std::filesystem::remove_all(g_fixtures); }
+
+  void SetUp() override {
+    DocumentTest::SetUp();
+    fakes_ = root_ + "/fakes";
+    std::filesystem::create_directories(fakes_);
+    WriteTestPdf(WorkPath("current.pdf"), {PageSpec{}, PageSpec{}, PageSpec{}});
+    OpenOrFail(WorkPath("current.pdf"));
+  }
+
+  // A folder name with a space, Chinese characters, a quote and a trailing backslash.
+  std::string OddFolder() {
+    std::string folder = WorkPath("课件 \"第1周\" dir\\");
+    std::filesystem::create_directories(folder);
+    return folder;
+  }
+
+  void ExpectCurrentDocumentKept() {
+    EXPECT_EQ(g_session.path, WorkPath16("current.pdf"));
+    EXPECT_EQ(g_session.pageCount, 3);
+    EXPECT_TRUE(g_session.conversionFolder.empty());
+    EXPECT_TRUE(TempFiles().empty()) << "work files left behind";
+    EXPECT_FALSE(g_script.busyShown);
+  }
+
+  void ExpectConversionFailedBox() {
+    ASSERT_EQ(g_script.boxes.size(), 1u) << RecordedBoxesText();
+    EXPECT_EQ(g_script.boxes[0].caption, u"Office 文档转换失败");
+    EXPECT_EQ(g_script.boxes[0].text, u"LibreOffice 无法将 Office 文档转换为可显示的 PDF。请确认文件未损坏。");
+    EXPECT_EQ(g_script.boxes[0].icon, MessageIcon::Error);
+  }
+
+  std::string fakes_;
+};
+
+TEST_F(OfficeConversionTest, WordDocumentInAnOddFolderOpensConvertedAndItsFolderGoesWithTheNextDocument) {
+  std::string docx = OddFolder() + "/作业 'A' \"一\".docx";
+  std::filesystem::copy_file(g_fixtures + "/word.docx", docx);
+  std::string before = ReadBytes(docx);
+  OpenOrFail(docx);
+  EXPECT_EQ(g_session.pageCount, 1);
+  EXPECT_EQ(g_session.path, Utf8ToUtf16(docx));
+  EXPECT_EQ(g_session.statusText, u"Word 文档已转为 PDF；可使用 PDF 工具编辑，保存为 PDF 副本");
+  std::string folder = Utf8(g_session.conversionFolder);
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"作业 'A' \"一\".pdf"});
+  // Only the conversion folder stays: the private LibreOffice profile is gone.
+  EXPECT_EQ(TempFiles().size(), 1u);
+  EXPECT_EQ(ReadBytes(docx), before);
+  ASSERT_EQ(g_script.busyTexts.size(), 1u);
+  EXPECT_FALSE(g_script.busyShown);
+
+  OpenOrFail(WorkPath("current.pdf"));
+  EXPECT_FALSE(Exists(folder));
+  EXPECT_TRUE(TempFiles().empty());
+}
+
+TEST_F(OfficeConversionTest, SlidesWithACapitalExtensionConvertAndOpenEveryPage) {
+  std::string pptx = WorkPath("Slides.PPTX");
+  std::filesystem::copy_file(g_fixtures + "/slides.pptx", pptx);
+  OpenOrFail(pptx);
+  EXPECT_EQ(g_session.pageCount, 2);
+  EXPECT_GT(g_session.pageWidth, g_session.pageHeight);  // slides are landscape
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  std::string first = Utf8(g_session.conversionFolder);
+  // Opening another converted file replaces the first one's folder.
+  std::string docx = WorkPath("second.docx");
+  std::filesystem::copy_file(g_fixtures + "/word.docx", docx);
+  OpenOrFail(docx);
+  EXPECT_FALSE(Exists(first));
+  EXPECT_EQ(TempFiles().size(), 1u);
+}
+
+TEST_F(OfficeConversionTest, ArgumentsReachTheProgramIntactWithAPrivateProfile) {
+  std::string record = root_ + "/args.txt";
+  WriteFakeProgram(fakes_, "soffice", "printf '%s\\n' \"$@\" > '" + record + "'\nexit 0");
+  SearchPathOverride path(fakes_);
+  std::string docx = OddFolder() + "/a \"b\" 'c' 中文.docx";
+  WriteBytes(docx, "x");
+  EXPECT_FALSE(OpenDocument(Utf8ToUtf16(docx)));
+  std::string args = ReadText(record);
+  size_t profileEnd = args.find('\n');
+  std::string profile = args.substr(0, profileEnd);
+  EXPECT_EQ(profile.rfind("-env:UserInstallation=file://" + temp_ + "/CVN", 0), 0u) << profile;
+  std::string rest = args.substr(profileEnd + 1);
+  std::string outdir = rest.substr(rest.find("--outdir\n") + 9);
+  outdir = outdir.substr(0, outdir.find('\n'));
+  EXPECT_EQ(rest, "--headless\n--convert-to\npdf\n--outdir\n" + outdir + "\n" + docx + "\n");
+  EXPECT_EQ(outdir.rfind(temp_ + "/CVN", 0), 0u);
+  // Exit code 0 without a PDF is a failure.
+  ExpectConversionFailedBox();
+  ExpectCurrentDocumentKept();
+}
+
+TEST_F(OfficeConversionTest, BadExitCodesEmptyOutputAndHungProgramsFailCleanly) {
+  WriteBytes(WorkPath("a.docx"), "x");
+  SearchPathOverride path(fakes_);
+  // Exit code 0 with an empty PDF.
+  WriteFakeProgram(fakes_, "soffice", "while [ $# -gt 1 ]; do [ \"$1\" = --outdir ] && out=\"$2\"; shift; done\n: > \"$out/a.pdf\"");
+  EXPECT_FALSE(OpenDocument(WorkPath16("a.docx")));
+  ExpectConversionFailedBox();
+  ExpectCurrentDocumentKept();
+
+  // A PDF, but a bad exit code.
+  g_script.boxes.clear();
+  WriteFakeProgram(fakes_, "soffice", "while [ $# -gt 1 ]; do [ \"$1\" = --outdir ] && out=\"$2\"; shift; done\necho '%PDF' > \"$out/a.pdf\"\nexit 3");
+  EXPECT_FALSE(OpenDocument(WorkPath16("a.docx")));
+  ExpectConversionFailedBox();
+  ExpectCurrentDocumentKept();
+
+  // Hung: killed at the (shortened) time-out, with the helper it started.
+  g_script.boxes.clear();
+  std::string pidFile = root_ + "/helper.pid";
+  WriteFakeProgram(fakes_, "soffice", "/bin/sleep 60 & echo $! > '" + pidFile + "'\n/bin/sleep 60");
+  g_platform.childTimeoutMs = 300;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(OpenDocument(WorkPath16("a.docx")));
+  auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(elapsed, std::chrono::milliseconds(300));
+  EXPECT_LT(elapsed, std::chrono::seconds(10));
+  ExpectConversionFailedBox();
+  ExpectCurrentDocumentKept();
+  std::string helper = ReadText(pidFile);
+  ASSERT_FALSE(helper.empty());
+  EXPECT_FALSE(IsRunning(std::stoi(helper))) << "helper still runs";
+}
+
+TEST_F(OfficeConversionTest, CancellingEndsTheProgramSilentlyAndLeavesNothing) {
+  WriteBytes(WorkPath("a.pptx"), "x");
+  WriteFakeProgram(fakes_, "soffice", "/bin/sleep 60");
+  SearchPathOverride path(fakes_);
+  g_script.cancelAtPump = 3;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(OpenDocument(WorkPath16("a.pptx")));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(g_script.pumps, 3);
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  ExpectCurrentDocumentKept();
+}
+
+TEST_F(OfficeConversionTest, MissingProgramOrInputIsReported) {
+  WriteBytes(WorkPath("a.doc"), "x");
+  {
+    SearchPathOverride path(fakes_);  // no soffice in it
+    EXPECT_FALSE(OpenDocument(WorkPath16("a.doc")));
+  }
+  EXPECT_FALSE(OpenDocument(WorkPath16("missing.ppt")));
+  ASSERT_EQ(g_script.boxes.size(), 2u) << RecordedBoxesText();
+  EXPECT_EQ(g_script.boxes[0].caption, u"缺少 Office 文档渲染组件");
+  EXPECT_EQ(g_script.boxes[0].text,
+            u"无法在本窗体中打开 Office 文档：未检测到 LibreOffice。\n请先安装 LibreOffice；此功能不需要 Microsoft Office。");
+  EXPECT_EQ(g_script.boxes[0].icon, MessageIcon::Information);
+  EXPECT_EQ(g_script.boxes[1].caption, u"打开失败");
+  EXPECT_EQ(g_script.boxes[1].text, u"找不到所选 Office 文档。");
+  ExpectCurrentDocumentKept();
+}
+
+TEST_F(OfficeConversionTest, UnwritableTemporaryFolderIsReportedWithTheSystemError) {
+  WriteBytes(WorkPath("a.docx"), "x");
+  setenv("TMPDIR", (root_ + "/no such folder").c_str(), 1);
+  EXPECT_FALSE(OpenDocument(WorkPath16("a.docx")));
+  ASSERT_EQ(g_script.boxes.size(), 1u) << RecordedBoxesText();
+  EXPECT_EQ(g_script.boxes[0].caption, u"演示文稿转换失败");
+  EXPECT_EQ(g_script.boxes[0].text, u"创建演示文稿临时目录失败（系统错误 2：没有那个文件或目录）。");
+  setenv("TMPDIR", temp_.c_str(), 1);
+  ExpectCurrentDocumentKept();
+}
+
+}  // namespace
