@@ -5,6 +5,7 @@
 #include "document/recent_documents.h"
 #include "document/session.h"
 #include "engine/engine_table.h"
+#include "external/office_conversion.h"
 #include "platform/text_encoding.h"
 #include "support/document_test.h"
 
@@ -208,7 +209,10 @@ TEST_F(SessionTest, FailedContentGenerationWarnsAndKeepsTheEdit) {
 TEST_F(SessionTest, ConvertibleOfficeFilesNeedTheConverter) {
   ASSERT_TRUE(NewBlankDocument());
   WriteBytes(WorkPath("lesson.PPTX"), "slides");
+  auto converter = g_convertOfficeToPdf;
+  g_convertOfficeToPdf = nullptr;  // a build without the converter
   EXPECT_FALSE(OpenDocument(WorkPath16("lesson.PPTX")));
+  g_convertOfficeToPdf = converter;
   ASSERT_EQ(g_script.boxes.size(), 1u);
   EXPECT_EQ(g_script.boxes[0].caption, u"缺少 Office 文档渲染组件");
   EXPECT_TRUE(g_session.createdInMemory);
