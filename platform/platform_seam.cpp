@@ -29,3 +29,7 @@ bool PumpBusy() { return g_platform.pumpBusy != nullptr && g_platform.pumpBusy()
 void EndBusy() {
   if (g_platform.endBusy != nullptr) g_platform.endBusy();
 }
+
+void ShowOcrResult(const std::u16string& text) {
+  if (g_platform.showOcrResult != nullptr) g_platform.showOcrResult(text);
+}

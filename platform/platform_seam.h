@@ -51,6 +51,10 @@ struct PlatformSeam {
   void (*endBusy)() = nullptr;
   // How long a child program may run before it is killed; tests shorten it.
   int childTimeoutMs = 300000;
+  // The OCR result dialog: the text, a 复制 button, 关闭.
+  void (*showOcrResult)(const std::u16string& text) = nullptr;
+  // Where the program's own helpers live; empty: the executable's folder. Tests point it elsewhere.
+  std::u16string programFolder;
 };
 
 extern PlatformSeam g_platform;
@@ -63,3 +67,4 @@ void BeginBusy(const std::u16string& text);
 // True when the user asked to stop; false without a seam.
 bool PumpBusy();
 void EndBusy();
+void ShowOcrResult(const std::u16string& text);

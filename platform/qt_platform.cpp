@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include "platform/platform_seam.h"
+#include "platform/qt_ocr_dialog.h"
 
 namespace {
 
@@ -151,6 +152,7 @@ void InstallQtPlatform(QWidget* owner) {
   g_platform.openWithDefaultProgram = OpenWithDesktop;
   g_platform.askText = AskText;
   InstallQtBusyBox();
+  g_platform.showOcrResult = [](const std::u16string& text) { ShowOcrResultDialog(g_owner.data(), text); };
 }
 
 void InstallQtBusyBox() {

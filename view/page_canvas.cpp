@@ -22,6 +22,7 @@
 #include "editing/selection_painter.h"
 #include "editing/shape_panel.h"
 #include "view/command_sink.h"
+#include "view/ocr_selection.h"
 #include "view/floating_buttons.h"
 #include "view/navigator_panel.h"
 #include "view/page_number_controls.h"
@@ -165,6 +166,13 @@ void PageCanvas::PaintContent(QPainter& painter, const QRect& area) {
   if (!g_layout.fullScreen) PaintToolbar(painter);
   if (g_session.document != nullptr) {
     PaintPage(painter);
+    if (OcrDragShown()) {
+      IntRect frame = OcrDragRect();
+      painter.setPen(QPen(QColor(0, 104, 210), 1, Qt::DashLine));
+      painter.setBrush(QColor(0, 104, 210, 40));
+      painter.drawRect(frame.left, frame.top, frame.Width(), frame.Height());
+      painter.setBrush(Qt::NoBrush);
+    }
   } else {
     IntRect view = ViewArea();
     painter.setPen(QColor(245, 245, 245));

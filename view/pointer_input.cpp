@@ -5,6 +5,7 @@
 
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "view/ocr_selection.h"
 #include "view/tool_modes.h"
 
 DrawingTools g_drawingTools;
@@ -56,7 +57,10 @@ void OnLeftPress(int x, int y) {
     BeginPan(x, y, false);
     return;
   }
-  if (g_tool.ocrRegion) return;  // the OCR rectangle arrives with recognition
+  if (g_tool.ocrRegion) {
+    OcrPress(x, y);
+    return;
+  }
   switch (g_tool.mode) {
     case ToolMode::Geometry:
       if (g_tool.lineTool != LineToolKind::None && LineToolContextChanged()) {
@@ -98,6 +102,10 @@ void OnLeftPress(int x, int y) {
 }
 
 void OnMouseMove(int x, int y, bool leftHeld) {
+  if (OcrDragShown()) {
+    OcrMove(x, y);
+    return;
+  }
   if (g_pan.active) {
     PanTo(x, y);
     return;
@@ -145,6 +153,10 @@ IntRect RubberBandArea(ScreenPoint start, ScreenPoint previousEnd, ScreenPoint n
 }
 
 void OnLeftRelease(int x, int y) {
+  if (OcrDragShown()) {
+    OcrRelease(x, y);
+    return;
+  }
   if (g_pan.active && !g_pan.middleButton) {
     EndPan();
     g_window.toolModeChanged();

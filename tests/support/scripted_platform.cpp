@@ -38,6 +38,8 @@ bool CountPump() { return ++g_script.pumps == g_script.cancelAtPump; }
 
 void CloseBusy() { g_script.busyShown = false; }
 
+void RecordOcrResult(const std::u16string& text) { g_script.ocrResults.push_back(text); }
+
 }  // namespace
 
 void InstallScriptedPlatform() {
@@ -49,6 +51,7 @@ void InstallScriptedPlatform() {
   g_platform.pumpBusy = CountPump;
   g_platform.endBusy = CloseBusy;
   g_platform.childTimeoutMs = 300000;
+  g_platform.showOcrResult = RecordOcrResult;
 }
 
 std::string RecordedBoxesText() {

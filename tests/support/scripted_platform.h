@@ -28,6 +28,7 @@ struct ScriptedPlatform {
   bool busyShown = false;                 // a progress box is up now
   int pumps = 0;                          // how often a wait let the window run
   int cancelAtPump = -1;                  // the pump at which the user presses 取消; -1 never
+  std::vector<std::u16string> ocrResults; // texts the OCR result dialog showed
 };
 
 extern ScriptedPlatform g_script;
