@@ -21,6 +21,7 @@
 #include "editing/erasing.h"
 #include "editing/pen_options_window.h"
 #include "editing/selection.h"
+#include "external/printing.h"
 #include "platform/platform_seam.h"
 #include "view/navigator_panel.h"
 #include "view/page_canvas.h"
@@ -278,8 +279,10 @@ void Dispatch(int id) {
     case kCmdInsertImage:
       if (g_session.currentPage != nullptr) NotAvailableYet();
       return;
-    case kCmdScan:
     case kCmdPrint:
+      PrintDocument();
+      return;
+    case kCmdScan:
     case kCmdAddWatermark:
     case kCmdRemoveWatermark:
     case kCmdBackgroundColour:

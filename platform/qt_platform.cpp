@@ -17,6 +17,7 @@
 
 #include "platform/platform_seam.h"
 #include "platform/qt_ocr_dialog.h"
+#include "platform/qt_printer.h"
 
 namespace {
 
@@ -152,6 +153,7 @@ void InstallQtPlatform(QWidget* owner) {
   g_platform.openWithDefaultProgram = OpenWithDesktop;
   g_platform.askText = AskText;
   InstallQtBusyBox();
+  InstallQtPrinter(owner);
   g_platform.showOcrResult = [](const std::u16string& text) { ShowOcrResultDialog(g_owner.data(), text); };
 }
 
