@@ -20,9 +20,7 @@ std::optional<OcrImage> RenderOcrRegion(FPDF_PAGE page, float pageWidth, float p
   std::optional<OcrRenderPlan> plan =
       page != nullptr ? PlanOcrRender(pageWidth, pageHeight, pageOnScreen, selection, problem) : std::nullopt;
   if (!plan) {
-    if (problem.empty()) problem = u"OCR 选区或页面尺寸无效，请重新选择。";
-    bool sizeProblem = problem == u"OCR 选区或页面尺寸无效，请重新选择。";
-    ShowMessage(u"OCR", problem, sizeProblem ? MessageIcon::Warning : MessageIcon::Error);
+    ShowMessage(u"OCR", problem.empty() ? u"OCR 选区或页面尺寸无效，请重新选择。" : problem, MessageIcon::Warning);
     return std::nullopt;
   }
   OcrImage image;
