@@ -80,6 +80,13 @@ PageCanvas::PageCanvas(QWidget* parent) : QWidget(parent) {
   floatingButtons_ = new FloatingButtons(this);
 }
 
+// The helpers are plain objects; their widgets are the canvas's children and go with it.
+PageCanvas::~PageCanvas() {
+  delete floatingButtons_;
+  delete pageControls_;
+  delete navigator_;
+}
+
 void PageCanvas::Relayout() {
   g_layout.clientWidth = width();
   g_layout.clientHeight = height();

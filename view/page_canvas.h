@@ -14,6 +14,7 @@ class FloatingButtons;
 class PageCanvas : public QWidget {
  public:
   explicit PageCanvas(QWidget* parent = nullptr);
+  ~PageCanvas() override;
 
   // Positions every child from the layout state; re-renders when the view area changed.
   void Relayout();
