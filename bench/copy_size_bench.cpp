@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_setup.h"
 #include "bench/bench_timing.h"
 #include "document/edit_wrapper.h"
 #include "document/open_document.h"
@@ -39,15 +40,11 @@ void OneStroke() {
 }  // namespace
 
 int main() {
-  if (!LoadPdfEngine()) {
-    std::fprintf(stderr, "libpdfium.so was not found; run scripts/setup.sh first\n");
-    return 1;
-  }
+  std::optional<std::string> work = StartEngineBench();
+  if (!work) return 1;
+  const std::string& folder = *work;
   g_platform.showFileDialog = ChooseTarget;
   g_platform.showMessageBox = Answer;
-  char pattern[] = "/tmp/corvan-bench-XXXXXX";
-  std::string folder = mkdtemp(pattern);
-  setenv("TMPDIR", folder.c_str(), 1);
   std::string scan = folder + "/scan-45mb.pdf";
   WriteNoiseImagePdf(scan, 3, 2240, 2240);  // three pages of 15 MB that no filter shrinks
   uint64_t original = FileSizeAt(Utf8ToUtf16(scan)).value_or(0);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/bench_documents.h"
+#include "bench/bench_setup.h"
 #include "bench/bench_timing.h"
 #include "document/file_writer.h"
 #include "document/open_document.h"
@@ -78,13 +79,9 @@ void Measure(const char* name, const std::string& path, int rounds, const Baseli
 }  // namespace
 
 int main() {
-  if (!LoadPdfEngine()) {
-    std::fprintf(stderr, "libpdfium.so was not found; run scripts/setup.sh first\n");
-    return 1;
-  }
-  char pattern[] = "/tmp/corvan-bench-XXXXXX";
-  std::string folder = mkdtemp(pattern);
-  setenv("TMPDIR", folder.c_str(), 1);
+  std::optional<std::string> work = StartEngineBench();
+  if (!work) return 1;
+  const std::string& folder = *work;
   MakeTextDocument(folder + "/text-200.pdf", 200);
   MakeImageDocument(folder + "/image-20mb.pdf");
   Measure("undo_snapshot_200_page_text", folder + "/text-200.pdf", 15, {"SaveAsCopy to memory", 1.25, false});

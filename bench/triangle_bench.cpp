@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "content/font_table.h"
+#include "bench/bench_setup.h"
 #include "bench/bench_timing.h"
 #include "document/file_writer.h"
 #include "document/open_document.h"
@@ -131,15 +132,9 @@ void ReportLabelledCopySize(const std::string& folder) {
 }  // namespace
 
 int main() {
-  if (!LoadPdfEngine()) {
-    std::fprintf(stderr, "libpdfium.so was not found; run scripts/setup.sh first\n");
-    return 1;
-  }
-  char pattern[] = "/tmp/corvan-bench-XXXXXX";
-  std::string folder = mkdtemp(pattern);
-  setenv("TMPDIR", folder.c_str(), 1);
-  std::string root = Utf8(ExecutableDirectory());
-  if (std::getenv("CORVAN_FONTS_DIR") == nullptr) setenv("CORVAN_FONTS_DIR", (root + "/../fonts").c_str(), 1);
+  std::optional<std::string> work = StartEngineBench();
+  if (!work) return 1;
+  const std::string& folder = *work;
 
   NewBlankDocument();
   Save(folder + "/empty.pdf");

@@ -264,7 +264,9 @@ TEST_F(DrawingWindowTest, AnEllipseIsDrawnInsideItsDragOnATurnedCroppedPage) {
       EXPECT_NEAR(x, to.x(), 1);  // the first point is the right end of the middle line
       EXPECT_NEAR(y, (from.y() + to.y()) / 2.0, 1);
     }
-    if (i == 12) EXPECT_NEAR(y, to.y(), 1);  // a quarter turn on: the bottom
+    if (i == 12) {
+      EXPECT_NEAR(y, to.y(), 1);  // a quarter turn on: the bottom
+    }
   }
   EXPECT_NEAR(left, from.x(), 1);
   EXPECT_NEAR(right, to.x(), 1);

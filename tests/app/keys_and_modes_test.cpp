@@ -74,7 +74,9 @@ TEST_F(KeysAndModesTest, AnyOtherCommandEndsOcrSelectionAndItsHint) {
   ASSERT_TRUE(g_tool.ocrRegion);
   EXPECT_TRUE(ToolbarButtonActive(kCmdOcr));
   for (const auto& button : ToolbarButtons()) {
-    if (button.id != kCmdOcr) EXPECT_FALSE(ToolbarButtonActive(button.id)) << button.id;  // "页面" too
+    if (button.id != kCmdOcr) {
+      EXPECT_FALSE(ToolbarButtonActive(button.id)) << button.id;  // "页面" too
+    }
   }
   EXPECT_TRUE(StatusLine().contains(QStringLiteral("OCR")));
 
