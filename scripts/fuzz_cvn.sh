@@ -6,6 +6,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-fuzz"
 runs="${1:-1000000}"
+"$root/scripts/setup.sh" clang libclang-rt-14-dev
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCORVAN_SANITIZE=ON -DCORVAN_FUZZ=ON -DCORVAN_BUILD_TESTS=OFF -DCORVAN_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target cvn_reader_fuzz

@@ -15,7 +15,10 @@ packages=(
   tesseract-ocr tesseract-ocr-chi-sim tesseract-ocr-eng
   libreoffice-core-nogui libreoffice-writer-nogui libreoffice-impress-nogui
   npm ca-certificates xvfb xauth
+  shared-mime-info libglib2.0-bin
 )
+# Extra packages a caller needs beyond these (the fuzzing script's clang, say).
+packages+=("$@")
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi

@@ -30,18 +30,19 @@ grep -qx "MimeType=application/pdf;application/x-corvan-cvn;" "$entry" || fail "
 [ -f "$prefix/share/icons/hicolor/scalable/apps/corvan-pdf.svg" ] || fail "icon"
 
 # The CVN type by its magic (a file without the extension) and by its name.
-if command -v update-mime-database >/dev/null && command -v gio >/dev/null; then
-  [ -f "$prefix/share/mime/mime.cache" ] || fail "the MIME cache was not built"
-  printf 'CVN\0\r\n\032\n\1\0\0\0' >"$prefix/lesson"
-  printf '%%PDF-1.7\n' >"$prefix/named.cvn"
-  for file in "$prefix/lesson" "$prefix/named.cvn"; do
-    type="$(XDG_DATA_DIRS="$prefix/share:/usr/share" XDG_DATA_HOME="$prefix/none" \
-            gio info -a standard::content-type "$file" | sed -n 's/.*content-type: //p')"
-    [ "$type" = "application/x-corvan-cvn" ] || fail "$(basename "$file") is $type"
-  done
-  printf 'CVX\0\r\n\032\n' >"$prefix/other"
+# The set-up installs both tools; without them this check would pass unseen.
+command -v update-mime-database >/dev/null || fail "update-mime-database is missing (shared-mime-info)"
+command -v gio >/dev/null || fail "gio is missing (libglib2.0-bin)"
+[ -f "$prefix/share/mime/mime.cache" ] || fail "the MIME cache was not built"
+printf 'CVN\0\r\n\032\n\1\0\0\0' >"$prefix/lesson"
+printf '%%PDF-1.7\n' >"$prefix/named.cvn"
+for file in "$prefix/lesson" "$prefix/named.cvn"; do
   type="$(XDG_DATA_DIRS="$prefix/share:/usr/share" XDG_DATA_HOME="$prefix/none" \
-          gio info -a standard::content-type "$prefix/other" | sed -n 's/.*content-type: //p')"
-  [ "$type" != "application/x-corvan-cvn" ] || fail "a wrong header passed as CVN"
-fi
+          gio info -a standard::content-type "$file" | sed -n 's/.*content-type: //p')"
+  [ "$type" = "application/x-corvan-cvn" ] || fail "$(basename "$file") is $type"
+done
+printf 'CVX\0\r\n\032\n' >"$prefix/other"
+type="$(XDG_DATA_DIRS="$prefix/share:/usr/share" XDG_DATA_HOME="$prefix/none" \
+        gio info -a standard::content-type "$prefix/other" | sed -n 's/.*content-type: //p')"
+[ "$type" != "application/x-corvan-cvn" ] || fail "a wrong header passed as CVN"
 echo "install test: passed"
