@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -21,27 +20,9 @@
 #include "engine/engine_table.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
+#include "support/image_document.h"
 
 namespace {
-
-void MakeImageDocument(const std::string& path) {
-  const int width = 2600, height = 2600;  // a 20 MB file: noise does not compress
-  FPDF_DOCUMENT document = g_engine.FPDF_CreateNewDocument();
-  FPDF_PAGE page = g_engine.FPDFPage_New(document, 0, 595, 842);
-  FPDF_BITMAP bitmap = g_engine.FPDFBitmap_CreateEx(width, height, kBitmapBgra, nullptr, 0);
-  auto* pixels = static_cast<uint32_t*>(g_engine.FPDFBitmap_GetBuffer(bitmap));
-  std::mt19937 random(7);
-  for (int i = 0; i < width * height; ++i) pixels[i] = random() | 0xFF000000u;  // noise: does not compress
-  FPDF_PAGEOBJECT image = g_engine.FPDFPageObj_NewImageObj(document);
-  g_engine.FPDFImageObj_SetBitmap(nullptr, 0, image, bitmap);
-  g_engine.FPDFImageObj_SetMatrix(image, 500, 0, 0, 385, 47, 400);
-  g_engine.FPDFPage_InsertObject(page, image);
-  g_engine.FPDFPage_GenerateContent(page);
-  g_engine.FPDFBitmap_Destroy(bitmap);
-  g_engine.FPDF_ClosePage(page);
-  SaveToFile(document, path);
-  g_engine.FPDF_CloseDocument(document);
-}
 
 struct Baseline {
   const char* label;
@@ -83,7 +64,7 @@ int main() {
   if (!work) return 1;
   const std::string& folder = *work;
   MakeTextDocument(folder + "/text-200.pdf", 200);
-  MakeImageDocument(folder + "/image-20mb.pdf");
+  WriteNoiseImagePdf(folder + "/image-20mb.pdf", 1, 2600, 2600);  // 20 MB: noise does not compress
   Measure("undo_snapshot_200_page_text", folder + "/text-200.pdf", 15, {"SaveAsCopy to memory", 1.25, false});
   Measure("undo_snapshot_20mb_image", folder + "/image-20mb.pdf", 15,
           {"SaveAsCopy to memory and the bytes to a file", 1.10, true});
