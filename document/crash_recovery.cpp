@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 
+#include "document/edit_wrapper.h"
 #include "document/open_document.h"
 #include "document/save_copy.h"
 #include "document/session.h"
@@ -184,6 +185,8 @@ void KeepRecoveryState() {
     return;
   }
   if (g_slot.written && g_slot.document == g_session.document && g_slot.generation == EditGeneration()) return;
+  // A drag edits at every mouse move; its state is written once, after the release settles it.
+  if (DragEditHeld()) return;
   WriteRecoveryStateNow();
 }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "document/edit_wrapper.h"
+#include "document/crash_recovery.h"
 #include "document/open_document.h"
 #include "document/page_operations.h"
 #include "document/save_copy.h"
@@ -317,4 +318,29 @@ TEST_F(UndoTest, AHeldDragWhoseReleaseNeverCameIsKeptByTheNextPress) {
   ASSERT_EQ(g_history.undo.size(), 1u);
   ASSERT_TRUE(Undo());
   EXPECT_EQ(CurrentObjectCount(), 1);
+}
+
+// The recovery state follows the document after each input, but not at every step of a
+// drag: it is written once the release has settled the drag.
+TEST_F(UndoTest, RecoveryStateWaitsForTheReleaseOfADrag) {
+  setenv("XDG_STATE_HOME", WorkPath("state").c_str(), 1);
+  ASSERT_TRUE(ClaimRecoverySlot());
+  auto stateFiles = [&] {
+    int pdfs = 0;
+    for (const std::string& name : FolderEntries(WorkPath("state/CorvanPDF"))) {
+      pdfs += name.size() > 4 && name.compare(name.size() - 4, 4, ".pdf") == 0;
+    }
+    return pdfs;
+  };
+  BeginDragEdit();
+  AddLinePath(g_session.currentPage, 10, 10);
+  NotifyObjectModified();
+  KeepRecoveryState();  // a mouse move of the drag
+  EXPECT_EQ(stateFiles(), 0);
+  EndDragEdit();
+  KeepRecoveryState();  // the release
+  EXPECT_EQ(stateFiles(), 1);
+  ReleaseRecoverySlot(false);
+  EXPECT_EQ(stateFiles(), 0);
+  unsetenv("XDG_STATE_HOME");
 }
