@@ -33,3 +33,12 @@ void EndBusy() {
 void ShowOcrResult(const std::u16string& text) {
   if (g_platform.showOcrResult != nullptr) g_platform.showOcrResult(text);
 }
+
+bool ShowTextDialog(TextDialogRequest& request) {
+  return g_platform.showTextDialog != nullptr && g_platform.showTextDialog(request);
+}
+
+std::optional<uint32_t> ChooseColour(const std::u16string& title, uint32_t initial) {
+  if (g_platform.chooseColour == nullptr) return std::nullopt;
+  return g_platform.chooseColour(title, initial);
+}

@@ -3,6 +3,7 @@
 // it with a script that records every box and answers every dialog.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +36,16 @@ struct FileDialogRequest {
   bool confirmOverwrite = false;
 };
 
+// The shared text dialog for adding, editing and watermark text. On OK the dialog has
+// checked the text (1-4096 characters) and, where shown, the size (4-144 points).
+struct TextDialogRequest {
+  std::u16string text;
+  float size = 18.0f;
+  bool editing = false;       // "编辑文本" with the text and size filled in
+  bool sizeEditable = true;   // editing only: false hides the size row
+  bool watermark = false;     // "添加水印", size preset 48
+};
+
 struct PlatformSeam {
   MessageAnswer (*showMessageBox)(const MessageBoxRequest& request) = nullptr;
   // The chosen full path, or nothing when the user cancelled.
@@ -53,6 +64,11 @@ struct PlatformSeam {
   int childTimeoutMs = 300000;
   // The OCR result dialog: the text, a 复制 button, 关闭.
   void (*showOcrResult)(const std::u16string& text) = nullptr;
+  // The text dialog; false when cancelled, otherwise the request holds the text and size.
+  bool (*showTextDialog)(TextDialogRequest& request) = nullptr;
+  // The full colour dialog (custom colours shared by every use); colours are red in the
+  // lowest byte. Nothing when cancelled.
+  std::optional<uint32_t> (*chooseColour)(const std::u16string& title, uint32_t initial) = nullptr;
   // Where the program's own helpers live; empty: the executable's folder. Tests point it elsewhere.
   std::u16string programFolder;
 };
@@ -68,3 +84,6 @@ void BeginBusy(const std::u16string& text);
 bool PumpBusy();
 void EndBusy();
 void ShowOcrResult(const std::u16string& text);
+// False without a seam (as if cancelled).
+bool ShowTextDialog(TextDialogRequest& request);
+std::optional<uint32_t> ChooseColour(const std::u16string& title, uint32_t initial);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QApplication>
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QProgressDialog>
 #include <QFileDialog>
@@ -118,6 +119,13 @@ std::optional<std::u16string> AskText(const std::u16string& title, const std::u1
   return ToU16(text);
 }
 
+std::optional<uint32_t> ChooseColourWithQt(const std::u16string& title, uint32_t initial) {
+  QColor start(initial & 0xFF, (initial >> 8) & 0xFF, (initial >> 16) & 0xFF);
+  QColor chosen = QColorDialog::getColor(start, g_owner.data(), ToQString(title));
+  if (!chosen.isValid()) return std::nullopt;
+  return uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 | uint32_t(chosen.blue()) << 16;
+}
+
 QPointer<QProgressDialog> g_busy;
 
 // Application-modal: the document cannot be edited while a child program or scanner works.
@@ -152,6 +160,7 @@ void InstallQtPlatform(QWidget* owner) {
   g_platform.showFileDialog = ShowDialog;
   g_platform.openWithDefaultProgram = OpenWithDesktop;
   g_platform.askText = AskText;
+  g_platform.chooseColour = ChooseColourWithQt;
   InstallQtBusyBox();
   InstallQtPrinter(owner);
   g_platform.showOcrResult = [](const std::u16string& text) { ShowOcrResultDialog(g_owner.data(), text); };

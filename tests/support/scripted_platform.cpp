@@ -40,6 +40,25 @@ void CloseBusy() { g_script.busyShown = false; }
 
 void RecordOcrResult(const std::u16string& text) { g_script.ocrResults.push_back(text); }
 
+bool AnswerTextDialog(TextDialogRequest& request) {
+  g_script.textDialogs.push_back(request);
+  if (g_script.textAnswers.empty() || !g_script.textAnswers.front()) {
+    if (!g_script.textAnswers.empty()) g_script.textAnswers.pop_front();
+    return false;
+  }
+  request = *g_script.textAnswers.front();
+  g_script.textAnswers.pop_front();
+  return true;
+}
+
+std::optional<uint32_t> AnswerColour(const std::u16string&, uint32_t initial) {
+  g_script.colourDialogs.push_back(initial);
+  if (g_script.colourAnswers.empty()) return std::nullopt;
+  auto answer = g_script.colourAnswers.front();
+  g_script.colourAnswers.pop_front();
+  return answer;
+}
+
 }  // namespace
 
 void InstallScriptedPlatform() {
@@ -52,6 +71,8 @@ void InstallScriptedPlatform() {
   g_platform.endBusy = CloseBusy;
   g_platform.childTimeoutMs = 300000;
   g_platform.showOcrResult = RecordOcrResult;
+  g_platform.showTextDialog = AnswerTextDialog;
+  g_platform.chooseColour = AnswerColour;
 }
 
 std::string RecordedBoxesText() {

@@ -29,6 +29,10 @@ struct ScriptedPlatform {
   int pumps = 0;                          // how often a wait let the window run
   int cancelAtPump = -1;                  // the pump at which the user presses 取消; -1 never
   std::vector<std::u16string> ocrResults; // texts the OCR result dialog showed
+  std::vector<TextDialogRequest> textDialogs;                 // every text dialog as it opened
+  std::deque<std::optional<TextDialogRequest>> textAnswers;   // nothing = 取消; Cancel when dry
+  std::vector<uint32_t> colourDialogs;                        // the initial colour of each
+  std::deque<std::optional<uint32_t>> colourAnswers;          // nothing = 取消; Cancel when dry
 };
 
 extern ScriptedPlatform g_script;
