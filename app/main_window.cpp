@@ -16,6 +16,7 @@
 #include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/menus.h"
+#include "content/force_erase_tool.h"
 #include "document/open_document.h"
 #include "document/recent_documents.h"
 #include "document/save_copy.h"
@@ -103,6 +104,7 @@ MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
   InstallWindowHooks();
   g_sendCommand = RouteCommand;
   InstallDrawingTools();
+  InstallForceEraseTool();
   InstallEditingTools();
   InstallDrawnObjectMenu();
   new ShapePanel(canvas_);

@@ -26,6 +26,7 @@
 #include "view/floating_buttons.h"
 #include "view/navigator_panel.h"
 #include "view/page_number_controls.h"
+#include "view/force_erase_trail.h"
 #include "view/page_view.h"
 #include "view/pencil_cursor.h"
 #include "view/pointer_input.h"
@@ -315,6 +316,23 @@ std::vector<QPointF> LineToolPreview() {
   return screen;
 }
 
+// The brush's white trail, clipped to the page: what the release will erase, roughly.
+void PaintForceEraseTrail(QPainter& painter, const std::vector<ScreenPoint>& points) {
+  if (points.empty()) return;
+  const IntRect& r = g_view.pageRect;
+  painter.setClipRect(QRect(r.left, r.top, r.Width(), r.Height()), Qt::IntersectClip);
+  if (points.size() == 1) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(QPointF(points[0].x, points[0].y), kForceEraseBrushPixels, kForceEraseBrushPixels);
+    return;
+  }
+  painter.setPen(QPen(Qt::white, 2 * kForceEraseBrushPixels, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  QPolygonF line;
+  for (const ScreenPoint& p : points) line << QPointF(p.x, p.y);
+  painter.drawPolyline(line);
+}
+
 }  // namespace
 
 void PageCanvas::PaintPreviews(QPainter& painter) {
@@ -334,6 +352,8 @@ void PageCanvas::PaintPreviews(QPainter& painter) {
       ExtendSmoothing(g_tool.stroke.smoothed, stroke.points);
       DrawStrokeNear(painter, g_tool.stroke.smoothed, painter.clipBoundingRect(), w / 2.0 + 2);
     }
+  } else if (stroke.active && g_tool.mode == ToolMode::ForceErase) {
+    PaintForceEraseTrail(painter, stroke.points);
   } else if (stroke.active && g_tool.mode == ToolMode::Arrow) {
     painter.drawLine(a, b);
     double length = std::hypot(b.x() - a.x(), b.y() - a.y());

@@ -5,6 +5,7 @@
 
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "view/force_erase_trail.h"
 #include "view/ocr_selection.h"
 #include "view/tool_modes.h"
 
@@ -96,6 +97,9 @@ void OnLeftPress(int x, int y) {
     case ToolMode::Arrow:
       if (InsidePage(x, y)) StartStroke(x, y);
       return;
+    case ToolMode::ForceErase:
+      if (InsidePage(x, y)) BeginForceEraseTrail(x, y);
+      return;
     default:
       return;  // selection, text, images and erasing do their page work elsewhere
   }
@@ -124,6 +128,10 @@ void OnMouseMove(int x, int y, bool leftHeld) {
     return;
   }
   if (!g_tool.stroke.active || !leftHeld) return;
+  if (g_tool.mode == ToolMode::ForceErase) {
+    ExtendForceEraseTrail(x, y);
+    return;
+  }
   bool pen = g_tool.mode == ToolMode::Pen;
   if (pen && !AcceptStrokePoint(x, y)) return;
   ScreenPoint previous = g_tool.stroke.current;
@@ -172,6 +180,10 @@ void OnLeftRelease(int x, int y) {
     return;
   }
   if (!g_tool.stroke.active) return;
+  if (g_tool.mode == ToolMode::ForceErase) {
+    FinishForceEraseTrail(x, y);
+    return;
+  }
   if (g_tool.mode == ToolMode::Pen) AcceptStrokePoint(x, y);  // the release position counts too
   StrokeDrag stroke = g_tool.stroke;
   ScreenPoint end = LineEnd({x, y});

@@ -26,6 +26,8 @@ struct DrawingTools {
   void (*endSelectDrag)() = nullptr;
   // A coordinate-system handle under the pointer (the cursor offers to move it).
   bool (*coordinateHandleAt)(ScreenPoint point) = nullptr;
+  // The force-erase brush was released: its trail, clamped into the page.
+  void (*finishForceErase)(const std::vector<ScreenPoint>& trail) = nullptr;
 };
 
 extern DrawingTools g_drawingTools;

@@ -1,0 +1,41 @@
+// Device-independent bitmaps on the clipboard: reading the ones other programs offer and
+// writing the one the editor offers. The bytes come from other programs and are untrusted:
+// every size and offset is checked against the block before it is used.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// Top-down rows of blue, green, red, alpha, packed (stride 4 × width).
+struct BgraPicture {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> pixels;
+};
+
+constexpr uint64_t kMaxClipboardPixels = 67108864;
+constexpr uint64_t kMaxClipboardBytes = 268435456;
+
+// A DIB block (header, masks, colour table, pixels): 24- or 32-bit, uncompressed or with bit
+// fields. Nothing when the block is not a picture this editor can take.
+std::optional<BgraPicture> DecodeClipboardDib(const uint8_t* data, size_t size);
+// A BMP file ("BM" and its 14-byte file header before the DIB), as other programs offer it.
+std::optional<BgraPicture> DecodeBmpFile(const uint8_t* data, size_t size);
+
+// The editor's own clipboard picture: a 124-byte version-5 header (top-down, 32 bits, bit
+// fields for BGRA, sRGB) followed by the packed pixels. Nothing when it would pass 4 GiB.
+std::optional<std::vector<uint8_t>> EncodeClipboardDibV5(const BgraPicture& picture);
+
+// The size of a copied image on the page, in points, kept beside the picture.
+struct ImageSizeRecord {
+  float width = 0;
+  float height = 0;
+};
+constexpr uint32_t kImageSizeMagic = 0x43564E49;  // "CVNI"
+constexpr size_t kImageSizeRecordBytes = 12;
+
+std::vector<uint8_t> EncodeImageSizeRecord(ImageSizeRecord size);
+// Nothing unless the magic matches and both sizes are finite, above 0 and at most 100000.
+std::optional<ImageSizeRecord> DecodeImageSizeRecord(const uint8_t* data, size_t size);

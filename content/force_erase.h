@@ -1,0 +1,29 @@
+// Force erase: the pixels of page images under a brush stroke are painted white in the
+// images' own data. Text and vector graphics are never touched; images that cannot be
+// rewritten safely (clipped, transparent, too large) are skipped and counted.
+#pragma once
+
+#include <vector>
+
+#include "drawing/marks.h"
+#include "view/page_view.h"
+
+constexpr double kForceEraseRadius = 12;  // screen pixels
+
+// Page point → client pixel (the page view's mapping, page rotation and crop box included).
+using PageToScreenFn = void (*)(float px, float py, float& x, float& y);
+
+struct ForceEraseResult {
+  int modified = 0;              // images whose pixels were rewritten
+  int skipped = 0;               // images under the stroke that could not be (or failed)
+  bool possiblyChanged = false;  // a failure after the page may already have been altered
+  bool ran = false;              // every entry point present and the object count readable
+};
+
+bool HasForceEraseEntries(const PdfOps& ops);
+
+// Paints white every pixel of the page's images whose centre lies, on screen, within
+// `radius` plus one average pixel size of the stroke (segment 0 is point 0 alone). Writes
+// each changed image back once. Stops at the first failure that may have altered the page.
+ForceEraseResult ForceEraseImages(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page,
+                                  const std::vector<ScreenPoint>& stroke, double radius, PageToScreenFn toScreen);

@@ -1,0 +1,254 @@
+// Force erase on real PDFium pages, with a plain mapping of page points to the screen
+// (one pixel per point, y down from 1000): which pixels turn white, which images are skipped.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "content/force_erase.h"
+#include "document/file_writer.h"
+#include "document/session.h"
+#include "engine/engine_table.h"
+#include "platform/file_system.h"
+#include "platform/text_encoding.h"
+#include "support/document_test.h"
+#include "support/image_page_pdf.h"
+
+namespace {
+
+void FlatScreen(float px, float py, float& x, float& y) {
+  x = px;
+  y = 1000 - py;
+}
+
+struct Pixels {
+  int width = 0, height = 0;
+  std::vector<uint8_t> bgra;  // row 0 at the top
+  bool White(int column, int row) const {
+    const uint8_t* p = &bgra[(size_t(row) * width + column) * 4];
+    return p[0] == 255 && p[1] == 255 && p[2] == 255;
+  }
+  int WhiteCount() const {
+    int n = 0;
+    for (int r = 0; r < height; ++r)
+      for (int c = 0; c < width; ++c) n += White(c, r);
+    return n;
+  }
+};
+
+// The image's own pixels, read back through the engine at one pixel per image pixel.
+Pixels ReadImage(FPDF_PAGEOBJECT image) {
+  Pixels out;
+  unsigned w = 0, h = 0;
+  FS_MATRIX m{};
+  if (!g_engine.FPDFImageObj_GetImagePixelSize(image, &w, &h) || !g_engine.FPDFPageObj_GetMatrix(image, &m)) return out;
+  g_engine.FPDFImageObj_SetMatrix(image, w, 0, 0, h, 0, 0);
+  FPDF_BITMAP bitmap = g_engine.FPDFImageObj_GetRenderedBitmap(g_session.document, g_session.currentPage, image);
+  g_engine.FPDFImageObj_SetMatrix(image, m.a, m.b, m.c, m.d, m.e, m.f);
+  if (bitmap == nullptr) return out;
+  out.width = int(w);
+  out.height = int(h);
+  auto* buffer = static_cast<uint8_t*>(g_engine.FPDFBitmap_GetBuffer(bitmap));
+  int stride = g_engine.FPDFBitmap_GetStride(bitmap);
+  for (unsigned r = 0; r < h; ++r) out.bgra.insert(out.bgra.end(), buffer + r * stride, buffer + r * stride + 4 * w);
+  g_engine.FPDFBitmap_Destroy(bitmap);
+  return out;
+}
+
+double DistanceToSegment(double x, double y, ScreenPoint a, ScreenPoint b) {
+  double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
+  double t = len2 > 0 ? std::clamp(((x - a.x) * dx + (y - a.y) * dy) / len2, 0.0, 1.0) : 0.0;
+  return std::hypot(x - (a.x + t * dx), y - (a.y + t * dy));
+}
+
+// Where each pixel should end up, worked out forwards: its centre through the image matrix
+// onto the page and the screen, measured against the stroke.
+std::vector<bool> ExpectedWhite(const FS_MATRIX& m, int w, int h, const std::vector<ScreenPoint>& stroke) {
+  float x0, y0, x1, y1, x2, y2;
+  FlatScreen(m.e, m.f, x0, y0);
+  FlatScreen(m.a + m.e, m.b + m.f, x1, y1);
+  FlatScreen(m.c + m.e, m.d + m.f, x2, y2);
+  double q = (std::hypot(x1 - x0, y1 - y0) / w + std::hypot(x2 - x0, y2 - y0) / h) / 2;
+  std::vector<bool> white(size_t(w) * h);
+  for (int r = 0; r < h; ++r) {
+    for (int c = 0; c < w; ++c) {
+      double s = (c + 0.5) / w, t = 1 - (r + 0.5) / h;
+      float sx, sy;
+      FlatScreen(float(m.a * s + m.c * t + m.e), float(m.b * s + m.d * t + m.f), sx, sy);
+      double best = 1e9;
+      for (size_t k = 0; k < stroke.size(); ++k) best = std::min(best, DistanceToSegment(sx, sy, stroke[k ? k - 1 : 0], stroke[k]));
+      white[size_t(r) * w + c] = best <= kForceEraseRadius + q;
+    }
+  }
+  return white;
+}
+
+class ForceEraseTest : public DocumentTest {
+ protected:
+  FPDF_PAGEOBJECT Open(const ImagePageSpec& spec) {
+    WriteImagePagePdf(WorkPath("image.pdf"), spec);
+    OpenOrFail(WorkPath("image.pdf"));
+    for (int i = 0; i < CurrentObjectCount(); ++i) {
+      FPDF_PAGEOBJECT o = g_engine.FPDFPage_GetObject(g_session.currentPage, i);
+      if (g_engine.FPDFPageObj_GetType(o) == kPageObjImage) return o;
+    }
+    return nullptr;
+  }
+  ForceEraseResult Erase(const std::vector<ScreenPoint>& stroke) {
+    return ForceEraseImages(g_engine, g_session.document, g_session.currentPage, stroke, kForceEraseRadius, FlatScreen);
+  }
+  // Every pixel as the forward computation says, and the counts of white pixels.
+  void ExpectErasedExactly(FPDF_PAGEOBJECT image, const ImagePageSpec& spec, const std::vector<ScreenPoint>& stroke) {
+    Pixels pixels = ReadImage(image);
+    ASSERT_EQ(pixels.width, spec.width);
+    std::vector<bool> expected = ExpectedWhite(spec.matrix, spec.width, spec.height, stroke);
+    int mismatches = 0, whites = 0;
+    for (int r = 0; r < spec.height; ++r) {
+      for (int c = 0; c < spec.width; ++c) {
+        whites += expected[size_t(r) * spec.width + c];
+        mismatches += pixels.White(c, r) != expected[size_t(r) * spec.width + c];
+      }
+    }
+    EXPECT_GT(whites, 0);
+    EXPECT_EQ(mismatches, 0) << "of " << whites << " expected white";
+  }
+};
+
+}  // namespace
+
+TEST_F(ForceEraseTest, AClickWhitensADiscNearTheTopLeftAsSeen) {
+  // 40 × 30 pixels on 200 × 150 points: five screen pixels per image pixel.
+  ImagePageSpec spec;
+  FPDF_PAGEOBJECT image = Open(spec);
+  ASSERT_NE(image, nullptr);
+  // Image pixel (10, 5) from the top-left has its centre at page (152.5, 322.5), screen (152.5, 677.5).
+  std::vector<ScreenPoint> click = {{152, 677}};
+  ForceEraseResult result = Erase(click);
+  EXPECT_TRUE(result.ran);
+  EXPECT_EQ(result.modified, 1);
+  EXPECT_EQ(result.skipped, 0);
+  EXPECT_FALSE(result.possiblyChanged);
+  Pixels pixels = ReadImage(image);
+  EXPECT_TRUE(pixels.White(10, 5));
+  EXPECT_FALSE(pixels.White(40 - 1 - 10, 5));   // mirrored left to right
+  EXPECT_FALSE(pixels.White(10, 30 - 1 - 5));   // mirrored top to bottom
+  // The reach is 12 + 5 pixels: pixel (13, 5), 15.5 right of the click, is white; (14, 5) at 20.5 is not.
+  EXPECT_TRUE(pixels.White(13, 5));
+  EXPECT_FALSE(pixels.White(14, 5));
+  ExpectErasedExactly(image, spec, click);
+  // The rest keeps its grey, and alpha stays opaque.
+  EXPECT_EQ(pixels.bgra[(29 * 40 + 39) * 4], 128);
+  EXPECT_EQ(pixels.bgra[(5 * 40 + 10) * 4 + 3], 255);
+}
+
+TEST_F(ForceEraseTest, RotatedAndShearedImagesAreErasedAlongTheStrokeAsSeen) {
+  struct Case {
+    const char* name;
+    FS_MATRIX matrix;
+  };
+  const float c30 = std::cos(0.5236f) , s30 = std::sin(0.5236f);
+  for (Case k : {Case{"turned 90", {0, 150, -200, 0, 400, 200}},
+                 Case{"turned 30", {200 * c30, 200 * s30, -150 * s30, 150 * c30, 200, 200}},
+                 Case{"sheared", {200, 0, 80, 150, 100, 200}},
+                 Case{"flipped", {-200, 0, 0, 150, 400, 200}}}) {
+    SCOPED_TRACE(k.name);
+    ImagePageSpec spec;
+    spec.matrix = k.matrix;
+    FPDF_PAGEOBJECT image = Open(spec);
+    ASSERT_NE(image, nullptr);
+    float l, b, r, t;
+    ASSERT_TRUE(g_engine.FPDFPageObj_GetBounds(image, &l, &b, &r, &t));
+    // A diagonal stroke across the lower-left third of the picture's bounds, as seen.
+    int x0 = int(l + (r - l) * 0.15f), y0 = int(1000 - (b + (t - b) * 0.2f));
+    std::vector<ScreenPoint> stroke = {{x0, y0}, {x0 + 20, y0 - 10}, {x0 + 45, y0 - 12}};
+    ForceEraseResult result = Erase(stroke);
+    EXPECT_EQ(result.modified, 1);
+    ExpectErasedExactly(image, spec, stroke);
+    ResetDocumentState();
+  }
+}
+
+TEST_F(ForceEraseTest, ImagesThatCannotBeRewrittenSafelyAreSkippedAndKept) {
+  struct Case {
+    const char* name;
+    ImagePageSpec spec;
+  };
+  ImagePageSpec clipped, masked, wide, tall;
+  clipped.clipped = true;
+  masked.softMask = true;
+  wide.width = 40000;
+  wide.height = 10;
+  tall.width = 10;
+  tall.height = 32768;
+  for (const Case& k : {Case{"clipped", clipped}, Case{"soft mask", masked}, Case{"40000 wide", wide}, Case{"32768 tall", tall}}) {
+    SCOPED_TRACE(k.name);
+    FPDF_PAGEOBJECT image = Open(k.spec);
+    ASSERT_NE(image, nullptr);
+    ForceEraseResult result = Erase({{200, 700}, {260, 690}});
+    EXPECT_TRUE(result.ran);
+    EXPECT_EQ(result.modified, 0);
+    EXPECT_EQ(result.skipped, 1);
+    EXPECT_FALSE(result.possiblyChanged);
+    if (k.spec.width <= 100) {
+      EXPECT_EQ(ReadImage(image).WhiteCount(), 0);
+    }
+    FS_MATRIX m{};
+    ASSERT_TRUE(g_engine.FPDFPageObj_GetMatrix(image, &m));
+    EXPECT_FLOAT_EQ(m.a, k.spec.matrix.a);  // the matrix put back after rendering
+    EXPECT_FLOAT_EQ(m.e, k.spec.matrix.e);
+    ResetDocumentState();
+  }
+  // The largest side taken: 32767 × 2.
+  ImagePageSpec edge;
+  edge.width = 32767;
+  edge.height = 2;
+  Open(edge);
+  EXPECT_EQ(Erase({{200, 700}}).modified, 1);
+}
+
+TEST_F(ForceEraseTest, StrokesAwayFromImagesOrOverWhiteChangeNothing) {
+  ImagePageSpec spec;
+  spec.textBeside = true;
+  FPDF_PAGEOBJECT image = Open(spec);
+  ASSERT_NE(image, nullptr);
+  std::string before = ReadBytes(WorkPath("image.pdf"));
+  // Over the text and the line at the bottom of the page, far from the image.
+  ForceEraseResult result = Erase({{20, 985}, {120, 990}, {300, 990}});
+  EXPECT_TRUE(result.ran);
+  EXPECT_EQ(result.modified, 0);
+  EXPECT_EQ(result.skipped, 0);
+  EXPECT_EQ(ReadImage(image).WhiteCount(), 0);
+  // The same spot twice: the second stroke finds only white and writes nothing.
+  EXPECT_EQ(Erase({{200, 700}}).modified, 1);
+  int whites = ReadImage(image).WhiteCount();
+  EXPECT_EQ(Erase({{200, 700}}).modified, 0);
+  EXPECT_EQ(ReadImage(image).WhiteCount(), whites);
+  // Nothing to run on: no stroke, no page.
+  EXPECT_FALSE(Erase({}).ran);
+  EXPECT_FALSE(ForceEraseImages(g_engine, g_session.document, nullptr, {{1, 1}}, 12, FlatScreen).ran);
+  EXPECT_FALSE(ForceEraseImages(g_engine, g_session.document, g_session.currentPage, {{1, 1}}, std::nan(""), FlatScreen).ran);
+}
+
+TEST_F(ForceEraseTest, ALongStrokeWritesTheImageOnceAndSurvivesSaving) {
+  ImagePageSpec spec;
+  FPDF_PAGEOBJECT image = Open(spec);
+  std::vector<ScreenPoint> stroke;
+  for (int x = 100; x <= 300; x += 2) stroke.push_back({x, 700 - (x - 100) / 4});
+  EXPECT_EQ(Erase(stroke).modified, 1);
+  ExpectErasedExactly(image, spec, stroke);
+  // The rewritten image has no soft mask: the engine wrote it opaque.
+  EXPECT_FALSE(g_engine.FPDFPageObj_HasTransparency(image));
+  Pixels before = ReadImage(image);
+  ASSERT_TRUE(g_engine.FPDFPage_GenerateContent(g_session.currentPage));
+  int fd = OpenForWriting(Utf8ToUtf16(WorkPath("saved.pdf")), false);
+  ASSERT_GE(fd, 0);
+  FileWriter writer = MakeFileWriter(fd);
+  ASSERT_TRUE(SaveDocumentToFile(g_session.document, writer, kSaveNoIncremental));
+  CloseFile(fd);
+  ResetDocumentState();
+  OpenOrFail(WorkPath("saved.pdf"));
+  FPDF_PAGEOBJECT reopened = g_engine.FPDFPage_GetObject(g_session.currentPage, 0);
+  ASSERT_EQ(g_engine.FPDFPageObj_GetType(reopened), kPageObjImage);
+  Pixels after = ReadImage(reopened);
+  EXPECT_EQ(after.bgra, before.bgra);
+}
