@@ -21,39 +21,9 @@ void FlatScreen(float px, float py, float& x, float& y) {
   y = 1000 - py;
 }
 
-struct Pixels {
-  int width = 0, height = 0;
-  std::vector<uint8_t> bgra;  // row 0 at the top
-  bool White(int column, int row) const {
-    const uint8_t* p = &bgra[(size_t(row) * width + column) * 4];
-    return p[0] == 255 && p[1] == 255 && p[2] == 255;
-  }
-  int WhiteCount() const {
-    int n = 0;
-    for (int r = 0; r < height; ++r)
-      for (int c = 0; c < width; ++c) n += White(c, r);
-    return n;
-  }
-};
+using Pixels = ImagePixels;
 
-// The image's own pixels, read back through the engine at one pixel per image pixel.
-Pixels ReadImage(FPDF_PAGEOBJECT image) {
-  Pixels out;
-  unsigned w = 0, h = 0;
-  FS_MATRIX m{};
-  if (!g_engine.FPDFImageObj_GetImagePixelSize(image, &w, &h) || !g_engine.FPDFPageObj_GetMatrix(image, &m)) return out;
-  g_engine.FPDFImageObj_SetMatrix(image, w, 0, 0, h, 0, 0);
-  FPDF_BITMAP bitmap = g_engine.FPDFImageObj_GetRenderedBitmap(g_session.document, g_session.currentPage, image);
-  g_engine.FPDFImageObj_SetMatrix(image, m.a, m.b, m.c, m.d, m.e, m.f);
-  if (bitmap == nullptr) return out;
-  out.width = int(w);
-  out.height = int(h);
-  auto* buffer = static_cast<uint8_t*>(g_engine.FPDFBitmap_GetBuffer(bitmap));
-  int stride = g_engine.FPDFBitmap_GetStride(bitmap);
-  for (unsigned r = 0; r < h; ++r) out.bgra.insert(out.bgra.end(), buffer + r * stride, buffer + r * stride + 4 * w);
-  g_engine.FPDFBitmap_Destroy(bitmap);
-  return out;
-}
+Pixels ReadImage(FPDF_PAGEOBJECT image) { return ReadImagePixels(g_session.document, g_session.currentPage, image); }
 
 double DistanceToSegment(double x, double y, ScreenPoint a, ScreenPoint b) {
   double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
@@ -88,11 +58,7 @@ class ForceEraseTest : public DocumentTest {
   FPDF_PAGEOBJECT Open(const ImagePageSpec& spec) {
     WriteImagePagePdf(WorkPath("image.pdf"), spec);
     OpenOrFail(WorkPath("image.pdf"));
-    for (int i = 0; i < CurrentObjectCount(); ++i) {
-      FPDF_PAGEOBJECT o = g_engine.FPDFPage_GetObject(g_session.currentPage, i);
-      if (g_engine.FPDFPageObj_GetType(o) == kPageObjImage) return o;
-    }
-    return nullptr;
+    return FirstImage(g_session.currentPage);
   }
   ForceEraseResult Erase(const std::vector<ScreenPoint>& stroke) {
     return ForceEraseImages(g_engine, g_session.document, g_session.currentPage, stroke, kForceEraseRadius, FlatScreen);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "engine/engine_table.h"
 #include "support/pdf_fixtures.h"
 
 void WriteImagePagePdf(const std::string& path, const ImagePageSpec& s) {
@@ -52,4 +53,44 @@ void WriteImagePagePdf(const std::string& path, const ImagePageSpec& s) {
   }
   body << "trailer\n<< /Size " << offsets.size() + 1 << " /Root 1 0 R >>\nstartxref\n" << xref << "\n%%EOF\n";
   WriteBytes(path, body.str());
+}
+
+bool ImagePixels::White(int column, int row) const {
+  const uint8_t* p = &bgra[(size_t(row) * width + column) * 4];
+  return p[0] == 255 && p[1] == 255 && p[2] == 255;
+}
+
+int ImagePixels::WhiteCount() const {
+  int n = 0;
+  for (int r = 0; r < height; ++r) {
+    for (int c = 0; c < width; ++c) n += White(c, r);
+  }
+  return n;
+}
+
+ImagePixels ReadImagePixels(FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image) {
+  ImagePixels out;
+  unsigned w = 0, h = 0;
+  FS_MATRIX m{};
+  if (!g_engine.FPDFImageObj_GetImagePixelSize(image, &w, &h) || !g_engine.FPDFPageObj_GetMatrix(image, &m)) return out;
+  g_engine.FPDFImageObj_SetMatrix(image, w, 0, 0, h, 0, 0);
+  FPDF_BITMAP bitmap = g_engine.FPDFImageObj_GetRenderedBitmap(document, page, image);
+  g_engine.FPDFImageObj_SetMatrix(image, m.a, m.b, m.c, m.d, m.e, m.f);
+  if (bitmap == nullptr) return out;
+  out.width = int(w);
+  out.height = int(h);
+  auto* buffer = static_cast<uint8_t*>(g_engine.FPDFBitmap_GetBuffer(bitmap));
+  int stride = g_engine.FPDFBitmap_GetStride(bitmap);
+  for (unsigned r = 0; r < h; ++r) out.bgra.insert(out.bgra.end(), buffer + r * stride, buffer + r * stride + 4 * w);
+  g_engine.FPDFBitmap_Destroy(bitmap);
+  return out;
+}
+
+FPDF_PAGEOBJECT FirstImage(FPDF_PAGE page) {
+  int count = g_engine.FPDFPage_CountObjects(page);
+  for (int i = 0; i < count; ++i) {
+    FPDF_PAGEOBJECT o = g_engine.FPDFPage_GetObject(page, i);
+    if (g_engine.FPDFPageObj_GetType(o) == kPageObjImage) return o;
+  }
+  return nullptr;
 }

@@ -21,3 +21,15 @@ struct ImagePageSpec {
 };
 
 void WriteImagePagePdf(const std::string& path, const ImagePageSpec& spec);
+
+// An image object's own pixels (row 0 at the top), read back through the engine at one
+// pixel per image pixel; empty when unreadable.
+struct ImagePixels {
+  int width = 0, height = 0;
+  std::vector<uint8_t> bgra;
+  bool White(int column, int row) const;
+  int WhiteCount() const;
+};
+ImagePixels ReadImagePixels(FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image);
+// The first image object of the page, or null.
+FPDF_PAGEOBJECT FirstImage(FPDF_PAGE page);

@@ -1,0 +1,197 @@
+// Force erase driven through the real window: the brush on turned and cropped pages, what the
+// user is told, the trail while dragging, undo, and evidence renders for a person to look at.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <cstdlib>
+
+#include "app/editing_test_fixture.h"
+#include "document/file_writer.h"
+#include "platform/file_system.h"
+#include "platform/text_encoding.h"
+#include "support/image_page_pdf.h"
+
+namespace {
+
+class ForceEraseWindowTest : public EditingWindowTest {
+ protected:
+  void OpenPage(const ImagePageSpec& spec) {
+    WriteImagePagePdf(WorkPath("page.pdf"), spec);
+    OpenOrFail(WorkPath("page.pdf"));
+    RouteCommand(kCmdFitPage);
+    Canvas()->repaint();
+    g_script.answers.push_back(MessageAnswer::Ok);  // the warning before the mode
+    RouteCommand(kCmdForceErase);
+    ASSERT_EQ(g_tool.mode, ToolMode::ForceErase);
+    g_script.boxes.clear();
+  }
+  FPDF_PAGEOBJECT Image() const { return FirstImage(g_session.currentPage); }
+  ImagePixels Pixels() const { return ReadImagePixels(g_session.document, g_session.currentPage, Image()); }
+  // Where the image's own unit point (s, t) shows on screen.
+  QPoint UnitOnScreen(float s, float t) const {
+    FS_MATRIX m{};
+    g_engine.FPDFPageObj_GetMatrix(Image(), &m);
+    return OnScreen({m.a * s + m.c * t + m.e, m.b * s + m.d * t + m.f});
+  }
+  QRgb ScreenPixel(QPoint p) {
+    QApplication::processEvents();
+    return Canvas()->grab().toImage().pixel(p);
+  }
+};
+
+struct TurnedPage {
+  const char* name;
+  int rotate;
+};
+void PrintTo(const TurnedPage& page, std::ostream* out) { *out << page.name; }
+
+class ForceEraseTurnedPageTest : public ForceEraseWindowTest, public testing::WithParamInterface<TurnedPage> {};
+
+}  // namespace
+
+TEST_P(ForceEraseTurnedPageTest, TheBrushWhitensThePixelsUnderItAsSeen) {
+  ImagePageSpec spec;
+  spec.cropBox = "[100 100 500 700]";
+  spec.rotate = GetParam().rotate;
+  spec.width = 80;
+  spec.height = 60;
+  spec.matrix = {200, 0, 0, 150, 150, 300};
+  OpenPage(spec);
+  // The image's own upper-left quarter point: pixel column 20, row 15 from its top.
+  QPoint spot = UnitOnScreen(0.25f, 0.75f);
+  QPoint mirroredAcross = UnitOnScreen(0.75f, 0.75f), mirroredUpDown = UnitOnScreen(0.25f, 0.25f);
+  ASSERT_TRUE(g_view.pageRect.Contains(spot.x(), spot.y()));
+  EXPECT_EQ(qGray(ScreenPixel(spot)), 128);
+  size_t steps = Steps();
+  Click(spot);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  EXPECT_EQ(g_session.statusText, u"图片像素已修改；共享图片可能同时改变");
+  EXPECT_EQ(Steps(), steps + 1);
+  EXPECT_TRUE(g_session.modified);
+  ImagePixels pixels = Pixels();
+  EXPECT_TRUE(pixels.White(20, 15));
+  EXPECT_FALSE(pixels.White(59, 15));  // mirrored left to right in the image
+  EXPECT_FALSE(pixels.White(20, 44));  // mirrored top to bottom
+  EXPECT_FALSE(pixels.White(59, 44));
+  // The screen agrees: white where the brush was, grey at the image's mirrored points.
+  EXPECT_EQ(ScreenPixel(spot), qRgb(255, 255, 255));
+  EXPECT_EQ(qGray(ScreenPixel(mirroredAcross)), 128);
+  EXPECT_EQ(qGray(ScreenPixel(mirroredUpDown)), 128);
+  // A disc of 12 pixels plus one image pixel: 10 screen pixels off is white, 20 is not.
+  EXPECT_EQ(ScreenPixel(spot + QPoint(10, 0)), qRgb(255, 255, 255));
+  EXPECT_EQ(ScreenPixel(spot + QPoint(0, -10)), qRgb(255, 255, 255));
+  EXPECT_EQ(qGray(ScreenPixel(spot + QPoint(20, 0))), 128);
+  EXPECT_EQ(qGray(ScreenPixel(spot + QPoint(0, 20))), 128);
+  Screenshot(QStringLiteral("force-erase-") + GetParam().name);
+  RouteCommand(kCmdUndo);
+  EXPECT_EQ(Pixels().WhiteCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Turns, ForceEraseTurnedPageTest,
+                         testing::Values(TurnedPage{"upright", 0}, TurnedPage{"turned90", 90}, TurnedPage{"turned180", 180},
+                                         TurnedPage{"turned270", 270}),
+                         [](const testing::TestParamInfo<TurnedPage>& info) { return std::string(info.param.name); });
+
+TEST_F(ForceEraseWindowTest, TheTrailShowsWhileDraggingAndTheStrokeIsOneUndoStep) {
+  ImagePageSpec spec;
+  OpenPage(spec);
+  QPoint from = UnitOnScreen(0.2f, 0.5f), to = UnitOnScreen(0.8f, 0.5f);
+  size_t steps = Steps();
+  Press(from);
+  for (int i = 1; i <= 10; ++i) MoveTo(from + (to - from) * i / 10);
+  // Before the release: a white band 24 pixels wide along the drag, the page still grey.
+  QPoint middle = (from + to) / 2;
+  EXPECT_EQ(ScreenPixel(middle), qRgb(255, 255, 255));
+  EXPECT_EQ(ScreenPixel(middle + QPoint(0, 10)), qRgb(255, 255, 255));
+  EXPECT_EQ(qGray(ScreenPixel(middle + QPoint(0, 16))), 128);
+  EXPECT_EQ(Pixels().WhiteCount(), 0);
+  EXPECT_EQ(g_tool.stroke.points.size(), 11u);
+  Release(to);
+  EXPECT_EQ(Steps(), steps + 1);
+  int whites = Pixels().WhiteCount();
+  EXPECT_GT(whites, 0);
+  EXPECT_EQ(ScreenPixel(middle), qRgb(255, 255, 255));
+  EXPECT_TRUE(g_tool.stroke.points.empty());
+  // A drag that leaves the page is clamped to it and still erases what it crossed.
+  QPoint outside(g_view.pageRect.right + 40, middle.y() + 30);
+  Drag(UnitOnScreen(0.5f, 0.2f), outside, 4);
+  EXPECT_EQ(Steps(), steps + 2);
+  EXPECT_GT(Pixels().WhiteCount(), whites);
+  RouteCommand(kCmdUndo);
+  EXPECT_EQ(Pixels().WhiteCount(), whites);
+  RouteCommand(kCmdUndo);
+  EXPECT_EQ(Pixels().WhiteCount(), 0);
+}
+
+TEST_F(ForceEraseWindowTest, SkippedImagesAreReportedAndTextAloneChangesNothing) {
+  ImagePageSpec clipped;
+  clipped.clipped = true;
+  OpenPage(clipped);
+  size_t steps = Steps();
+  Click(UnitOnScreen(0.25f, 0.5f));
+  ASSERT_EQ(g_script.boxes.size(), 1u);
+  EXPECT_EQ(g_script.boxes[0].caption, u"强制擦除未完成");
+  EXPECT_EQ(g_script.boxes[0].text, u"无法处理图片；裁剪、透明图形状态或过大的图片不会被修改。");
+  EXPECT_EQ(g_script.boxes[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(Steps(), steps);
+  EXPECT_FALSE(g_session.modified);
+  EXPECT_EQ(Pixels().WhiteCount(), 0);
+
+  ImagePageSpec wide;
+  wide.width = 40000;
+  wide.height = 10;
+  OpenPage(wide);
+  Click(UnitOnScreen(0.5f, 0.5f));
+  ASSERT_EQ(g_script.boxes.size(), 1u);
+  EXPECT_EQ(g_script.boxes[0].text, u"无法处理图片；裁剪、透明图形状态或过大的图片不会被修改。");
+
+  ImagePageSpec text;
+  text.textBeside = true;
+  OpenPage(text);
+  std::string before = ReadBytes(WorkPath("page.pdf"));
+  Drag(OnScreen({20, 22}), OnScreen({280, 12}), 6);
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  EXPECT_EQ(g_session.statusText, u"没有需要修改的图片像素（文字和图形不受影响）");
+  EXPECT_FALSE(g_session.modified);
+  EXPECT_EQ(ReadBytes(WorkPath("page.pdf")), before);
+}
+
+TEST_F(ForceEraseWindowTest, AnErasedScanLooksTheSameInPopplerAndOnScreen) {
+  // A scan-like page: grey paper with dark lines of "text" every 20 pixel rows.
+  ImagePageSpec scan;
+  scan.width = 400;
+  scan.height = 560;
+  scan.matrix = {495, 0, 0, 693, 50, 75};
+  scan.rgb.assign(size_t(scan.width) * scan.height * 3, 225);
+  for (int row = 0; row < scan.height; ++row) {
+    if (row % 20 < 6) {
+      for (int c = 40; c < 360; ++c) std::fill_n(&scan.rgb[(size_t(row) * scan.width + c) * 3], 3, uint8_t(30));
+    }
+  }
+  OpenPage(scan);
+  // A diagonal stroke from the upper left to the middle right, as seen.
+  QPoint from = UnitOnScreen(0.15f, 0.85f), to = UnitOnScreen(0.85f, 0.55f);
+  Drag(from, to, 12);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  QPoint middle = (from + to) / 2;
+  EXPECT_EQ(ScreenPixel(middle), qRgb(255, 255, 255));
+  Screenshot("force-erased-scan-window");
+  ASSERT_TRUE(CommitPageContent());
+  std::string saved = WorkPath("erased.pdf");
+  int fd = OpenForWriting(Utf8ToUtf16(saved), false);
+  ASSERT_GE(fd, 0);
+  FileWriter writer = MakeFileWriter(fd);
+  ASSERT_TRUE(SaveDocumentToFile(g_session.document, writer, kSaveNoIncremental));
+  CloseFile(fd);
+  QDir().mkpath(QStringLiteral(CORVAN_ARTEFACTS));
+  std::string out = std::string(CORVAN_ARTEFACTS) + "/force-erased-scan-poppler";
+  ASSERT_EQ(std::system(("pdftoppm -r 72 -png -singlefile '" + saved + "' '" + out + "'").c_str()), 0);
+  QImage poppler(QString::fromStdString(out + ".png"));
+  ASSERT_FALSE(poppler.isNull());
+  // poppler at 72 dpi: one pixel per point. The stroke's middle, on the page, is white there
+  // too; the image's lower-left part is still paper-grey or text-dark.
+  PagePoint mid = OnPage(middle);
+  EXPECT_EQ(poppler.pixel(int(mid.x), int(842 - mid.y)), qRgb(255, 255, 255));
+  PagePoint untouched{50 + 495 * 0.2f, 75 + 693 * 0.2f};
+  EXPECT_NE(poppler.pixel(int(untouched.x), int(842 - untouched.y)), qRgb(255, 255, 255));
+}
