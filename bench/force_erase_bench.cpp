@@ -1,0 +1,136 @@
+// Force erase on a 300-dpi A4 scan (2480 × 3508 pixels filling the page): one erase step (a
+// click) and a 2,000-pixel stroke, each against a bare FPDFImageObj_GetBitmap +
+// FPDFImageObj_SetBitmap round trip of the same image (times the engine writes the stroke
+// needs: one, as the stroke crosses one image), measured in pairs in the same run.
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench/bench_setup.h"
+#include "bench/bench_timing.h"
+#include "content/force_erase.h"
+#include "document/file_writer.h"
+#include "document/open_document.h"
+#include "document/session.h"
+#include "engine/engine_table.h"
+
+namespace {
+
+constexpr int kScanWidth = 2480, kScanHeight = 3508;
+// The page as the window shows it fitted: 842 points over 750 pixels, 20 pixels from the top.
+constexpr float kScale = 750.0f / 842.0f;
+
+void FittedPage(float px, float py, float& x, float& y) {
+  x = 20 + px * kScale;
+  y = 20 + (842 - py) * kScale;
+}
+
+// Grey paper with dark text-like runs, written as an opaque image filling an A4 page.
+bool WriteScan(const std::string& path) {
+  FPDF_DOCUMENT document = g_engine.FPDF_CreateNewDocument();
+  FPDF_PAGE page = g_engine.FPDFPage_New(document, 0, 595, 842);
+  FPDF_BITMAP bitmap = g_engine.FPDFBitmap_CreateEx(kScanWidth, kScanHeight, kBitmapBgrx, nullptr, 0);
+  auto* pixels = static_cast<uint8_t*>(g_engine.FPDFBitmap_GetBuffer(bitmap));
+  int stride = g_engine.FPDFBitmap_GetStride(bitmap);
+  std::mt19937 random(11);
+  for (int row = 0; row < kScanHeight; ++row) {
+    for (int column = 0; column < kScanWidth; ++column) {
+      uint8_t v = uint8_t(215 + random() % 25);
+      if (row % 60 < 18 && (column / 23) % 5 != 0) v = uint8_t(20 + random() % 40);
+      uint8_t* p = pixels + size_t(row) * stride + size_t(column) * 4;
+      p[0] = p[1] = p[2] = v;
+    }
+  }
+  FPDF_PAGEOBJECT image = g_engine.FPDFPageObj_NewImageObj(document);
+  g_engine.FPDFImageObj_SetBitmap(nullptr, 0, image, bitmap);
+  g_engine.FPDFImageObj_SetMatrix(image, 595, 0, 0, 842, 0, 0);
+  g_engine.FPDFPage_InsertObject(page, image);
+  g_engine.FPDFPage_GenerateContent(page);
+  g_engine.FPDFBitmap_Destroy(bitmap);
+  g_engine.FPDF_ClosePage(page);
+  int fd = OpenForWriting(Utf8ToUtf16(path), false);
+  bool ok = fd >= 0;
+  if (ok) {
+    FileWriter writer = MakeFileWriter(fd);
+    ok = SaveDocumentToFile(document, writer, kSaveNoIncremental);
+    CloseFile(fd);
+  }
+  g_engine.FPDF_CloseDocument(document);
+  return ok;
+}
+
+using GetBitmapFn = FPDF_BITMAP (*)(FPDF_PAGEOBJECT);
+
+double RoundTrip(GetBitmapFn getBitmap, FPDF_PAGEOBJECT image) {
+  auto start = BenchClock::now();
+  FPDF_BITMAP bitmap = getBitmap(image);
+  FPDF_PAGE pages[] = {g_session.currentPage};
+  g_engine.FPDFImageObj_SetBitmap(pages, 1, image, bitmap);
+  g_engine.FPDFBitmap_Destroy(bitmap);
+  return MillisecondsSince(start);
+}
+
+// Times one run; false when it did not write the image exactly once.
+bool TimedErase(const std::vector<ScreenPoint>& stroke, double& ms) {
+  auto start = BenchClock::now();
+  ForceEraseResult result = ForceEraseImages(g_engine, g_session.document, g_session.currentPage, stroke,
+                                             kForceEraseRadius, FittedPage);
+  ms = MillisecondsSince(start);
+  return result.modified == 1 && result.skipped == 0;
+}
+
+}  // namespace
+
+int main() {
+  std::optional<std::string> folder = StartEngineBench();
+  if (!folder) return 1;
+  auto getBitmap = reinterpret_cast<GetBitmapFn>(ResolveEngineSymbol("FPDFImageObj_GetBitmap"));
+  std::string path = *folder + "/scan.pdf";
+  if (getBitmap == nullptr || !WriteScan(path) || !OpenDocument(Utf8ToUtf16(path))) {
+    std::printf("BENCH force_erase_step failed to set up\n");
+    return 1;
+  }
+  FPDF_PAGEOBJECT image = g_engine.FPDFPage_GetObject(g_session.currentPage, 0);
+  RoundTrip(getBitmap, image);  // warm both paths once
+  double ignored;
+  TimedErase({{30, 30}}, ignored);
+
+  // One step: a click, each round on fresh pixels.
+  std::vector<double> steps, trips;
+  for (int round = 0; round < 9; ++round) {
+    trips.push_back(RoundTrip(getBitmap, image));
+    double ms = 0;
+    if (!TimedErase({{100 + 40 * round, 300}}, ms)) {
+      std::printf("BENCH force_erase_step failed: the click did not erase\n");
+      return 1;
+    }
+    steps.push_back(ms);
+  }
+  std::printf("BENCH force_erase_step ratio=%.3f target=1.50 (erase step %.1f ms, GetBitmap+SetBitmap %.1f ms, "
+              "%d x %d pixels, median of 9 pairs)\n",
+              MedianPairedRatio(steps, trips), Median(steps), Median(trips), kScanWidth, kScanHeight);
+
+  // A 2,000-pixel stroke: four passes of 500 one-pixel steps across the page, lower each round.
+  std::vector<double> strokes, strokeTrips;
+  for (int round = 0; round < 5; ++round) {
+    std::vector<ScreenPoint> stroke;
+    for (int pass = 0; pass < 4; ++pass) {
+      int y = 360 + 150 * pass + 28 * round;
+      for (int i = 0; i < 500; ++i) stroke.push_back({pass % 2 == 0 ? 30 + i : 529 - i, y + (i % 100 < 50 ? i % 50 : 50 - i % 50) / 5});
+    }
+    strokeTrips.push_back(RoundTrip(getBitmap, image));
+    double ms = 0;
+    if (!TimedErase(stroke, ms)) {
+      std::printf("BENCH force_erase_stroke failed: the stroke did not erase\n");
+      return 1;
+    }
+    strokes.push_back(ms);
+  }
+  std::printf("BENCH force_erase_stroke ratio=%.3f target=1.20 (2000-pixel stroke %.1f ms, 1 engine write; "
+              "GetBitmap+SetBitmap %.1f ms, median of 5 pairs)\n",
+              MedianPairedRatio(strokes, strokeTrips), Median(strokes), Median(strokeTrips));
+  CloseSessionDocument();
+  UnloadPdfEngine();
+  return 0;
+}
