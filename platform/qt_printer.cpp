@@ -127,3 +127,10 @@ void PrintIntoPdfFile(const QString& path, int dotsPerInch) {
   Printer().setFullPage(false);
   Printer().setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
 }
+
+void PrintOnQueue(const QString& name) {
+  Printer().setOutputFormat(QPrinter::NativeFormat);
+  Printer().setPrinterName(name);
+  Printer().setPageSize(QPageSize(QPageSize::A4));
+  Printer().setPageOrientation(QPageLayout::Portrait);
+}

@@ -16,6 +16,7 @@ packages=(
   libreoffice-core-nogui libreoffice-writer-nogui libreoffice-impress-nogui
   npm ca-certificates xvfb xauth
   shared-mime-info libglib2.0-bin
+  cups printer-driver-cups-pdf
 )
 # Extra packages a caller needs beyond these (the fuzzing script's clang, say).
 packages+=("$@")

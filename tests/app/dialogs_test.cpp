@@ -4,12 +4,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -22,7 +25,9 @@
 #include "app/gui_test.h"
 #include "app/main_window.h"
 #include "document/session.h"
+#include "external/printing.h"
 #include "platform/qt_platform.h"
+#include "platform/qt_printer.h"
 
 namespace {
 
@@ -238,6 +243,49 @@ TEST_F(DialogsTest, ColourAndPrintDialogsAreTranslatedToo) {
   EXPECT_FALSE(texts.contains(QStringLiteral("&Basic colors"))) << texts.join('|').toStdString();
   EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), HasChinese)) << texts.join('|').toStdString();
   EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Print"), QStringLiteral("打印"));
+}
+
+TEST_F(DialogsTest, TheOcrResultCopiesTheWholeTextAndSaysSo) {
+  StartWindow();
+  InstallQtPlatform(window_);
+  QApplication::clipboard()->clear();
+  const QString recognised = QStringLiteral("三角形 ABC\n第二行 line 2");
+  QString copiedText, buttonAfter, title;
+  WhenModalOpens([&](QWidget* dialog) {
+    title = dialog->windowTitle();
+    auto* copy = dialog->findChild<QPushButton*>(QStringLiteral("ocrCopy"));
+    auto* text = dialog->findChild<QPlainTextEdit*>(QStringLiteral("ocrText"));
+    if (copy != nullptr && text != nullptr) {
+      EXPECT_EQ(text->toPlainText(), recognised);
+      QTest::mouseClick(copy, Qt::LeftButton);
+      buttonAfter = copy->text();
+      copiedText = QApplication::clipboard()->text();
+    }
+    dialog->close();
+  });
+  ShowOcrResult(recognised.toStdU16String());
+  EXPECT_EQ(title, QStringLiteral("OCR 识别结果"));
+  EXPECT_EQ(buttonAfter, QStringLiteral("已复制"));
+  EXPECT_EQ(copiedText, recognised);
+}
+
+TEST_F(DialogsTest, ThePrintDialogOffersLongEdgeDuplexInChineseAndCancelPrintsNothing) {
+  StartWindow();
+  InstallQtPlatform(window_);
+  QString duplexText;
+  QStringList texts;
+  WhenModalOpens([&](QWidget* dialog) {
+    for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
+      if (box->text().contains(QStringLiteral("双面"))) duplexText = box->text();
+    }
+    texts = ShownTexts(dialog);
+    dialog->close();
+  });
+  std::optional<PrintChoice> choice = g_printer.showPrintDialog(3);
+  EXPECT_FALSE(choice.has_value());
+  EXPECT_EQ(duplexText, QStringLiteral("双面打印（长边翻页）"));
+  EXPECT_TRUE(texts.contains(QStringLiteral("取消"))) << texts.join('|').toStdString();
+  EXPECT_FALSE(texts.contains(QStringLiteral("Cancel"))) << texts.join('|').toStdString();
 }
 
 }  // namespace

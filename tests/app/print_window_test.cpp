@@ -1,7 +1,13 @@
 #include <QApplication>
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "app/gui_test.h"
 #include "document/session.h"
@@ -134,6 +140,68 @@ TEST_F(PrintTest, DuplexDecisionKeepsShortEdgeAndAsksWhenThePrinterCannot) {
   EXPECT_EQ(g_script.boxes[0].caption, u"双面打印不可用");
   EXPECT_EQ(g_script.boxes[0].text, u"所选打印机不支持双面打印，是否以单面方式继续？");
   EXPECT_FALSE(Exists(output_));
+}
+
+// The real queue of tests/support/with_private_cups.sh (cups-pdf): the job goes through the
+// scheduler, its filters and the cups-pdf backend, which writes it to ~/PDF.
+class PrintQueueTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    const char* queue = std::getenv("CORVAN_TEST_PRINTER");
+    if (queue == nullptr) GTEST_SKIP() << "runs in its own entry, against a private CUPS queue";
+    queue_ = queue;
+    outputFolder_ = std::filesystem::path(getpwuid(getuid())->pw_dir) / "PDF";
+  }
+
+  // The file cups-pdf wrote after `since`, once it is complete (gs writes it as it goes).
+  std::optional<std::filesystem::path> WaitForPrintedFile(std::filesystem::file_time_type since) {
+    for (int tries = 0; tries < 600; ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      std::error_code error;
+      for (const auto& entry : std::filesystem::directory_iterator(outputFolder_, error)) {
+        if (entry.path().extension() != ".pdf" || entry.last_write_time() < since) continue;
+        std::string bytes = ReadBytes(entry.path().string());
+        if (bytes.size() > 16 && bytes.find("%%EOF", bytes.size() - 16) != std::string::npos) return entry.path();
+      }
+    }
+    return std::nullopt;
+  }
+
+  std::string queue_;
+  std::filesystem::path outputFolder_;
+};
+
+TEST_F(PrintQueueTest, CopiesReachARealCupsQueueInOrderScaledAndCentred) {
+  WriteTestPdf(WorkPath("four.pdf"), {PageSpec{200, 842}, PageSpec{300, 842}, PageSpec{400, 842}, PageSpec{842, 595}});
+  StartWindow({QString::fromStdString(WorkPath("four.pdf"))});
+  InstallQtPrinter(nullptr);
+  PrintOnQueue(QString::fromStdString(queue_));
+  g_choice = PrintChoice{};
+  g_choice.copies = 2;
+  g_choice.hasRange = true;
+  g_choice.from = 2;
+  g_choice.to = 3;
+  g_printer.showPrintDialog = [](int) -> std::optional<PrintChoice> { return g_choice; };
+  std::filesystem::create_directories(outputFolder_);
+  auto before = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(1);
+  PrintDocument();
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  std::optional<std::filesystem::path> printed = WaitForPrintedFile(before);
+  ASSERT_TRUE(printed) << "nothing arrived in " << outputFolder_;
+  std::vector<PrintedImage> images = PrintedImages(printed->string());
+  std::filesystem::remove(*printed);
+  ASSERT_EQ(images.size(), 4u);
+  // Uncollated 2, 2, 3, 3, each as tall as the queue's printable area (the PPD keeps a margin),
+  // keeping its proportions and centred across the A4 sheet.
+  float printedHeight = images[0].top - images[0].bottom;
+  EXPECT_GT(printedHeight, 780);
+  std::vector<float> pageWidths{300, 300, 400, 400};
+  for (size_t i = 0; i < images.size(); ++i) {
+    EXPECT_NEAR(images[i].top - images[i].bottom, printedHeight, 1.0) << "sheet " << i + 1;
+    EXPECT_NEAR(images[i].right - images[i].left, pageWidths[i] * printedHeight / 842, 2.0) << "sheet " << i + 1;
+    EXPECT_NEAR(images[i].left, 595 - images[i].right, 2.0) << "sheet " << i + 1;
+  }
 }
 
 }  // namespace
