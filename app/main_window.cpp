@@ -34,7 +34,9 @@
 #include "view/navigator_model.h"
 #include "view/navigator_panel.h"
 #include "view/page_canvas.h"
+#include "view/on_screen_keyboard.h"
 #include "view/page_number_controls.h"
+#include "view/page_text_box.h"
 #include "view/page_view.h"
 #include "view/tool_modes.h"
 #include "view/tool_state.h"
@@ -108,6 +110,8 @@ MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
   InstallEditingTools();
   InstallDrawnObjectMenu();
   new ShapePanel(canvas_);
+  InstallTextTool(canvas_);
+  InstallTouchTracking();
   g_selectionHooks.refreshPanels = RefreshShapePanel;
   SetDragDistance(QApplication::startDragDistance(), QApplication::startDragDistance());
   auto* fullScreenKey = new QShortcut(QKeySequence(Qt::Key_F11), this);

@@ -19,6 +19,7 @@
 #include "platform/platform_seam.h"
 #include "platform/qt_ocr_dialog.h"
 #include "platform/qt_printer.h"
+#include "platform/qt_text_dialog.h"
 
 namespace {
 
@@ -161,6 +162,7 @@ void InstallQtPlatform(QWidget* owner) {
   g_platform.openWithDefaultProgram = OpenWithDesktop;
   g_platform.askText = AskText;
   g_platform.chooseColour = ChooseColourWithQt;
+  g_platform.showTextDialog = [](TextDialogRequest& request) { return RunTextDialog(g_owner.data(), request); };
   InstallQtBusyBox();
   InstallQtPrinter(owner);
   g_platform.showOcrResult = [](const std::u16string& text) { ShowOcrResultDialog(g_owner.data(), text); };

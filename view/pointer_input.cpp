@@ -100,8 +100,11 @@ void OnLeftPress(int x, int y) {
     case ToolMode::ForceErase:
       if (InsidePage(x, y)) BeginForceEraseTrail(x, y);
       return;
+    case ToolMode::Text:
+      if (InsidePage(x, y) && g_editingTools.textClick != nullptr) g_editingTools.textClick({x, y});
+      return;
     default:
-      return;  // selection, text, images and erasing do their page work elsewhere
+      return;  // selection, images and erasing do their page work elsewhere
   }
 }
 

@@ -45,6 +45,8 @@ struct EditingTools {
   void (*contextMenu)(ScreenPoint point) = nullptr;
   // Where a dragged arrow or segment ends for a pointer position (a fixed length may apply).
   ScreenPoint (*lineEnd)(ScreenPoint start, ScreenPoint pointer) = nullptr;
+  // A press on the page in text mode: the in-place text box opens there (or takes the focus).
+  void (*textClick)(ScreenPoint point) = nullptr;
 };
 
 extern EditingTools g_editingTools;
