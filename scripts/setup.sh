@@ -14,7 +14,7 @@ packages=(
   qpdf poppler-utils mupdf-tools libharfbuzz-dev libxcb1-dev
   tesseract-ocr tesseract-ocr-chi-sim tesseract-ocr-eng
   libreoffice-core-nogui libreoffice-writer-nogui libreoffice-impress-nogui
-  npm ca-certificates xvfb xauth
+  npm ca-certificates xvfb xauth x11-utils
   shared-mime-info libglib2.0-bin
   cups printer-driver-cups-pdf
 )

@@ -68,10 +68,12 @@ bool Find(KeyboardFrame& frame) {
   Reply<xcb_translate_coordinates_reply_t> origin(
       xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, screen->root, 0, 0), nullptr), &std::free);
   if (!origin) return false;
-  frame.left = origin->dst_x;
-  frame.top = origin->dst_y;
-  frame.width = geometry->width;
-  frame.height = geometry->height;
+  // The outer rectangle, border included: moving places its corner.
+  int border = geometry->border_width;
+  frame.left = origin->dst_x - border;
+  frame.top = origin->dst_y - border;
+  frame.width = geometry->width + 2 * border;
+  frame.height = geometry->height + 2 * border;
   frame.shown = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
   return true;
 }

@@ -141,6 +141,26 @@ TEST_F(TextWindowTest, AClickOpensTheBoxWithItsControlsAndCtrlEnterAddsOneUndoSt
   EXPECT_TRUE(PageTexts().empty());
 }
 
+TEST_F(TextWindowTest, ThePageShowsThroughAnOpenBox) {
+  OpenPage(kA4);
+  QPoint click = At(0.2f, 0.3f);
+  Click(click);
+  Type(QStringLiteral("MMMMMMMM"));
+  CtrlEnter();
+  ASSERT_EQ(PageTexts().size(), 1u);
+  Click(click);  // a new, empty box over the text just added
+  ASSERT_NE(TextBoxEditor(), nullptr);
+  ASSERT_TRUE(TextBoxEditor()->toPlainText().isEmpty());
+  QImage shot = Canvas()->grab().toImage();
+  QRect inside = TextBoxEditor()->geometry().adjusted(3, 3, -3, -3);
+  int dark = 0;
+  for (int y = inside.top(); y <= inside.bottom(); ++y) {
+    for (int x = inside.left(); x <= inside.right(); ++x) dark += qGray(shot.pixel(x, y)) < 100;
+  }
+  EXPECT_GT(dark, 100) << "the box hides the page under it";
+  Screenshot("text-box-over-text");
+}
+
 TEST_F(TextWindowTest, ASecondClickOnlyRefocusesAndEscDiscards) {
   OpenPage(kA4);
   Click(At(0.2f, 0.3f));
