@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 std::optional<float> ParseTextSize(std::u16string_view text) {
   std::string ascii;
@@ -23,12 +25,18 @@ std::optional<float> ParseTextSize(std::u16string_view text) {
   return float(value);
 }
 
+std::u16string FormatTextSize(float size) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.1f", double(size));
+  return std::u16string(buffer, buffer + std::strlen(buffer));
+}
+
 std::optional<TextInputProblem> CheckTextDialogInput(std::u16string_view text, std::u16string_view sizeText,
                                                      bool checkSize) {
   if (text.empty() || text.size() > kMaxTextLength) {
     return TextInputProblem{u"文本无效", u"请输入 1 到 4096 个字符的文本。", false};
   }
-  if (checkSize && !ParseTextSize(sizeText)) return TextInputProblem{u"字号无效", u"字号必须为 4 到 144 磅。", true};
+  if (checkSize && !ParseTextSize(sizeText)) return TextInputProblem{kSizeInvalidCaption, kSizeInvalidText, true};
   return std::nullopt;
 }
 

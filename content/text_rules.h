@@ -12,9 +12,14 @@ constexpr float kMaxTextSize = 144.0f;
 constexpr size_t kMaxTextLength = 4096;
 constexpr float kLinePitchFactor = 1.25f;  // line pitch ÷ size
 
+constexpr const char16_t* kSizeInvalidCaption = u"字号无效";
+constexpr const char16_t* kSizeInvalidText = u"字号必须为 4 到 144 磅。";
+
 // The whole text is one decimal number, finite, from 4 to 144; nothing otherwise ("12pt",
 // "3.9", "abc", "inf", "" all fail). Leading blanks are allowed, trailing text is not.
 std::optional<float> ParseTextSize(std::u16string_view text);
+// A size as the size fields show it: "%.1f".
+std::u16string FormatTextSize(float size);
 
 // What is wrong with the text dialog's fields, with the message and where the focus goes.
 struct TextInputProblem {

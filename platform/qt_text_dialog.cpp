@@ -8,21 +8,10 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cstdio>
 
 #include "content/text_rules.h"
 #include "platform/qt_platform.h"
 #include "view/on_screen_keyboard.h"
-
-namespace {
-
-QString SizeText(float size) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.1f", double(size));
-  return QString::fromLatin1(buffer);
-}
-
-}  // namespace
 
 QDialog* BuildTextDialog(QWidget* owner, TextDialogRequest& request) {
   auto* dialog = new QDialog(owner);
@@ -35,7 +24,7 @@ QDialog* BuildTextDialog(QWidget* owner, TextDialogRequest& request) {
     label = QStringLiteral("编辑文本内容：");
     okText = QStringLiteral("应用");
     text = ToQString(request.text);
-    size = SizeText(request.size);
+    size = ToQString(FormatTextSize(request.size));
     sizeShown = request.sizeEditable;
   } else if (request.watermark) {
     title = QStringLiteral("添加水印");

@@ -161,5 +161,3 @@ void InstallTouchTracking() {
   tracker = new TouchTracker(qApp);
   qApp->installEventFilter(tracker);
 }
-
-bool LastPressFromTouch() { return g_lastPressFromTouch; }

@@ -36,4 +36,3 @@ bool KeyboardPlacementPending();
 // Watches presses for their device, and gives the shape panel's number fields the keyboard
 // when a touch reaches them.
 void InstallTouchTracking();
-bool LastPressFromTouch();

@@ -52,12 +52,6 @@ TextBoxState g_box;
 
 QColor ToQColor(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
-QString SizeText(float size) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.1f", double(size));
-  return QString::fromLatin1(buffer);
-}
-
 // The family of the face the page will get, so the preview shows the letters that are
 // embedded; the display name itself when the file cannot be read.
 QString PreviewFamily(const std::u16string& displayName) {
@@ -122,7 +116,7 @@ bool ReadToolControls(std::u16string& fontName, float& size) {
   }
   auto parsed = ParseTextSize(ToU16(g_box.sizeField->text()));
   if (!parsed) {
-    ShowMessage(u"字号无效", u"字号必须为 4 到 144 磅。", MessageIcon::Warning);
+    ShowMessage(kSizeInvalidCaption, kSizeInvalidText, MessageIcon::Warning);
     g_box.sizeField->setFocus();
     g_box.sizeField->selectAll();
     return false;
@@ -209,7 +203,7 @@ void CreateControls(QWidget* canvas, const TextBoxLayout& layout) {
   g_box.fontList->view()->setMinimumWidth(150);
   g_box.sizeLabel = new QLabel(QStringLiteral("字号:"), canvas);
   g_box.sizeLabel->setGeometry(L + kRowSizeLabelX, T + 3, 40, 18);
-  g_box.sizeField = new QLineEdit(SizeText(g_textSettings.size), canvas);
+  g_box.sizeField = new QLineEdit(ToQString(FormatTextSize(g_textSettings.size)), canvas);
   g_box.sizeField->setGeometry(L + kRowSizeFieldX, T, 56, 22);
   g_box.colourButton = new QPushButton(QStringLiteral("颜色..."), canvas);
   g_box.colourButton->setGeometry(L + kRowColourX, T, 64, 22);
@@ -341,4 +335,3 @@ QPlainTextEdit* TextBoxEditor() { return g_box.box; }
 QComboBox* TextBoxFontList() { return g_box.fontList; }
 QLineEdit* TextBoxSizeField() { return g_box.sizeField; }
 QPushButton* TextBoxColourButton() { return g_box.colourButton; }
-PagePoint TextBoxAnchor() { return g_box.anchor; }

@@ -24,5 +24,3 @@ QPlainTextEdit* TextBoxEditor();
 QComboBox* TextBoxFontList();
 QLineEdit* TextBoxSizeField();
 QPushButton* TextBoxColourButton();
-// The anchor of the open box (the page point under the click).
-PagePoint TextBoxAnchor();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -17,6 +18,7 @@
 #include "app/gui_test.h"
 #include "app/main_window.h"
 #include "editing/shape_panel.h"
+#include "platform/qt_text_dialog.h"
 #include "view/keyboard_placement.h"
 #include "view/on_screen_keyboard.h"
 #include "view/page_canvas.h"
@@ -155,6 +157,25 @@ TEST_F(KeyboardWindowTest, TouchOnThePageOpensTheTextBoxWithTheKeyboardAMouseCli
   WaitForPlacement();
   EXPECT_EQ(g_keyboard->pos(), ExpectedPlace(TextBoxEditor()));
   FinishTextBox(false);
+}
+
+TEST_F(KeyboardWindowTest, TheTextDialogOpenedByTouchBringsTheKeyboardBesideItsTextField) {
+  TextDialogRequest request;
+  QDialog* dialog = BuildTextDialog(window_, request);
+  dialog->show();
+  QApplication::processEvents();
+  EXPECT_EQ(g_starts, 0) << "opened by mouse: no keyboard";
+  delete dialog;
+
+  Touch(Canvas(), QPoint(5, g_layout.clientHeight - 10));  // a touch on the status line
+  dialog = BuildTextDialog(window_, request);
+  dialog->show();
+  QApplication::processEvents();
+  EXPECT_EQ(g_starts, 1);
+  QWidget* field = dialog->findChild<QWidget*>(kTextDialogTextName);
+  WaitForPlacement();
+  EXPECT_EQ(g_keyboard->pos(), ExpectedPlace(field));
+  delete dialog;
 }
 
 TEST_F(KeyboardWindowTest, ClosingTheInputStopsItsPlacement) {

@@ -24,6 +24,8 @@
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "engine/engine_table.h"
+#include "external/printing.h"
+#include "platform/qt_platform.h"
 #include "platform/qt_text_dialog.h"
 #include "view/page_canvas.h"
 #include "view/page_number_controls.h"
@@ -413,7 +415,13 @@ TEST_F(TextDialogTest, TheSeamRunsTheDialogModallyAndCancelGivesFalse) {
     dialog->findChild<QPlainTextEdit*>(kTextDialogTextName)->setPlainText(QStringLiteral("经由接口"));
     dialog->findChild<QPushButton*>(kTextDialogOkName)->click();
   });
-  EXPECT_TRUE(RunTextDialog(window_, request));
+  // Through the seam as the window installs it, as other features call it.
+  PlatformSeam scripted = g_platform;
+  PrinterSeam scriptedPrinter = g_printer;
+  InstallQtPlatform(window_);
+  EXPECT_TRUE(ShowTextDialog(request));
+  g_platform = scripted;
+  g_printer = scriptedPrinter;
   EXPECT_EQ(request.text, u"经由接口");
   EXPECT_FLOAT_EQ(request.size, 18);
   QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
