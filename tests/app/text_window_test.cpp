@@ -6,6 +6,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileInfo>
+#include <QProcess>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -295,6 +297,35 @@ TEST_F(TextWindowTest, OnATurnedCroppedPageTheTextStartsAtTheClickUpright) {
   EXPECT_NEAR(ox, click.x(), 1.0f);
   EXPECT_GT(oy, click.y());      // baseline below the click
   Screenshot("text-turned-page");
+}
+
+TEST_F(TextWindowTest, ChineseTextOnATurnedPageIsSavedAndOtherReadersShowAndExtractIt) {
+  OpenPage("/MediaBox [0 0 595 842] /CropBox [100 100 495 742] /Rotate 270");
+  Click(At(0.1f, 0.15f));
+  Compose(QStringLiteral("你好，世界 Hello 123"));
+  QTest::keyClick(TextBoxEditor(), Qt::Key_Return);
+  Compose(QStringLiteral("数学：三角形ABC 面积＝½ab"));
+  CtrlEnter();
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  ASSERT_EQ(PageTexts().size(), 2u);
+  QString artefact = QStringLiteral(CORVAN_ARTEFACTS) + "/text-chinese-turned";
+  Screenshot("text-chinese-turned-window");
+  g_script.dialogAnswers = {WorkPath16("chinese.pdf")};
+  RouteCommand(kCmdSaveCopy);
+  QString pdf = QString::fromStdString(WorkPath("chinese.pdf"));
+  ASSERT_TRUE(QFileInfo::exists(pdf)) << RecordedBoxesText();
+  EXPECT_EQ(QProcess::execute("pdftoppm", {"-cropbox", "-png", "-r", "72", "-singlefile", pdf, artefact + "-poppler"}), 0);
+  EXPECT_EQ(QProcess::execute("mutool", {"draw", "-q", "-r", "72", "-o", artefact + "-mupdf.png", pdf, "1"}), 0);
+  // Both readers show the page turned as on screen: wider than high.
+  QImage poppler(artefact + "-poppler.png"), mupdf(artefact + "-mupdf.png");
+  EXPECT_GT(poppler.width(), poppler.height());
+  EXPECT_EQ(mupdf.size(), poppler.size());
+  QProcess text;
+  text.start("pdftotext", {pdf, "-"});
+  ASSERT_TRUE(text.waitForFinished(30000));
+  QString extracted = QString::fromUtf8(text.readAllStandardOutput());
+  EXPECT_TRUE(extracted.contains(QStringLiteral("你好，世界 Hello 123"))) << extracted.toStdString();
+  EXPECT_TRUE(extracted.contains(QStringLiteral("数学：三角形ABC 面积＝½ab"))) << extracted.toStdString();
 }
 
 // The shared text dialog, as adding, editing and watermarks open it.
