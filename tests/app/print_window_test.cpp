@@ -1,8 +1,5 @@
 #include <QApplication>
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -143,15 +140,16 @@ TEST_F(PrintTest, DuplexDecisionKeepsShortEdgeAndAsksWhenThePrinterCannot) {
 }
 
 // The real queue of tests/support/with_private_cups.sh (cups-pdf): the job goes through the
-// scheduler, its filters and the cups-pdf backend, which writes it to ~/PDF.
+// scheduler, its filters and the cups-pdf backend, which writes it into the run's folder.
 class PrintQueueTest : public GuiTest {
  protected:
   void SetUp() override {
     GuiTest::SetUp();
     const char* queue = std::getenv("CORVAN_TEST_PRINTER");
-    if (queue == nullptr) GTEST_SKIP() << "runs in its own entry, against a private CUPS queue";
+    const char* folder = std::getenv("CORVAN_TEST_PRINT_FOLDER");
+    if (queue == nullptr || folder == nullptr) GTEST_SKIP() << "runs in its own entry, against a private CUPS queue";
     queue_ = queue;
-    outputFolder_ = std::filesystem::path(getpwuid(getuid())->pw_dir) / "PDF";
+    outputFolder_ = folder;
   }
 
   // The file cups-pdf wrote after `since`, once it is complete (gs writes it as it goes).
@@ -183,7 +181,6 @@ TEST_F(PrintQueueTest, CopiesReachARealCupsQueueInOrderScaledAndCentred) {
   g_choice.from = 2;
   g_choice.to = 3;
   g_printer.showPrintDialog = [](int) -> std::optional<PrintChoice> { return g_choice; };
-  std::filesystem::create_directories(outputFolder_);
   auto before = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(1);
   PrintDocument();
   EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();

@@ -1,6 +1,8 @@
 #!/bin/sh
 # Runs a command against a private CUPS scheduler with one cups-pdf queue, so print tests
-# reach a real queue without touching the machine's own printers. Needs root (cupsd drops
+# reach a real queue without touching the machine's own printers. The queue writes into a
+# private folder (cups-pdf reads its settings only from /etc/cups, so a settings file named
+# after this run goes there for the run's length). Needs root (cupsd drops
 # to the lp user) and the cups and printer-driver-cups-pdf packages; without them the
 # command runs with no queue and its queue tests skip.
 set -u
@@ -10,8 +12,17 @@ if [ "$(id -u)" != 0 ] || ! command -v cupsd >/dev/null || [ ! -f "$ppd" ]; then
   exec "$@"
 fi
 dir=$(mktemp -d /tmp/corvan-cups-XXXXXX)
+name="corvan$$"
+settings="/etc/cups/cups-pdf-$name.conf"
+scheduler=""
+stop() {
+  if [ -n "$scheduler" ]; then kill "$scheduler" 2>/dev/null; wait "$scheduler" 2>/dev/null; fi
+  rm -rf "$dir" "$settings"
+}
+trap stop EXIT INT TERM
 chmod 755 "$dir"
-mkdir -m 777 "$dir/spool" "$dir/cache" "$dir/state" "$dir/logs"
+mkdir -m 777 "$dir/spool" "$dir/cache" "$dir/state" "$dir/logs" "$dir/out"
+printf 'Out %s\nAnonDirName %s\n' "$dir/out" "$dir/out" >"$settings"
 cat >"$dir/cupsd.conf" <<CONF
 Listen $dir/cups.sock
 LogLevel warn
@@ -35,12 +46,6 @@ SystemGroup root
 CONF
 cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" &
 scheduler=$!
-stop() {
-  kill "$scheduler" 2>/dev/null
-  wait "$scheduler" 2>/dev/null
-  rm -rf "$dir"
-}
-trap stop EXIT INT TERM
 export CUPS_SERVER="$dir/cups.sock"
 tries=0
 until [ -S "$dir/cups.sock" ] && lpstat -r 2>/dev/null | grep -q "scheduler is running"; do
@@ -48,5 +53,5 @@ until [ -S "$dir/cups.sock" ] && lpstat -r 2>/dev/null | grep -q "scheduler is r
   if [ "$tries" -gt 100 ]; then echo "private cupsd did not start" >&2; cat "$dir/logs/error_log" >&2; exit 1; fi
   sleep 0.1
 done
-lpadmin -p "$queue" -E -v cups-pdf:/ -P "$ppd" || { echo "could not add the queue" >&2; exit 1; }
-CORVAN_TEST_PRINTER=$queue "$@"
+lpadmin -p "$queue" -E -v "cups-pdf:/$name" -P "$ppd" || { echo "could not add the queue" >&2; exit 1; }
+CORVAN_TEST_PRINTER=$queue CORVAN_TEST_PRINT_FOLDER="$dir/out" "$@"
