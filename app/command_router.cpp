@@ -9,6 +9,7 @@
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/menus.h"
+#include "content/watermark_commands.h"
 #include "document/edit_wrapper.h"
 #include "document/open_document.h"
 #include "document/page_operations.h"
@@ -282,9 +283,13 @@ void Dispatch(int id) {
     case kCmdPrint:
       PrintDocument();
       return;
-    case kCmdScan:
     case kCmdAddWatermark:
+      AddWatermarkCommand();
+      return;
     case kCmdRemoveWatermark:
+      RemoveWatermarksCommand();
+      return;
+    case kCmdScan:
     case kCmdBackgroundColour:
     case kCmdObjectList:
       NotAvailableYet();

@@ -17,6 +17,7 @@ packages=(
   npm ca-certificates xvfb xauth x11-utils
   shared-mime-info libglib2.0-bin
   cups printer-driver-cups-pdf
+  sane-utils libsane-dev
 )
 # Extra packages a caller needs beyond these (the fuzzing script's clang, say).
 packages+=("$@")

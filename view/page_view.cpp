@@ -5,8 +5,8 @@
 
 #include "document/session.h"
 #include "document/window_hooks.h"
-#include "engine/engine_loader.h"
 #include "engine/engine_table.h"
+#include "engine/page_box.h"
 
 PageView g_view;
 WindowLayout g_layout;
@@ -30,50 +30,6 @@ void UnrotatedSize(int rotation, float& w, float& h) {
   bool odd = rotation % 2 == 1;
   w = odd ? PageHeightPt() : PageWidthPt();
   h = odd ? PageWidthPt() : PageHeightPt();
-}
-
-struct Box {
-  float left, bottom, right, top;
-};
-
-using GetBoxFunction = FPDF_BOOL (*)(FPDF_PAGE, float*, float*, float*, float*);
-
-// The box readers of the loaded library, resolved once per loaded module.
-struct BoxReaders {
-  void* module = nullptr;
-  GetBoxFunction media = nullptr, crop = nullptr;
-};
-
-const BoxReaders& CurrentBoxReaders() {
-  static BoxReaders readers;
-  if (readers.module != PdfEngineModule()) {
-    readers.module = PdfEngineModule();
-    readers.media = reinterpret_cast<GetBoxFunction>(ResolveEngineSymbol("FPDFPage_GetMediaBox"));
-    readers.crop = reinterpret_cast<GetBoxFunction>(ResolveEngineSymbol("FPDFPage_GetCropBox"));
-  }
-  return readers;
-}
-
-std::optional<Box> ReadBox(FPDF_PAGE page, GetBoxFunction get) {
-  Box b{};
-  if (get == nullptr || !get(page, &b.left, &b.bottom, &b.right, &b.top)) return std::nullopt;
-  if (b.left > b.right) std::swap(b.left, b.right);
-  if (b.bottom > b.top) std::swap(b.bottom, b.top);
-  if (!(b.right > b.left) || !(b.top > b.bottom)) return std::nullopt;
-  return b;
-}
-
-// The box PDFium shows: the crop box clipped to the media box, the media box without a crop
-// box, and a US-letter box without either (as the engine itself falls back).
-Box DisplayedBox(FPDF_PAGE page) {
-  const BoxReaders& readers = CurrentBoxReaders();
-  Box media = ReadBox(page, readers.media).value_or(Box{0, 0, 612, 792});
-  auto crop = ReadBox(page, readers.crop);
-  if (!crop) return media;
-  Box shown{std::max(crop->left, media.left), std::max(crop->bottom, media.bottom), std::min(crop->right, media.right),
-            std::min(crop->top, media.top)};
-  if (!(shown.right > shown.left) || !(shown.top > shown.bottom)) return media;
-  return shown;
 }
 
 }  // namespace
@@ -229,7 +185,7 @@ PageFrame CurrentPageFrame() {
   if (g_session.currentPage == nullptr) return frame;
   frame.rotation = PageRotation();
   UnrotatedSize(frame.rotation, frame.width, frame.height);
-  Box box = DisplayedBox(g_session.currentPage);
+  PageBox box = DisplayedPageBox(g_session.currentPage);
   frame.originX = box.left;
   frame.originY = box.bottom;
   return frame;

@@ -1,0 +1,66 @@
+// Watermarks over a whole document: one grey, semi-transparent, diagonal text per page, and
+// removing watermarks again (the editor's own, standard watermark annotations, and page
+// content marked as a watermark artifact). Each adding run tags what it writes with a mark
+// unique to the run, so a run that fails half-way takes back exactly its own objects.
+#pragma once
+
+#include <string>
+
+#include "engine/engine_table.h"
+
+// The engine entry points the watermark code calls, handed to it as a table (tests swap single
+// entries to make the engine fail part-way). The first twenty are needed for anything; the two
+// mark-parameter readers recognise artifact marks, the five annotation entries standard
+// watermark annotations; the page rotation keeps the text rising on turned pages.
+#define CORVAN_WATERMARK_OPS(X)                                                                    \
+  X(FPDF_GetPageCount) X(FPDF_LoadPage) X(FPDF_ClosePage) X(FPDF_GetPageWidthF)                    \
+  X(FPDF_GetPageHeightF) X(FPDFPage_CountObjects) X(FPDFPage_GetObject) X(FPDFPage_InsertObject)   \
+  X(FPDFPage_RemoveObject) X(FPDFPage_GenerateContent) X(FPDFPageObj_Destroy)                      \
+  X(FPDFPageObj_CreateTextObj) X(FPDFText_SetText) X(FPDFPageObj_SetFillColor)                     \
+  X(FPDFPageObj_Transform) X(FPDFPageObj_GetBounds) X(FPDFPageObj_AddMark)                         \
+  X(FPDFPageObj_CountMarks) X(FPDFPageObj_GetMark) X(FPDFPageObjMark_GetName)                      \
+  X(FPDFPageObjMark_GetParamValueType) X(FPDFPageObjMark_GetParamStringValue)                      \
+  X(FPDFPage_GetAnnotCount) X(FPDFPage_GetAnnot) X(FPDFPage_CloseAnnot) X(FPDFPage_RemoveAnnot)    \
+  X(FPDFAnnot_GetSubtype) X(FPDFPage_GetRotation)
+
+struct WatermarkOps {
+#define CORVAN_WATERMARK_SLOT(slot) decltype(PdfEngine::slot) slot = nullptr;
+  CORVAN_WATERMARK_OPS(CORVAN_WATERMARK_SLOT)
+#undef CORVAN_WATERMARK_SLOT
+};
+
+// The watermark entries of the loaded engine.
+WatermarkOps WatermarkOpsFromEngine();
+// Whether the table can add and recognise watermarks at all (its first twenty entries).
+bool IsWatermarkTableUsable(const WatermarkOps& ops);
+
+constexpr const char* kWatermarkMarkPrefix = "CorvanWatermark-";
+constexpr int kWatermarkAnnotationSubtype = 24;
+constexpr unsigned kWatermarkGrey = 128;
+constexpr unsigned kWatermarkAlpha = 72;
+constexpr float kWatermarkMinSize = 4;
+constexpr float kWatermarkMaxSize = 144;
+
+// "CorvanWatermark-" and a fresh random GUID in upper-case hexadecimal, 52 characters; empty
+// when no random source could be read.
+std::string MakeWatermarkRunMark();
+
+// What a whole-document run did. `count` is the pages watermarked or the objects removed that
+// stay changed in the document, also after a failure; `message` says what failed.
+struct WatermarkOutcome {
+  bool ok = false;
+  int count = 0;
+  std::u16string message;
+};
+
+// Puts one watermark text onto every page. The current page (when given) is used as it is and
+// stays open; other pages are loaded and closed. On a failure everything this run wrote is
+// taken back; the count stays above zero only when that rollback failed too.
+WatermarkOutcome AddWatermarkToAllPages(const WatermarkOps& ops, FPDF_DOCUMENT document, FPDF_PAGE currentPage,
+                                        int currentIndex, FPDF_FONT font, const std::u16string& text, float size);
+
+// Removes watermarks from every page: with a run mark only the objects of that run, without one
+// the editor's own watermarks, artifact watermarks and watermark annotations. Stops at the
+// first failure; what earlier pages lost stays removed and counted.
+WatermarkOutcome RemoveWatermarksFromAllPages(const WatermarkOps& ops, FPDF_DOCUMENT document, FPDF_PAGE currentPage,
+                                              int currentIndex, const std::string* runMark);

@@ -1,0 +1,13 @@
+// The part of a page PDFium shows: its crop box clipped to the media box. The box need not
+// start at (0, 0), so anything placed "on the page" is placed relative to it.
+#pragma once
+
+#include "engine/pdfium_types.h"
+
+struct PageBox {
+  float left, bottom, right, top;  // page space, before the page's /Rotate
+};
+
+// The crop box clipped to the media box, the media box without a usable crop box, and a
+// US-letter box without either (as the engine itself falls back).
+PageBox DisplayedPageBox(FPDF_PAGE page);
