@@ -23,6 +23,7 @@
 #include "editing/pen_options_window.h"
 #include "editing/selection.h"
 #include "external/printing.h"
+#include "external/scanning.h"
 #include "platform/platform_seam.h"
 #include "view/navigator_panel.h"
 #include "view/page_canvas.h"
@@ -280,6 +281,9 @@ void Dispatch(int id) {
     case kCmdInsertImage:
       if (g_session.currentPage != nullptr) NotAvailableYet();
       return;
+    case kCmdScan:
+      ScanToNewDocument();
+      return;
     case kCmdPrint:
       PrintDocument();
       return;
@@ -289,7 +293,6 @@ void Dispatch(int id) {
     case kCmdRemoveWatermark:
       RemoveWatermarksCommand();
       return;
-    case kCmdScan:
     case kCmdBackgroundColour:
     case kCmdObjectList:
       NotAvailableYet();

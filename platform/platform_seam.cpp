@@ -42,3 +42,7 @@ std::optional<uint32_t> ChooseColour(const std::u16string& title, uint32_t initi
   if (g_platform.chooseColour == nullptr) return std::nullopt;
   return g_platform.chooseColour(title, initial);
 }
+
+bool ShowScanDialog(ScanDialogRequest& request) {
+  return g_platform.showScanDialog != nullptr && g_platform.showScanDialog(request);
+}

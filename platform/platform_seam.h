@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class MessageIcon { Error, Warning, Information, Question };
@@ -46,6 +47,17 @@ struct TextDialogRequest {
   bool watermark = false;     // "添加水印", size preset 48
 };
 
+// The small acquisition dialog shown before each scanned page: device and resolution (and the
+// colour mode, as a device option). On OK the request holds the choice.
+struct ScanDialogRequest {
+  std::vector<std::u16string> devices;  // the list the user picks from
+  int device = 0;                       // index into devices
+  int dpi = 300;
+  int pageNumber = 1;                   // the page about to be scanned
+  // Device options by their SANE names beyond the resolution ("mode" = "Color").
+  std::vector<std::pair<std::string, std::string>> deviceOptions;
+};
+
 struct PlatformSeam {
   MessageAnswer (*showMessageBox)(const MessageBoxRequest& request) = nullptr;
   // The chosen full path, or nothing when the user cancelled.
@@ -69,6 +81,8 @@ struct PlatformSeam {
   // The full colour dialog (custom colours shared by every use); colours are red in the
   // lowest byte. Nothing when cancelled.
   std::optional<uint32_t> (*chooseColour)(const std::u16string& title, uint32_t initial) = nullptr;
+  // The scan acquisition dialog; false when cancelled.
+  bool (*showScanDialog)(ScanDialogRequest& request) = nullptr;
   // Where the program's own helpers live; empty: the executable's folder. Tests point it elsewhere.
   std::u16string programFolder;
 };
@@ -87,3 +101,5 @@ void ShowOcrResult(const std::u16string& text);
 // False without a seam (as if cancelled).
 bool ShowTextDialog(TextDialogRequest& request);
 std::optional<uint32_t> ChooseColour(const std::u16string& title, uint32_t initial);
+// False without a seam (as if cancelled).
+bool ShowScanDialog(ScanDialogRequest& request);

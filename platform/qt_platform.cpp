@@ -19,6 +19,7 @@
 #include "platform/platform_seam.h"
 #include "platform/qt_ocr_dialog.h"
 #include "platform/qt_printer.h"
+#include "platform/qt_scan_dialog.h"
 #include "platform/qt_text_dialog.h"
 
 namespace {
@@ -166,6 +167,7 @@ void InstallQtPlatform(QWidget* owner) {
   InstallQtBusyBox();
   InstallQtPrinter(owner);
   g_platform.showOcrResult = [](const std::u16string& text) { ShowOcrResultDialog(g_owner.data(), text); };
+  g_platform.showScanDialog = [](ScanDialogRequest& request) { return ShowScanAcquisitionDialog(g_owner.data(), request); };
 }
 
 void InstallQtBusyBox() {

@@ -59,6 +59,20 @@ std::optional<uint32_t> AnswerColour(const std::u16string&, uint32_t initial) {
   return answer;
 }
 
+bool AnswerScanDialog(ScanDialogRequest& request) {
+  g_script.scanDialogs.push_back(request);
+  if (g_script.scanAnswers.empty() || !g_script.scanAnswers.front()) {
+    if (!g_script.scanAnswers.empty()) g_script.scanAnswers.pop_front();
+    return false;
+  }
+  ScanDialogRequest answer = *g_script.scanAnswers.front();
+  g_script.scanAnswers.pop_front();
+  answer.devices = request.devices;
+  answer.pageNumber = request.pageNumber;
+  request = answer;
+  return true;
+}
+
 }  // namespace
 
 void InstallScriptedPlatform() {
@@ -73,6 +87,7 @@ void InstallScriptedPlatform() {
   g_platform.showOcrResult = RecordOcrResult;
   g_platform.showTextDialog = AnswerTextDialog;
   g_platform.chooseColour = AnswerColour;
+  g_platform.showScanDialog = AnswerScanDialog;
 }
 
 std::string RecordedBoxesText() {

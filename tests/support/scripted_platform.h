@@ -33,6 +33,8 @@ struct ScriptedPlatform {
   std::deque<std::optional<TextDialogRequest>> textAnswers;   // nothing = 取消; Cancel when dry
   std::vector<uint32_t> colourDialogs;                        // the initial colour of each
   std::deque<std::optional<uint32_t>> colourAnswers;          // nothing = 取消; Cancel when dry
+  std::vector<ScanDialogRequest> scanDialogs;                 // every scan dialog as it opened
+  std::deque<std::optional<ScanDialogRequest>> scanAnswers;   // nothing = 取消; Cancel when dry
 };
 
 extern ScriptedPlatform g_script;

@@ -1,0 +1,281 @@
+// Scanning into a new document: SANE's real test backend (a private configuration folder that
+// lists only it), synthetic pictures for the page rules, and the engine made to fail part-way.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "document/session.h"
+#include "engine/engine_table.h"
+#include "external/scan_frames.h"
+#include "external/scan_pages.h"
+#include "external/scanning.h"
+#include "platform/text_encoding.h"
+#include "support/document_test.h"
+
+namespace {
+
+using Options = std::vector<std::pair<std::string, std::string>>;
+
+ScanDialogRequest Answer(int dpi, Options options = {}) {
+  ScanDialogRequest request;
+  request.device = 0;
+  request.dpi = dpi;
+  request.deviceOptions = std::move(options);
+  return request;
+}
+
+// Pixel (x, y) of a page rendered at 1 pixel per point, as blue, green, red.
+struct Colour {
+  int b, g, r;
+};
+Colour PixelOf(FPDF_DOCUMENT document, int index, float fx, float fy) {
+  FPDF_PAGE page = g_engine.FPDF_LoadPage(document, index);
+  int w = int(g_engine.FPDF_GetPageWidthF(page)), h = int(g_engine.FPDF_GetPageHeightF(page));
+  FPDF_BITMAP bitmap = g_engine.FPDFBitmap_CreateEx(w, h, kBitmapBgrx, nullptr, 0);
+  g_engine.FPDFBitmap_FillRect(bitmap, 0, 0, w, h, 0xFF00FF00);
+  g_engine.FPDF_RenderPageBitmap(bitmap, page, 0, 0, w, h, 0, 0);
+  auto* row = static_cast<uint8_t*>(g_engine.FPDFBitmap_GetBuffer(bitmap)) +
+              size_t(int(fy * (h - 1))) * size_t(g_engine.FPDFBitmap_GetStride(bitmap));
+  const uint8_t* pixel = row + 4 * int(fx * (w - 1));
+  Colour colour{pixel[0], pixel[1], pixel[2]};
+  g_engine.FPDFBitmap_Destroy(bitmap);
+  g_engine.FPDF_ClosePage(page);
+  return colour;
+}
+
+// SANE reads its configuration folders once per process: one folder, listing only the test
+// backend, serves every test of the run.
+void UseSaneTestBackendOnly() {
+  static std::string folder;
+  if (!folder.empty()) return;
+  char pattern[] = "/tmp/corvan-sane-XXXXXX";
+  folder = mkdtemp(pattern);
+  WriteBytes(folder + "/dll.conf", "test\n");
+  setenv("SANE_CONFIG_DIR", folder.c_str(), 1);
+  std::atexit([] { std::filesystem::remove_all(folder); });
+}
+
+class ScanTest : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    UseSaneTestBackendOnly();
+  }
+
+  // A document to replace: one page with one path, saved.
+  void OpenExisting() {
+    WriteTestPdf(WorkPath("existing.pdf"), {PageSpec{}});
+    OpenOrFail(WorkPath("existing.pdf"));
+  }
+
+  const RecordedBox* Box(const std::string& caption) {
+    for (const auto& box : g_script.boxes) {
+      if (Utf8(box.caption) == caption) return &box;
+    }
+    return nullptr;
+  }
+};
+
+// The test backend's default area is 80 × 100 mm.
+constexpr double kAreaWidthInches = 80 / 25.4;
+
+TEST_F(ScanTest, TwoScannedPagesOpenAsAnUnsavedUntitledDocument) {
+  OpenExisting();
+  g_script.scanAnswers.push_back(Answer(100, {{"test-picture", "Solid black"}}));
+  g_script.scanAnswers.push_back(Answer(50, {{"mode", "Color"}, {"test-picture", "Solid white"}}));
+  g_script.answers = {MessageAnswer::Yes, MessageAnswer::No};
+  ScanToNewDocument();
+
+  ASSERT_EQ(g_script.scanDialogs.size(), 2u);
+  EXPECT_EQ(g_script.scanDialogs[1].pageNumber, 2);
+  ASSERT_FALSE(g_script.scanDialogs[0].devices.empty());
+  ASSERT_NE(Box("扫描 PDF"), nullptr) << RecordedBoxesText();
+  EXPECT_EQ(Utf8(Box("扫描 PDF")->text), "是否继续扫描下一页？\n选择“否”将打开已扫描的 PDF。");
+  EXPECT_EQ(Box("扫描失败"), nullptr) << RecordedBoxesText();
+  ASSERT_EQ(g_session.pageCount, 2);
+  EXPECT_TRUE(g_session.modified);
+  EXPECT_TRUE(g_session.path.empty());
+  EXPECT_EQ(Utf8(g_session.statusText), "扫描完成，请保存 PDF");
+  std::string title = Utf8(WindowTitle());
+  EXPECT_NE(title.find("未命名"), std::string::npos) << title;
+  EXPECT_NE(title.find(" *"), std::string::npos) << title;
+
+  // Each page is as large as the area scanned, whatever the resolution.
+  std::vector<float> widths = PageWidths(g_session.document);
+  EXPECT_NEAR(widths[0], kAreaWidthInches * 72, 1.0);
+  EXPECT_NEAR(widths[1], kAreaWidthInches * 72, 1.5);
+  Colour black = PixelOf(g_session.document, 0, 0.5f, 0.5f);
+  Colour white = PixelOf(g_session.document, 1, 0.5f, 0.5f);
+  EXPECT_LT(black.r + black.g + black.b, 30);
+  EXPECT_GT(white.r + white.g + white.b, 740);
+  EXPECT_EQ(ObjectCountOnPage(g_session.document, 0), 1);
+  EXPECT_EQ(ReadBytes(WorkPath("existing.pdf")).substr(0, 5), "%PDF-");  // the replaced file is untouched
+}
+
+TEST_F(ScanTest, AJamOnTheThirdPageOpensTheTwoGoodPagesWithItsMessage) {
+  OpenExisting();
+  g_script.scanAnswers.push_back(Answer(60));
+  g_script.scanAnswers.push_back(Answer(60));
+  g_script.scanAnswers.push_back(Answer(60, {{"read-return-value", "SANE_STATUS_JAMMED"}}));
+  g_script.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+  ScanToNewDocument();
+
+  const RecordedBox* failure = Box("扫描失败");
+  ASSERT_NE(failure, nullptr) << RecordedBoxesText();
+  EXPECT_EQ(Utf8(failure->text),
+            "扫描失败（SANE 错误 6：卡纸）。请检查扫描仪、SANE 驱动及 SANE 服务。\n已扫描的页面将打开，请及时保存。");
+  EXPECT_EQ(failure->icon, MessageIcon::Error);
+  EXPECT_EQ(g_session.pageCount, 2);
+  EXPECT_TRUE(g_session.modified);
+  EXPECT_EQ(Utf8(g_session.statusText), "扫描完成，请保存 PDF");
+}
+
+TEST_F(ScanTest, CancellingTheFirstDialogOrTheReadingChangesNothing) {
+  OpenExisting();
+  std::string before = Utf8(WindowTitle());
+  ScanToNewDocument();  // the script answers the dialog with 取消
+  EXPECT_EQ(g_script.scanDialogs.size(), 1u);
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  EXPECT_EQ(Utf8(WindowTitle()), before);
+  EXPECT_EQ(g_session.pageCount, 1);
+  EXPECT_EQ(Utf8(g_session.path), WorkPath("existing.pdf"));
+
+  // A page read slowly (a byte at a time, with a pause after each) is stopped by 取消.
+  g_script.scanAnswers.push_back(Answer(300, {{"read-limit", "yes"},
+                                               {"read-limit-size", "1"},
+                                               {"read-delay", "yes"},
+                                               {"read-delay-duration", "200000"}}));
+  g_script.cancelAtPump = 60;  // after the device list, while the page is read
+  ScanToNewDocument();
+  EXPECT_GE(g_script.pumps, 60);
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  EXPECT_FALSE(g_script.busyShown);
+  EXPECT_EQ(g_session.pageCount, 1);
+  EXPECT_EQ(Utf8(g_session.path), WorkPath("existing.pdf"));
+  EXPECT_FALSE(g_session.modified);
+}
+
+TEST_F(ScanTest, ResolutionsOutsideTenToNineThousandSixHundredCountAsThreeHundred) {
+  g_script.scanAnswers.push_back(Answer(5));  // the device scans at 5 dpi; placed as 300
+  g_script.answers = {MessageAnswer::No};
+  ScanToNewDocument();
+  ASSERT_EQ(g_session.pageCount, 1) << RecordedBoxesText();
+  float pixels = std::round(float(kAreaWidthInches * 5));
+  EXPECT_NEAR(PageWidths(g_session.document)[0], pixels * 72 / 300, 0.5);
+
+  ScannedImage image;
+  image.width = 2480;
+  image.height = 3508;
+  for (double dpi : {300.0, 0.0, 20000.0, 9.99, 9600.01, std::nan("")}) {
+    image.dpiX = image.dpiY = dpi;
+    auto size = ScannedPageSize(image);
+    ASSERT_TRUE(size.has_value());
+    EXPECT_NEAR(size->width, 595.2, 1e-6);
+    EXPECT_NEAR(size->height, 841.92, 1e-6);
+  }
+  image.dpiX = 600;  // one usable and one unusable: both count as 300
+  image.dpiY = 0;
+  ASSERT_TRUE(ScannedPageSize(image).has_value());
+  EXPECT_NEAR(ScannedPageSize(image)->width, 595.2, 1e-6);
+  image.width = image.height = 1000;  // the ends of the range are usable
+  image.dpiX = image.dpiY = 10;
+  ASSERT_TRUE(ScannedPageSize(image).has_value());
+  EXPECT_NEAR(ScannedPageSize(image)->width, 7200, 1e-6);
+  image.dpiX = image.dpiY = 9600;
+  EXPECT_NEAR(ScannedPageSize(image)->height, 7.5, 1e-6);
+}
+
+TEST_F(ScanTest, PagesAbove14400PointsOr256MebibytesAreRefused) {
+  ScannedImage image;
+  image.dpiX = image.dpiY = 300;
+  image.width = 60000;  // exactly 14,400 points
+  image.height = 10;
+  EXPECT_TRUE(ScannedPageSize(image).has_value());
+  image.width = 60001;
+  EXPECT_FALSE(ScannedPageSize(image).has_value());
+  image.width = 8192;  // 8192 × 8192 × 4 bytes is exactly 256 MiB
+  image.height = 8192;
+  image.dpiX = image.dpiY = 9600;
+  EXPECT_TRUE(ScannedPageSize(image).has_value());
+  image.height = 8193;
+  EXPECT_FALSE(ScannedPageSize(image).has_value());
+  image.width = 0;
+  EXPECT_FALSE(ScannedPageSize(image).has_value());
+}
+
+// A 2 × 2 picture: red and green on top, blue and white below.
+ScannedImage FourColours(double dpi) {
+  ScannedImage image;
+  image.width = 2;
+  image.height = 2;
+  image.dpiX = image.dpiY = dpi;
+  image.pixels = {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0};
+  return image;
+}
+
+FPDF_BOOL RefuseBitmap(FPDF_PAGE*, int, FPDF_PAGEOBJECT, FPDF_BITMAP) { return 0; }
+
+TEST_F(ScanTest, APictureFillsItsPageUprightAndAFailedPageLeavesNothingBehind) {
+  FPDF_DOCUMENT document = g_engine.FPDF_CreateNewDocument();
+  ScanOps ops = ScanOpsFromEngine();
+  ASSERT_EQ(AddScannedPage(ops, document, 0, FourColours(10)), ScanPageFailure::None);  // 14.4 × 14.4 pt
+  EXPECT_NEAR(PageWidths(document)[0], 14.4, 1e-3);
+  Colour topLeft = PixelOf(document, 0, 0.2f, 0.2f);
+  Colour topRight = PixelOf(document, 0, 0.8f, 0.2f);  // rows of the bitmap run down
+  Colour bottomLeft = PixelOf(document, 0, 0.2f, 0.8f);
+  EXPECT_GT(topLeft.r, 200);
+  EXPECT_LT(topLeft.b, 50);
+  EXPECT_GT(topRight.g, 200);
+  EXPECT_LT(topRight.r, 50);
+  EXPECT_GT(bottomLeft.b, 200);
+  EXPECT_LT(bottomLeft.r, 50);
+
+  ops.FPDFImageObj_SetBitmap = RefuseBitmap;
+  EXPECT_EQ(AddScannedPage(ops, document, 1, FourColours(72)), ScanPageFailure::EngineFailed);
+  EXPECT_EQ(g_engine.FPDF_GetPageCount(document), 1);
+  ScannedImage broken = FourColours(72);
+  broken.pixels.pop_back();
+  EXPECT_EQ(AddScannedPage(ScanOpsFromEngine(), document, 1, broken), ScanPageFailure::InvalidImage);
+  EXPECT_EQ(g_engine.FPDF_GetPageCount(document), 1);
+  g_engine.FPDF_CloseDocument(document);
+}
+
+TEST_F(ScanTest, FramesOfEveryDepthAndLayoutBecomeOnePicture) {
+  // Grey, 1 bit: a set bit is black; padding bytes at the line ends are skipped.
+  RawFrame lineArt{FrameKind::Gray, 1, 2, 3, {0b10100000, 0xFF, 0b01000000, 0xFF}};
+  auto art = DecodeScanFrames({lineArt}, 200, 200);
+  ASSERT_TRUE(art.has_value());
+  EXPECT_EQ(art->width, 3);
+  EXPECT_EQ(art->height, 2);
+  std::vector<uint8_t> blues;
+  for (size_t i = 0; i < art->pixels.size(); i += 4) blues.push_back(art->pixels[i]);
+  EXPECT_EQ(blues, (std::vector<uint8_t>{0, 255, 0, 255, 0, 255}));
+  EXPECT_EQ(art->dpiX, 200);
+
+  // RGB, 16 bits in host order: the high byte counts.
+  uint16_t samples[3] = {0xFF00, 0x8000, 0x0100};
+  RawFrame deep{FrameKind::Rgb, 16, 6, 1, std::vector<uint8_t>(6)};
+  std::memcpy(deep.bytes.data(), samples, 6);
+  auto colour = DecodeScanFrames({deep}, 0, 0);
+  ASSERT_TRUE(colour.has_value());
+  EXPECT_EQ(std::vector<uint8_t>(colour->pixels.begin(), colour->pixels.begin() + 3), (std::vector<uint8_t>{1, 128, 255}));
+
+  // Three passes, in any order.
+  RawFrame green{FrameKind::Green, 8, 1, 1, {20}};
+  RawFrame blue{FrameKind::Blue, 8, 1, 1, {30}};
+  RawFrame red{FrameKind::Red, 8, 1, 1, {10}};
+  auto passes = DecodeScanFrames({green, blue, red}, 0, 0);
+  ASSERT_TRUE(passes.has_value());
+  EXPECT_EQ(std::vector<uint8_t>(passes->pixels.begin(), passes->pixels.begin() + 3), (std::vector<uint8_t>{30, 20, 10}));
+
+  EXPECT_FALSE(DecodeScanFrames({green, blue}, 0, 0).has_value());       // a colour missing
+  EXPECT_FALSE(DecodeScanFrames({green, green, red}, 0, 0).has_value());  // one twice
+  EXPECT_FALSE(DecodeScanFrames({RawFrame{FrameKind::Gray, 4, 1, 1, {0}}}, 0, 0).has_value());
+  EXPECT_FALSE(DecodeScanFrames({RawFrame{FrameKind::Gray, 8, 1, 2, {0, 0}}}, 0, 0).has_value());  // line too short
+  EXPECT_FALSE(DecodeScanFrames({RawFrame{FrameKind::Gray, 8, 4, 4, {0, 0}}}, 0, 0).has_value());  // no whole line
+}
+
+}  // namespace
