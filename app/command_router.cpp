@@ -20,6 +20,7 @@
 #include "drawing/drawing_commands.h"
 #include "editing/deleting.h"
 #include "editing/erasing.h"
+#include "editing/object_list_dialog.h"
 #include "editing/pen_options_window.h"
 #include "editing/selection.h"
 #include "external/printing.h"
@@ -294,8 +295,10 @@ void Dispatch(int id) {
       RemoveWatermarksCommand();
       return;
     case kCmdBackgroundColour:
-    case kCmdObjectList:
       NotAvailableYet();
+      return;
+    case kCmdObjectList:
+      OpenObjectList();
       return;
     default:
       if (id >= kCmdRecentFirst && id <= kCmdRecentLast) OpenRecentDocument(id);

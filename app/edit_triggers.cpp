@@ -5,11 +5,12 @@
 #include <QMouseEvent>
 
 #include "app/main_window.h"
-#include "content/page_text_hit.h"
 #include "document/session.h"
+#include "editing/text_selection.h"
 #include "view/navigator_panel.h"
 #include "view/page_canvas.h"
 #include "view/page_view.h"
+#include "view/pointer_input.h"
 #include "view/tool_state.h"
 
 namespace {
@@ -38,8 +39,7 @@ bool DoubleClickOnPageText(const QMouseEvent* mouse) {
     return false;
   }
   QPoint p = mouse->position().toPoint();
-  auto point = ScreenToPage(p.x(), p.y());
-  return point && TopmostTextObjectAt(g_session.currentPage, point->x, point->y) != nullptr;
+  return InsidePage(p.x(), p.y()) && HitText({p.x(), p.y()}, CurrentOps()) != nullptr;
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "document/window_hooks.h"
 #include "drawing/drawing_commands.h"
 #include "editing/drawn_object_menu.h"
+#include "editing/text_menu.h"
 #include "editing/select_tool.h"
 #include "editing/shape_panel.h"
 #include "editing/selection.h"
@@ -109,6 +110,7 @@ MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
   InstallForceEraseTool();
   InstallEditingTools();
   InstallDrawnObjectMenu();
+  InstallTextMenu();
   new ShapePanel(canvas_);
   InstallTextTool(canvas_);
   InstallTouchTracking();

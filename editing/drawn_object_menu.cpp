@@ -8,6 +8,7 @@
 #include "editing/deleting.h"
 #include "editing/hit_tests.h"
 #include "editing/selection.h"
+#include "editing/text_selection.h"
 #include "platform/platform_seam.h"
 #include "view/pointer_input.h"
 #include "view/tool_state.h"
@@ -34,6 +35,12 @@ void ShowDrawnObjectMenu(ScreenPoint point) {
 void InstallDrawnObjectMenu() { g_editingTools.contextMenu = ShowDrawnObjectMenu; }
 
 void OnDeleteKey() {
+  if (g_tool.mode == ToolMode::Select && g_selection.selectedText != nullptr) {
+    EditScope scope = BeginPossibleEdit();
+    DeleteSelectedText();
+    EndPossibleEdit(scope);
+    return;
+  }
   if (g_selection.object == nullptr && g_selection.group.empty()) return;
   EditScope scope = BeginPossibleEdit();
   DeleteSelection();

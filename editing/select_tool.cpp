@@ -11,6 +11,7 @@
 #include "editing/reshape_drags.h"
 #include "editing/selection.h"
 #include "editing/shape_panel_model.h"
+#include "editing/text_selection.h"
 #include "view/pointer_input.h"
 #include "view/tool_state.h"
 
@@ -28,6 +29,7 @@ void ClearEverySelection() {
 }
 
 void PressInSelect(ScreenPoint p) {
+  if (PressOnSelectedText(p)) return;
   if (int id = HitControlPoint(p)) {
     if (BeginControlPointDrag(id)) g_window.repaint();
     return;
@@ -80,11 +82,15 @@ void Press(ScreenPoint p) {
   }
 }
 
-bool Active() { return g_marquee.armed || AnySelectionDrag() || EraseDragRunning(); }
+bool Active() { return g_marquee.armed || TextDragRunning() || AnySelectionDrag() || EraseDragRunning(); }
 
 void Move(ScreenPoint p, bool leftHeld) {
   if (EraseDragRunning()) {
     if (leftHeld) EraseDragStep(p);
+    return;
+  }
+  if (TextDragRunning()) {
+    if (leftHeld) TextDragStep(p, CurrentOps());
     return;
   }
   if (g_drag.moveArmed) {
@@ -110,6 +116,10 @@ void Release(ScreenPoint p) {
     EndEraseDrag();
     return;
   }
+  if (TextDragRunning()) {
+    EndTextDrag();
+    return;
+  }
   if (AnySelectionDrag()) {
     EndSelectionDrag();
     return;
@@ -121,7 +131,11 @@ void Release(ScreenPoint p) {
     SelectInRectangle({marquee.start.x, marquee.start.y, marquee.current.x, marquee.current.y});
     return;
   }
-  // A click: the line under the pointer first, then any drawn object.
+  // A click: the page's text first, then the line under the pointer, then any drawn object.
+  if (FPDF_PAGEOBJECT text = HitText(marquee.start, CurrentOps())) {
+    SelectText(text);
+    return;
+  }
   FPDF_PAGEOBJECT hit = HitLine(marquee.start);
   if (hit == nullptr) hit = HitObject(marquee.start);
   if (hit != nullptr) {
@@ -133,6 +147,7 @@ void Release(ScreenPoint p) {
 
 void Cancel() {
   if (EraseDragRunning()) EndEraseDrag();
+  if (TextDragRunning()) EndTextDrag();
   if (AnySelectionDrag()) EndSelectionDrag();
   if (g_marquee.armed) {
     g_marquee = Marquee{};
@@ -141,7 +156,8 @@ void Cancel() {
 }
 
 void DoubleClick(ScreenPoint p) {
-  if (g_tool.mode == ToolMode::Select && InsidePage(p.x, p.y)) LockPointAt(p);
+  if (g_tool.mode != ToolMode::Select || !InsidePage(p.x, p.y)) return;
+  if (!EditTextAt(p)) LockPointAt(p);
 }
 
 }  // namespace
@@ -159,6 +175,12 @@ void InstallEditingTools() {
   g_editingTools.active = Active;
   g_editingTools.doubleClick = DoubleClick;
   g_editingTools.lineEnd = FixedLengthEnd;
+  g_editingTools.overSelectedText = [](ScreenPoint p) {
+    if (TextDragRunning()) return true;
+    if (g_selection.selectedText == nullptr) return false;
+    auto rect = TextScreenRect(g_selection.selectedText, CurrentOps(), CurrentPageFrame());
+    return rect && rect->Contains(p.x, p.y);
+  };
   g_selectionHooks.endConstrainedMove = [] {
     if (g_drag.moveArmed && g_drag.constrained) EndMove();
   };

@@ -7,6 +7,7 @@
 #include "editing/hit_tests.h"
 #include "editing/select_tool.h"
 #include "editing/selection.h"
+#include "editing/text_selection.h"
 #include "view/tool_state.h"
 
 namespace {
@@ -96,6 +97,12 @@ void PaintSelection(QPainter& painter) {
       }
     } else if (g_selection.object != nullptr) {
       PaintSingle(painter, g_selection.object);
+    }
+    if (g_selection.selectedText != nullptr) {
+      if (auto rect = TextScreenRect(g_selection.selectedText, ops, CurrentPageFrame())) {
+        painter.setPen(Dashed(kSelectionBlue));
+        painter.drawRect(ToQRect(*rect, 3));
+      }
     }
     if (g_marquee.active) {
       painter.setPen(Dashed(kSelectionBlue));

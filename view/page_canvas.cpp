@@ -1,6 +1,7 @@
 #include "view/page_canvas.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QGestureEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -21,6 +22,7 @@
 #include "editing/selection.h"
 #include "editing/selection_painter.h"
 #include "editing/shape_panel.h"
+#include "editing/text_menu.h"
 #include "view/command_sink.h"
 #include "view/ocr_selection.h"
 #include "view/floating_buttons.h"
@@ -491,6 +493,14 @@ void PageCanvas::keyReleaseEvent(QKeyEvent* event) {
     RefreshCursor();
   } else {
     QWidget::keyReleaseEvent(event);
+  }
+}
+
+// The mouse's right button has its own path (release); the key opens the text menu.
+void PageCanvas::contextMenuEvent(QContextMenuEvent* event) {
+  if (event->reason() == QContextMenuEvent::Keyboard) {
+    ShowTextMenuFromKeyboard();
+    RefreshControls();
   }
 }
 

@@ -232,6 +232,10 @@ void OnRightRelease(int x, int y) {
     ToggleOcrRegion();
     return;
   }
+  if (g_tool.mode == ToolMode::Select && InsidePage(x, y) && g_editingTools.textMenu != nullptr &&
+      g_editingTools.textMenu({x, y})) {
+    return;
+  }
   if (g_tool.mode == ToolMode::Edit && InsidePage(x, y) && g_editingTools.contextMenu != nullptr) {
     g_editingTools.contextMenu({x, y});
   }
@@ -296,6 +300,7 @@ CursorShape CursorFor(int x, int y) {
   switch (g_tool.mode) {
     case ToolMode::Select:
       if (g_tool.selectDrag) return CursorShape::SizeAll;
+      if (g_editingTools.overSelectedText != nullptr && g_editingTools.overSelectedText({x, y})) return CursorShape::SizeAll;
       if (g_drawingTools.coordinateHandleAt != nullptr && g_drawingTools.coordinateHandleAt({x, y})) {
         return CursorShape::SizeAll;
       }

@@ -43,6 +43,10 @@ struct EditingTools {
   void (*doubleClick)(ScreenPoint point) = nullptr;
   // Right-button release in the edit tool: the drawn object's menu.
   void (*contextMenu)(ScreenPoint point) = nullptr;
+  // Right-button release in the select tool: the page text's menu; false when no text is there.
+  bool (*textMenu)(ScreenPoint point) = nullptr;
+  // The pointer is over the selected text or drags it (the cursor offers to move it).
+  bool (*overSelectedText)(ScreenPoint point) = nullptr;
   // Where a dragged arrow or segment ends for a pointer position (a fixed length may apply).
   ScreenPoint (*lineEnd)(ScreenPoint start, ScreenPoint pointer) = nullptr;
   // A press on the page in text mode: the in-place text box opens there (or takes the focus).

@@ -1,0 +1,47 @@
+#include "editing/text_menu.h"
+
+#include <QMenu>
+
+#include "app/main_window.h"
+#include "document/session.h"
+#include "editing/selection.h"
+#include "editing/text_selection.h"
+#include "platform/platform_seam.h"
+#include "view/page_canvas.h"
+#include "view/pointer_input.h"
+#include "view/tool_state.h"
+
+namespace {
+
+void ShowMenu(QPoint client) {
+  QMenu menu(g_mainWindow);
+  QAction* size = menu.addAction(QStringLiteral("设置字号..."));
+  QAction* colour = menu.addAction(QStringLiteral("设置文字颜色..."));
+  if (size == nullptr || colour == nullptr) {
+    ShowMessage(u"文本编辑失败", u"无法打开文本属性菜单。", MessageIcon::Error);
+    return;
+  }
+  g_mainWindow->canvas()->update();  // the selection frame shows while the menu is open
+  QAction* chosen = menu.exec(g_mainWindow->canvas()->mapToGlobal(client));
+  if (chosen == size) {
+    RunTextMenuChoice(TextMenuChoice::Size);
+  } else if (chosen == colour) {
+    RunTextMenuChoice(TextMenuChoice::Colour);
+  }
+}
+
+bool ShowTextMenuAt(ScreenPoint point) {
+  if (TextForMenuAt(point) == nullptr) return false;
+  ShowMenu(QPoint(point.x, point.y));
+  return true;
+}
+
+}  // namespace
+
+void InstallTextMenu() { g_editingTools.textMenu = ShowTextMenuAt; }
+
+void ShowTextMenuFromKeyboard() {
+  if (g_tool.mode != ToolMode::Select || g_session.currentPage == nullptr || g_selection.selectedText == nullptr) return;
+  auto rect = TextScreenRect(g_selection.selectedText, CurrentOps(), CurrentPageFrame());
+  if (rect) ShowMenu(QPoint(rect->left, rect->bottom));
+}
