@@ -7,10 +7,12 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QLabel>
+#include <QProcess>
 #include <QTimer>
 
 #include "app/editing_test_fixture.h"
 #include "content/text_objects.h"
+#include "document/save_copy.h"
 #include "editing/object_list_dialog.h"
 #include "editing/selection.h"
 #include "editing/text_selection.h"
@@ -258,6 +260,44 @@ TEST_F(TextEditWindowTest, TheObjectListDeletesAnObjectAsOneUndoStep) {
   EXPECT_EQ(Steps(), steps + 1);
   RouteCommand(kCmdUndo);
   EXPECT_EQ(Objects().size(), count);
+}
+
+TEST_F(TextEditWindowTest, EditedTextLooksTheSameInTheWindowAndInOtherReaders) {
+  OpenPage("/MediaBox [0 0 595 842] /CropBox [100 100 495 742] /Rotate 90");
+  // Move the first text, recolour and enlarge the second, then rewrite the first.
+  Click(CentreOf(Text(0)));
+  DragSlowly(CentreOf(Text(0)), CentreOf(Text(0)) + QPoint(30, -40));
+  Click(CentreOf(Text(1)));
+  g_script.colourAnswers = {0x2020E0u};  // red
+  WhenShown([] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) Choose(menu, 1);
+  });
+  Click(CentreOf(Text(1)), Qt::RightButton);
+  g_platform.askText = AnswerSize;
+  g_sizeAnswer = u"36";
+  WhenShown([] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) Choose(menu, 0);
+  });
+  Click(CentreOf(Text(1)), Qt::RightButton);
+  TextDialogRequest answer;
+  answer.text = u"Edited and moved";
+  g_script.textAnswers = {answer};
+  QTest::mouseDClick(Canvas(), Qt::LeftButton, Qt::NoModifier, CentreOf(Text(0)));
+  QApplication::processEvents();
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  EXPECT_EQ(Steps(), 4u);
+  Screenshot(QStringLiteral("text-edits-window"));
+
+  g_script.dialogAnswers = {WorkPath16("edited.pdf")};
+  ASSERT_TRUE(SavePdfCopy(u"_annotated.pdf", u"已保存 PDF 副本。"));
+  QString pdf = QString::fromStdString(WorkPath("edited.pdf"));
+  QString artefact = QStringLiteral(CORVAN_ARTEFACTS) + "/text-edits";
+  EXPECT_EQ(QProcess::execute("pdftoppm", {"-cropbox", "-png", "-r", "60", "-singlefile", pdf, artefact + "-poppler"}), 0);
+  EXPECT_EQ(QProcess::execute("mutool", {"draw", "-q", "-r", "60", "-o", artefact + "-mupdf.png", pdf, "1"}), 0);
+  std::string text = ExtractedText(WorkPath("edited.pdf"));
+  EXPECT_NE(text.find("Edited and moved"), std::string::npos) << text;
+  EXPECT_NE(text.find("Second"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Move me"), std::string::npos) << text;
 }
 
 }  // namespace
