@@ -6,6 +6,7 @@
 #include "content/text_objects.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "editing/drawn_objects.h"
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
 
@@ -19,26 +20,16 @@ constexpr const char16_t* kMoveCaption = u"文本移动失败";
 
 std::optional<IntRect> TextScreenRect(FPDF_PAGEOBJECT object, const PdfOps& ops, const PageFrame& frame) {
   float left, bottom, right, top;
-  if (object == nullptr || !ops.FPDFPageObj_GetBounds || !ops.FPDFPageObj_GetBounds(object, &left, &bottom, &right, &top)) {
-    return std::nullopt;
-  }
-  if (!std::isfinite(left) || !std::isfinite(bottom) || !std::isfinite(right) || !std::isfinite(top) || left > right ||
+  if (object == nullptr || !ops.FPDFPageObj_GetBounds || !ops.FPDFPageObj_GetBounds(object, &left, &bottom, &right, &top) ||
+      !std::isfinite(left) || !std::isfinite(bottom) || !std::isfinite(right) || !std::isfinite(top) || left > right ||
       bottom > top) {
     return std::nullopt;
   }
-  float minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-  for (PagePoint corner : {PagePoint{left, bottom}, PagePoint{right, bottom}, PagePoint{right, top}, PagePoint{left, top}}) {
-    float x, y;
-    PageToScreen(frame, corner.x, corner.y, x, y);
-    if (!std::isfinite(x) || !std::isfinite(y)) return std::nullopt;
-    minX = std::min(minX, x);
-    minY = std::min(minY, y);
-    maxX = std::max(maxX, x);
-    maxY = std::max(maxY, y);
+  std::optional<IntRect> r = ScreenRectOf(object, ops, frame);
+  if (r) {
+    r->right = std::max(r->right, r->left + 1);
+    r->bottom = std::max(r->bottom, r->top + 1);
   }
-  IntRect r{int(std::floor(minX)), int(std::floor(minY)), int(std::ceil(maxX)), int(std::ceil(maxY))};
-  r.right = std::max(r.right, r.left + 1);
-  r.bottom = std::max(r.bottom, r.top + 1);
   return r;
 }
 

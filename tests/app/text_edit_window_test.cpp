@@ -149,6 +149,16 @@ TEST_F(TextEditWindowTest, SelectingTextLetsGoOfADrawnObjectAndTheOtherWayRound)
   Click(CentreOf(Text(1)));
   EXPECT_EQ(g_selection.selectedText, Text(1));
   EXPECT_EQ(g_selection.object, nullptr);
+  // The selection shows as a dashed frame 3 pixels outside the text's rectangle.
+  QImage shown = Canvas()->grab().toImage();
+  shown.save(QStringLiteral(CORVAN_ARTEFACTS) + "/text-selected.png");
+  IntRect frame = RectOf(Text(1));
+  int blue = 0;
+  for (int x = frame.left; x <= frame.right; ++x) {
+    QColor c = shown.pixelColor(x, frame.top - 3);
+    blue += c.blue() > 180 && c.red() < 60 ? 1 : 0;
+  }
+  EXPECT_GT(blue, frame.Width() / 4);
   Click(onLine);
   EXPECT_EQ(g_selection.object, line);
   EXPECT_EQ(g_selection.selectedText, nullptr);
@@ -156,6 +166,18 @@ TEST_F(TextEditWindowTest, SelectingTextLetsGoOfADrawnObjectAndTheOtherWayRound)
   Click(CentreOf(Text(1)));
   RouteCommand(kCmdPenTool);
   EXPECT_EQ(g_selection.selectedText, nullptr);
+}
+
+TEST_F(TextEditWindowTest, OfTextsOnTopOfEachOtherTheTopmostIsTaken) {
+  WriteTextPdf(WorkPath("stacked.pdf"), "/MediaBox [0 0 595 842] /Rotate 270",
+               TextAt(200, 400, 24, "Below") + TextAt(200, 400, 24, "Above"));
+  OpenOrFail(WorkPath("stacked.pdf"));
+  RouteCommand(kCmdSelectTool);
+  RouteCommand(kCmdFitPage);
+  Canvas()->repaint();
+  Click(CentreOf(Text(0)));
+  EXPECT_EQ(g_selection.selectedText, Text(1));
+  EXPECT_EQ(HitText({CentreOf(Text(0)).x(), CentreOf(Text(0)).y()}, g_engine), Text(1));
 }
 
 TEST_F(TextEditWindowTest, DoubleClickEditsTheTextAsOneUndoStep) {
