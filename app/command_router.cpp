@@ -4,11 +4,14 @@
 #include <QCursor>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 #include "app/about_dialog.h"
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/menus.h"
+#include "content/image_clipboard.h"
 #include "content/watermark_commands.h"
 #include "document/edit_wrapper.h"
 #include "document/open_document.h"
@@ -38,6 +41,30 @@
 namespace {
 
 QLineEdit* FocusedEdit() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
+
+// Cut, copy and paste belong to a focused text field or text box (the in-place text box among
+// them); true when one took the command.
+bool PassToFocusedText(int id) {
+  QWidget* focus = QApplication::focusWidget();
+  if (QLineEdit* edit = qobject_cast<QLineEdit*>(focus)) {
+    id == kCmdCut ? edit->cut() : id == kCmdCopy ? edit->copy() : edit->paste();
+    return true;
+  }
+  if (auto* edit = qobject_cast<QTextEdit*>(focus)) {
+    id == kCmdCut ? edit->cut() : id == kCmdCopy ? edit->copy() : edit->paste();
+    return true;
+  }
+  if (auto* edit = qobject_cast<QPlainTextEdit*>(focus)) {
+    id == kCmdCut ? edit->cut() : id == kCmdCopy ? edit->copy() : edit->paste();
+    return true;
+  }
+  return false;
+}
+
+ScreenPoint MouseOnCanvas() {
+  QPoint p = g_mainWindow->canvas()->mapFromGlobal(QCursor::pos());
+  return {p.x(), p.y()};
+}
 
 // Work that arrives with later features; the command is acknowledged in the status line.
 void NotAvailableYet() { g_session.statusText = u"尚未实现"; }
@@ -80,10 +107,13 @@ void Dispatch(int id) {
     case kCmdCut:
     case kCmdCopy:
     case kCmdPaste:
-      if (QLineEdit* edit = FocusedEdit()) {
-        id == kCmdCut ? edit->cut() : id == kCmdCopy ? edit->copy() : edit->paste();
-      } else {
-        NotAvailableYet();
+      if (PassToFocusedText(id)) return;
+      if (id == kCmdCopy) {
+        if (g_selection.selectedImage != nullptr) CopySelectedImage();
+      } else if (id == kCmdCut) {
+        if (g_selection.selectedImage != nullptr) CutSelectedImage();
+      } else if (g_session.currentPage != nullptr) {
+        PasteImage(MouseOnCanvas());
       }
       return;
     case kCmdUndo:

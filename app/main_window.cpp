@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -10,13 +11,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QShortcut>
+#include <QTextEdit>
 #include <QUrl>
 
 #include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/menus.h"
 #include "content/force_erase_tool.h"
+#include "content/image_clipboard.h"
 #include "document/open_document.h"
 #include "document/recent_documents.h"
 #include "document/save_copy.h"
@@ -164,19 +168,36 @@ void MainWindow::RebuildRecentMenu() {
 }
 
 void MainWindow::UpdateEditMenu() {
-  if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
+  QWidget* focus = QApplication::focusWidget();
+  const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+  const bool clipboardText = clipboard != nullptr && clipboard->hasText();
+  if (auto* edit = qobject_cast<QLineEdit*>(focus)) {
     bool selection = edit->hasSelectedText();
     action(kCmdCut)->setEnabled(selection && !edit->isReadOnly());
     action(kCmdCopy)->setEnabled(selection);
-    action(kCmdPaste)->setEnabled(!edit->isReadOnly());
+    action(kCmdPaste)->setEnabled(!edit->isReadOnly() && clipboardText);
     action(kCmdUndo)->setEnabled(edit->isUndoAvailable());
     action(kCmdRedo)->setEnabled(edit->isRedoAvailable());
     return;
   }
-  // Image cut, copy and paste arrive with image editing.
-  action(kCmdCut)->setEnabled(false);
-  action(kCmdCopy)->setEnabled(false);
-  action(kCmdPaste)->setEnabled(false);
+  QTextCursor cursor;
+  bool readOnly = false;
+  if (auto* edit = qobject_cast<QTextEdit*>(focus)) {
+    cursor = edit->textCursor();
+    readOnly = edit->isReadOnly();
+  } else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus)) {
+    cursor = plain->textCursor();
+    readOnly = plain->isReadOnly();
+  }
+  if (!cursor.isNull()) {
+    action(kCmdCut)->setEnabled(cursor.hasSelection() && !readOnly);
+    action(kCmdCopy)->setEnabled(cursor.hasSelection());
+    action(kCmdPaste)->setEnabled(!readOnly && clipboardText);
+  } else {
+    action(kCmdCut)->setEnabled(CanCutImage());
+    action(kCmdCopy)->setEnabled(CanCopyImage());
+    action(kCmdPaste)->setEnabled(CanPasteImage());
+  }
   action(kCmdUndo)->setEnabled(!g_history.undo.empty());
   action(kCmdRedo)->setEnabled(!g_history.redo.empty());
 }

@@ -141,6 +141,18 @@ std::optional<std::vector<uint8_t>> EncodeClipboardDibV5(const BgraPicture& pict
   return block;
 }
 
+std::optional<std::vector<uint8_t>> EncodeBmpFile(const BgraPicture& picture) {
+  std::optional<std::vector<uint8_t>> dib = EncodeClipboardDibV5(picture);
+  if (!dib || dib->size() > 0xFFFFFFFFull - 14) return std::nullopt;
+  std::vector<uint8_t> file(14, 0);
+  file[0] = 'B';
+  file[1] = 'M';
+  WriteU32(file.data() + 2, uint32_t(14 + dib->size()));
+  WriteU32(file.data() + 10, 14 + kV5HeaderSize);
+  file.insert(file.end(), dib->begin(), dib->end());
+  return file;
+}
+
 std::vector<uint8_t> EncodeImageSizeRecord(ImageSizeRecord size) {
   std::vector<uint8_t> block(kImageSizeRecordBytes);
   WriteU32(block.data(), kImageSizeMagic);

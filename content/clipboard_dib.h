@@ -8,12 +8,7 @@
 #include <optional>
 #include <vector>
 
-// Top-down rows of blue, green, red, alpha, packed (stride 4 × width).
-struct BgraPicture {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> pixels;
-};
+#include "platform/platform_seam.h"
 
 constexpr uint64_t kMaxClipboardPixels = 67108864;
 constexpr uint64_t kMaxClipboardBytes = 268435456;
@@ -24,9 +19,11 @@ std::optional<BgraPicture> DecodeClipboardDib(const uint8_t* data, size_t size);
 // A BMP file ("BM" and its 14-byte file header before the DIB), as other programs offer it.
 std::optional<BgraPicture> DecodeBmpFile(const uint8_t* data, size_t size);
 
-// The editor's own clipboard picture: a 124-byte version-5 header (top-down, 32 bits, bit
+// The editor's picture for other programs: a 124-byte version-5 header (top-down, 32 bits, bit
 // fields for BGRA, sRGB) followed by the packed pixels. Nothing when it would pass 4 GiB.
 std::optional<std::vector<uint8_t>> EncodeClipboardDibV5(const BgraPicture& picture);
+// The same behind a 14-byte BMP file header, as image/bmp.
+std::optional<std::vector<uint8_t>> EncodeBmpFile(const BgraPicture& picture);
 
 // The size of a copied image on the page, in points, kept beside the picture.
 struct ImageSizeRecord {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "content/image_pixels.h"
+
 namespace {
 
 constexpr uint64_t kMaxImageBytes = 268435456;
@@ -136,14 +138,10 @@ Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FP
   const uint32_t w = metadata.width, h = metadata.height;
   if (w < 1 || h < 1 || w > kMaxImageSide || h > kMaxImageSide || 4ull * w * h > kMaxImageBytes) return Outcome::Skipped;
 
-  // The engine renders an image at one pixel per unit of its matrix: its own pixel size here.
-  if (!ops.FPDFImageObj_SetMatrix(image, w, 0, 0, h, 0, 0)) return Outcome::Skipped;
-  FPDF_BITMAP bitmap = ops.FPDFImageObj_GetRenderedBitmap(document, page, image);
-  if (!ops.FPDFImageObj_SetMatrix(image, m.a, m.b, m.c, m.d, m.e, m.f)) {
-    if (bitmap != nullptr) ops.FPDFBitmap_Destroy(bitmap);
-    return Outcome::Stop;
-  }
-  if (bitmap == nullptr) return Outcome::Skipped;
+  OwnSizeRender render = RenderImageAtOwnSize(ops, document, page, image, m, w, h);
+  if (!render.matrixRestored) return Outcome::Stop;
+  if (render.bitmap == nullptr) return Outcome::Skipped;
+  FPDF_BITMAP bitmap = render.bitmap;
   auto* buffer = static_cast<uint8_t*>(ops.FPDFBitmap_GetBuffer(bitmap));
   const int stride = ops.FPDFBitmap_GetStride(bitmap);
   if (ops.FPDFBitmap_GetWidth(bitmap) != int(w) || ops.FPDFBitmap_GetHeight(bitmap) != int(h) ||

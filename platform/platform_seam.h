@@ -58,6 +58,20 @@ struct ScanDialogRequest {
   std::vector<std::pair<std::string, std::string>> deviceOptions;
 };
 
+// A picture on the clipboard: top-down rows of blue, green, red, alpha (straight), packed.
+struct BgraPicture {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> pixels;
+};
+
+// What the clipboard holds for pasting: the picture and, when the editor copied it, the
+// private size record (empty otherwise).
+struct ClipboardPicture {
+  BgraPicture picture;
+  std::vector<uint8_t> sizeRecord;
+};
+
 struct PlatformSeam {
   MessageAnswer (*showMessageBox)(const MessageBoxRequest& request) = nullptr;
   // The chosen full path, or nothing when the user cancelled.
@@ -83,6 +97,12 @@ struct PlatformSeam {
   std::optional<uint32_t> (*chooseColour)(const std::u16string& title, uint32_t initial) = nullptr;
   // The scan acquisition dialog; false when cancelled.
   bool (*showScanDialog)(ScanDialogRequest& request) = nullptr;
+  // The system clipboard: the picture (with its size record when not empty) replaces what it
+  // holds, false when it could not be written; the picture it holds (PNG, or BMP/DIB read
+  // with the editor's bounded reader), nothing when none can be read; whether it holds one.
+  bool (*writeClipboardPicture)(const ClipboardPicture& content) = nullptr;
+  std::optional<ClipboardPicture> (*readClipboardPicture)() = nullptr;
+  bool (*clipboardHasPicture)() = nullptr;
   // Where the program's own helpers live; empty: the executable's folder. Tests point it elsewhere.
   std::u16string programFolder;
 };

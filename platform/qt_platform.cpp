@@ -17,6 +17,7 @@
 #include <QUrl>
 
 #include "platform/platform_seam.h"
+#include "platform/qt_clipboard.h"
 #include "platform/qt_ocr_dialog.h"
 #include "platform/qt_printer.h"
 #include "platform/qt_scan_dialog.h"
@@ -168,6 +169,7 @@ void InstallQtPlatform(QWidget* owner) {
   InstallQtPrinter(owner);
   g_platform.showOcrResult = [](const std::u16string& text) { ShowOcrResultDialog(g_owner.data(), text); };
   g_platform.showScanDialog = [](ScanDialogRequest& request) { return ShowScanAcquisitionDialog(g_owner.data(), request); };
+  InstallQtClipboard();
 }
 
 void InstallQtBusyBox() {

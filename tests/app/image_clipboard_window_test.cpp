@@ -1,0 +1,278 @@
+// Cutting, copying and pasting page images through the real clipboard inside the window, the
+// pictures other programs offer, layer moves and the text box's own Ctrl+C.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <QClipboard>
+#include <QCursor>
+#include <QMimeData>
+#include <QTextEdit>
+
+#include "app/editing_test_fixture.h"
+#include "content/clipboard_dib.h"
+#include "content/image_clipboard.h"
+#include "document/edit_wrapper.h"
+#include "editing/selection.h"
+#include "platform/qt_clipboard.h"
+#include "support/image_page_pdf.h"
+
+namespace {
+
+struct Bounds {
+  float left = 0, bottom = 0, right = 0, top = 0;
+  float Width() const { return right - left; }
+  float Height() const { return top - bottom; }
+};
+
+Bounds BoundsOf(FPDF_PAGEOBJECT object) {
+  Bounds b;
+  g_engine.FPDFPageObj_GetBounds(object, &b.left, &b.bottom, &b.right, &b.top);
+  return b;
+}
+
+// A bottom-up 24-bit BMP file, red in its upper half and blue in its lower half.
+QByteArray RedOverBlueBmp(int width, int height, int bits) {
+  const int bytes = bits / 8, stride = (width * bits + 31) / 32 * 4;
+  QByteArray file(14 + 40 + stride * height, '\0');
+  auto put32 = [&](int at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) file[at + i] = char(v >> (8 * i));
+  };
+  file[0] = 'B';
+  file[1] = 'M';
+  put32(2, uint32_t(file.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, uint32_t(width));
+  put32(22, uint32_t(height));  // positive: the first stored row is the bottom one
+  file[26] = 1;
+  file[28] = char(bits);
+  for (int stored = 0; stored < height; ++stored) {
+    bool bottomHalf = stored < height / 2;
+    for (int x = 0; x < width; ++x) {
+      char* p = file.data() + 54 + stored * stride + x * bytes;
+      p[0] = bottomHalf ? char(255) : 0;  // blue
+      p[1] = 0;
+      p[2] = bottomHalf ? 0 : char(255);  // red
+      if (bytes == 4) p[3] = 0;           // no bit fields: this byte is not alpha
+    }
+  }
+  return file;
+}
+
+class ImageClipboardWindowTest : public EditingWindowTest {
+ protected:
+  void SetUp() override {
+    EditingWindowTest::SetUp();
+    InstallQtClipboard();
+    QGuiApplication::clipboard()->clear();
+  }
+  void OpenImagePage(const ImagePageSpec& spec) {
+    WriteImagePagePdf(WorkPath("page.pdf"), spec);
+    OpenOrFail(WorkPath("page.pdf"));
+    RouteCommand(kCmdFitPage);
+    Canvas()->repaint();
+  }
+  // A 60 × 30 pixel picture shown at 300 × 150 points.
+  void OpenWideImage() {
+    ImagePageSpec spec;
+    spec.width = 60;
+    spec.height = 30;
+    spec.matrix = {300, 0, 0, 150, 100, 400};
+    OpenImagePage(spec);
+    g_selection.selectedImage = FirstImage(g_session.currentPage);
+  }
+  FPDF_PAGEOBJECT LastObject() const { return Objects().back(); }
+  void Offer(const QString& type, const QByteArray& bytes) {
+    auto* data = new QMimeData;
+    data->setData(type, bytes);
+    QGuiApplication::clipboard()->setMimeData(data);
+  }
+};
+
+}  // namespace
+
+TEST_F(ImageClipboardWindowTest, CopyAndPasteKeepsThePhysicalSizeAndPastesAtThePageCentre) {
+  OpenWideImage();
+  FPDF_PAGEOBJECT original = g_selection.selectedImage;
+  RouteCommand(kCmdCopy);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  ASSERT_TRUE(data->hasFormat("image/png"));
+  QByteArray record = data->data(kImageSizeMimeType);
+  ASSERT_EQ(record.size(), 12);
+  auto size = DecodeImageSizeRecord(reinterpret_cast<const uint8_t*>(record.constData()), 12);
+  ASSERT_TRUE(size);
+  EXPECT_NEAR(size->width, 300, 0.01);
+  EXPECT_NEAR(size->height, 150, 0.01);
+  // The picture is the image's own 60 × 30 pixels, not its size on the page.
+  QImage png = QImage::fromData(data->data("image/png"), "PNG");
+  EXPECT_EQ(png.size(), QSize(60, 30));
+
+  size_t steps = Steps();
+  int count = CurrentObjectCount();
+  QCursor::setPos(Canvas()->mapToGlobal(QPoint(2, 2)));  // outside the page: its centre counts
+  RouteCommand(kCmdPaste);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  ASSERT_EQ(CurrentObjectCount(), count + 1);
+  FPDF_PAGEOBJECT pasted = LastObject();
+  EXPECT_NE(pasted, original);
+  EXPECT_EQ(g_selection.selectedImage, pasted);
+  EXPECT_EQ(g_session.statusText, u"已粘贴图片");
+  EXPECT_EQ(Steps(), steps + 1);
+  Bounds b = BoundsOf(pasted);
+  EXPECT_NEAR(b.Width(), 300, 0.05);
+  EXPECT_NEAR(b.Height(), 150, 0.05);
+  PagePoint centre = OnPage(QPoint((g_view.pageRect.left + g_view.pageRect.right) / 2,
+                                   (g_view.pageRect.top + g_view.pageRect.bottom) / 2));
+  EXPECT_NEAR((b.left + b.right) / 2, centre.x, 0.05);
+  EXPECT_NEAR((b.bottom + b.top) / 2, centre.y, 0.05);
+  unsigned w = 0, h = 0;
+  ASSERT_TRUE(g_engine.FPDFImageObj_GetImagePixelSize(pasted, &w, &h));
+  EXPECT_EQ(w, 60u);
+  EXPECT_EQ(h, 30u);
+  RouteCommand(kCmdUndo);
+  EXPECT_EQ(CurrentObjectCount(), count);
+}
+
+TEST_F(ImageClipboardWindowTest, PicturesFromOtherProgramsPasteUprightOpaqueAtThreeQuartersOfAPointPerPixel) {
+  OpenWideImage();
+  for (int bits : {24, 32}) {
+    SCOPED_TRACE(bits);
+    Offer("image/bmp", RedOverBlueBmp(400, 300, bits));
+    ASSERT_TRUE(CanPasteImage());
+    QCursor::setPos(Canvas()->mapToGlobal(At(0.5f, 0.5f)));
+    RouteCommand(kCmdPaste);
+    ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+    FPDF_PAGEOBJECT pasted = LastObject();
+    Bounds b = BoundsOf(pasted);
+    EXPECT_NEAR(b.Width(), 300, 0.05);
+    EXPECT_NEAR(b.Height(), 225, 0.05);
+    ImagePixels pixels = ReadImagePixels(g_session.document, g_session.currentPage, pasted);
+    ASSERT_EQ(pixels.width, 400);
+    const uint8_t* top = &pixels.bgra[(10 * 400 + 5) * 4];
+    const uint8_t* bottom = &pixels.bgra[(290 * 400 + 5) * 4];
+    EXPECT_EQ(top[2], 255);  // red at the top: upright
+    EXPECT_EQ(top[0], 0);
+    EXPECT_EQ(bottom[0], 255);  // blue at the bottom
+    EXPECT_EQ(bottom[2], 0);
+    EXPECT_EQ(top[3], 255);  // the 32-bit picture's fourth bytes were 0: still opaque
+    EXPECT_EQ(bottom[3], 255);
+  }
+  // A size record that claims more than 100000 points is ignored: the 0.75 rule applies.
+  auto* data = new QMimeData;
+  QImage small(40, 20, QImage::Format_ARGB32);
+  small.fill(Qt::darkGreen);
+  data->setImageData(small);
+  auto record = EncodeImageSizeRecord({200000.0f, 50.0f});
+  data->setData(kImageSizeMimeType, QByteArray(reinterpret_cast<const char*>(record.data()), 12));
+  QGuiApplication::clipboard()->setMimeData(data);
+  RouteCommand(kCmdPaste);
+  Bounds b = BoundsOf(LastObject());
+  EXPECT_NEAR(b.Width(), 30, 0.05);
+  EXPECT_NEAR(b.Height(), 15, 0.05);
+}
+
+TEST_F(ImageClipboardWindowTest, NothingToPasteOrALyingBitmapChangesNothing) {
+  OpenWideImage();
+  int count = CurrentObjectCount();
+  QByteArray lying = RedOverBlueBmp(400, 300, 24);
+  lying[22] = char(0x2D);  // height 301: one row more than the file holds
+  for (const QByteArray& bytes : {QByteArray("not a picture"), lying}) {
+    Offer("image/bmp", bytes);
+    g_script.boxes.clear();
+    RouteCommand(kCmdPaste);
+    ASSERT_EQ(g_script.boxes.size(), 1u);
+    EXPECT_EQ(g_script.boxes[0].caption, u"粘贴图片失败");
+    EXPECT_EQ(g_script.boxes[0].text, u"剪贴板中没有受支持的图片数据。");
+    EXPECT_EQ(g_script.boxes[0].icon, MessageIcon::Information);
+    EXPECT_EQ(CurrentObjectCount(), count);
+  }
+  QGuiApplication::clipboard()->clear();
+  EXPECT_FALSE(CanPasteImage());
+}
+
+TEST_F(ImageClipboardWindowTest, CutTakesTheImageOffThePageAndUndoBringsItBack) {
+  OpenWideImage();
+  int count = CurrentObjectCount();
+  EXPECT_TRUE(CanCutImage());
+  RouteCommand(kCmdCut);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  EXPECT_EQ(CurrentObjectCount(), count - 1);
+  EXPECT_EQ(g_selection.selectedImage, nullptr);
+  EXPECT_EQ(g_session.statusText, u"图片已剪切");
+  EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat("image/png"));
+  EXPECT_FALSE(CanCutImage());
+  RouteCommand(kCmdUndo);
+  EXPECT_EQ(CurrentObjectCount(), count);
+  // Pasting what was cut gives it back at its size.
+  RouteCommand(kCmdPaste);
+  EXPECT_NEAR(BoundsOf(LastObject()).Width(), 300, 0.05);
+}
+
+TEST_F(ImageClipboardWindowTest, CopyInATextBoxCopiesItsTextNotTheSelectedImage) {
+  OpenWideImage();
+  auto* box = new QTextEdit(Canvas());
+  box->setPlainText(QStringLiteral("三角形 ABC"));
+  box->show();
+  box->setFocus();
+  QApplication::processEvents();
+  ASSERT_EQ(QApplication::focusWidget(), box);
+  box->selectAll();
+  ASSERT_NE(g_selection.selectedImage, nullptr);
+  RouteCommand(kCmdCopy);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("三角形 ABC"));
+  EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasFormat("image/png"));
+  // Cut in the box takes the text out of it and leaves the page alone.
+  int count = CurrentObjectCount();
+  RouteCommand(kCmdCut);
+  EXPECT_TRUE(box->toPlainText().isEmpty());
+  EXPECT_EQ(CurrentObjectCount(), count);
+  delete box;
+}
+
+TEST_F(ImageClipboardWindowTest, LayerMovesStepThroughTheDrawingOrderAndStopAtTheEnds) {
+  ImagePageSpec spec;
+  spec.textBeside = true;  // the image, then a text and a path above it
+  OpenImagePage(spec);
+  FPDF_PAGEOBJECT image = FirstImage(g_session.currentPage);
+  g_selection.selectedImage = image;
+  auto indexOfImage = [&] {
+    std::vector<FPDF_PAGEOBJECT> objects = Objects();
+    return int(std::find(objects.begin(), objects.end(), image) - objects.begin());
+  };
+  ASSERT_EQ(indexOfImage(), 0);
+  ASSERT_EQ(CurrentObjectCount(), 3);
+  EXPECT_FALSE(CanMoveImageLayer(-1));  // the first object cannot go lower
+  EXPECT_TRUE(CanMoveImageLayer(+1));
+  size_t steps = Steps();
+  EditScope scope = BeginPossibleEdit();
+  EXPECT_TRUE(MoveSelectedImageLayer(+1));
+  EndPossibleEdit(scope);
+  EXPECT_EQ(indexOfImage(), 1);
+  EXPECT_EQ(Steps(), steps + 1);
+  EXPECT_TRUE(MoveSelectedImageLayer(+1));
+  EXPECT_EQ(indexOfImage(), 2);
+  EXPECT_FALSE(CanMoveImageLayer(+1));  // topmost
+  EXPECT_TRUE(CanMoveImageLayer(-1));
+  EXPECT_TRUE(MoveSelectedImageLayer(-1));
+  EXPECT_EQ(indexOfImage(), 1);
+  EXPECT_EQ(g_selection.selectedImage, image);
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+
+  // The engine refuses the insertion after the image left the page; it frees the object
+  // then, as the real engine does with a refused insertion.
+  auto real = g_engine.FPDFPage_InsertObjectAtIndex;
+  g_engine.FPDFPage_InsertObjectAtIndex = [](FPDF_PAGE, FPDF_PAGEOBJECT object, size_t) -> FPDF_BOOL {
+    g_engine.FPDFPageObj_Destroy(object);
+    return 0;
+  };
+  EXPECT_FALSE(MoveSelectedImageLayer(+1));
+  g_engine.FPDFPage_InsertObjectAtIndex = real;
+  ASSERT_EQ(g_script.boxes.size(), 1u);
+  EXPECT_EQ(g_script.boxes[0].caption, u"图片恢复失败");
+  EXPECT_EQ(g_script.boxes[0].text, u"图层调整和图片恢复均失败；图片已从页面中移除。");
+  EXPECT_EQ(CurrentObjectCount(), 2);
+  EXPECT_EQ(FirstImage(g_session.currentPage), nullptr);
+  EXPECT_EQ(g_selection.selectedImage, nullptr);
+}
