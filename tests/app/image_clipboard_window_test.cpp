@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QTextEdit>
 
+#include "app/clipboard_test_pictures.h"
 #include "app/editing_test_fixture.h"
 #include "content/clipboard_dib.h"
 #include "content/image_clipboard.h"
@@ -29,35 +30,6 @@ Bounds BoundsOf(FPDF_PAGEOBJECT object) {
   Bounds b;
   g_engine.FPDFPageObj_GetBounds(object, &b.left, &b.bottom, &b.right, &b.top);
   return b;
-}
-
-// A bottom-up 24-bit BMP file, red in its upper half and blue in its lower half.
-QByteArray RedOverBlueBmp(int width, int height, int bits) {
-  const int bytes = bits / 8, stride = (width * bits + 31) / 32 * 4;
-  QByteArray file(14 + 40 + stride * height, '\0');
-  auto put32 = [&](int at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) file[at + i] = char(v >> (8 * i));
-  };
-  file[0] = 'B';
-  file[1] = 'M';
-  put32(2, uint32_t(file.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, uint32_t(width));
-  put32(22, uint32_t(height));  // positive: the first stored row is the bottom one
-  file[26] = 1;
-  file[28] = char(bits);
-  for (int stored = 0; stored < height; ++stored) {
-    bool bottomHalf = stored < height / 2;
-    for (int x = 0; x < width; ++x) {
-      char* p = file.data() + 54 + stored * stride + x * bytes;
-      p[0] = bottomHalf ? char(255) : 0;  // blue
-      p[1] = 0;
-      p[2] = bottomHalf ? 0 : char(255);  // red
-      if (bytes == 4) p[3] = 0;           // no bit fields: this byte is not alpha
-    }
-  }
-  return file;
 }
 
 class ImageClipboardWindowTest : public EditingWindowTest {

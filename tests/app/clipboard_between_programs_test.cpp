@@ -1,0 +1,114 @@
+// The image clipboard between the editor and another program on a real X display (xvfb-run):
+// a picture another program offers pastes upright at 0.75 point per pixel; an image the
+// editor copies reaches the other program as PNG and BMP with its size record.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QCursor>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+
+#include "app/clipboard_test_pictures.h"
+#include "app/editing_test_fixture.h"
+#include "content/clipboard_dib.h"
+#include "editing/selection.h"
+#include "platform/qt_clipboard.h"
+#include "support/image_page_pdf.h"
+
+namespace {
+
+class ClipboardBetweenProgramsTest : public EditingWindowTest {
+ protected:
+  void SetUp() override {
+    EditingWindowTest::SetUp();
+    InstallQtClipboard();
+    ImagePageSpec spec;
+    spec.width = 60;
+    spec.height = 30;
+    spec.matrix = {300, 0, 0, 150, 100, 400};
+    WriteImagePagePdf(WorkPath("page.pdf"), spec);
+    OpenOrFail(WorkPath("page.pdf"));
+    RouteCommand(kCmdFitPage);
+    Canvas()->repaint();
+  }
+  // Runs the peer until it ends, letting the window answer the clipboard meanwhile.
+  static bool RunPeer(QProcess& peer, int timeoutMs = 20000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (peer.state() != QProcess::NotRunning && clock.elapsed() < timeoutMs) {
+      QApplication::processEvents();
+      peer.waitForFinished(20);
+    }
+    return peer.state() == QProcess::NotRunning && peer.exitCode() == 0;
+  }
+};
+
+}  // namespace
+
+TEST_F(ClipboardBetweenProgramsTest, APictureAnotherProgramOffersPastesUprightAtThreeQuartersOfAPointPerPixel) {
+  QString file = QString::fromStdString(WorkPath("offered.bmp"));
+  QFile out(file);
+  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+  out.write(RedOverBlueBmp(400, 300, 24));
+  out.close();
+  QProcess peer;
+  peer.start(QStringLiteral(CORVAN_CLIPBOARD_PEER), {QStringLiteral("offer"), QStringLiteral("image/bmp"), file});
+  ASSERT_TRUE(peer.waitForReadyRead(20000));
+  ASSERT_EQ(peer.readLine().trimmed(), QByteArray("ready"));
+  int count = CurrentObjectCount();
+  QCursor::setPos(Canvas()->mapToGlobal(At(0.5f, 0.5f)));
+  RouteCommand(kCmdPaste);
+  peer.closeWriteChannel();
+  peer.waitForFinished(5000);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  ASSERT_EQ(CurrentObjectCount(), count + 1);
+  FPDF_PAGEOBJECT pasted = Objects().back();
+  float l, b, r, t;
+  ASSERT_TRUE(g_engine.FPDFPageObj_GetBounds(pasted, &l, &b, &r, &t));
+  EXPECT_NEAR(r - l, 300, 0.05);
+  EXPECT_NEAR(t - b, 225, 0.05);
+  ImagePixels pixels = ReadImagePixels(g_session.document, g_session.currentPage, pasted);
+  ASSERT_EQ(pixels.width, 400);
+  const uint8_t* top = &pixels.bgra[(10 * 400 + 5) * 4];
+  const uint8_t* bottom = &pixels.bgra[(290 * 400 + 5) * 4];
+  EXPECT_EQ(top[2], 255);  // red stays at the top
+  EXPECT_EQ(bottom[0], 255);
+  EXPECT_EQ(top[3], 255);
+  EXPECT_EQ(g_session.statusText, u"已粘贴图片");
+}
+
+TEST_F(ClipboardBetweenProgramsTest, AnImageTheEditorCopiesReachesAnotherProgramWithItsSize) {
+  g_selection.selectedImage = FirstImage(g_session.currentPage);
+  RouteCommand(kCmdCopy);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  QString folder = QString::fromStdString(WorkPath("received"));
+  QDir().mkpath(folder);
+  QProcess peer;
+  peer.start(QStringLiteral(CORVAN_CLIPBOARD_PEER), {QStringLiteral("read"), folder});
+  ASSERT_TRUE(RunPeer(peer)) << peer.readAllStandardError().toStdString();
+  QStringList types = QString::fromUtf8(peer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+  EXPECT_TRUE(types.contains("image/png")) << types.join(' ').toStdString();
+  EXPECT_TRUE(types.contains("image/bmp"));
+  EXPECT_TRUE(types.contains(kImageSizeMimeType));
+  QImage png(folder + "/image_png");
+  EXPECT_EQ(png.size(), QSize(60, 30));
+  QFile record(folder + "/" + QString(kImageSizeMimeType).replace('/', '_'));
+  ASSERT_TRUE(record.open(QIODevice::ReadOnly));
+  QByteArray bytes = record.readAll();
+  auto size = DecodeImageSizeRecord(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+  ASSERT_TRUE(size);
+  EXPECT_NEAR(size->width, 300, 0.01);
+  EXPECT_NEAR(size->height, 150, 0.01);
+  // The BMP the other program gets is the editor's own: top-down, with an alpha mask.
+  QFile bmpFile(folder + "/image_bmp");
+  ASSERT_TRUE(bmpFile.open(QIODevice::ReadOnly));
+  QByteArray bmp = bmpFile.readAll();
+  auto picture = DecodeBmpFile(reinterpret_cast<const uint8_t*>(bmp.constData()), size_t(bmp.size()));
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->width, 60);
+  EXPECT_EQ(picture->height, 30);
+  EXPECT_EQ(picture->pixels[3], 255);
+  EXPECT_EQ(picture->pixels[0], 128);  // the test image is mid-grey
+}
