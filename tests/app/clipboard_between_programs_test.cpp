@@ -8,11 +8,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMimeData>
 #include <QProcess>
 
 #include "app/clipboard_test_pictures.h"
 #include "app/editing_test_fixture.h"
 #include "content/clipboard_dib.h"
+#include "content/image_clipboard.h"
 #include "editing/selection.h"
 #include "platform/qt_clipboard.h"
 #include "support/image_page_pdf.h"
@@ -58,6 +60,11 @@ TEST_F(ClipboardBetweenProgramsTest, APictureAnotherProgramOffersPastesUprightAt
   ASSERT_TRUE(peer.waitForReadyRead(20000));
   ASSERT_EQ(peer.readLine().trimmed(), QByteArray("ready"));
   int count = CurrentObjectCount();
+  // The window learns of the new owner through its event loop, as it would before a paste.
+  QElapsedTimer clock;
+  clock.start();
+  while (!CanPasteImage() && clock.elapsed() < 10000) QTest::qWait(20);
+  ASSERT_TRUE(CanPasteImage());
   QCursor::setPos(Canvas()->mapToGlobal(At(0.5f, 0.5f)));
   RouteCommand(kCmdPaste);
   peer.closeWriteChannel();

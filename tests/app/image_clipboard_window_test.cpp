@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QTextEdit>
 
 #include "app/clipboard_test_pictures.h"
@@ -17,6 +18,7 @@
 #include "editing/selection.h"
 #include "platform/qt_clipboard.h"
 #include "support/image_page_pdf.h"
+#include "view/page_text_box.h"
 
 namespace {
 
@@ -201,6 +203,24 @@ TEST_F(ImageClipboardWindowTest, CopyInATextBoxCopiesItsTextNotTheSelectedImage)
   EXPECT_TRUE(box->toPlainText().isEmpty());
   EXPECT_EQ(CurrentObjectCount(), count);
   delete box;
+
+  // The in-place text box of the text tool, with the real Ctrl+C.
+  FPDF_PAGEOBJECT image = FirstImage(g_session.currentPage);
+  RouteCommand(kCmdAddText);
+  Click(At(0.3f, 0.85f));
+  QPlainTextEdit* inPlace = TextBoxEditor();
+  ASSERT_NE(inPlace, nullptr);
+  QTest::keyClicks(inPlace, QStringLiteral("ABC"));
+  inPlace->selectAll();
+  g_selection.selectedImage = image;
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(inPlace, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("ABC"));
+  QGuiApplication::clipboard()->clear();
+  RouteCommand(kCmdCopy);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("ABC"));
+  EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasFormat("image/png"));
+  FinishTextBox(false);
 }
 
 TEST_F(ImageClipboardWindowTest, LayerMovesStepThroughTheDrawingOrderAndStopAtTheEnds) {
