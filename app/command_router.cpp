@@ -42,23 +42,25 @@ namespace {
 
 QLineEdit* FocusedEdit() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
 
+template <typename TextWidget>
+void RunTextCommand(TextWidget* edit, int id) {
+  id == kCmdCut ? edit->cut() : id == kCmdCopy ? edit->copy() : edit->paste();
+}
+
 // Cut, copy and paste belong to a focused text field or text box (the in-place text box among
 // them); true when one took the command.
 bool PassToFocusedText(int id) {
   QWidget* focus = QApplication::focusWidget();
-  if (QLineEdit* edit = qobject_cast<QLineEdit*>(focus)) {
-    id == kCmdCut ? edit->cut() : id == kCmdCopy ? edit->copy() : edit->paste();
-    return true;
+  if (auto* line = qobject_cast<QLineEdit*>(focus)) {
+    RunTextCommand(line, id);
+  } else if (auto* rich = qobject_cast<QTextEdit*>(focus)) {
+    RunTextCommand(rich, id);
+  } else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus)) {
+    RunTextCommand(plain, id);
+  } else {
+    return false;
   }
-  if (auto* edit = qobject_cast<QTextEdit*>(focus)) {
-    id == kCmdCut ? edit->cut() : id == kCmdCopy ? edit->copy() : edit->paste();
-    return true;
-  }
-  if (auto* edit = qobject_cast<QPlainTextEdit*>(focus)) {
-    id == kCmdCut ? edit->cut() : id == kCmdCopy ? edit->copy() : edit->paste();
-    return true;
-  }
-  return false;
+  return true;
 }
 
 ScreenPoint MouseOnCanvas() {
