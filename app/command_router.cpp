@@ -24,8 +24,11 @@
 #include "editing/deleting.h"
 #include "editing/erasing.h"
 #include "editing/object_list_dialog.h"
+#include "editing/image_commands.h"
+#include "editing/image_objects.h"
 #include "editing/pen_options_window.h"
 #include "editing/selection.h"
+#include "engine/engine_table.h"
 #include "external/printing.h"
 #include "external/scanning.h"
 #include "platform/platform_seam.h"
@@ -262,9 +265,16 @@ void Dispatch(int id) {
     case kCmdTextButton:
       ToggleText();
       return;
-    case kCmdEditMode:
+    case kCmdEditMode: {
+      bool wasOn = g_tool.mode == ToolMode::Edit;
       ToggleEdit();
+      bool imagesEditable = g_engine.FPDFPageObj_GetMatrix && g_engine.FPDFImageObj_SetMatrix && g_engine.FPDFPageObj_GetBounds;
+      if (!wasOn && g_tool.mode == ToolMode::Edit && imagesEditable) {
+        SelectFirstImage();
+        if (g_selection.selectedImage == nullptr) g_session.statusText = u"编辑模式：点选图形或图片，拖动移动";
+      }
       return;
+    }
     case kCmdArrowTool:
       EnterArrow();
       return;
@@ -312,7 +322,7 @@ void Dispatch(int id) {
       ShowAboutDialog(g_mainWindow);
       return;
     case kCmdInsertImage:
-      if (g_session.currentPage != nullptr) NotAvailableYet();
+      ChooseImageToInsert();
       return;
     case kCmdScan:
       ScanToNewDocument();

@@ -31,6 +31,7 @@
 #include "editing/drawn_object_menu.h"
 #include "editing/text_menu.h"
 #include "editing/select_tool.h"
+#include "editing/image_panel.h"
 #include "editing/shape_panel.h"
 #include "editing/selection.h"
 #include "platform/qt_platform.h"
@@ -52,6 +53,12 @@ MainWindow* g_mainWindow = nullptr;
 namespace {
 
 std::map<int, QAction*> g_actions;
+
+// The shape panel and the image panel share the band at the right of the view.
+void RefreshSidePanels() {
+  RefreshShapePanel();
+  RefreshImagePanel();
+}
 
 void InstallWindowHooks() {
   g_window.setTitle = [](const std::u16string& title) { g_mainWindow->setWindowTitle(ToQString(title)); };
@@ -95,7 +102,7 @@ void InstallWindowHooks() {
     edit->selectAll();
   };
   g_window.toolModeChanged = [] { g_mainWindow->RefreshAll(); };
-  g_window.refreshPanels = [] { RefreshShapePanel(); };
+  g_window.refreshPanels = RefreshSidePanels;
 }
 
 }  // namespace
@@ -118,7 +125,8 @@ MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
   new ShapePanel(canvas_);
   InstallTextTool(canvas_);
   InstallTouchTracking();
-  g_selectionHooks.refreshPanels = RefreshShapePanel;
+  new ImagePanel(canvas_);
+  g_selectionHooks.refreshPanels = RefreshSidePanels;
   SetDragDistance(QApplication::startDragDistance(), QApplication::startDragDistance());
   auto* fullScreenKey = new QShortcut(QKeySequence(Qt::Key_F11), this);
   fullScreenKey->setContext(Qt::ApplicationShortcut);
@@ -204,7 +212,7 @@ void MainWindow::UpdateEditMenu() {
 
 void MainWindow::RefreshAll() {
   UpdateTitle();
-  RefreshShapePanel();
+  RefreshSidePanels();
   canvas_->RefreshControls();
   if (g_tool.mode == ToolMode::Pen) action(kCmdPenTool)->setChecked(true);
   if (g_tool.mode == ToolMode::Arrow) action(kCmdSegmentTool)->setChecked(true);

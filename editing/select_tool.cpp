@@ -7,6 +7,8 @@
 #include "document/window_hooks.h"
 #include "editing/erasing.h"
 #include "editing/hit_tests.h"
+#include "editing/image_commands.h"
+#include "editing/image_drag.h"
 #include "editing/move_drag.h"
 #include "editing/reshape_drags.h"
 #include "editing/selection.h"
@@ -55,7 +57,10 @@ void PressInSelect(ScreenPoint p) {
 }
 
 void PressInEdit(ScreenPoint p) {
+  if (PressOnImageHandle(p)) return;  // the rotate handle may stand above the page
+  if (!InsidePage(p.x, p.y)) return;
   FPDF_PAGEOBJECT hit = HitObject(p);
+  if (hit == nullptr && PressOnImage(p)) return;
   if (hit == nullptr) {
     ClearDrawnSelection();
     g_selectionHooks.refreshPanels();
@@ -77,14 +82,21 @@ void Press(ScreenPoint p) {
     case ToolMode::SelectErase:
       BeginEraseDrag(p);
       return;
+    case ToolMode::ImagePlacement:
+      PlacePendingImage(p);
+      return;
     default:
       return;
   }
 }
 
-bool Active() { return g_marquee.armed || TextDragRunning() || AnySelectionDrag() || EraseDragRunning(); }
+bool Active() { return g_marquee.armed || TextDragRunning() || AnySelectionDrag() || EraseDragRunning() || ImageDragRunning(); }
 
 void Move(ScreenPoint p, bool leftHeld) {
+  if (ImageDragRunning()) {
+    if (leftHeld) ImageDragStep(p);
+    return;
+  }
   if (EraseDragRunning()) {
     if (leftHeld) EraseDragStep(p);
     return;
@@ -112,6 +124,10 @@ void Move(ScreenPoint p, bool leftHeld) {
 }
 
 void Release(ScreenPoint p) {
+  if (ImageDragRunning()) {
+    FinishImageDrag();
+    return;
+  }
   if (EraseDragRunning()) {
     EndEraseDrag();
     return;
@@ -146,6 +162,7 @@ void Release(ScreenPoint p) {
 }
 
 void Cancel() {
+  CancelImageDrag();
   if (EraseDragRunning()) EndEraseDrag();
   if (TextDragRunning()) EndTextDrag();
   if (AnySelectionDrag()) EndSelectionDrag();

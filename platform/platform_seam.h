@@ -72,6 +72,15 @@ struct ClipboardPicture {
   std::vector<uint8_t> sizeRecord;
 };
 
+// A picture decoded by the platform: straight-alpha BGRA rows, 4 · width bytes each.
+enum class ImageDecodeStatus { Ok, Unreadable, TooLarge };
+struct DecodedImage {
+  ImageDecodeStatus status = ImageDecodeStatus::Unreadable;
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> bgra;
+};
+
 struct PlatformSeam {
   MessageAnswer (*showMessageBox)(const MessageBoxRequest& request) = nullptr;
   // The chosen full path, or nothing when the user cancelled.
@@ -103,6 +112,9 @@ struct PlatformSeam {
   bool (*writeClipboardPicture)(const ClipboardPicture& content) = nullptr;
   std::optional<ClipboardPicture> (*readClipboardPicture)() = nullptr;
   bool (*clipboardHasPicture)() = nullptr;
+  // Decodes PNG bytes. TooLarge, read from the header before any pixel is decoded: a side of
+  // 0, a width over 536870911 or pixels needing more than 256 MiB.
+  DecodedImage (*decodePng)(const std::vector<uint8_t>& bytes) = nullptr;
   // Where the program's own helpers live; empty: the executable's folder. Tests point it elsewhere.
   std::u16string programFolder;
 };

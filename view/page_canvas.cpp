@@ -19,6 +19,8 @@
 #include "drawing/line_tools.h"
 #include "drawing/shapes.h"
 #include "editing/drawn_object_menu.h"
+#include "editing/image_panel.h"
+#include "editing/image_selection_painter.h"
 #include "editing/selection.h"
 #include "editing/selection_painter.h"
 #include "editing/shape_panel.h"
@@ -102,6 +104,7 @@ void PageCanvas::Relayout() {
   pageControls_->Relayout();
   floatingButtons_->Relayout();
   if (ShapePanel* panel = CurrentShapePanel()) panel->Refresh();
+  if (ImagePanel* panel = CurrentImagePanel()) panel->Refresh();
   InvalidateRender(true);
   RefreshControls();
 }
@@ -394,6 +397,7 @@ void PageCanvas::PaintPreviews(QPainter& painter) {
   }
   painter.restore();
   PaintSelection(painter);
+  PaintImageSelection(painter);
 }
 
 void PageCanvas::PaintStatusLine(QPainter& painter) {

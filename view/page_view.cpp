@@ -41,7 +41,7 @@ IntRect ViewArea() {
   IntRect area;
   area.left = g_layout.navigatorShown ? kNavigatorWidth : 0;
   area.top = ToolbarBandHeight();
-  int rightMargin = g_layout.shapePanelShown ? 260 : 20;
+  int rightMargin = g_layout.shapePanelShown || g_layout.imagePanelShown ? 260 : 20;
   area.right = std::max(area.left, g_layout.clientWidth - rightMargin);
   area.bottom = g_layout.clientHeight - StatusLineBandHeight();
   return area;

@@ -52,6 +52,7 @@ struct WindowLayout {
   bool fullScreen = false;
   bool navigatorShown = false;
   bool shapePanelShown = false;
+  bool imagePanelShown = false;  // the image property panel takes the same band
 };
 
 struct ScrollBarState {

@@ -86,8 +86,11 @@ void OnLeftPress(int x, int y) {
         g_editingTools.press({x, y});
       }
       return;
-    case ToolMode::Edit:
+    case ToolMode::Edit:  // image handles may stand outside the page; the tool checks
+      if (g_editingTools.press != nullptr) g_editingTools.press({x, y});
+      return;
     case ToolMode::SelectErase:
+    case ToolMode::ImagePlacement:
       if (InsidePage(x, y) && g_editingTools.press != nullptr) g_editingTools.press({x, y});
       return;
     case ToolMode::Hand:

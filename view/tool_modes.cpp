@@ -99,6 +99,16 @@ void ToggleEdit() {
   EnterMode(ToolMode::Edit, u"编辑模式：点选图形或图片，拖动移动");
 }
 
+void EnterImagePlacement() {
+  g_tool.shapePanelRequested = false;
+  EnterMode(ToolMode::ImagePlacement, u"图像模式：点击 PDF 页面中的位置放置图片");
+}
+
+void EnterEdit() {
+  g_tool.shapePanelRequested = true;
+  EnterMode(ToolMode::Edit, u"编辑模式：点选图形或图片，拖动移动");
+}
+
 bool EnterGeometry(GeometryKind kind) {
   if (g_session.document == nullptr) return false;
   static const char16_t* const kHints[] = {u"几何绘图：拖动绘制线段", u"几何绘图：拖动绘制矩形",

@@ -12,6 +12,10 @@ void EnterSelectErase();
 bool EnterForceErase();
 void ToggleText();
 void ToggleEdit();
+// The chosen picture waits for the click that places it.
+void EnterImagePlacement();
+// The edit tool switched on directly (a placed picture is edited next).
+void EnterEdit();
 bool EnterGeometry(GeometryKind kind);
 // 55002–55007; the fixed-length tool asks for its length first.
 bool EnterLineTool(LineToolKind kind);

@@ -1,0 +1,39 @@
+#include "platform/qt_image_decoder.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QImageReader>
+#include <cstring>
+
+DecodedImage DecodePngWithQt(const std::vector<uint8_t>& bytes) {
+  DecodedImage result;
+  if (bytes.empty() || bytes.size() > size_t(INT32_MAX)) return result;
+  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, "png");
+  reader.setAutoTransform(false);
+  QSize size = reader.size();  // from the header only
+  if (!size.isValid()) return result;
+  uint64_t pixelBytes = uint64_t(size.width()) * uint64_t(size.height()) * 4;
+  if (size.width() <= 0 || size.height() <= 0 || size.width() > 536870911 || pixelBytes > 268435456) {
+    result.status = ImageDecodeStatus::TooLarge;
+    return result;
+  }
+  reader.setAllocationLimit(int(pixelBytes / (1024 * 1024)) + 16);
+  QImage image;
+  if (!reader.read(&image) || image.size() != size) return result;
+  // Straight alpha in memory order B, G, R, A on this little-endian platform.
+  image = image.convertToFormat(QImage::Format_ARGB32);
+  if (image.isNull()) return result;
+  result.width = image.width();
+  result.height = image.height();
+  size_t stride = size_t(result.width) * 4;
+  result.bgra.resize(stride * size_t(result.height));
+  for (int y = 0; y < result.height; ++y) std::memcpy(result.bgra.data() + stride * size_t(y), image.constScanLine(y), stride);
+  result.status = ImageDecodeStatus::Ok;
+  return result;
+}
+
+void InstallQtImageDecoder() { g_platform.decodePng = DecodePngWithQt; }
