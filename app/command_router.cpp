@@ -21,6 +21,7 @@
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "drawing/drawing_commands.h"
+#include "content/image_background.h"
 #include "editing/deleting.h"
 #include "editing/erasing.h"
 #include "editing/object_list_dialog.h"
@@ -330,14 +331,14 @@ void Dispatch(int id) {
     case kCmdPrint:
       PrintDocument();
       return;
+    case kCmdBackgroundColour:
+      ChooseBackgroundColour();
+      return;
     case kCmdAddWatermark:
       AddWatermarkCommand();
       return;
     case kCmdRemoveWatermark:
       RemoveWatermarksCommand();
-      return;
-    case kCmdBackgroundColour:
-      NotAvailableYet();
       return;
     case kCmdObjectList:
       OpenObjectList();

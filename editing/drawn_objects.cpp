@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr const char* kImageBackgroundMark = "CorvanPdfImageBackground";
-
 std::optional<ScreenPoint> Rounded(float x, float y) {
   if (!std::isfinite(x) || !std::isfinite(y)) return std::nullopt;
   return ScreenPoint{int(std::lround(x)), int(std::lround(y))};

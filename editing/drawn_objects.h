@@ -12,6 +12,8 @@ enum class DrawnKind { NotPath, CoordinateSystem, Point, Line, Triangle, Rectang
 // Coordinate system first, then point, then the shapes; any other path is `Other`.
 DrawnKind ClassifyDrawnObject(FPDF_PAGEOBJECT object, const PdfOps& ops);
 bool IsGeometryShape(DrawnKind kind);
+// The mark of the rectangle put under an image as its background colour.
+constexpr const char* kImageBackgroundMark = "CorvanPdfImageBackground";
 // Paths under an image that only paint its background are never drawn objects.
 bool IsImageBackground(FPDF_PAGEOBJECT object, const PdfOps& ops);
 

@@ -78,6 +78,11 @@ constexpr int kBitmapBgr = 2;
 constexpr int kBitmapBgrx = 3;
 constexpr int kBitmapBgra = 4;
 
+// Path fill modes (FPDFPath_SetDrawMode)
+constexpr int kFillNone = 0;
+constexpr int kFillAlternate = 1;
+constexpr int kFillWinding = 2;
+
 // Page object types
 constexpr int kPageObjText = 1;
 constexpr int kPageObjPath = 2;

@@ -1,0 +1,261 @@
+#include "content/image_background.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "document/session.h"
+#include "document/window_hooks.h"
+#include "editing/drawn_objects.h"
+#include "editing/image_objects.h"
+#include "editing/selection.h"
+#include "engine/engine_table.h"
+#include "platform/platform_seam.h"
+#include "view/navigator_model.h"
+#include "view/page_view.h"
+#include "view/tool_state.h"
+
+namespace {
+
+constexpr const char16_t* kCaption = u"更换底色失败";
+
+void Fail(const std::u16string& text, MessageIcon icon = MessageIcon::Error) { ShowMessage(kCaption, text, icon); }
+
+// An object above the image, as it was before the change.
+struct Above {
+  int index = 0;
+  FPDF_PAGEOBJECT object = nullptr;
+  bool overlaps = false;
+  bool inPage = true;
+  bool lost = false;  // an insertion failed: the engine has taken the object and dropped it
+};
+
+// Positive area in common with the image's bounds; touching edges do not count.
+bool OverlapsImage(FPDF_PAGEOBJECT object, const PageBox& image) {
+  float l, b, r, t;
+  if (!g_engine.FPDFPageObj_GetBounds(object, &l, &b, &r, &t)) return false;
+  if (!std::isfinite(l) || !std::isfinite(b) || !std::isfinite(r) || !std::isfinite(t)) return false;
+  return r > image.left && l < image.right && t > image.bottom && b < image.top;
+}
+
+bool HasEntryPoints() {
+  const PdfEngine& e = g_engine;
+  return e.FPDFPage_CountObjects && e.FPDFPage_GetObject && e.FPDFPage_InsertObject && e.FPDFPage_RemoveObject &&
+         e.FPDFPageObj_GetBounds && e.FPDFPageObj_CreateNewPath && e.FPDFPath_LineTo && e.FPDFPath_Close &&
+         e.FPDFPath_SetDrawMode && e.FPDFPageObj_SetFillColor && e.FPDFPageObj_AddMark;
+}
+
+// The filled, unstroked rectangle; nothing after a message (the path is destroyed).
+FPDF_PAGEOBJECT BuildRectangle(const PageBox& box, uint32_t rgb) {
+  FPDF_PAGEOBJECT path = g_engine.FPDFPageObj_CreateNewPath(box.left, box.bottom);
+  if (path == nullptr) {
+    Fail(u"无法创建图片底色对象。");
+    return nullptr;
+  }
+  bool shaped = g_engine.FPDFPath_LineTo(path, box.right, box.bottom) && g_engine.FPDFPath_LineTo(path, box.right, box.top) &&
+                g_engine.FPDFPath_LineTo(path, box.left, box.top) && g_engine.FPDFPath_Close(path) &&
+                g_engine.FPDFPageObj_SetFillColor(path, rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF, 255) &&
+                g_engine.FPDFPath_SetDrawMode(path, kFillWinding, 0);
+  if (!shaped) {
+    g_engine.FPDFPageObj_Destroy(path);
+    Fail(u"无法设置图片底色。");
+    return nullptr;
+  }
+  if (g_engine.FPDFPageObj_AddMark(path, kImageBackgroundMark) == nullptr) {
+    g_engine.FPDFPageObj_Destroy(path);
+    Fail(u"无法标记底色层，无法将其设为不可编辑对象。");
+    return nullptr;
+  }
+  return path;
+}
+
+bool Remove(FPDF_PAGE page, FPDF_PAGEOBJECT object) { return g_engine.FPDFPage_RemoveObject(page, object) != 0; }
+
+// Appends on top; false when the object did not arrive (the engine owns it either way).
+bool Append(FPDF_PAGE page, FPDF_PAGEOBJECT object) {
+  int before = g_engine.FPDFPage_CountObjects(page);
+  g_engine.FPDFPage_InsertObject(page, object);
+  return g_engine.FPDFPage_CountObjects(page) == before + 1 && g_engine.FPDFPage_GetObject(page, before) == object;
+}
+
+// Puts an entry back at its old index, or on top when that index no longer exists (never
+// handing the engine an index it would refuse: it would drop the object).
+bool PutBack(FPDF_PAGE page, Above& entry) {
+  int count = g_engine.FPDFPage_CountObjects(page);
+  bool exact = entry.index <= count && g_engine.FPDFPage_InsertObjectAtIndex(page, entry.object, size_t(entry.index));
+  if (!exact && entry.index <= count) {
+    entry.lost = true;
+    return false;
+  }
+  if (!exact && !Append(page, entry.object)) {
+    entry.lost = true;
+    return false;
+  }
+  entry.inPage = true;
+  return exact;
+}
+
+// Insert-at-index path: the overlapping objects go to the image's index, the rectangle
+// directly under the image. True on success.
+bool LayerByIndex(FPDF_PAGE page, int imageIndex, std::vector<Above>& above, FPDF_PAGEOBJECT rectangle) {
+  std::vector<Above*> moved;
+  for (Above& entry : above) {
+    if (entry.overlaps) moved.push_back(&entry);
+  }
+  std::vector<Above*> reinserted;
+  auto restore = [&]() {
+    bool complete = true;
+    for (Above* entry : reinserted) {
+      if (Remove(page, entry->object)) entry->inPage = false;
+    }
+    for (Above* entry : moved) {  // ascending: each old index exists again once those below are back
+      if (entry->lost) complete = false;
+      if (!entry->inPage && !entry->lost && !PutBack(page, *entry)) complete = false;
+    }
+    return complete;
+  };
+  bool failed = false;
+  for (Above* entry : moved) {
+    if (!Remove(page, entry->object)) {
+      failed = true;
+      break;
+    }
+    entry->inPage = false;
+  }
+  for (size_t k = 0; !failed && k < moved.size(); ++k) {
+    if (!g_engine.FPDFPage_InsertObjectAtIndex(page, moved[k]->object, size_t(imageIndex) + k)) {
+      moved[k]->lost = true;
+      failed = true;
+      break;
+    }
+    moved[k]->inPage = true;
+    reinserted.push_back(moved[k]);
+  }
+  if (failed) {
+    g_engine.FPDFPageObj_Destroy(rectangle);
+    if (restore()) {
+      Fail(u"无法调整页面对象图层；页面内容已恢复。");
+    } else {
+      Fail(u"页面对象图层调整失败且未能完全恢复页面内容，请立即另存并检查 PDF。", MessageIcon::Warning);
+    }
+    return false;
+  }
+  if (!g_engine.FPDFPage_InsertObjectAtIndex(page, rectangle, size_t(imageIndex) + moved.size())) {
+    // The engine has dropped the rectangle.
+    if (restore()) {
+      Fail(u"无法将底色放在图片下方；页面对象已恢复。");
+    } else {
+      Fail(u"底色图层调整失败且未能完全恢复页面内容，请立即另存并检查 PDF。", MessageIcon::Warning);
+    }
+    return false;
+  }
+  return true;
+}
+
+// Append path for engines without insertion at an index: everything from the image up is
+// taken off and appended again in the new order.
+bool LayerByAppending(FPDF_PAGE page, FPDF_PAGEOBJECT image, std::vector<Above>& above, FPDF_PAGEOBJECT rectangle) {
+  if (!Remove(page, image)) {
+    g_engine.FPDFPageObj_Destroy(rectangle);
+    Fail(u"无法调整图片图层。");
+    return false;
+  }
+  bool imageInPage = false, imageLost = false, rectangleInPage = false, rectangleLost = false;
+  auto restore = [&]() {
+    bool complete = !imageLost;
+    if (rectangleInPage && Remove(page, rectangle)) rectangleInPage = false;
+    if (imageInPage && Remove(page, image)) imageInPage = false;
+    for (Above& entry : above) {  // those still in place come off too, so the old order returns
+      if (entry.inPage && Remove(page, entry.object)) entry.inPage = false;
+    }
+    if (!imageLost && !imageInPage) complete = Append(page, image) && complete;
+    for (Above& entry : above) {
+      if (entry.lost) complete = false;
+      if (!entry.inPage && !entry.lost) {
+        entry.inPage = Append(page, entry.object);
+        if (!entry.inPage) entry.lost = true, complete = false;
+      }
+    }
+    if (!rectangleInPage && !rectangleLost) g_engine.FPDFPageObj_Destroy(rectangle);
+    return complete;
+  };
+  for (Above& entry : above) {
+    if (!Remove(page, entry.object)) {
+      if (restore()) {
+        Fail(u"无法调整页面对象图层；页面内容已恢复。");
+      } else {
+        Fail(u"页面对象图层调整失败且未能完全恢复，请立即另存并检查 PDF。", MessageIcon::Warning);
+      }
+      return false;
+    }
+    entry.inPage = false;
+  }
+  bool ok = true;
+  for (Above& entry : above) {
+    if (ok && entry.overlaps) ok = (entry.inPage = Append(page, entry.object)) || (entry.lost = true, false);
+  }
+  if (ok) ok = (rectangleInPage = Append(page, rectangle)) || (rectangleLost = true, false);
+  if (ok) ok = (imageInPage = Append(page, image)) || (imageLost = true, false);
+  for (Above& entry : above) {
+    if (ok && !entry.overlaps) ok = (entry.inPage = Append(page, entry.object)) || (entry.lost = true, false);
+  }
+  if (ok) return true;
+  if (restore()) {
+    Fail(u"无法完成图层调整；页面内容已恢复。");
+  } else {
+    Fail(u"图层调整失败且页面内容未能完全恢复，请立即另存并检查 PDF。", MessageIcon::Warning);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ApplyImageBackground(FPDF_PAGE page, FPDF_PAGEOBJECT image, uint32_t rgb) {
+  if (page == nullptr || image == nullptr || !HasEntryPoints()) {
+    Fail(u"当前 PDFium 运行库不支持在页面底层添加图片底色。");
+    return false;
+  }
+  int count = g_engine.FPDFPage_CountObjects(page);
+  if (count <= 0) {
+    Fail(u"无法读取当前页面的对象层级。");
+    return false;
+  }
+  int imageIndex = -1;
+  for (int i = 0; i < count && imageIndex < 0; ++i) {
+    if (g_engine.FPDFPage_GetObject(page, i) == image) imageIndex = i;
+  }
+  auto box = imageIndex >= 0 ? ReadAreaBounds(image) : std::nullopt;
+  if (!box) {
+    Fail(u"无法获取所选图片的位置和尺寸。");
+    return false;
+  }
+  FPDF_PAGEOBJECT rectangle = BuildRectangle(*box, rgb);
+  if (rectangle == nullptr) return false;
+  std::vector<Above> above;
+  for (int i = imageIndex + 1; i < count; ++i) {
+    FPDF_PAGEOBJECT object = g_engine.FPDFPage_GetObject(page, i);
+    if (object == nullptr) {
+      g_engine.FPDFPageObj_Destroy(rectangle);
+      Fail(u"无法读取图片上方的页面对象。");
+      return false;
+    }
+    above.push_back({i, object, OverlapsImage(object, *box)});
+  }
+  return g_engine.FPDFPage_InsertObjectAtIndex != nullptr ? LayerByIndex(page, imageIndex, above, rectangle)
+                                                           : LayerByAppending(page, image, above, rectangle);
+}
+
+void ChooseBackgroundColour() {
+  auto colour = ChooseColour(u"更换底色", g_view.background);
+  if (!colour) return;
+  g_view.background = *colour & 0xFFFFFF;
+  ResetThumbnails(g_session.pageCount);
+  g_window.refreshNavigator();
+  FPDF_PAGEOBJECT image = g_selection.selectedImage;
+  if (g_tool.mode == ToolMode::Edit && image != nullptr && ApplyImageBackground(g_session.currentPage, image, *colour)) {
+    g_session.statusText = u"已将图片区域内的上层对象移到底色下方";
+    NotifyKeepingSelection(u"图片底色已添加");
+  }
+  InvalidateRender(true);
+  g_window.repaint();
+}
