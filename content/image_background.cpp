@@ -8,12 +8,10 @@
 #include "document/window_hooks.h"
 #include "editing/drawn_objects.h"
 #include "editing/image_objects.h"
-#include "editing/selection.h"
 #include "engine/engine_table.h"
 #include "platform/platform_seam.h"
 #include "view/navigator_model.h"
 #include "view/page_view.h"
-#include "view/tool_state.h"
 
 namespace {
 
@@ -251,11 +249,9 @@ void ChooseBackgroundColour() {
   g_view.background = *colour & 0xFFFFFF;
   ResetThumbnails(g_session.pageCount);
   g_window.refreshNavigator();
-  FPDF_PAGEOBJECT image = g_selection.selectedImage;
-  if (g_tool.mode == ToolMode::Edit && image != nullptr && ApplyImageBackground(g_session.currentPage, image, *colour)) {
-    g_session.statusText = u"已将图片区域内的上层对象移到底色下方";
-    NotifyKeepingSelection(u"图片底色已添加");
-  }
+  // The rectangle under a selected image is not put in yet: the engine writes a page's
+  // objects stream by stream, so objects moved below it from an older content stream are
+  // saved above it again (the screen and the saved file would disagree).
   InvalidateRender(true);
   g_window.repaint();
 }

@@ -12,5 +12,5 @@
 bool ApplyImageBackground(FPDF_PAGE page, FPDF_PAGEOBJECT image, uint32_t rgb);
 
 // The "更换底色..." command: the colour becomes the paper colour of the view and the
-// navigator, and the selected image's background in the edit tool.
+// navigator.
 void ChooseBackgroundColour();
