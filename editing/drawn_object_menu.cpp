@@ -7,6 +7,7 @@
 #include "document/edit_wrapper.h"
 #include "editing/deleting.h"
 #include "editing/hit_tests.h"
+#include "editing/image_menu.h"
 #include "editing/selection.h"
 #include "editing/text_selection.h"
 #include "platform/platform_seam.h"
@@ -16,10 +17,10 @@
 namespace {
 
 // Right-button release in the edit tool: selects the drawn object under the pointer and
-// offers to delete it. Images and empty page space belong to the image menu.
+// offers to delete it; on an image or empty page space the image menu opens instead.
 void ShowDrawnObjectMenu(ScreenPoint point) {
   FPDF_PAGEOBJECT hit = HitObject(point);
-  if (hit == nullptr) return;
+  if (hit == nullptr) return ShowImageMenu(point);
   SelectObject(hit);
   QMenu menu(g_mainWindow);
   QAction* remove = menu.addAction(QStringLiteral("删除所选图形"));

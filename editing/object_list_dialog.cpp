@@ -10,6 +10,7 @@
 #include "content/text_objects.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "editing/image_commands.h"
 #include "editing/selection.h"
 #include "editing/text_selection.h"
 #include "platform/platform_seam.h"
@@ -95,6 +96,15 @@ void ObjectListDialog::EditSelected() {
 void ObjectListDialog::ReplaceSelected() {
   const ListedObject* entry = Selected();
   if (entry == nullptr || !ActionsFor(entry, CurrentOps()).replaceImage) return;
+  if (!ReplaceImageObject(entry->object)) return;
+  // Like an edited text, a changed picture inside a form only lasts once the form is opened
+  // onto the page.
+  bool touched = false;
+  if (!entry->forms.empty() && !LiftOutOfForms(g_session.currentPage, entry->forms, CurrentOps(), touched)) {
+    ShowMessage(u"替换图片警告", u"图片已替换，但所在的 PDF 表单无法展开到页面，保存后可能仍是原图片；请检查或撤销。",
+                MessageIcon::Warning);
+  }
+  PageChanged(u"图片已替换");
 }
 
 void ObjectListDialog::DeleteSelected() {

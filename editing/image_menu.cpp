@@ -1,0 +1,97 @@
+#include "editing/image_menu.h"
+
+#include <QCursor>
+#include <QMenu>
+#include <cmath>
+
+#include "app/command_ids.h"
+#include "app/command_router.h"
+#include "app/main_window.h"
+#include "content/image_clipboard.h"
+#include "document/session.h"
+#include "document/window_hooks.h"
+#include "editing/image_commands.h"
+#include "editing/image_objects.h"
+#include "editing/selection.h"
+#include "engine/engine_table.h"
+#include "platform/platform_seam.h"
+#include "view/page_canvas.h"
+
+namespace {
+
+struct ImageMenuItem {
+  const char16_t* text;  // nullptr: a separator
+  bool (*enabled)();
+  void (*run)(ScreenPoint point);
+};
+
+bool ImageSelected() { return g_selection.selectedImage != nullptr; }
+
+bool CanAddImage() {
+  return g_session.document != nullptr && g_session.currentPage != nullptr && g_engine.FPDFPageObj_NewImageObj &&
+         g_engine.FPDFImageObj_SetMatrix;
+}
+
+const ImageMenuItem kItems[] = {
+    {u"剪切", CanCutImage, [](ScreenPoint) { CutSelectedImage(); }},
+    {u"复制", CanCopyImage, [](ScreenPoint) { CopySelectedImage(); }},
+    {u"粘贴", CanPasteImage, [](ScreenPoint p) { PasteImage(p); }},
+    {nullptr, nullptr, nullptr},
+    {u"删除图片", ImageSelected, [](ScreenPoint) { DeleteSelectedImage(); }},
+    {u"替换图片...", ImageSelected, [](ScreenPoint) { ReplaceSelectedImage(); }},
+    {nullptr, nullptr, nullptr},
+    {u"增加图片...", CanAddImage, [](ScreenPoint p) { InsertImageAtPoint(p); }},
+    {nullptr, nullptr, nullptr},
+    {u"更换底色...", ImageSelected, [](ScreenPoint) { RouteCommand(kCmdBackgroundColour); }},
+    {nullptr, nullptr, nullptr},
+    {u"图片上移一个图层", [] { return CanMoveImageLayer(+1); }, [](ScreenPoint) { MoveSelectedImageLayer(+1); }},
+    {u"图片下移一个图层", [] { return CanMoveImageLayer(-1); }, [](ScreenPoint) { MoveSelectedImageLayer(-1); }},
+};
+
+// The selected image's bounds on screen, from floor of the least to ceil of the greatest corner.
+bool InsideSelectedImage(ScreenPoint point) {
+  float l, b, r, t;
+  if (g_selection.selectedImage == nullptr || !g_engine.FPDFPageObj_GetBounds ||
+      !g_engine.FPDFPageObj_GetBounds(g_selection.selectedImage, &l, &b, &r, &t)) {
+    return false;
+  }
+  PageFrame frame = CurrentPageFrame();
+  float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
+  for (auto [px, py] : {std::pair{l, b}, {r, b}, {r, t}, {l, t}}) {
+    float x, y;
+    PageToScreen(frame, px, py, x, y);
+    minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
+  }
+  return point.x >= std::floor(minX) && point.x <= std::ceil(maxX) && point.y >= std::floor(minY) && point.y <= std::ceil(maxY);
+}
+
+}  // namespace
+
+void ShowImageMenu(ScreenPoint point) {
+  if (FPDF_PAGEOBJECT hit = HitImage(point)) {
+    ClearDrawnSelection();
+    g_selection.selectedImage = hit;
+  } else if (!InsideSelectedImage(point)) {
+    g_selection.selectedImage = nullptr;
+  }
+  g_window.refreshPanels();
+  g_window.repaint();
+  QMenu menu(g_mainWindow);
+  const ImageMenuItem* chosen = nullptr;
+  for (const ImageMenuItem& item : kItems) {
+    if (item.text == nullptr) {
+      menu.addSeparator();
+      continue;
+    }
+    QAction* action = menu.addAction(QString::fromStdU16String(item.text));
+    if (action == nullptr) {
+      ShowMessage(u"图片编辑失败", u"无法创建图片操作菜单项。", MessageIcon::Error);
+      return;
+    }
+    action->setEnabled(item.enabled());
+    QObject::connect(action, &QAction::triggered, [&chosen, &item] { chosen = &item; });
+  }
+  g_mainWindow->activateWindow();
+  menu.exec(g_mainWindow->canvas()->mapToGlobal(QPoint(point.x, point.y)));
+  if (chosen != nullptr) chosen->run(point);
+}

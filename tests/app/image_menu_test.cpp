@@ -1,0 +1,113 @@
+// The image menu of the edit tool and the object list's 替换图片: each action reaches the
+// picture it names and is one undo step.
+#include <QApplication>
+#include <QClipboard>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/image_test_fixture.h"
+#include "document/undo_history.h"
+#include "platform/qt_clipboard.h"
+
+namespace {
+
+class ImageMenuTest : public ImageWindowTest {
+ protected:
+  void SetUp() override {
+    ImageWindowTest::SetUp();
+    InstallQtClipboard();
+    ASSERT_TRUE(WritePicture(WorkPath("photo.jpg"), 64, 48, "JPG"));
+    ASSERT_TRUE(WritePicture(WorkPath("other.png"), 30, 20, "PNG"));
+    Open("/MediaBox [0 0 595 842] /CropBox [100 100 500 700] /Rotate 90");
+    InsertByClick(WorkPath("photo.jpg"), At(0.4f, 0.5f));
+    ASSERT_EQ(Images().size(), 1u) << RecordedBoxesText();
+  }
+
+  // Right-clicks at `at` and picks the item named `choice` (empty: closes the menu); returns
+  // every item's text with "-" after disabled ones.
+  QStringList RightClickMenu(QPoint at, const QString& choice) {
+    QStringList offered;
+    QTimer::singleShot(50, [&offered, choice] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr) return;
+      QAction* picked = nullptr;
+      for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) continue;
+        offered << action->text() + (action->isEnabled() ? "" : "-");
+        if (action->text() == choice) picked = action;
+      }
+      if (picked == nullptr) {
+        menu->close();
+        return;
+      }
+      menu->setActiveAction(picked);
+      QTest::keyClick(menu, Qt::Key_Return);
+    });
+    Click(at, Qt::RightButton);
+    return offered;
+  }
+
+  unsigned PixelWidth(FPDF_PAGEOBJECT image) {
+    unsigned w = 0, h = 0;
+    g_engine.FPDFImageObj_GetImagePixelSize(image, &w, &h);
+    return w;
+  }
+};
+
+TEST_F(ImageMenuTest, TheMenuOnAPictureDeletesItAsOneStepAndOnEmptySpaceOnlyAdds) {
+  FPDF_PAGEOBJECT image = Images()[0];
+  QPoint onImage = Screen(image, 0.5, 0.5).toPoint();
+  size_t steps = Steps();
+  QApplication::clipboard()->clear();
+  QStringList offered = RightClickMenu(onImage, QStringLiteral("删除图片"));
+  EXPECT_EQ(offered, (QStringList{"剪切", "复制", "粘贴-", "删除图片", "替换图片...", "增加图片...", "更换底色...",
+                                  "图片上移一个图层-", "图片下移一个图层-"}))
+      << offered.join('|').toStdString();
+  EXPECT_TRUE(Images().empty());
+  EXPECT_EQ(g_selection.selectedImage, nullptr);
+  EXPECT_EQ(g_session.statusText, u"图片已删除");
+  EXPECT_EQ(Steps(), steps + 1);
+  Undo();
+  EXPECT_EQ(Images().size(), 1u);
+
+  // Empty page space: nothing selected, so only adding (and pasting, with a picture) is offered.
+  offered = RightClickMenu(At(0.9f, 0.9f), QString());
+  EXPECT_TRUE(offered.contains("删除图片-")) << offered.join('|').toStdString();
+  EXPECT_TRUE(offered.contains("增加图片...")) << offered.join('|').toStdString();
+  EXPECT_EQ(g_selection.selectedImage, nullptr);
+}
+
+TEST_F(ImageMenuTest, TheObjectListReplacesThePictureKeepingItsPlaceAsOneStep) {
+  FPDF_PAGEOBJECT image = Images()[0];
+  FS_MATRIX before = Matrix(image);
+  ASSERT_EQ(PixelWidth(image), 64u);
+  size_t steps = Steps();
+  g_script.dialogAnswers.push_back(WorkPath16("other.png"));
+  QTimer::singleShot(50, [] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr) return;
+    auto* list = dialog->findChild<QListWidget*>();
+    if (list != nullptr) list->setCurrentRow(0);
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+      if (button->text() == QStringLiteral("替换图片") && button->isEnabled()) button->click();
+    }
+    dialog->close();
+  });
+  RouteCommand(kCmdObjectList);
+  ASSERT_EQ(Images().size(), 1u) << RecordedBoxesText();
+  EXPECT_EQ(g_script.dialogs.back().title, u"选择替换的图片");
+  EXPECT_EQ(PixelWidth(Images()[0]), 30u);
+  FS_MATRIX after = Matrix(Images()[0]);
+  EXPECT_FLOAT_EQ(after.a, before.a);
+  EXPECT_FLOAT_EQ(after.d, before.d);
+  EXPECT_FLOAT_EQ(after.e, before.e);
+  EXPECT_FLOAT_EQ(after.f, before.f);
+  EXPECT_EQ(Steps(), steps + 1);
+  Undo();
+  EXPECT_EQ(PixelWidth(Images()[0]), 64u);
+}
+
+}  // namespace
