@@ -3,14 +3,15 @@
 // FPDFImageObj_SetBitmap round trip of the same image (times the engine writes the stroke
 // needs: one, as the stroke crosses one image), measured in pairs in the same run.
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/bench_documents.h"
 #include "bench/bench_setup.h"
 #include "bench/bench_timing.h"
 #include "content/force_erase.h"
-#include "document/file_writer.h"
 #include "document/open_document.h"
 #include "document/session.h"
 #include "engine/engine_table.h"
@@ -49,15 +50,9 @@ bool WriteScan(const std::string& path) {
   g_engine.FPDFPage_GenerateContent(page);
   g_engine.FPDFBitmap_Destroy(bitmap);
   g_engine.FPDF_ClosePage(page);
-  int fd = OpenForWriting(Utf8ToUtf16(path), false);
-  bool ok = fd >= 0;
-  if (ok) {
-    FileWriter writer = MakeFileWriter(fd);
-    ok = SaveDocumentToFile(document, writer, kSaveNoIncremental);
-    CloseFile(fd);
-  }
+  SaveToFile(document, path);
   g_engine.FPDF_CloseDocument(document);
-  return ok;
+  return std::filesystem::file_size(path) > 0;
 }
 
 using GetBitmapFn = FPDF_BITMAP (*)(FPDF_PAGEOBJECT);

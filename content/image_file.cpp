@@ -112,12 +112,13 @@ uint32_t SetPngPixels(FPDF_PAGEOBJECT image, const std::vector<uint8_t>& bytes, 
   DecodedImage decoded = g_platform.decodePng(bytes);
   if (decoded.status == ImageDecodeStatus::TooLarge) return kImageInvalidArgument;
   if (decoded.status != ImageDecodeStatus::Ok) return kImageUndecodable;
-  uint64_t stride = uint64_t(decoded.width) * 4;
-  if (decoded.width <= 0 || decoded.height <= 0 || decoded.bgra.size() != stride * uint64_t(decoded.height)) {
+  BgraPicture& picture = decoded.picture;
+  uint64_t stride = uint64_t(picture.width) * 4;
+  if (picture.width <= 0 || picture.height <= 0 || picture.pixels.size() != stride * uint64_t(picture.height)) {
     return kImageUndecodable;
   }
-  FPDF_BITMAP bitmap = g_engine.FPDFBitmap_CreateEx(decoded.width, decoded.height, kBitmapBgra,
-                                                    decoded.bgra.data(), int(stride));
+  FPDF_BITMAP bitmap = g_engine.FPDFBitmap_CreateEx(picture.width, picture.height, kBitmapBgra,
+                                                    picture.pixels.data(), int(stride));
   if (bitmap == nullptr) return kImageOutOfMemory;
   bool set = g_engine.FPDFImageObj_SetBitmap(pages.list, pages.count, image, bitmap) != 0;
   g_engine.FPDFBitmap_Destroy(bitmap);

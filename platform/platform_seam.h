@@ -58,7 +58,7 @@ struct ScanDialogRequest {
   std::vector<std::pair<std::string, std::string>> deviceOptions;
 };
 
-// A picture on the clipboard: top-down rows of blue, green, red, alpha (straight), packed.
+// A picture: top-down rows of blue, green, red, alpha (straight), packed.
 struct BgraPicture {
   int width = 0;
   int height = 0;
@@ -72,13 +72,11 @@ struct ClipboardPicture {
   std::vector<uint8_t> sizeRecord;
 };
 
-// A picture decoded by the platform: straight-alpha BGRA rows, 4 · width bytes each.
+// A picture decoded by the platform.
 enum class ImageDecodeStatus { Ok, Unreadable, TooLarge };
 struct DecodedImage {
   ImageDecodeStatus status = ImageDecodeStatus::Unreadable;
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> bgra;
+  BgraPicture picture;
 };
 
 struct PlatformSeam {

@@ -27,11 +27,14 @@ DecodedImage DecodePngWithQt(const std::vector<uint8_t>& bytes) {
   // Straight alpha in memory order B, G, R, A on this little-endian platform.
   image = image.convertToFormat(QImage::Format_ARGB32);
   if (image.isNull()) return result;
-  result.width = image.width();
-  result.height = image.height();
-  size_t stride = size_t(result.width) * 4;
-  result.bgra.resize(stride * size_t(result.height));
-  for (int y = 0; y < result.height; ++y) std::memcpy(result.bgra.data() + stride * size_t(y), image.constScanLine(y), stride);
+  BgraPicture& picture = result.picture;
+  picture.width = image.width();
+  picture.height = image.height();
+  size_t stride = size_t(picture.width) * 4;
+  picture.pixels.resize(stride * size_t(picture.height));
+  for (int y = 0; y < picture.height; ++y) {
+    std::memcpy(picture.pixels.data() + stride * size_t(y), image.constScanLine(y), stride);
+  }
   result.status = ImageDecodeStatus::Ok;
   return result;
 }

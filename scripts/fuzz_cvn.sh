@@ -3,13 +3,7 @@
 # for a number of inputs (default 1,000,000) and prints libFuzzer's count. Not part of CI.
 #   scripts/fuzz_cvn.sh [runs]
 set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$root/build-fuzz"
-runs="${1:-1000000}"
-"$root/scripts/setup.sh" clang libclang-rt-14-dev
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCORVAN_SANITIZE=ON -DCORVAN_FUZZ=ON -DCORVAN_BUILD_TESTS=OFF -DCORVAN_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target cvn_reader_fuzz
+. "$(dirname "${BASH_SOURCE[0]}")/fuzz_build.sh" cvn_reader_fuzz "${1:-1000000}"
 corpus="$build/cvn-corpus"
 mkdir -p "$corpus"
 # Seeds: a valid container around a tiny PDF, and one with a wrong version.

@@ -4,13 +4,7 @@
 # Not part of CI.
 #   scripts/fuzz_dib.sh [runs]
 set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$root/build-fuzz"
-runs="${1:-1000000}"
-"$root/scripts/setup.sh" clang libclang-rt-14-dev
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCORVAN_SANITIZE=ON -DCORVAN_FUZZ=ON -DCORVAN_BUILD_TESTS=OFF -DCORVAN_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target clipboard_dib_fuzz
+. "$(dirname "${BASH_SOURCE[0]}")/fuzz_build.sh" clipboard_dib_fuzz "${1:-1000000}"
 corpus="$build/dib-corpus"
 mkdir -p "$corpus"
 # Seeds: each kind of header and pixel layout the reader takes, 3 × 2 pixels.

@@ -22,6 +22,7 @@
 #include "platform/qt_platform.h"
 #include "platform/qt_scan_dialog.h"
 #include "platform/text_encoding.h"
+#include "support/sane_test_backend.h"
 #include "view/page_canvas.h"
 
 namespace {
@@ -35,18 +36,6 @@ class PaintCounter : public QObject {
     return false;
   }
 };
-
-// SANE reads its configuration folders once per process: one folder, listing only the test
-// backend, serves every test of the run.
-void UseSaneTestBackendOnly() {
-  static std::string folder;
-  if (!folder.empty()) return;
-  char pattern[] = "/tmp/corvan-sane-XXXXXX";
-  folder = mkdtemp(pattern);
-  WriteBytes(folder + "/dll.conf", "test\n");
-  setenv("SANE_CONFIG_DIR", folder.c_str(), 1);
-  std::atexit([] { std::filesystem::remove_all(folder); });
-}
 
 class ScanWindowTest : public GuiTest {
  protected:

@@ -32,32 +32,17 @@ struct HandPage {
 };
 
 void WriteHandMadeDocument(const std::string& path, const std::vector<HandPage>& pages) {
-  std::ostringstream body;
-  body << "%PDF-1.7\n";
-  std::vector<size_t> offsets;
-  auto object = [&](const std::string& text) {
-    offsets.push_back(size_t(body.tellp()));
-    body << offsets.size() << " 0 obj\n" << text << "\nendobj\n";
-  };
   std::string kids;
   for (size_t i = 0; i < pages.size(); ++i) kids += std::to_string(3 + 2 * i) + " 0 R ";
-  object("<< /Type /Catalog /Pages 2 0 R >>");
-  object("<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages.size()) + " >>");
+  std::vector<std::string> objects{"<< /Type /Catalog /Pages 2 0 R >>",
+                                   "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages.size()) + " >>"};
   for (size_t i = 0; i < pages.size(); ++i) {
-    object("<< /Type /Page /Parent 2 0 R " + pages[i].entries + " /Contents " + std::to_string(4 + 2 * i) +
-           " 0 R >>");
-    object("<< /Length " + std::to_string(pages[i].content.size()) + " >>\nstream\n" + pages[i].content +
-           "\nendstream");
+    objects.push_back("<< /Type /Page /Parent 2 0 R " + pages[i].entries + " /Contents " + std::to_string(4 + 2 * i) +
+                      " 0 R >>");
+    objects.push_back("<< /Length " + std::to_string(pages[i].content.size()) + " >>\nstream\n" + pages[i].content +
+                      "\nendstream");
   }
-  size_t xref = size_t(body.tellp());
-  body << "xref\n0 " << offsets.size() + 1 << "\n0000000000 65535 f \n";
-  for (size_t offset : offsets) {
-    char line[32];
-    std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-    body << line;
-  }
-  body << "trailer\n<< /Size " << offsets.size() + 1 << " /Root 1 0 R >>\nstartxref\n" << xref << "\n%%EOF\n";
-  WriteBytes(path, body.str());
+  WritePdfObjects(path, objects);
 }
 
 constexpr const char* kWatermarkAnnotation =

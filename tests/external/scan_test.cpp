@@ -20,6 +20,7 @@
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "support/document_test.h"
+#include "support/sane_test_backend.h"
 
 namespace {
 
@@ -50,18 +51,6 @@ Colour PixelOf(FPDF_DOCUMENT document, int index, float fx, float fy) {
   g_engine.FPDFBitmap_Destroy(bitmap);
   g_engine.FPDF_ClosePage(page);
   return colour;
-}
-
-// SANE reads its configuration folders once per process: one folder, listing only the test
-// backend, serves every test of the run.
-void UseSaneTestBackendOnly() {
-  static std::string folder;
-  if (!folder.empty()) return;
-  char pattern[] = "/tmp/corvan-sane-XXXXXX";
-  folder = mkdtemp(pattern);
-  WriteBytes(folder + "/dll.conf", "test\n");
-  setenv("SANE_CONFIG_DIR", folder.c_str(), 1);
-  std::atexit([] { std::filesystem::remove_all(folder); });
 }
 
 class ScanTest : public DocumentTest {

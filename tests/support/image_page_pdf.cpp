@@ -17,13 +17,8 @@ void WriteImagePagePdf(const std::string& path, const ImagePageSpec& s) {
   if (s.textBeside) content << "BT /F1 12 Tf 20 20 Td (beside) Tj ET\n1 0 0 RG 2 w 10 10 m 300 10 l S\n";
   const std::string stream = content.str();
 
-  std::ostringstream body;
-  body << "%PDF-1.4\n";
-  std::vector<size_t> offsets;
-  auto object = [&](const std::string& text) {
-    offsets.push_back(size_t(body.tellp()));
-    body << offsets.size() << " 0 obj\n" << text << "\nendobj\n";
-  };
+  std::vector<std::string> objects;
+  auto object = [&objects](const std::string& text) { objects.push_back(text); };
   char media[96];
   std::snprintf(media, sizeof media, "[0 0 %g %g]", s.mediaWidth, s.mediaHeight);
   std::string page = "<< /Type /Page /Parent 2 0 R /MediaBox " + std::string(media);
@@ -44,15 +39,7 @@ void WriteImagePagePdf(const std::string& path, const ImagePageSpec& s) {
          std::to_string(s.height) + " /ColorSpace /DeviceGray /BitsPerComponent 8 /Length " +
          std::to_string(alpha.size()) + " >>\nstream\n" + alpha + "\nendstream");
   object("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
-  size_t xref = size_t(body.tellp());
-  body << "xref\n0 " << offsets.size() + 1 << "\n0000000000 65535 f \n";
-  for (size_t offset : offsets) {
-    char line[32];
-    std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-    body << line;
-  }
-  body << "trailer\n<< /Size " << offsets.size() + 1 << " /Root 1 0 R >>\nstartxref\n" << xref << "\n%%EOF\n";
-  WriteBytes(path, body.str());
+  WritePdfObjects(path, objects);
 }
 
 bool ImagePixels::White(int column, int row) const {

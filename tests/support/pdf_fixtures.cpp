@@ -54,17 +54,14 @@ void WriteNumberedPdf(const std::string& path, int pageCount) {
   WriteTestPdf(path, pages);
 }
 
-void WriteHandMadePdf(const std::string& path, const std::string& pageEntries) {
+void WritePdfObjects(const std::string& path, const std::vector<std::string>& objects) {
   std::ostringstream body;
-  body << "%PDF-1.4\n";
+  body << "%PDF-1.7\n";
   std::vector<size_t> offsets;
-  auto object = [&](const std::string& text) {
+  for (const std::string& text : objects) {
     offsets.push_back(size_t(body.tellp()));
     body << offsets.size() << " 0 obj\n" << text << "\nendobj\n";
-  };
-  object("<< /Type /Catalog /Pages 2 0 R >>");
-  object("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-  object("<< /Type /Page /Parent 2 0 R " + pageEntries + " >>");
+  }
   size_t xref = size_t(body.tellp());
   body << "xref\n0 " << offsets.size() + 1 << "\n0000000000 65535 f \n";
   for (size_t offset : offsets) {
@@ -74,6 +71,11 @@ void WriteHandMadePdf(const std::string& path, const std::string& pageEntries) {
   }
   body << "trailer\n<< /Size " << offsets.size() + 1 << " /Root 1 0 R >>\nstartxref\n" << xref << "\n%%EOF\n";
   WriteBytes(path, body.str());
+}
+
+void WriteHandMadePdf(const std::string& path, const std::string& pageEntries) {
+  WritePdfObjects(path, {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                         "<< /Type /Page /Parent 2 0 R " + pageEntries + " >>"});
 }
 
 bool WriteEncryptedCopy(const std::string& input, const std::string& output) {

@@ -17,6 +17,9 @@ struct PageSpec {
 void WriteTestPdf(const std::string& path, const std::vector<PageSpec>& pages);
 // A document whose page i is (300 + i) points wide, so pages can be told apart by width.
 void WriteNumberedPdf(const std::string& path, int pageCount);
+// A hand-written PDF of these object bodies, numbered from 1 in order (object 1 is the
+// catalog), with its cross-reference table.
+void WritePdfObjects(const std::string& path, const std::vector<std::string>& objects);
 // A hand-written one-page PDF; `pageEntries` goes into the page dictionary
 // (for example "/MediaBox [0 0 595 842]").
 void WriteHandMadePdf(const std::string& path, const std::string& pageEntries);

@@ -15,31 +15,11 @@ std::string Stream(const std::string& dictionary, const std::string& content) {
          "\nendstream";
 }
 
-// Objects numbered from 1 in the order given; object 1 is the catalog.
-void WriteObjects(const std::string& path, const std::vector<std::string>& objects) {
-  std::ostringstream body;
-  body << "%PDF-1.7\n";
-  std::vector<size_t> offsets;
-  for (const std::string& text : objects) {
-    offsets.push_back(size_t(body.tellp()));
-    body << offsets.size() << " 0 obj\n" << text << "\nendobj\n";
-  }
-  size_t xref = size_t(body.tellp());
-  body << "xref\n0 " << offsets.size() + 1 << "\n0000000000 65535 f \n";
-  for (size_t offset : offsets) {
-    char line[32];
-    std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-    body << line;
-  }
-  body << "trailer\n<< /Size " << offsets.size() + 1 << " /Root 1 0 R >>\nstartxref\n" << xref << "\n%%EOF\n";
-  WriteBytes(path, body.str());
-}
-
 }  // namespace
 
 void WriteTextPdf(const std::string& path, const std::string& pageEntries, const std::string& content,
                   const std::string& extraResources) {
-  WriteObjects(path, {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+  WritePdfObjects(path, {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
                       "<< /Type /Page /Parent 2 0 R " + pageEntries + " /Resources << /Font << /F1 4 0 R >> " +
                           extraResources + " >> /Contents 5 0 R >>",
                       kFont, Stream("", content)});
@@ -62,7 +42,7 @@ void WriteNestedFormPdf(const std::string& path, int depth, const std::string& i
     resources += " >>";
     objects.push_back(Stream("/Type /XObject /Subtype /Form /BBox [0 0 595 842] " + resources, content));
   }
-  WriteObjects(path, objects);
+  WritePdfObjects(path, objects);
 }
 
 std::string TextAt(float x, float y, float size, const std::string& text) {
