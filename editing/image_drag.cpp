@@ -134,6 +134,21 @@ bool PressOnImage(ScreenPoint point) {
 
 bool ImageDragRunning() { return g_imageDrag.active; }
 
+std::optional<CursorShape> ImageHandleCursor(ScreenPoint point) {
+  ImageHandle kind = g_imageDrag.active ? g_imageDrag.kind : HitSelectedImageHandle(point);
+  if (kind == ImageHandle::None) return std::nullopt;
+  if (kind == ImageHandle::Move) return CursorShape::SizeAll;
+  if (kind == ImageHandle::Rotate) return CursorShape::Cross;
+  auto m = ReadImageMatrix(g_selection.selectedImage);
+  if (!m) return std::nullopt;
+  PageFrame frame = CurrentPageFrame();
+  bool sideways = kind == ImageHandle::Left || kind == ImageHandle::Right;
+  ScreenPointF centre = UnitToScreen(frame, *m, 0.5, 0.5);
+  ScreenPointF edge = sideways ? UnitToScreen(frame, *m, 1, 0.5) : UnitToScreen(frame, *m, 0.5, 1);
+  return std::fabs(edge.x - centre.x) >= std::fabs(edge.y - centre.y) ? CursorShape::SizeWestEast
+                                                                        : CursorShape::SizeNorthSouth;
+}
+
 void ImageDragStep(ScreenPoint mouse) {
   if (!g_imageDrag.active) return;
   const ImageDrag& drag = g_imageDrag;

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "editing/image_objects.h"
+#include "view/pointer_input.h"
 
 struct ImageDrag {
   bool active = false;
@@ -43,6 +44,10 @@ bool PressOnImageHandle(ScreenPoint point);
 // another image selects it. True when an image was hit.
 bool PressOnImage(ScreenPoint point);
 bool ImageDragRunning();
+// The cursor over a handle of the selected image, or of the drag running; nothing elsewhere.
+// An edge handle's arrows follow the axis it drags along as the screen shows it, so a quarter
+// turn of the page or of the picture turns them too.
+std::optional<CursorShape> ImageHandleCursor(ScreenPoint point);
 void ImageDragStep(ScreenPoint mouse);
 void FinishImageDrag();
 void CancelImageDrag();

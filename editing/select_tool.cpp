@@ -172,6 +172,12 @@ void Cancel() {
   }
 }
 
+CursorShape EditCursor(ScreenPoint p) {
+  if (auto shape = ImageHandleCursor(p)) return *shape;
+  bool selected = g_selection.selectedImage != nullptr || g_selection.object != nullptr || !g_selection.group.empty();
+  return selected ? CursorShape::SizeAll : CursorShape::Cross;
+}
+
 void DoubleClick(ScreenPoint p) {
   if (g_tool.mode != ToolMode::Select || !InsidePage(p.x, p.y)) return;
   if (!EditTextAt(p)) LockPointAt(p);
@@ -192,6 +198,7 @@ void InstallEditingTools() {
   g_editingTools.active = Active;
   g_editingTools.doubleClick = DoubleClick;
   g_editingTools.lineEnd = FixedLengthEnd;
+  g_editingTools.editCursor = EditCursor;
   g_editingTools.overSelectedText = [](ScreenPoint p) {
     if (TextDragRunning()) return true;
     if (g_selection.selectedText == nullptr) return false;

@@ -141,6 +141,12 @@ void PageCanvas::RefreshCursor() {
     case CursorShape::SizeAll:
       setCursor(Qt::SizeAllCursor);
       break;
+    case CursorShape::SizeWestEast:
+      setCursor(Qt::SizeHorCursor);
+      break;
+    case CursorShape::SizeNorthSouth:
+      setCursor(Qt::SizeVerCursor);
+      break;
     case CursorShape::Arrow:
       setCursor(Qt::ArrowCursor);
       break;

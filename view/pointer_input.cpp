@@ -315,6 +315,8 @@ CursorShape CursorFor(int x, int y) {
       return CursorShape::Hand;
     case ToolMode::Text:
       return CursorShape::IBeam;
+    case ToolMode::Edit:
+      return g_editingTools.editCursor != nullptr ? g_editingTools.editCursor({x, y}) : CursorShape::Cross;
     default:
       return CursorShape::Cross;
   }

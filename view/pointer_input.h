@@ -32,6 +32,8 @@ struct DrawingTools {
 
 extern DrawingTools g_drawingTools;
 
+enum class CursorShape { Arrow, Cross, Hand, IBeam, SizeAll, SizeWestEast, SizeNorthSouth, Pencil };
+
 // The selection, edit and erase tools: a press on the page in those modes, the moves and
 // release that follow it while `active`, a cancel (command or capture loss) and double-clicks.
 struct EditingTools {
@@ -47,6 +49,8 @@ struct EditingTools {
   bool (*textMenu)(ScreenPoint point) = nullptr;
   // The pointer is over the selected text or drags it (the cursor offers to move it).
   bool (*overSelectedText)(ScreenPoint point) = nullptr;
+  // The edit tool's cursor at a point: the selected image's handles, then the selection.
+  CursorShape (*editCursor)(ScreenPoint point) = nullptr;
   // Where a dragged arrow or segment ends for a pointer position (a fixed length may apply).
   ScreenPoint (*lineEnd)(ScreenPoint start, ScreenPoint pointer) = nullptr;
   // A press on the page in text mode: the in-place text box opens there (or takes the focus).
@@ -54,8 +58,6 @@ struct EditingTools {
 };
 
 extern EditingTools g_editingTools;
-
-enum class CursorShape { Arrow, Cross, Hand, IBeam, SizeAll, Pencil };
 
 void OnLeftPress(int x, int y);
 void OnMouseMove(int x, int y, bool leftHeld);

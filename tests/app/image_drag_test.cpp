@@ -1,6 +1,7 @@
 // Moving, turning and resizing the selected image with the mouse, and the rotation field, on
 // pages turned by /Rotate and cropped away from the origin. Assertions are about what the
 // user sees on screen: a mirrored or turned-the-wrong-way result fails.
+#include <QCursor>
 #include <QLineEdit>
 #include <QPushButton>
 #include <cmath>
@@ -200,6 +201,49 @@ TEST_F(ImageDragTest, TheRotationFieldTurnsToTheTypedAngleAboutTheBoundsCentre) 
   EXPECT_EQ(g_script.boxes[0].text, u"请输入有效的旋转角度（度）。");
   EXPECT_EQ(Steps(), steps + 2) << "a refused angle changes nothing";
   Screenshot("image-panel");
+}
+
+// The pointer over each handle of the selected image: the canvas shows the cursor of that
+// handle's drag. Edge arrows follow the axis as seen: a picture inserted on the turned page
+// stands upright on screen, one laid along the page's own axes lies on its side there.
+TEST_F(ImageDragTest, EachHandleShowsTheCursorOfItsDragAlongTheAxisSeenOnScreen) {
+  auto cursorAt = [this](QPointF at) {
+    QPoint p = P(at);
+    QCursor::setPos(Canvas()->mapToGlobal(p));
+    QMouseEvent move(QEvent::MouseMove, p, Canvas()->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(Canvas(), &move);
+    return Canvas()->cursor().shape();
+  };
+  for (int turn : {0, 1}) {
+    FPDF_PAGEOBJECT image = PageWithImage(kTurnedCropped[turn]);
+    ASSERT_NE(image, nullptr);
+    for (bool pageAxes : {false, true}) {
+      SCOPED_TRACE(std::string(kTurnedCropped[turn]) + (pageAxes ? ", page axes" : ", upright as inserted"));
+      if (pageAxes) {
+        PagePoint centre = UnitToPage(Matrix(image), 0.5, 0.5);
+        ASSERT_TRUE(g_engine.FPDFImageObj_SetMatrix(image, 120, 0, 0, 90, centre.x - 60, centre.y - 45));
+        InvalidateRender(true);
+        Canvas()->repaint();
+      }
+      QPointF centre = Screen(image, 0.5, 0.5), left = Screen(image, 0, 0.5), top = Screen(image, 0.5, 1);
+      bool sideways = pageAxes && turn == 1;
+      ASSERT_EQ(std::fabs(left.y() - centre.y()) > std::fabs(left.x() - centre.x()), sideways)
+          << "the left edge handle shows above or below the centre only on its side";
+      Qt::CursorShape acrossEdges = sideways ? Qt::SizeVerCursor : Qt::SizeHorCursor;
+      Qt::CursorShape alongEdges = sideways ? Qt::SizeHorCursor : Qt::SizeVerCursor;
+      EXPECT_EQ(cursorAt(left), acrossEdges) << "left";
+      EXPECT_EQ(cursorAt(Screen(image, 1, 0.5)), acrossEdges) << "right";
+      EXPECT_EQ(cursorAt(top), alongEdges) << "top";
+      EXPECT_EQ(cursorAt(Screen(image, 0.5, 0) + QPointF(3, -3)), alongEdges) << "bottom, within reach";
+      QPointF up = (top - centre) / Length(top - centre);
+      EXPECT_EQ(cursorAt(top + 20 * up), Qt::CrossCursor) << "rotate";
+      EXPECT_EQ(cursorAt((centre + Screen(image, 0, 0)) / 2), Qt::SizeAllCursor) << "on the picture";
+      EXPECT_EQ(cursorAt(centre + 2 * (left - centre)), Qt::SizeAllCursor) << "off the picture, still selected";
+      if (sideways) Screenshot("image-handles-on-turned-page");
+    }
+  }
+  ClearDrawnSelection();
+  EXPECT_EQ(cursorAt(Screen(Images()[0], 0, 0.5)), Qt::CrossCursor) << "nothing selected";
 }
 
 }  // namespace
