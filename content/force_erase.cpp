@@ -2,40 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "content/image_pixels.h"
+#include "content/stroke_cover.h"
 
 namespace {
 
 constexpr uint64_t kMaxImageBytes = 268435456;
 constexpr uint32_t kMaxImageSide = 32767;
 
-struct Vec {
-  double x = 0, y = 0;
-};
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
-Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
-Vec operator*(double k, Vec a) { return {k * a.x, k * a.y}; }
-double Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
-double Length(Vec a) { return std::sqrt(Dot(a, a)); }
-bool Finite(Vec a) { return std::isfinite(a.x) && std::isfinite(a.y); }
-
-// The picture as seen on screen: pixel row 0 is its top. `origin` is the top-left corner of
-// the picture, `along` runs along a pixel row (left to right), `down` down a pixel column.
-struct ScreenPicture {
-  Vec origin, along, down;
-  double det = 0;
-  double left = 0, top = 0, right = 0, bottom = 0;  // screen bounding box
-  // Pixel coordinates (column, row) of a screen point, before scaling by the pixel size.
-  Vec Unit(Vec p) const {
-    Vec d = p - origin;
-    return {(d.x * down.y - d.y * down.x) / det, (d.y * along.x - d.x * along.y) / det};
-  }
-};
+bool Finite(ScreenVec a) { return std::isfinite(a.x) && std::isfinite(a.y); }
 
 enum class Outcome { NotUnderStroke, Unchanged, Modified, Skipped, Stop };
 
-Vec Screen(PageToScreenFn toScreen, double px, double py) {
+ScreenVec Screen(PageToScreenFn toScreen, double px, double py) {
   float x = 0, y = 0;
   toScreen(float(px), float(py), x, y);
   return {x, y};
@@ -43,15 +24,15 @@ Vec Screen(PageToScreenFn toScreen, double px, double py) {
 
 bool MapPicture(const FS_MATRIX& m, PageToScreenFn toScreen, ScreenPicture& picture) {
   // Unit point (s, t) lies at page point (a·s + c·t + e, b·s + d·t + f).
-  Vec o = Screen(toScreen, double(m.c) + m.e, double(m.d) + m.f);
-  Vec p1 = Screen(toScreen, double(m.a) + m.c + m.e, double(m.b) + m.d + m.f);
-  Vec p2 = Screen(toScreen, m.e, m.f);
+  ScreenVec o = Screen(toScreen, double(m.c) + m.e, double(m.d) + m.f);
+  ScreenVec p1 = Screen(toScreen, double(m.a) + m.c + m.e, double(m.b) + m.d + m.f);
+  ScreenVec p2 = Screen(toScreen, m.e, m.f);
   picture.origin = o;
   picture.along = p1 - o;
   picture.down = p2 - o;
   picture.det = picture.down.y * picture.along.x - picture.down.x * picture.along.y;
   if (!Finite(o) || !Finite(p1) || !Finite(p2) || !std::isfinite(picture.det) || std::fabs(picture.det) < 1e-8) return false;
-  Vec p3 = p1 + p2 - o;
+  ScreenVec p3 = p1 + p2 - o;
   picture.left = std::min({o.x, p1.x, p2.x, p3.x});
   picture.right = std::max({o.x, p1.x, p2.x, p3.x});
   picture.top = std::min({o.y, p1.y, p2.y, p3.y});
@@ -70,55 +51,19 @@ bool StrokeTouches(const ScreenPicture& picture, const std::vector<ScreenPoint>&
   return false;
 }
 
-bool IsWhite(const uint8_t* p) { return p[0] == 255 && p[1] == 255 && p[2] == 255; }
-
-// Whitens the pixels near the stroke; true when any pixel changed. Only the pixel rectangle
-// around each segment, widened by the reach, is visited, and white pixels are passed over.
-bool PaintStroke(uint8_t* buffer, size_t stride, int w, int h, const ScreenPicture& picture,
-                 const std::vector<ScreenPoint>& stroke, double radius) {
-  const double alongLength = Length(picture.along), downLength = Length(picture.down);
-  const double reach = radius + (alongLength / w + downLength / h) / 2;
-  const double reachSquared = reach * reach;
-  const double marginColumns = reach * downLength / std::fabs(picture.det) * w;
-  const double marginRows = reach * alongLength / std::fabs(picture.det) * h;
-  const Vec columnStep = (1.0 / w) * picture.along, rowStep = (1.0 / h) * picture.down;
-  bool changed = false;
-  for (size_t k = 0; k < stroke.size(); ++k) {
-    const Vec a{double(stroke[k == 0 ? 0 : k - 1].x), double(stroke[k == 0 ? 0 : k - 1].y)};
-    const Vec b{double(stroke[k].x), double(stroke[k].y)};
-    const Vec ua = picture.Unit(a), ub = picture.Unit(b);
-    const double firstColumn = std::max(0.0, std::floor(std::min(ua.x, ub.x) * w - marginColumns));
-    const double lastColumn = std::min(double(w - 1), std::ceil(std::max(ua.x, ub.x) * w + marginColumns));
-    const double firstRow = std::max(0.0, std::floor(std::min(ua.y, ub.y) * h - marginRows));
-    const double lastRow = std::min(double(h - 1), std::ceil(std::max(ua.y, ub.y) * h + marginRows));
-    if (!(firstColumn <= lastColumn && firstRow <= lastRow)) continue;
-    const Vec ab = b - a;
-    const double abSquared = Dot(ab, ab);
-    const int c0 = int(firstColumn), c1 = int(lastColumn);
-    for (int row = int(firstRow); row <= int(lastRow); ++row) {
-      uint8_t* p = buffer + size_t(row) * stride + size_t(c0) * 4;
-      // Centre of pixel (c0, row) relative to A; each column adds columnStep.
-      Vec centre = (picture.origin + (c0 + 0.5) * columnStep + (row + 0.5) * rowStep) - a;
-      for (int column = c0; column <= c1; ++column, p += 4, centre = centre + columnStep) {
-        if (IsWhite(p)) continue;
-        double t = abSquared > 0 ? std::clamp(Dot(centre, ab) / abSquared, 0.0, 1.0) : 0.0;
-        Vec off = centre - t * ab;
-        if (Dot(off, off) <= reachSquared) {
-          p[0] = p[1] = p[2] = 255;
-          changed = true;
-        }
-      }
-    }
-  }
-  return changed;
-}
-
+// Every alpha byte 255, read eight bytes (two pixels) at a time.
 bool FullyOpaque(const uint8_t* buffer, size_t stride, int w, int h) {
+  constexpr uint64_t kAlphas = 0xFF000000FF000000ull;
   for (int row = 0; row < h; ++row) {
-    const uint8_t* p = buffer + size_t(row) * stride + 3;
-    for (int column = 0; column < w; ++column, p += 4) {
-      if (*p != 255) return false;
+    const uint8_t* p = buffer + size_t(row) * stride;
+    uint64_t all = kAlphas;
+    int column = 0;
+    for (; column + 2 <= w; column += 2, p += 8) {
+      uint64_t pair;
+      std::memcpy(&pair, p, 8);
+      all &= pair;
     }
+    if ((all & kAlphas) != kAlphas || (column < w && p[3] != 255)) return false;
   }
   return true;
 }
@@ -153,7 +98,7 @@ Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FP
     ops.FPDFBitmap_Destroy(bitmap);
     return Outcome::Skipped;
   }
-  if (!PaintStroke(buffer, size_t(stride), int(w), int(h), picture, stroke, radius)) {
+  if (!PaintStroke(buffer, size_t(stride), int(w), int(h), picture, stroke, StrokeReach(picture, int(w), int(h), radius))) {
     ops.FPDFBitmap_Destroy(bitmap);
     return Outcome::Unchanged;
   }
