@@ -218,3 +218,77 @@ TEST_F(ForceEraseTest, ALongStrokeWritesTheImageOnceAndSurvivesSaving) {
   Pixels after = ReadImage(reopened);
   EXPECT_EQ(after.bgra, before.bgra);
 }
+
+namespace {
+
+// An A4 page filled by one 2480 × 3508 grey scan stored by the engine from a BGRA bitmap, so
+// with a soft mask: opaque but for the pixels `transparent` picks, which get `alpha`.
+template <typename Pick>
+void WriteMaskedScan(const std::string& path, Pick transparent, uint8_t alpha) {
+  constexpr int kWidth = 2480, kHeight = 3508;
+  FPDF_DOCUMENT document = g_engine.FPDF_CreateNewDocument();
+  FPDF_PAGE page = g_engine.FPDFPage_New(document, 0, 595, 842);
+  FPDF_BITMAP bitmap = g_engine.FPDFBitmap_CreateEx(kWidth, kHeight, kBitmapBgra, nullptr, 0);
+  auto* pixels = static_cast<uint8_t*>(g_engine.FPDFBitmap_GetBuffer(bitmap));
+  const int stride = g_engine.FPDFBitmap_GetStride(bitmap);
+  for (int row = 0; row < kHeight; ++row) {
+    for (int column = 0; column < kWidth; ++column) {
+      uint8_t* p = pixels + size_t(row) * stride + size_t(column) * 4;
+      p[0] = p[1] = p[2] = 128;
+      p[3] = transparent(column, row) ? alpha : 255;
+    }
+  }
+  FPDF_PAGEOBJECT image = g_engine.FPDFPageObj_NewImageObj(document);
+  ASSERT_TRUE(g_engine.FPDFImageObj_SetBitmap(nullptr, 0, image, bitmap));
+  ASSERT_TRUE(g_engine.FPDFImageObj_SetMatrix(image, 595, 0, 0, 842, 0, 0));
+  g_engine.FPDFPage_InsertObject(page, image);
+  ASSERT_TRUE(g_engine.FPDFPage_GenerateContent(page));
+  g_engine.FPDFBitmap_Destroy(bitmap);
+  g_engine.FPDF_ClosePage(page);
+  int fd = OpenForWriting(Utf8ToUtf16(path), false);
+  ASSERT_GE(fd, 0);
+  FileWriter writer = MakeFileWriter(fd);
+  ASSERT_TRUE(SaveDocumentToFile(document, writer, kSaveNoIncremental));
+  CloseFile(fd);
+  g_engine.FPDF_CloseDocument(document);
+}
+
+}  // namespace
+
+TEST_F(ForceEraseTest, ASoftMaskIsFoundEvenWhereOnlyOnePixelOrOneLineFarFromTheStrokeLetsThrough) {
+  struct Case {
+    const char* name;
+    bool (*transparent)(int column, int row);
+    uint8_t alpha;
+    bool erased;
+  };
+  // The stroke runs near the top-left; every see-through pixel lies far from it.
+  for (const Case& k : {Case{"one clear pixel in the last corner", [](int c, int r) { return c == 2479 && r == 3507; }, 0, false},
+                        Case{"one pixel of alpha 254", [](int c, int r) { return c == 1801 && r == 2999; }, 254, false},
+                        Case{"a clear line one pixel wide", [](int c, int) { return c == 2000; }, 0, false},
+                        Case{"a mask that is opaque everywhere", [](int, int) { return false; }, 0, true}}) {
+    SCOPED_TRACE(k.name);
+    WriteMaskedScan(WorkPath("masked.pdf"), k.transparent, k.alpha);
+    OpenOrFail(WorkPath("masked.pdf"));
+    FPDF_PAGEOBJECT image = FirstImage(g_session.currentPage);
+    ASSERT_NE(image, nullptr);
+    // Neither of the engine's cheap answers sees the mask: only the rendered alpha does.
+    EXPECT_FALSE(g_engine.FPDFPageObj_HasTransparency(image));
+    ForceEraseResult result = Erase({{60, 200}, {160, 220}});
+    EXPECT_TRUE(result.ran);
+    EXPECT_EQ(result.modified, k.erased ? 1 : 0);
+    EXPECT_EQ(result.skipped, k.erased ? 0 : 1);
+    EXPECT_FALSE(result.possiblyChanged);
+    FS_MATRIX m{};
+    ASSERT_TRUE(g_engine.FPDFPageObj_GetMatrix(image, &m));
+    EXPECT_FLOAT_EQ(m.a, 595);
+    EXPECT_FLOAT_EQ(m.d, 842);
+    const int whites = ReadImage(image).WhiteCount();
+    if (k.erased) {
+      EXPECT_GT(whites, 0);
+    } else {
+      EXPECT_EQ(whites, 0);
+    }
+    ResetDocumentState();
+  }
+}
