@@ -4,14 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "content/image_copy.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
 #include "editing/drawn_objects.h"
 #include "editing/image_objects.h"
+#include "editing/selection.h"
 #include "engine/engine_table.h"
 #include "platform/platform_seam.h"
 #include "view/navigator_model.h"
 #include "view/page_view.h"
+#include "view/tool_state.h"
 
 namespace {
 
@@ -21,7 +24,6 @@ void Fail(const std::u16string& text, MessageIcon icon = MessageIcon::Error) { S
 
 // An object above the image, as it was before the change.
 struct Above {
-  int index = 0;
   FPDF_PAGEOBJECT object = nullptr;
   bool overlaps = false;
   bool inPage = true;
@@ -76,97 +78,27 @@ bool Append(FPDF_PAGE page, FPDF_PAGEOBJECT object) {
   return g_engine.FPDFPage_CountObjects(page) == before + 1 && g_engine.FPDFPage_GetObject(page, before) == object;
 }
 
-// Puts an entry back at its old index, or on top when that index no longer exists (never
-// handing the engine an index it would refuse: it would drop the object).
-bool PutBack(FPDF_PAGE page, Above& entry) {
-  int count = g_engine.FPDFPage_CountObjects(page);
-  bool exact = entry.index <= count && g_engine.FPDFPage_InsertObjectAtIndex(page, entry.object, size_t(entry.index));
-  if (!exact && entry.index <= count) {
-    entry.lost = true;
-    return false;
-  }
-  if (!exact && !Append(page, entry.object)) {
-    entry.lost = true;
-    return false;
-  }
-  entry.inPage = true;
-  return exact;
-}
-
-// Insert-at-index path: the overlapping objects go to the image's index, the rectangle
-// directly under the image. True on success.
-bool LayerByIndex(FPDF_PAGE page, int imageIndex, std::vector<Above>& above, FPDF_PAGEOBJECT rectangle) {
-  std::vector<Above*> moved;
-  for (Above& entry : above) {
-    if (entry.overlaps) moved.push_back(&entry);
-  }
-  std::vector<Above*> reinserted;
-  auto restore = [&]() {
-    bool complete = true;
-    for (Above* entry : reinserted) {
-      if (Remove(page, entry->object)) entry->inPage = false;
-    }
-    for (Above* entry : moved) {  // ascending: each old index exists again once those below are back
-      if (entry->lost) complete = false;
-      if (!entry->inPage && !entry->lost && !PutBack(page, *entry)) complete = false;
-    }
-    return complete;
-  };
-  bool failed = false;
-  for (Above* entry : moved) {
-    if (!Remove(page, entry->object)) {
-      failed = true;
-      break;
-    }
-    entry->inPage = false;
-  }
-  for (size_t k = 0; !failed && k < moved.size(); ++k) {
-    if (!g_engine.FPDFPage_InsertObjectAtIndex(page, moved[k]->object, size_t(imageIndex) + k)) {
-      moved[k]->lost = true;
-      failed = true;
-      break;
-    }
-    moved[k]->inPage = true;
-    reinserted.push_back(moved[k]);
-  }
-  if (failed) {
-    g_engine.FPDFPageObj_Destroy(rectangle);
-    if (restore()) {
-      Fail(u"无法调整页面对象图层；页面内容已恢复。");
-    } else {
-      Fail(u"页面对象图层调整失败且未能完全恢复页面内容，请立即另存并检查 PDF。", MessageIcon::Warning);
-    }
-    return false;
-  }
-  if (!g_engine.FPDFPage_InsertObjectAtIndex(page, rectangle, size_t(imageIndex) + moved.size())) {
-    // The engine has dropped the rectangle.
-    if (restore()) {
-      Fail(u"无法将底色放在图片下方；页面对象已恢复。");
-    } else {
-      Fail(u"底色图层调整失败且未能完全恢复页面内容，请立即另存并检查 PDF。", MessageIcon::Warning);
-    }
-    return false;
-  }
-  return true;
-}
-
-// Append path for engines without insertion at an index: everything from the image up is
-// taken off and appended again in the new order.
-bool LayerByAppending(FPDF_PAGE page, FPDF_PAGEOBJECT image, std::vector<Above>& above, FPDF_PAGEOBJECT rectangle) {
+// Everything from the image up is taken off and appended again in the new order, with the
+// copy in the image's place. Appending, never insertion at an index: the engine saves an
+// object inserted at an index into its neighbour's content stream, below later streams, so
+// the objects moved under the rectangle would be saved above it again.
+bool LayerByAppending(FPDF_PAGE page, FPDF_PAGEOBJECT image, FPDF_PAGEOBJECT copy, std::vector<Above>& above,
+                      FPDF_PAGEOBJECT rectangle) {
   if (!Remove(page, image)) {
     g_engine.FPDFPageObj_Destroy(rectangle);
+    g_engine.FPDFPageObj_Destroy(copy);
     Fail(u"无法调整图片图层。");
     return false;
   }
-  bool imageInPage = false, imageLost = false, rectangleInPage = false, rectangleLost = false;
+  bool copyInPage = false, copyLost = false, rectangleInPage = false, rectangleLost = false;
   auto restore = [&]() {
-    bool complete = !imageLost;
+    bool complete = true;
     if (rectangleInPage && Remove(page, rectangle)) rectangleInPage = false;
-    if (imageInPage && Remove(page, image)) imageInPage = false;
+    if (copyInPage && Remove(page, copy)) copyInPage = false;
     for (Above& entry : above) {  // those still in place come off too, so the old order returns
       if (entry.inPage && Remove(page, entry.object)) entry.inPage = false;
     }
-    if (!imageLost && !imageInPage) complete = Append(page, image) && complete;
+    complete = Append(page, image) && complete;
     for (Above& entry : above) {
       if (entry.lost) complete = false;
       if (!entry.inPage && !entry.lost) {
@@ -175,7 +107,8 @@ bool LayerByAppending(FPDF_PAGE page, FPDF_PAGEOBJECT image, std::vector<Above>&
       }
     }
     if (!rectangleInPage && !rectangleLost) g_engine.FPDFPageObj_Destroy(rectangle);
-    return complete;
+    if (!copyInPage && !copyLost) g_engine.FPDFPageObj_Destroy(copy);
+    return complete && !copyInPage && !rectangleInPage;
   };
   for (Above& entry : above) {
     if (!Remove(page, entry.object)) {
@@ -193,11 +126,14 @@ bool LayerByAppending(FPDF_PAGE page, FPDF_PAGEOBJECT image, std::vector<Above>&
     if (ok && entry.overlaps) ok = (entry.inPage = Append(page, entry.object)) || (entry.lost = true, false);
   }
   if (ok) ok = (rectangleInPage = Append(page, rectangle)) || (rectangleLost = true, false);
-  if (ok) ok = (imageInPage = Append(page, image)) || (imageLost = true, false);
+  if (ok) ok = (copyInPage = Append(page, copy)) || (copyLost = true, false);
   for (Above& entry : above) {
     if (ok && !entry.overlaps) ok = (entry.inPage = Append(page, entry.object)) || (entry.lost = true, false);
   }
-  if (ok) return true;
+  if (ok) {
+    g_engine.FPDFPageObj_Destroy(image);
+    return true;
+  }
   if (restore()) {
     Fail(u"无法完成图层调整；页面内容已恢复。");
   } else {
@@ -208,7 +144,7 @@ bool LayerByAppending(FPDF_PAGE page, FPDF_PAGEOBJECT image, std::vector<Above>&
 
 }  // namespace
 
-bool ApplyImageBackground(FPDF_PAGE page, FPDF_PAGEOBJECT image, uint32_t rgb) {
+bool ApplyImageBackground(FPDF_PAGE page, FPDF_PAGEOBJECT& image, uint32_t rgb) {
   if (page == nullptr || image == nullptr || !HasEntryPoints()) {
     Fail(u"当前 PDFium 运行库不支持在页面底层添加图片底色。");
     return false;
@@ -237,10 +173,19 @@ bool ApplyImageBackground(FPDF_PAGE page, FPDF_PAGEOBJECT image, uint32_t rgb) {
       Fail(u"无法读取图片上方的页面对象。");
       return false;
     }
-    above.push_back({i, object, OverlapsImage(object, *box)});
+    above.push_back({object, OverlapsImage(object, *box)});
   }
-  return g_engine.FPDFPage_InsertObjectAtIndex != nullptr ? LayerByIndex(page, imageIndex, above, rectangle)
-                                                           : LayerByAppending(page, image, above, rectangle);
+  // The picture goes back as a new object: only then is it saved above the new rectangle.
+  ImageCopy copy = CopyImageObject(CurrentOps(), g_session.document, page, image);
+  if (copy.result != ImageCopyResult::Copied) {
+    g_engine.FPDFPageObj_Destroy(rectangle);
+    Fail(copy.result == ImageCopyResult::Clipped ? u"所选图片带有裁剪路径或透明效果，无法在其下方添加底色。"
+                                                 : u"无法复制所选图片的像素数据，未添加底色。");
+    return false;
+  }
+  if (!LayerByAppending(page, image, copy.object, above, rectangle)) return false;
+  image = copy.object;
+  return true;
 }
 
 void ChooseBackgroundColour() {
@@ -249,9 +194,11 @@ void ChooseBackgroundColour() {
   g_view.background = *colour & 0xFFFFFF;
   ResetThumbnails(g_session.pageCount);
   g_window.refreshNavigator();
-  // The rectangle under a selected image is not put in yet: the engine writes a page's
-  // objects stream by stream, so objects moved below it from an older content stream are
-  // saved above it again (the screen and the saved file would disagree).
+  if (g_tool.mode == ToolMode::Edit && g_selection.selectedImage != nullptr && g_session.currentPage != nullptr &&
+      ApplyImageBackground(g_session.currentPage, g_selection.selectedImage, g_view.background)) {
+    g_session.statusText = u"已将图片区域内的上层对象移到底色下方";
+    NotifyKeepingSelection(u"已将图片区域内的上层对象移到底色下方");
+  }
   InvalidateRender(true);
   g_window.repaint();
 }

@@ -8,8 +8,10 @@
 #include "engine/pdfium_types.h"
 
 // Shows its own messages (title "更换底色失败"). On failure the page order is put back and
-// the message says whether that worked; the rectangle is never left behind.
-bool ApplyImageBackground(FPDF_PAGE page, FPDF_PAGEOBJECT image, uint32_t rgb);
+// the message says whether that worked; the rectangle is never left behind. On success the
+// picture on the page is a new copy of `image` (the engine saves only new objects above new
+// ones), and `image` names it.
+bool ApplyImageBackground(FPDF_PAGE page, FPDF_PAGEOBJECT& image, uint32_t rgb);
 
 // The "更换底色..." command: the colour becomes the paper colour of the view and the
 // navigator.

@@ -137,7 +137,13 @@
     (FPDF_PAGEOBJECT, unsigned*, unsigned*, unsigned*, unsigned*))                               \
   X(FPDFPath_Close, "FPDFPath_Close", false, FPDF_BOOL, (FPDF_PAGEOBJECT))                       \
   X(FPDFPageObj_Transform, "FPDFPageObj_Transform", false, void,                                 \
-    (FPDF_PAGEOBJECT, double, double, double, double, double, double))
+    (FPDF_PAGEOBJECT, double, double, double, double, double, double))                           \
+  X(FPDFImageObj_GetImageFilterCount, "FPDFImageObj_GetImageFilterCount", false, int,            \
+    (FPDF_PAGEOBJECT))                                                                           \
+  X(FPDFImageObj_GetImageFilter, "FPDFImageObj_GetImageFilter", false, unsigned long,            \
+    (FPDF_PAGEOBJECT, int, void*, unsigned long))                                                \
+  X(FPDFImageObj_GetImageDataRaw, "FPDFImageObj_GetImageDataRaw", false, unsigned long,          \
+    (FPDF_PAGEOBJECT, void*, unsigned long))
 
 struct PdfEngine {
 #define CORVAN_ENGINE_SLOT(slot, symbol, required, ret, params) ret(*slot) params = nullptr;

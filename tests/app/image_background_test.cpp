@@ -1,15 +1,31 @@
 // A backing colour under a picture: the marked rectangle goes directly under the image, the
 // objects above that overlap the image go under the rectangle, and a failure puts the page
-// order back exactly. Both engine paths (insertion at an index, appending) are driven.
+// order back exactly. Both engine paths (insertion at an index, appending) are driven, and
+// the saved file must draw what the window drew.
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
 
 #include "app/image_test_fixture.h"
 #include "content/image_background.h"
 #include "document/edit_wrapper.h"
+#include "document/file_writer.h"
 #include "editing/drawn_objects.h"
+#include "platform/file_system.h"
+#include "platform/text_encoding.h"
+#include "support/image_page_pdf.h"
 
 namespace {
 
 constexpr uint32_t kGreen = 40u | 170u << 8 | 60u << 16;  // red in the lowest byte
+
+// A page's crop box, as poppler shows it.
+struct Crop {
+  float left = 0, bottom = 0, right = 595, top = 842;
+};
+constexpr Crop kCrop{100, 100, 500, 700};
 
 bool Near(QColor a, QColor b) {
   return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 && std::abs(a.blue() - b.blue()) <= 3;
@@ -63,6 +79,29 @@ class ImageBackgroundTest : public ImageWindowTest {
     g_script.colourAnswers.push_back(kGreen);
     RouteCommand(kCmdBackgroundColour);
   }
+  // The page as poppler draws it from a saved copy, at one pixel per point, sampled at a page
+  // point, for a page turned by `rotate` whose crop box is `crop`.
+  QColor SavedAt(const std::string& name, PagePoint p, int rotate = 0, Crop crop = {}) {
+    QDir().mkpath(QStringLiteral(CORVAN_ARTEFACTS));
+    std::string pdf = std::string(CORVAN_ARTEFACTS) + "/" + name + ".pdf";
+    EXPECT_TRUE(CommitPageContent());
+    int fd = OpenForWriting(Utf8ToUtf16(pdf), false);
+    EXPECT_GE(fd, 0);
+    FileWriter writer = MakeFileWriter(fd);
+    EXPECT_TRUE(SaveDocumentToFile(g_session.document, writer, kSaveNoIncremental));
+    CloseFile(fd);
+    QString out = QStringLiteral(CORVAN_ARTEFACTS "/") + QString::fromStdString(name);
+    EXPECT_EQ(QProcess::execute("pdftoppm", {"-cropbox", "-r", "72", "-png", "-singlefile",
+                                             QString::fromStdString(pdf), out}),
+              0);
+    QImage render(out + ".png");
+    EXPECT_FALSE(render.isNull());
+    // /Rotate 90 turns the page clockwise: its bottom edge becomes the left edge; 270 the other way.
+    QPoint at = rotate == 90    ? QPoint(int(p.y - crop.bottom), int(p.x - crop.left))
+                : rotate == 270 ? QPoint(int(crop.top - p.y), int(crop.right - p.x))
+                                : QPoint(int(p.x - crop.left), int(crop.top - p.y));
+    return render.pixelColor(at);
+  }
   // The layering on its own, as one wrapped edit.
   bool ApplyGreen() {
     EditScope scope = BeginPossibleEdit();
@@ -109,32 +148,78 @@ void ExpectLayered(const ImageBackgroundTest* test, const std::vector<FPDF_PAGEO
   EXPECT_EQ((std::vector<unsigned>{red, green, blue, alpha}), (std::vector<unsigned>{40, 170, 60, 255}));
 }
 
-TEST_F(ImageBackgroundTest, OverlappingObjectsGoUnderTheNewRectangleOnATurnedCroppedPage) {
+TEST_F(ImageBackgroundTest, OverlappingObjectsGoUnderTheNewRectangleOnATurnedCroppedPageAndStayThereWhenSaved) {
   Scene s = Build("/MediaBox [0 0 595 842] /CropBox [100 100 500 700] /Rotate 90");
   size_t steps = Steps();
   ChooseGreen();
-  EXPECT_EQ(CurrentObjectCount(), 6) << "the command changes only the paper colour for now";
-  ASSERT_TRUE(ApplyGreen()) << RecordedBoxesText();
-  ExpectLayered(this, Objects(), s.below, s.image, s.acrossTop, s.beside, s.touching, s.across);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  FPDF_PAGEOBJECT picture = g_selection.selectedImage;
+  EXPECT_NE(picture, s.image) << "the picture goes back as a new object";
+  ExpectLayered(this, Objects(), s.below, picture, s.acrossTop, s.beside, s.touching, s.across);
+  EXPECT_EQ(g_session.statusText, u"已将图片区域内的上层对象移到底色下方");
   EXPECT_EQ(Steps(), steps + 1);
-  EXPECT_EQ(g_selection.selectedImage, s.image);
+  EXPECT_TRUE(g_session.modified);
   // Through the transparent half of the picture the green backing shows, not the bars; the
-  // bar above the picture still shows outside it.
-  EXPECT_TRUE(Near(ShownAt(OnScreen({300, 472})), QColor(40, 170, 60))) << "the bar went under the backing";
-  QColor barOutside = ShownAt(OnScreen({335, 475}));
-  EXPECT_LT(barOutside.green(), 60);
+  // opaque half is still red; the bar above the picture still shows outside it.
+  const PagePoint clear{300, 472}, opaque{245, 420}, barOutside{335, 475}, beside{425, 425};
+  EXPECT_TRUE(Near(ShownAt(OnScreen(clear)), QColor(40, 170, 60))) << "the bar went under the backing";
+  EXPECT_TRUE(Near(ShownAt(OnScreen(opaque)), QColor(220, 30, 30)));
+  EXPECT_LT(ShownAt(OnScreen(barOutside)).green(), 60);
   Screenshot("image-background-window");
+  // The saved file draws the same: the engine keeps old objects in their old content stream,
+  // so a picture that stayed an old object would be saved under the new rectangle.
+  EXPECT_TRUE(Near(SavedAt("image-background-poppler", clear, 90, kCrop), QColor(40, 170, 60)));
+  EXPECT_TRUE(Near(SavedAt("image-background-poppler", opaque, 90, kCrop), QColor(220, 30, 30)));
+  EXPECT_LT(SavedAt("image-background-poppler", barOutside, 90, kCrop).green(), 60);
+  // The box beside the picture, not touching it, still shows.
+  EXPECT_TRUE(Near(ShownAt(OnScreen(beside)), QColor(90, 0, 160)));
+  EXPECT_TRUE(Near(SavedAt("image-background-poppler", beside, 90, kCrop), QColor(90, 0, 160)));
   RouteCommand(kCmdUndo);
+  Canvas()->repaint();
   EXPECT_EQ(CurrentObjectCount(), 6);
+  EXPECT_LT(ShownAt(OnScreen(clear)).green(), 60) << "the bar is back above the picture";
+  EXPECT_LT(SavedAt("image-background-undone", clear, 90, kCrop).green(), 60);
 }
 
-TEST_F(ImageBackgroundTest, WithoutInsertionAtAnIndexTheSameOrderIsReachedByAppending) {
-  Scene s = Build("/MediaBox [0 0 595 842]");
-  auto saved = g_engine.FPDFPage_InsertObjectAtIndex;
-  g_engine.FPDFPage_InsertObjectAtIndex = nullptr;
-  EXPECT_TRUE(ApplyGreen()) << RecordedBoxesText();
-  g_engine.FPDFPage_InsertObjectAtIndex = saved;
-  ExpectLayered(this, Objects(), s.below, s.image, s.acrossTop, s.beside, s.touching, s.across);
+TEST_F(ImageBackgroundTest, AJpegKeepsItsStreamAndStaysAboveItsBacking) {
+  Open("/MediaBox [0 0 595 842]");
+  ASSERT_TRUE(WritePicture(WorkPath("photo.jpg"), 400, 300, "JPEG"));
+  InsertByClick(WorkPath("photo.jpg"), At(0.5f, 0.5f));
+  ASSERT_NE(g_selection.selectedImage, nullptr) << RecordedBoxesText();
+  float l, b, r, t;  // a point in the photo's left (red) half
+  ASSERT_TRUE(g_engine.FPDFPageObj_GetBounds(g_selection.selectedImage, &l, &b, &r, &t));
+  const PagePoint red{l + (r - l) / 4, (b + t) / 2};
+  QColor before = SavedAt("jpeg-before", red);
+  EXPECT_TRUE(Near(before, QColor(220, 30, 30)));
+  qint64 sizeBefore = QFileInfo(QStringLiteral(CORVAN_ARTEFACTS "/jpeg-before.pdf")).size();
+  ChooseGreen();
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  FPDF_PAGEOBJECT picture = g_selection.selectedImage;
+  char filter[16] = {};
+  EXPECT_EQ(g_engine.FPDFImageObj_GetImageFilterCount(picture), 1);
+  EXPECT_GT(g_engine.FPDFImageObj_GetImageFilter(picture, 0, filter, sizeof filter), 0u);
+  EXPECT_STREQ(filter, "DCTDecode");
+  EXPECT_TRUE(Near(SavedAt("jpeg-after", red), before)) << "the photo stays above its backing";
+  // The copy carries the JPEG's bytes: far less than its 400 × 300 × 3 raw pixels.
+  qint64 added = QFileInfo(QStringLiteral(CORVAN_ARTEFACTS "/jpeg-after.pdf")).size() - sizeBefore;
+  EXPECT_LT(added, 400 * 300 * 3 / 8) << added;
+}
+
+TEST_F(ImageBackgroundTest, AClippedImageIsRefusedAndThePageKeepsItsObjects) {
+  ImagePageSpec clipped;
+  clipped.clipped = true;
+  WriteImagePagePdf(WorkPath("clipped.pdf"), clipped);
+  OpenOrFail(WorkPath("clipped.pdf"));
+  RouteCommand(kCmdEditMode);
+  ASSERT_NE(g_selection.selectedImage, nullptr);
+  std::vector<FPDF_PAGEOBJECT> objects = Objects();
+  g_script.boxes.clear();
+  ChooseGreen();
+  ASSERT_EQ(g_script.boxes.size(), 1u);
+  EXPECT_EQ(g_script.boxes[0].caption, u"更换底色失败");
+  EXPECT_EQ(g_script.boxes[0].text, u"所选图片带有裁剪路径或透明效果，无法在其下方添加底色。");
+  EXPECT_EQ(Objects(), objects);
+  EXPECT_FALSE(g_session.modified);
 }
 
 TEST_F(ImageBackgroundTest, ATopmostImageGetsTheRectangleDirectlyBeneathAndNothingElseMoves) {
@@ -148,49 +233,50 @@ TEST_F(ImageBackgroundTest, ATopmostImageGetsTheRectangleDirectlyBeneathAndNothi
   ASSERT_EQ(objects.size(), 3u);
   EXPECT_EQ(objects[0], low);
   EXPECT_TRUE(IsImageBackground(objects[1], g_engine));
-  EXPECT_EQ(objects[2], image);
+  EXPECT_EQ(objects[2], g_selection.selectedImage);
+  EXPECT_NE(objects[2], image);
 }
 
 // The engine fails after the page was already changed: the order comes back exactly.
 int g_calls = 0;
 int g_failAt = 0;
-FPDF_BOOL (*g_realInsertAt)(FPDF_PAGE, FPDF_PAGEOBJECT, size_t) = nullptr;
+void (*g_realInsert)(FPDF_PAGE, FPDF_PAGEOBJECT) = nullptr;
 FPDF_BOOL (*g_realRemove)(FPDF_PAGE, FPDF_PAGEOBJECT) = nullptr;
-// A real refusal: the engine is given an index it rejects (and takes the object, as it does).
-FPDF_BOOL InsertAtFailingLater(FPDF_PAGE page, FPDF_PAGEOBJECT object, size_t index) {
-  return g_realInsertAt(page, object, ++g_calls == g_failAt ? index + 1000 : index);
+// A real refusal: the engine is given no page for this one insertion.
+void InsertFailingLater(FPDF_PAGE page, FPDF_PAGEOBJECT object) {
+  g_realInsert(++g_calls == g_failAt ? nullptr : page, object);
 }
 FPDF_BOOL RemoveFailingLater(FPDF_PAGE page, FPDF_PAGEOBJECT object) {
   return ++g_calls == g_failAt ? 0 : g_realRemove(page, object);
 }
 
 TEST_F(ImageBackgroundTest, AFailureAfterPartOfTheWorkPutsThePageOrderBack) {
-  Scene s = Build("/MediaBox [0 0 595 842]");
-  std::vector<FPDF_PAGEOBJECT> original = Objects();
-  // Insertion at an index: the two overlapping bars are back in, the rectangle is refused.
-  g_realInsertAt = g_engine.FPDFPage_InsertObjectAtIndex;
+  Build("/MediaBox [0 0 595 842] /CropBox [100 100 500 700] /Rotate 270");
+  const std::vector<FPDF_PAGEOBJECT> original = Objects();
+  // The picture and everything above it are off the page and the two bars are back on when
+  // the rectangle is refused.
+  g_realInsert = g_engine.FPDFPage_InsertObject;
   g_calls = 0;
   g_failAt = 3;
-  g_engine.FPDFPage_InsertObjectAtIndex = InsertAtFailingLater;
+  g_engine.FPDFPage_InsertObject = InsertFailingLater;
   EXPECT_FALSE(ApplyGreen());
-  g_engine.FPDFPage_InsertObjectAtIndex = g_realInsertAt;
+  g_engine.FPDFPage_InsertObject = g_realInsert;
   ASSERT_FALSE(g_script.boxes.empty());
   EXPECT_EQ(g_script.boxes.back().caption, u"更换底色失败");
-  EXPECT_EQ(g_script.boxes.back().text, u"无法将底色放在图片下方；页面对象已恢复。");
+  EXPECT_EQ(g_script.boxes.back().text, u"无法完成图层调整；页面内容已恢复。");
   EXPECT_EQ(Objects(), original);
-  // Appending: the second removal is refused after the image and one object came off.
-  g_engine.FPDFPage_InsertObjectAtIndex = nullptr;
+  // The second removal is refused after the picture and one object came off.
   g_realRemove = g_engine.FPDFPage_RemoveObject;
   g_calls = 0;
   g_failAt = 3;
   g_engine.FPDFPage_RemoveObject = RemoveFailingLater;
   EXPECT_FALSE(ApplyGreen());
   g_engine.FPDFPage_RemoveObject = g_realRemove;
-  g_engine.FPDFPage_InsertObjectAtIndex = g_realInsertAt;
   EXPECT_EQ(g_script.boxes.back().text, u"无法调整页面对象图层；页面内容已恢复。");
   EXPECT_EQ(Objects(), original);
-  EXPECT_EQ(CurrentObjectCount(), 6) << "no rectangle left behind";
-  (void)s;
+  EXPECT_EQ(g_selection.selectedImage, original[1]) << "the selection keeps the original picture";
+  EXPECT_TRUE(Near(SavedAt("image-background-failed", {300, 472}, 270, kCrop), QColor(0, 0, 0)))
+      << "the bar is still drawn above the picture";
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ class KeyboardWindowTest : public GuiTest {
   }
   // Waits until the pending placement ended (placed, timed out or stopped).
   void WaitForPlacement(int limitMs = 2000) {
-    QTest::qWaitFor([] { return !KeyboardPlacementPending(); }, limitMs);
+    (void)QTest::qWaitFor([] { return !KeyboardPlacementPending(); }, limitMs);
   }
   QPoint ExpectedPlace(QWidget* target) const {
     QRect work = target->screen()->availableGeometry();

@@ -1,0 +1,144 @@
+#include "content/image_copy.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "content/image_file.h"
+#include "content/image_pixels.h"
+
+namespace {
+
+bool HasCopyEntries(const PdfOps& ops) {
+  return ops.FPDFPageObj_NewImageObj && ops.FPDFPageObj_Destroy && ops.FPDFImageObj_SetMatrix &&
+         ops.FPDFPageObj_GetMatrix && ops.FPDFImageObj_GetImagePixelSize && ops.FPDFImageObj_GetRenderedBitmap &&
+         ops.FPDFImageObj_SetBitmap && ops.FPDFBitmap_CreateEx && ops.FPDFBitmap_GetWidth && ops.FPDFBitmap_GetHeight &&
+         ops.FPDFBitmap_GetFormat && ops.FPDFBitmap_GetBuffer && ops.FPDFBitmap_GetStride && ops.FPDFBitmap_Destroy &&
+         ops.FPDFPageObj_GetClipPath && ops.FPDFClipPath_CountPaths && ops.FPDFPageObj_HasTransparency;
+}
+
+// An own-size BGRA render, checked; the bitmap stays the caller's.
+struct Pixels {
+  FPDF_BITMAP bitmap = nullptr;
+  int stride = 0;
+  const uint8_t* buffer = nullptr;
+  bool opaque = true;
+};
+
+Pixels ReadPixels(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image, const FS_MATRIX& own,
+                  unsigned w, unsigned h) {
+  Pixels pixels;
+  OwnSizeRender render = RenderImageAtOwnSize(ops, document, page, image, own, w, h);
+  if (render.bitmap == nullptr) return pixels;
+  const int stride = ops.FPDFBitmap_GetStride(render.bitmap);
+  const auto* buffer = static_cast<const uint8_t*>(ops.FPDFBitmap_GetBuffer(render.bitmap));
+  if (ops.FPDFBitmap_GetWidth(render.bitmap) != int(w) || ops.FPDFBitmap_GetHeight(render.bitmap) != int(h) ||
+      ops.FPDFBitmap_GetFormat(render.bitmap) != kBitmapBgra || buffer == nullptr || stride < 0 ||
+      uint64_t(stride) < 4ull * w) {
+    ops.FPDFBitmap_Destroy(render.bitmap);
+    return pixels;
+  }
+  pixels = {render.bitmap, stride, buffer, true};
+  for (unsigned row = 0; row < h && pixels.opaque; ++row) {
+    const uint8_t* p = buffer + size_t(row) * size_t(stride);
+    for (unsigned x = 0; x < w; ++x) {
+      if (p[x * 4 + 3] != 255) {
+        pixels.opaque = false;
+        break;
+      }
+    }
+  }
+  return pixels;
+}
+
+bool SamePixels(const Pixels& a, const Pixels& b, unsigned w, unsigned h) {
+  for (unsigned row = 0; row < h; ++row) {
+    if (std::memcmp(a.buffer + size_t(row) * a.stride, b.buffer + size_t(row) * b.stride, size_t(w) * 4) != 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The raw stream of an image whose only filter is DCTDecode: a whole JPEG file.
+std::vector<uint8_t> JpegStream(const PdfOps& ops, FPDF_PAGEOBJECT image) {
+  if (!ops.FPDFImageObj_GetImageFilterCount || !ops.FPDFImageObj_GetImageFilter || !ops.FPDFImageObj_GetImageDataRaw ||
+      !ops.FPDFImageObj_LoadJpegFileInline || ops.FPDFImageObj_GetImageFilterCount(image) != 1) {
+    return {};
+  }
+  char name[16] = {};
+  unsigned long length = ops.FPDFImageObj_GetImageFilter(image, 0, name, sizeof name);
+  if (length != sizeof "DCTDecode" || std::strcmp(name, "DCTDecode") != 0) return {};
+  unsigned long size = ops.FPDFImageObj_GetImageDataRaw(image, nullptr, 0);
+  if (size == 0 || size > kMaxImageBytes) return {};
+  std::vector<uint8_t> bytes(size);
+  if (ops.FPDFImageObj_GetImageDataRaw(image, bytes.data(), size) != size) return {};
+  if (!JpegIsComplete(bytes.data(), bytes.size())) return {};
+  return bytes;
+}
+
+int GetBlock(void* param, unsigned long position, unsigned char* buffer, unsigned long size) {
+  const auto* bytes = static_cast<const std::vector<uint8_t>*>(param);
+  if (position > bytes->size() || size > bytes->size() - position) return 0;
+  std::memcpy(buffer, bytes->data() + position, size);
+  return 1;
+}
+
+// The JPEG carried over into `copy`, kept only when the copy renders exactly like the
+// original (a colour space or decode array the JPEG alone cannot express would show).
+bool CarryJpeg(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image, FPDF_PAGEOBJECT copy,
+               const FS_MATRIX& own, unsigned w, unsigned h, const Pixels& original) {
+  std::vector<uint8_t> jpeg = JpegStream(ops, image);
+  if (jpeg.empty()) return false;
+  FPDF_FILEACCESS access{};
+  access.m_FileLen = static_cast<unsigned long>(jpeg.size());
+  access.m_GetBlock = GetBlock;
+  access.m_Param = &jpeg;
+  if (!ops.FPDFImageObj_LoadJpegFileInline(nullptr, 0, copy, &access)) return false;
+  Pixels carried = ReadPixels(ops, document, page, copy, own, w, h);
+  bool same = carried.bitmap != nullptr && SamePixels(original, carried, w, h);
+  if (carried.bitmap != nullptr) ops.FPDFBitmap_Destroy(carried.bitmap);
+  return same;
+}
+
+// The render's pixels into `copy`; an opaque picture goes without alpha, so no soft mask is
+// written for it.
+bool SetRenderedPixels(const PdfOps& ops, FPDF_PAGEOBJECT copy, const Pixels& pixels, unsigned w, unsigned h) {
+  FPDF_BITMAP view = ops.FPDFBitmap_CreateEx(int(w), int(h), pixels.opaque ? kBitmapBgrx : kBitmapBgra,
+                                             const_cast<uint8_t*>(pixels.buffer), pixels.stride);
+  if (view == nullptr) return false;
+  bool set = ops.FPDFImageObj_SetBitmap(nullptr, 0, copy, view) != 0;
+  ops.FPDFBitmap_Destroy(view);
+  return set;
+}
+
+}  // namespace
+
+ImageCopy CopyImageObject(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image) {
+  ImageCopy failed;
+  if (!HasCopyEntries(ops) || image == nullptr) return failed;
+  FPDF_CLIPPATH clip = ops.FPDFPageObj_GetClipPath(image);
+  if ((clip != nullptr && ops.FPDFClipPath_CountPaths(clip) > 0) || ops.FPDFPageObj_HasTransparency(image)) {
+    return {ImageCopyResult::Clipped, nullptr};
+  }
+  unsigned w = 0, h = 0;
+  FS_MATRIX own{};
+  if (!ops.FPDFImageObj_GetImagePixelSize(image, &w, &h) || w == 0 || h == 0 || w > 32767 || h > 32767 ||
+      4ull * w * h > kMaxImageBytes || !ops.FPDFPageObj_GetMatrix(image, &own)) {
+    return failed;
+  }
+  Pixels original = ReadPixels(ops, document, page, image, own, w, h);
+  if (original.bitmap == nullptr) return failed;
+  FPDF_PAGEOBJECT copy = ops.FPDFPageObj_NewImageObj(document);
+  bool made = copy != nullptr && ops.FPDFImageObj_SetMatrix(copy, own.a, own.b, own.c, own.d, own.e, own.f);
+  if (made) {
+    made = (original.opaque && CarryJpeg(ops, document, page, image, copy, own, w, h, original)) ||
+           SetRenderedPixels(ops, copy, original, w, h);
+  }
+  ops.FPDFBitmap_Destroy(original.bitmap);
+  if (!made) {
+    if (copy != nullptr) ops.FPDFPageObj_Destroy(copy);
+    return failed;
+  }
+  return {ImageCopyResult::Copied, copy};
+}
