@@ -80,6 +80,19 @@ TEST_F(ImageMenuTest, TheMenuOnAPictureDeletesItAsOneStepAndOnEmptySpaceOnlyAdds
   EXPECT_EQ(g_selection.selectedImage, nullptr);
 }
 
+TEST_F(ImageMenuTest, AddingFromTheMenuOnAPicturePutsTheNewOneTwentyFourPointsRightAndDownOfIt) {
+  FPDF_PAGEOBJECT image = Images()[0];
+  FS_MATRIX m0 = Matrix(image);
+  g_script.dialogAnswers.push_back(WorkPath16("other.png"));
+  RightClickMenu(Screen(image, 0.5, 0.5).toPoint(), QStringLiteral("增加图片..."));
+  ASSERT_EQ(Images().size(), 2u) << RecordedBoxesText();
+  FS_MATRIX m1 = Matrix(Images()[1]);
+  EXPECT_EQ((std::vector<float>{m1.a, m1.b, m1.c, m1.d}), (std::vector<float>{m0.a, m0.b, m0.c, m0.d}));
+  EXPECT_FLOAT_EQ(m1.e, m0.e + 24);
+  EXPECT_FLOAT_EQ(m1.f, m0.f - 24);
+  EXPECT_EQ(g_selection.selectedImage, Images()[1]);
+}
+
 TEST_F(ImageMenuTest, TheObjectListReplacesThePictureKeepingItsPlaceAsOneStep) {
   FPDF_PAGEOBJECT image = Images()[0];
   FS_MATRIX before = Matrix(image);
