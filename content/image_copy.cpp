@@ -77,23 +77,13 @@ std::vector<uint8_t> JpegStream(const PdfOps& ops, FPDF_PAGEOBJECT image) {
   return bytes;
 }
 
-int GetBlock(void* param, unsigned long position, unsigned char* buffer, unsigned long size) {
-  const auto* bytes = static_cast<const std::vector<uint8_t>*>(param);
-  if (position > bytes->size() || size > bytes->size() - position) return 0;
-  std::memcpy(buffer, bytes->data() + position, size);
-  return 1;
-}
-
 // The JPEG carried over into `copy`, kept only when the copy renders exactly like the
 // original (a colour space or decode array the JPEG alone cannot express would show).
 bool CarryJpeg(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image, FPDF_PAGEOBJECT copy,
                const FS_MATRIX& own, unsigned w, unsigned h, const Pixels& original) {
   std::vector<uint8_t> jpeg = JpegStream(ops, image);
   if (jpeg.empty()) return false;
-  FPDF_FILEACCESS access{};
-  access.m_FileLen = static_cast<unsigned long>(jpeg.size());
-  access.m_GetBlock = GetBlock;
-  access.m_Param = &jpeg;
+  FPDF_FILEACCESS access = BytesFileAccess(jpeg);
   if (!ops.FPDFImageObj_LoadJpegFileInline(nullptr, 0, copy, &access)) return false;
   Pixels carried = ReadPixels(ops, document, page, copy, own, w, h);
   bool same = carried.bitmap != nullptr && SamePixels(original, carried, w, h);

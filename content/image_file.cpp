@@ -59,9 +59,8 @@ std::optional<std::vector<uint8_t>> ReadImageBytes(const std::u16string& path, c
   return bytes;
 }
 
-// The engine reads the JPEG through this: a range that starts or ends beyond the bytes is
-// refused.
-int GetJpegBlock(void* param, unsigned long position, unsigned char* buffer, unsigned long size) {
+// A range that starts or ends beyond the bytes is refused.
+int GetBlockOfBytes(void* param, unsigned long position, unsigned char* buffer, unsigned long size) {
   const auto* bytes = static_cast<const std::vector<uint8_t>*>(param);
   if (position > bytes->size() || size > bytes->size() - position) return 0;
   std::memcpy(buffer, bytes->data() + position, size);
@@ -95,10 +94,7 @@ bool LoadJpeg(FPDF_PAGEOBJECT image, std::vector<uint8_t>& bytes, const std::u16
     ShowMessage(caption, kJpegRefused, MessageIcon::Error);
     return false;
   }
-  FPDF_FILEACCESS access{};
-  access.m_FileLen = static_cast<unsigned long>(bytes.size());
-  access.m_GetBlock = GetJpegBlock;
-  access.m_Param = &bytes;
+  FPDF_FILEACCESS access = BytesFileAccess(bytes);
   if (!g_engine.FPDFImageObj_LoadJpegFileInline(pages.list, pages.count, image, &access)) {
     ShowMessage(caption, kJpegRefused, MessageIcon::Error);
     return false;
@@ -138,6 +134,14 @@ bool LoadPng(FPDF_PAGEOBJECT image, const std::vector<uint8_t>& bytes, const std
 }
 
 }  // namespace
+
+FPDF_FILEACCESS BytesFileAccess(const std::vector<uint8_t>& bytes) {
+  FPDF_FILEACCESS access{};
+  access.m_FileLen = static_cast<unsigned long>(bytes.size());
+  access.m_GetBlock = GetBlockOfBytes;
+  access.m_Param = const_cast<std::vector<uint8_t>*>(&bytes);
+  return access;
+}
 
 bool JpegIsComplete(const uint8_t* bytes, size_t size) {
   if (bytes == nullptr || size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return false;

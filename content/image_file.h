@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/pdfium_types.h"
 
@@ -16,6 +17,9 @@ constexpr uint32_t kImageInvalidArgument = 0x80070057;
 constexpr uint32_t kImageOutOfMemory = 0x8007000E;
 constexpr uint32_t kImageFailure = 0x80004005;
 constexpr uint32_t kImageUndecodable = 0x88982F50;
+
+// The engine's reader over bytes the caller keeps alive while the engine reads.
+FPDF_FILEACCESS BytesFileAccess(const std::vector<uint8_t>& bytes);
 
 // True when the bytes hold a JPEG from its start marker through the end marker of its last
 // scan. The engine takes a cut-off JPEG without complaint and then cannot draw it, so such

@@ -10,6 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "support/image_page_pdf.h"
+#include "support/pdf_fixtures.h"
 
 namespace {
 
@@ -178,11 +179,7 @@ TEST_F(ForceEraseWindowTest, AnErasedScanLooksTheSameInPopplerAndOnScreen) {
   Screenshot("force-erased-scan-window");
   ASSERT_TRUE(CommitPageContent());
   std::string saved = WorkPath("erased.pdf");
-  int fd = OpenForWriting(Utf8ToUtf16(saved), false);
-  ASSERT_GE(fd, 0);
-  FileWriter writer = MakeFileWriter(fd);
-  ASSERT_TRUE(SaveDocumentToFile(g_session.document, writer, kSaveNoIncremental));
-  CloseFile(fd);
+  ASSERT_TRUE(SaveDocumentToPath(g_session.document, saved));
   QDir().mkpath(QStringLiteral(CORVAN_ARTEFACTS));
   std::string out = std::string(CORVAN_ARTEFACTS) + "/force-erased-scan-poppler";
   ASSERT_EQ(std::system(("pdftoppm -r 72 -png -singlefile '" + saved + "' '" + out + "'").c_str()), 0);

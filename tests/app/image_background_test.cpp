@@ -16,6 +16,7 @@
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "support/image_page_pdf.h"
+#include "support/pdf_fixtures.h"
 
 namespace {
 
@@ -85,11 +86,7 @@ class ImageBackgroundTest : public ImageWindowTest {
     QDir().mkpath(QStringLiteral(CORVAN_ARTEFACTS));
     std::string pdf = std::string(CORVAN_ARTEFACTS) + "/" + name + ".pdf";
     EXPECT_TRUE(CommitPageContent());
-    int fd = OpenForWriting(Utf8ToUtf16(pdf), false);
-    EXPECT_GE(fd, 0);
-    FileWriter writer = MakeFileWriter(fd);
-    EXPECT_TRUE(SaveDocumentToFile(g_session.document, writer, kSaveNoIncremental));
-    CloseFile(fd);
+    EXPECT_TRUE(SaveDocumentToPath(g_session.document, pdf));
     QString out = QStringLiteral(CORVAN_ARTEFACTS "/") + QString::fromStdString(name);
     EXPECT_EQ(QProcess::execute("pdftoppm", {"-cropbox", "-r", "72", "-png", "-singlefile",
                                              QString::fromStdString(pdf), out}),

@@ -13,6 +13,7 @@
 #include "platform/text_encoding.h"
 #include "support/document_test.h"
 #include "support/image_page_pdf.h"
+#include "support/pdf_fixtures.h"
 
 namespace {
 
@@ -245,11 +246,7 @@ void WriteMaskedScan(const std::string& path, Pick transparent, uint8_t alpha) {
   ASSERT_TRUE(g_engine.FPDFPage_GenerateContent(page));
   g_engine.FPDFBitmap_Destroy(bitmap);
   g_engine.FPDF_ClosePage(page);
-  int fd = OpenForWriting(Utf8ToUtf16(path), false);
-  ASSERT_GE(fd, 0);
-  FileWriter writer = MakeFileWriter(fd);
-  ASSERT_TRUE(SaveDocumentToFile(document, writer, kSaveNoIncremental));
-  CloseFile(fd);
+  ASSERT_TRUE(SaveDocumentToPath(document, path));
   g_engine.FPDF_CloseDocument(document);
 }
 

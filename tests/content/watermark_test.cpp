@@ -22,6 +22,7 @@
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "support/document_test.h"
+#include "support/pdf_fixtures.h"
 
 namespace {
 
@@ -127,11 +128,7 @@ class WatermarkTest : public DocumentTest {
 
   // Saves the session's document and reopens the copy in the session.
   void SaveAndReopen(const std::string& name) {
-    int fd = OpenForWriting(WorkPath16(name), false);
-    ASSERT_GE(fd, 0);
-    FileWriter writer = MakeFileWriter(fd);
-    ASSERT_TRUE(SaveDocumentToFile(g_session.document, writer, kSaveNoIncremental));
-    CloseFile(fd);
+    ASSERT_TRUE(SaveDocumentToPath(g_session.document, WorkPath(name)));
     g_session.modified = false;
     OpenOrFail(WorkPath(name));
   }

@@ -21,6 +21,7 @@
 #include "platform/text_encoding.h"
 #include "support/document_test.h"
 #include "support/sane_test_backend.h"
+#include "support/pdf_fixtures.h"
 
 namespace {
 
@@ -365,11 +366,7 @@ TEST_F(ScanTest, PicturesMatchWhatScanimageReadsFromTheSameDevice) {
 
   // Kept for a person to look at, drawn by poppler.
   std::string pdf = WorkPath("scanned.pdf");
-  int fd = OpenForWriting(Utf8ToUtf16(pdf), false);
-  ASSERT_GE(fd, 0);
-  FileWriter writer = MakeFileWriter(fd);
-  ASSERT_TRUE(SaveDocumentToFile(document, writer, kSaveNoIncremental));
-  CloseFile(fd);
+  ASSERT_TRUE(SaveDocumentToPath(document, pdf));
   g_engine.FPDF_CloseDocument(document);
   std::string artefacts = std::string(CORVAN_ARTEFACTS) + "/scan";
   std::filesystem::create_directories(artefacts);

@@ -12,6 +12,7 @@
 #include "document/file_writer.h"
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
+#include "platform/text_encoding.h"
 
 void AddLinePath(FPDF_PAGE page, float x, float y) {
   FPDF_PAGEOBJECT path = g_engine.FPDFPageObj_CreateNewPath(x, y);
@@ -22,15 +23,19 @@ void AddLinePath(FPDF_PAGE page, float x, float y) {
   g_engine.FPDFPage_InsertObject(page, path);
 }
 
-namespace {
-
-void SaveOrDie(FPDF_DOCUMENT document, const std::string& path) {
-  int fd = OpenForWriting(std::u16string(path.begin(), path.end()), false);
-  if (fd < 0) std::abort();
+bool SaveDocumentToPath(FPDF_DOCUMENT document, const std::string& path) {
+  int fd = OpenForWriting(Utf8ToUtf16(path), false);
+  if (fd < 0) return false;
   FileWriter writer = MakeFileWriter(fd);
   bool ok = SaveDocumentToFile(document, writer, kSaveNoIncremental);
   CloseFile(fd);
-  if (!ok) std::abort();
+  return ok;
+}
+
+namespace {
+
+void SaveOrDie(FPDF_DOCUMENT document, const std::string& path) {
+  if (!SaveDocumentToPath(document, path)) std::abort();
 }
 
 }  // namespace

@@ -13,6 +13,8 @@ struct PageSpec {
   int pathObjects = 1;
 };
 
+// Saves the document in full (not incrementally) to a path given in UTF-8; false on failure.
+bool SaveDocumentToPath(FPDF_DOCUMENT document, const std::string& path);
 // Writes a PDF with the given pages; each page holds `pathObjects` small line paths.
 void WriteTestPdf(const std::string& path, const std::vector<PageSpec>& pages);
 // A document whose page i is (300 + i) points wide, so pages can be told apart by width.
