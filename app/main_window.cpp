@@ -71,6 +71,7 @@ void InstallWindowHooks() {
     g_tool.ocrRegion = false;
     g_tool.mode = tool == ToolAfterInstall::Hand ? ToolMode::Hand : ToolMode::Select;
     ClearDrawnSelection();
+    g_selection.lengthCm = 0;  // a length measured in the last document does not fix this one's lines
   };
   g_window.leaveOcrSelection = [] { g_tool.ocrRegion = false; };
   g_window.clearSelections = [] { ClearDrawnSelection(); };

@@ -123,6 +123,27 @@ TEST_F(ShapePanelWindowTest, WidthAndLengthInputsAreCheckedAgainstTheirRanges) {
   EXPECT_EQ(g_script.boxes.size(), 1u) << RecordedBoxesText();
 }
 
+TEST_F(ShapePanelWindowTest, TheFixedLengthOfASelectedSegmentEndsWithItsDocument) {
+  RouteCommand(kCmdSegmentTool);
+  Drag(At(0.2f, 0.3f), At(0.6f, 0.3f));
+  RouteCommand(kCmdSelectTool);
+  Click(At(0.4f, 0.3f));
+  ASSERT_GT(g_selection.lengthCm, 5) << "the selected segment's length holds for the next lines";
+  g_script.answers.push_back(MessageAnswer::No);  // its unsaved drawing goes
+  RouteCommand(kCmdNewDocument);
+  ASSERT_FALSE(g_session.modified);
+  RouteCommand(kCmdFitPage);
+  EXPECT_EQ(g_selection.lengthCm, 0);
+  RouteCommand(kCmdSegmentTool);
+  QPoint from = At(0.2f, 0.5f), to = At(0.3f, 0.5f);
+  Drag(from, to);
+  ASSERT_EQ(Paths().size(), 1u);
+  auto segment = RecogniseStraightSegment(Paths().back(), g_engine);
+  ASSERT_TRUE(segment);
+  EXPECT_NEAR(std::hypot(segment->end.x - segment->start.x, segment->end.y - segment->start.y),
+              OnPage(to).x - OnPage(from).x, 1) << "the new document's segment is as long as its drag";
+}
+
 TEST_F(ShapePanelWindowTest, ThePenWindowRecoloursAndReWidensTheSelection) {
   RouteCommand(kCmdSegmentTool);
   Drag(At(0.2f, 0.3f), At(0.6f, 0.3f));
