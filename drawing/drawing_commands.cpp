@@ -105,7 +105,11 @@ void FinishGeometry(GeometryKind kind, ScreenPoint start, ScreenPoint end) {
   // A triangle is only drawn when its labels can be written; a refused drag loads no font.
   if (kind == GeometryKind::Triangle && !EnsureDefaultFont()) return;
   PdfOps ops = CurrentOps();
-  ShapeAdd added = AddGeometryShape(ops, g_session.currentPage, kind, start, end, CurrentPen());
+  LabelledTriangleAdd triangle;
+  if (kind == GeometryKind::Triangle) triangle = AddLabelledTriangle(ops, CurrentLabelContext(), start, end, CurrentPen());
+  ShapeAdd added = kind == GeometryKind::Triangle
+                       ? triangle.shape
+                       : AddGeometryShape(ops, g_session.currentPage, kind, start, end, CurrentPen());
   if (added.result == kShapeFailed) {
     ShowMessage(u"几何绘图失败", u"几何图形无法加入 PDF 页面。", MessageIcon::Error);
     return;
@@ -117,7 +121,7 @@ void FinishGeometry(GeometryKind kind, ScreenPoint start, ScreenPoint end) {
   bool contentFailed = added.result == kShapeAddedNoContent;
   std::vector<ScreenPoint> vertices = OutlineVertices(kind, start, end);
   if (kind == GeometryKind::Triangle) {
-    LabelSetResult labels = LabelNewTriangle(ops, CurrentLabelContext(), added.object, vertices);
+    const LabelSetResult& labels = triangle.labels;
     if (!labels.ok) {
       ShowMessage(u"三角形标注警告", u"三角形已保留，但自动编号或边长标注无法创建。", MessageIcon::Warning);
     } else if (!labels.committed) {

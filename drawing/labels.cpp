@@ -215,6 +215,18 @@ LabelSetResult LabelNewTriangle(const PdfOps& ops, const LabelContext& ctx, FPDF
   return result;
 }
 
+LabelledTriangleAdd AddLabelledTriangle(const PdfOps& ops, const LabelContext& ctx, ScreenPoint a, ScreenPoint b,
+                                        const PenStyle& pen) {
+  LabelledTriangleAdd result;
+  result.shape = InsertGeometryShape(ops, ctx.page, GeometryKind::Triangle, a, b, pen);
+  if (result.shape.object == nullptr) return result;
+  result.labels = LabelNewTriangle(ops, ctx, result.shape.object, BuildOutline(GeometryKind::Triangle, a, b)->points);
+  // Labelling regenerates the content with the triangle in it; without labels it is done here.
+  bool committed = result.labels.ok ? result.labels.committed : ops.FPDFPage_GenerateContent(ctx.page) != 0;
+  if (committed) result.shape.result = kShapeAdded;
+  return result;
+}
+
 namespace {
 
 // Gives the shape one label per vertex under `name` unless it has them already; an unmarked

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "drawing/marks.h"
+#include "drawing/shapes.h"
 
 struct LabelContext {
   FPDF_DOCUMENT document = nullptr;
@@ -43,6 +44,15 @@ LabelSetResult CreateLabelSet(const PdfOps& ops, const LabelContext& ctx, const 
 // Numbers the new triangle after the page's others (renumbering their labels first).
 LabelSetResult LabelNewTriangle(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT triangle,
                                 const std::vector<ScreenPoint>& vertices);
+
+struct LabelledTriangleAdd {
+  ShapeAdd shape;          // kShapeAdded once the page content holds the triangle (and its labels)
+  LabelSetResult labels;   // not ok: the triangle stays on the page unlabelled
+};
+// Draws the triangle of the drag from a to b and labels it, regenerating the page content
+// once for both.
+LabelledTriangleAdd AddLabelledTriangle(const PdfOps& ops, const LabelContext& ctx, ScreenPoint a, ScreenPoint b,
+                                        const PenStyle& pen);
 
 struct EnsureResult {
   bool ok = false;

@@ -88,8 +88,8 @@ std::optional<Outline> BuildOutline(GeometryKind kind, ScreenPoint a, ScreenPoin
   return std::nullopt;
 }
 
-ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, ScreenPoint a, ScreenPoint b,
-                          const PenStyle& pen) {
+ShapeAdd InsertGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, ScreenPoint a, ScreenPoint b,
+                             const PenStyle& pen) {
   ShapeAdd result;
   if (kind == GeometryKind::Point || page == nullptr || !HasOutlineEntries(ops) || !(pen.width > 0) ||
       !std::isfinite(pen.width)) {
@@ -115,7 +115,14 @@ ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, 
   }
   if (!InsertChecked(page, path, ops)) return result;  // the page owns the path now: forget it
   result.object = path;
-  result.result = ops.FPDFPage_GenerateContent(page) ? kShapeAdded : kShapeAddedNoContent;
+  result.result = kShapeAddedNoContent;
+  return result;
+}
+
+ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, ScreenPoint a, ScreenPoint b,
+                          const PenStyle& pen) {
+  ShapeAdd result = InsertGeometryShape(ops, page, kind, a, b, pen);
+  if (result.object != nullptr && ops.FPDFPage_GenerateContent(page)) result.result = kShapeAdded;
   return result;
 }
 

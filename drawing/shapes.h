@@ -32,6 +32,10 @@ struct PenStyle {
 
 ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, ScreenPoint a, ScreenPoint b,
                           const PenStyle& pen);
+// The same without regenerating the page content (kShapeAddedNoContent on success): for a
+// caller that edits the page further and commits once.
+ShapeAdd InsertGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, ScreenPoint a, ScreenPoint b,
+                             const PenStyle& pen);
 
 struct PointAdd {
   bool added = false;

@@ -9,7 +9,10 @@
 #include "drawing/labels.h"
 #include "drawing/shapes.h"
 #include "document/open_document.h"
+#include "document/file_writer.h"
 #include "document/save_copy.h"
+#include "platform/file_system.h"
+#include "platform/text_encoding.h"
 #include "engine/engine_table.h"
 
 namespace {
@@ -37,6 +40,27 @@ class LabelsTest : public DrawingTest {
     return added.object;
   }
   std::string NameOf(FPDF_PAGEOBJECT shape, MarkKind kind) { return FindMark(shape, CurrentOps(), kind).value_or(""); }
+  // Paths and texts of page 1 as the page content holds them: the document written out
+  // without committing anything first, read back by a fresh engine document.
+  std::pair<int, int> CommittedPathsAndTexts(const std::string& name) {
+    int fd = OpenForWriting(Utf8ToUtf16(WorkPath(name)), false);
+    FileWriter writer = MakeFileWriter(fd);
+    EXPECT_TRUE(SaveDocumentToFile(g_session.document, writer, kSaveNoIncremental));
+    CloseFile(fd);
+    FPDF_DOCUMENT copy = g_engine.FPDF_LoadDocument(WorkPath(name).c_str(), nullptr);
+    EXPECT_NE(copy, nullptr);
+    if (copy == nullptr) return {-1, -1};
+    FPDF_PAGE page = g_engine.FPDF_LoadPage(copy, 0);
+    std::pair<int, int> counts{0, 0};
+    for (int i = 0; i < g_engine.FPDFPage_CountObjects(page); ++i) {
+      int type = g_engine.FPDFPageObj_GetType(g_engine.FPDFPage_GetObject(page, i));
+      counts.first += type == kPageObjPath ? 1 : 0;
+      counts.second += type == kPageObjText ? 1 : 0;
+    }
+    g_engine.FPDF_ClosePage(page);
+    g_engine.FPDF_CloseDocument(copy);
+    return counts;
+  }
 };
 
 TEST_F(LabelsTest, SegmentsAreNumberedAfterTheLargestPresent) {
@@ -136,6 +160,40 @@ TEST_F(LabelsTest, ADamagedTriangleStopsNewLabelsUntilRepaired) {
   ASSERT_TRUE(EnsureTriangleLabels(CurrentOps(), CurrentLabelContext(), first, firstOutline->points).ok);
   EXPECT_EQ(LabelTexts(name, MarkKind::Triangle).size(), 3u);
   EXPECT_TRUE(LabelNewTriangle(CurrentOps(), CurrentLabelContext(), second, outline->points).ok);
+}
+
+TEST_F(LabelsTest, ADrawnTriangleIsCommittedWithItsLabelsOrAloneWhenLabellingFails) {
+  for (const PageCase& page : TurnedAndCroppedPages()) {
+    SCOPED_TRACE(page.name);
+    ShowHandMadePage(page.entries);
+    const IntRect& r = g_view.pageRect;
+    ScreenPoint a{r.left + r.Width() / 5, r.top + r.Height() / 6}, b{r.left + r.Width() / 2, r.top + r.Height() / 2};
+    LabelledTriangleAdd first = AddLabelledTriangle(CurrentOps(), CurrentLabelContext(), a, b, PenStyle{});
+    ASSERT_EQ(first.shape.result, kShapeAdded);
+    ASSERT_TRUE(first.labels.ok);
+    std::string name = NameOf(first.shape.object, MarkKind::Triangle);
+    EXPECT_EQ(LabelTexts(name, MarkKind::Triangle), (std::vector<std::u16string>{u"a1", u"b1", u"c1"}));
+    EXPECT_EQ(CommittedPathsAndTexts("one.pdf"), std::make_pair(1, 3));
+    // The apex is drawn at the top middle of the drag box on screen, the base along its bottom.
+    PagePoint apex, left;
+    g_engine.FPDFPathSegment_GetPoint(g_engine.FPDFPath_GetPathSegment(first.shape.object, 0), &apex.x, &apex.y);
+    g_engine.FPDFPathSegment_GetPoint(g_engine.FPDFPath_GetPathSegment(first.shape.object, 2), &left.x, &left.y);
+    EXPECT_NEAR(Screen(apex.x, apex.y).x, (a.x + b.x) / 2, 1);
+    EXPECT_NEAR(Screen(apex.x, apex.y).y, a.y, 1);
+    EXPECT_NEAR(Screen(left.x, left.y).x, a.x, 1);
+    EXPECT_NEAR(Screen(left.x, left.y).y, b.y, 1);
+
+    // A triangle whose labels were taken away stops the labelling of the next one, which
+    // still reaches the page content, unlabelled.
+    auto labels = LabelsOfShape(g_session.currentPage, first.shape.object, g_engine, MarkKind::Triangle, name);
+    ASSERT_TRUE(RemoveObjects(g_session.currentPage, {labels[1]}, CurrentOps()));
+    ScreenPoint c{b.x + 20, a.y}, d{r.right - 20, b.y};
+    LabelledTriangleAdd second = AddLabelledTriangle(CurrentOps(), CurrentLabelContext(), c, d, PenStyle{});
+    EXPECT_EQ(second.shape.result, kShapeAdded);
+    EXPECT_FALSE(second.labels.ok);
+    EXPECT_FALSE(FindMark(second.shape.object, CurrentOps(), MarkKind::Triangle).has_value());
+    EXPECT_EQ(CommittedPathsAndTexts("two.pdf"), std::make_pair(2, 2));
+  }
 }
 
 TEST_F(LabelsTest, OrphanLabelsGoAndEverythingElseStays) {
