@@ -16,7 +16,7 @@
 #include "document/undo_history.h"
 #include "engine/engine_loader.h"
 #include "platform/platform_seam.h"
-#include "platform/qt_image_decoder.h"
+#include "platform/qt_image_codec.h"
 #include "platform/qt_platform.h"
 #include "view/page_canvas.h"
 #include "view/page_view.h"
@@ -25,7 +25,7 @@
 MainWindow* StartEditorWindow(const QStringList& arguments) {
   auto* window = new MainWindow;
   if (g_platform.showMessageBox == nullptr) InstallQtPlatform(window);
-  InstallQtImageDecoder();
+  InstallQtImageCodec();
   if (NewBlankDocument()) EnterPen();
   window->showMaximized();
   window->canvas()->Relayout();

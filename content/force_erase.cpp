@@ -4,12 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "content/image_file.h"
 #include "content/image_pixels.h"
 #include "content/stroke_cover.h"
+#include "platform/platform_seam.h"
 
 namespace {
 
-constexpr uint64_t kMaxImageBytes = 268435456;
 constexpr uint32_t kMaxImageSide = 32767;
 
 bool Finite(ScreenVec a) { return std::isfinite(a.x) && std::isfinite(a.y); }
@@ -68,6 +69,18 @@ bool FullyOpaque(const uint8_t* buffer, size_t stride, int w, int h) {
   return true;
 }
 
+// A JPEG scan stays a JPEG: written back as pixels it would be saved several times larger
+// (a 1.3 MB A4 scan became 7.1 MB after one stroke). False when no encoder is at hand or the
+// engine refused the stream; the caller then writes the pixels.
+bool WriteAsJpeg(const PdfOps& ops, FPDF_PAGE* pages, FPDF_PAGEOBJECT image, const uint8_t* buffer, int stride, int w,
+                 int h, bool grey) {
+  if (g_platform.encodeJpeg == nullptr || !ops.FPDFImageObj_LoadJpegFileInline) return false;
+  std::vector<uint8_t> jpeg = g_platform.encodeJpeg(buffer, w, h, stride, grey);
+  if (jpeg.empty() || jpeg.size() > kMaxImageBytes) return false;
+  FPDF_FILEACCESS access = BytesFileAccess(jpeg);
+  return ops.FPDFImageObj_LoadJpegFileInline(pages, 1, image, &access) != 0;
+}
+
 Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image,
                    const std::vector<ScreenPoint>& stroke, double radius, PageToScreenFn toScreen) {
   FS_MATRIX m{};
@@ -102,13 +115,18 @@ Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FP
     ops.FPDFBitmap_Destroy(bitmap);
     return Outcome::Unchanged;
   }
+  FPDF_PAGE pages[] = {page};
+  if (StoredAsJpeg(ops, image) &&
+      WriteAsJpeg(ops, pages, image, buffer, stride, int(w), int(h), metadata.colorspace == kColourSpaceDeviceGrey)) {
+    ops.FPDFBitmap_Destroy(bitmap);
+    return Outcome::Modified;
+  }
   // Written as opaque BGRx over the same pixels: the image gains no soft mask of 255s.
   FPDF_BITMAP opaque = ops.FPDFBitmap_CreateEx(int(w), int(h), kBitmapBgrx, buffer, stride);
   if (opaque == nullptr) {
     ops.FPDFBitmap_Destroy(bitmap);
     return Outcome::Skipped;
   }
-  FPDF_PAGE pages[] = {page};
   const bool written = ops.FPDFImageObj_SetBitmap(pages, 1, image, opaque);
   ops.FPDFBitmap_Destroy(opaque);
   ops.FPDFBitmap_Destroy(bitmap);

@@ -62,13 +62,7 @@ bool SamePixels(const Pixels& a, const Pixels& b, unsigned w, unsigned h) {
 
 // The raw stream of an image whose only filter is DCTDecode: a whole JPEG file.
 std::vector<uint8_t> JpegStream(const PdfOps& ops, FPDF_PAGEOBJECT image) {
-  if (!ops.FPDFImageObj_GetImageFilterCount || !ops.FPDFImageObj_GetImageFilter || !ops.FPDFImageObj_GetImageDataRaw ||
-      !ops.FPDFImageObj_LoadJpegFileInline || ops.FPDFImageObj_GetImageFilterCount(image) != 1) {
-    return {};
-  }
-  char name[16] = {};
-  unsigned long length = ops.FPDFImageObj_GetImageFilter(image, 0, name, sizeof name);
-  if (length != sizeof "DCTDecode" || std::strcmp(name, "DCTDecode") != 0) return {};
+  if (!ops.FPDFImageObj_GetImageDataRaw || !ops.FPDFImageObj_LoadJpegFileInline || !StoredAsJpeg(ops, image)) return {};
   unsigned long size = ops.FPDFImageObj_GetImageDataRaw(image, nullptr, 0);
   if (size == 0 || size > kMaxImageBytes) return {};
   std::vector<uint8_t> bytes(size);

@@ -16,3 +16,6 @@ struct OwnSizeRender {
 // Masks applied (a soft mask shows as alpha).
 OwnSizeRender RenderImageAtOwnSize(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image,
                                    const FS_MATRIX& own, uint32_t width, uint32_t height);
+
+// True when the image's data is one JPEG stream (its only filter is DCTDecode).
+bool StoredAsJpeg(const PdfOps& ops, FPDF_PAGEOBJECT image);

@@ -77,6 +77,7 @@ constexpr int kBitmapGray = 1;
 constexpr int kBitmapBgr = 2;
 constexpr int kBitmapBgrx = 3;
 constexpr int kBitmapBgra = 4;
+constexpr int kColourSpaceDeviceGrey = 1;  // FPDF_IMAGEOBJ_METADATA::colorspace
 
 // Path fill modes (FPDFPath_SetDrawMode)
 constexpr int kFillNone = 0;

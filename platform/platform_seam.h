@@ -113,6 +113,9 @@ struct PlatformSeam {
   // Decodes PNG bytes. TooLarge, read from the header before any pixel is decoded: a side of
   // 0, a width over 536870911 or pixels needing more than 256 MiB.
   DecodedImage (*decodePng)(const std::vector<uint8_t>& bytes) = nullptr;
+  // A whole JPEG file of the pixels (B, G, R, unused per pixel; rows `stride` bytes apart),
+  // one grey channel when `grey`; empty on failure.
+  std::vector<uint8_t> (*encodeJpeg)(const uint8_t* bgrx, int width, int height, int stride, bool grey) = nullptr;
   // Where the program's own helpers live; empty: the executable's folder. Tests point it elsewhere.
   std::u16string programFolder;
 };

@@ -1,10 +1,18 @@
-#include "platform/qt_image_decoder.h"
+#include "platform/qt_image_codec.h"
 
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 #include <cstring>
+
+namespace {
+
+// High enough that a scan rewritten stroke after stroke shows no loss a reader would notice.
+constexpr int kRewrittenJpegQuality = 92;
+
+}  // namespace
 
 DecodedImage DecodePngWithQt(const std::vector<uint8_t>& bytes) {
   DecodedImage result;
@@ -39,4 +47,21 @@ DecodedImage DecodePngWithQt(const std::vector<uint8_t>& bytes) {
   return result;
 }
 
-void InstallQtImageDecoder() { g_platform.decodePng = DecodePngWithQt; }
+std::vector<uint8_t> EncodeJpegWithQt(const uint8_t* bgrx, int width, int height, int stride, bool grey) {
+  if (bgrx == nullptr || width <= 0 || height <= 0 || stride < 4 * width) return {};
+  // Wraps the caller's pixels; the writer reads them once.
+  QImage image(bgrx, width, height, stride, QImage::Format_RGB32);
+  if (grey) image = image.convertToFormat(QImage::Format_Grayscale8);
+  QByteArray data;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "jpeg");
+  writer.setQuality(kRewrittenJpegQuality);
+  if (image.isNull() || !writer.write(image)) return {};
+  return std::vector<uint8_t>(data.begin(), data.end());
+}
+
+void InstallQtImageCodec() {
+  g_platform.decodePng = DecodePngWithQt;
+  g_platform.encodeJpeg = EncodeJpegWithQt;
+}
