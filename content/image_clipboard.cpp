@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "content/clipboard_dib.h"
+#include "content/image_copy.h"
 #include "content/image_pixels.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
@@ -248,17 +249,31 @@ bool MoveSelectedImageLayer(int step) {
   }
   FPDF_PAGEOBJECT image = g_selection.selectedImage;
   const int index = IndexOf(ops, page, image), target = index + step;
+  // The engine saves an object in the content stream it came from, so the picture itself
+  // moved past an object of another stream would be saved in its old place: a new copy is
+  // moved instead. A picture that cannot be copied (clipped, transparent) moves itself.
+  ImageCopy copy = CopyImageObject(ops, g_session.document, page, image);
   if (!ops.FPDFPage_RemoveObject(page, image)) {
+    if (copy.object != nullptr) ops.FPDFPageObj_Destroy(copy.object);
     ShowMessage(kCaption, u"无法从 PDF 页面移除所选图片以调整图层。", MessageIcon::Error);
     return false;
   }
-  if (ops.FPDFPage_InsertObjectAtIndex(page, image, size_t(target))) {
+  FPDF_PAGEOBJECT moved = copy.object != nullptr ? copy.object : image;
+  if (ops.FPDFPage_InsertObjectAtIndex(page, moved, size_t(target))) {
+    if (moved != image) {
+      ops.FPDFPageObj_Destroy(image);
+      g_selection.selectedImage = moved;
+    }
     NotifyKeepingSelection(u"图层已调整");
     g_window.refreshPanels();
     return true;
   }
-  // The engine frees an object whose insertion it refused: there is nothing left to put back
-  // at its old place or on top, and nothing to destroy.
+  // The engine frees an object whose insertion it refused. The original picture, when it was
+  // not the one refused, goes back to its old place.
+  if (moved != image && ops.FPDFPage_InsertObjectAtIndex(page, image, size_t(index))) {
+    ShowMessage(kCaption, u"无法调整所选图片的图层顺序。", MessageIcon::Error);
+    return false;
+  }
   ClearDrawnSelection();
   NotifyKeepingSelection(u"图层已调整");
   g_window.refreshPanels();

@@ -3,30 +3,19 @@
 // order back exactly. Both engine paths (insertion at an index, appending) are driven, and
 // the saved file must draw what the window drew.
 
-#include <QDir>
 #include <QFileInfo>
-#include <QImage>
-#include <QProcess>
 
 #include "app/image_test_fixture.h"
 #include "content/image_background.h"
 #include "document/edit_wrapper.h"
-#include "document/file_writer.h"
 #include "editing/drawn_objects.h"
-#include "platform/file_system.h"
-#include "platform/text_encoding.h"
 #include "support/image_page_pdf.h"
-#include "support/pdf_fixtures.h"
 
 namespace {
 
 constexpr uint32_t kGreen = 40u | 170u << 8 | 60u << 16;  // red in the lowest byte
 
-// A page's crop box, as poppler shows it.
-struct Crop {
-  float left = 0, bottom = 0, right = 595, top = 842;
-};
-constexpr Crop kCrop{100, 100, 500, 700};
+constexpr SavedCrop kCrop{100, 100, 500, 700};
 
 bool Near(QColor a, QColor b) {
   return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 && std::abs(a.blue() - b.blue()) <= 3;
@@ -80,24 +69,8 @@ class ImageBackgroundTest : public ImageWindowTest {
     g_script.colourAnswers.push_back(kGreen);
     RouteCommand(kCmdBackgroundColour);
   }
-  // The page as poppler draws it from a saved copy, at one pixel per point, sampled at a page
-  // point, for a page turned by `rotate` whose crop box is `crop`.
-  QColor SavedAt(const std::string& name, PagePoint p, int rotate = 0, Crop crop = {}) {
-    QDir().mkpath(QStringLiteral(CORVAN_ARTEFACTS));
-    std::string pdf = std::string(CORVAN_ARTEFACTS) + "/" + name + ".pdf";
-    EXPECT_TRUE(CommitPageContent());
-    EXPECT_TRUE(SaveDocumentToPath(g_session.document, pdf));
-    QString out = QStringLiteral(CORVAN_ARTEFACTS "/") + QString::fromStdString(name);
-    EXPECT_EQ(QProcess::execute("pdftoppm", {"-cropbox", "-r", "72", "-png", "-singlefile",
-                                             QString::fromStdString(pdf), out}),
-              0);
-    QImage render(out + ".png");
-    EXPECT_FALSE(render.isNull());
-    // /Rotate 90 turns the page clockwise: its bottom edge becomes the left edge; 270 the other way.
-    QPoint at = rotate == 90    ? QPoint(int(p.y - crop.bottom), int(p.x - crop.left))
-                : rotate == 270 ? QPoint(int(crop.top - p.y), int(crop.right - p.x))
-                                : QPoint(int(p.x - crop.left), int(crop.top - p.y));
-    return render.pixelColor(at);
+  static QColor SavedAt(const std::string& name, PagePoint p, int rotate = 0, SavedCrop crop = {}) {
+    return SavedColourAt(g_session.document, name, p, rotate, crop);
   }
   // The layering on its own, as one wrapped edit.
   bool ApplyGreen() {

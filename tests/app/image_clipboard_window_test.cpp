@@ -12,6 +12,7 @@
 
 #include "app/clipboard_test_pictures.h"
 #include "app/editing_test_fixture.h"
+#include "app/image_test_fixture.h"
 #include "content/clipboard_dib.h"
 #include "content/image_clipboard.h"
 #include "document/edit_wrapper.h"
@@ -227,11 +228,10 @@ TEST_F(ImageClipboardWindowTest, LayerMovesStepThroughTheDrawingOrderAndStopAtTh
   ImagePageSpec spec;
   spec.textBeside = true;  // the image, then a text and a path above it
   OpenImagePage(spec);
-  FPDF_PAGEOBJECT image = FirstImage(g_session.currentPage);
-  g_selection.selectedImage = image;
+  g_selection.selectedImage = FirstImage(g_session.currentPage);
   auto indexOfImage = [&] {
     std::vector<FPDF_PAGEOBJECT> objects = Objects();
-    return int(std::find(objects.begin(), objects.end(), image) - objects.begin());
+    return int(std::find(objects.begin(), objects.end(), g_selection.selectedImage) - objects.begin());
   };
   ASSERT_EQ(indexOfImage(), 0);
   ASSERT_EQ(CurrentObjectCount(), 3);
@@ -249,12 +249,30 @@ TEST_F(ImageClipboardWindowTest, LayerMovesStepThroughTheDrawingOrderAndStopAtTh
   EXPECT_TRUE(CanMoveImageLayer(-1));
   EXPECT_TRUE(MoveSelectedImageLayer(-1));
   EXPECT_EQ(indexOfImage(), 1);
-  EXPECT_EQ(g_selection.selectedImage, image);
+  EXPECT_EQ(FirstImage(g_session.currentPage), g_selection.selectedImage);
+  EXPECT_EQ(CurrentObjectCount(), 3);
   EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
 
-  // The engine refuses the insertion after the image left the page; it frees the object
-  // then, as the real engine does with a refused insertion.
-  auto real = g_engine.FPDFPage_InsertObjectAtIndex;
+  // The engine refuses the moved copy (freeing it, as the real engine does with a refused
+  // insertion) after the picture left the page: the picture goes back to its place.
+  static auto real = g_engine.FPDFPage_InsertObjectAtIndex;
+  static int calls = 0;
+  g_engine.FPDFPage_InsertObjectAtIndex = [](FPDF_PAGE page, FPDF_PAGEOBJECT object, size_t index) -> FPDF_BOOL {
+    if (++calls > 1) return real(page, object, index);
+    g_engine.FPDFPageObj_Destroy(object);
+    return 0;
+  };
+  FPDF_PAGEOBJECT before = g_selection.selectedImage;
+  EXPECT_FALSE(MoveSelectedImageLayer(+1));
+  g_engine.FPDFPage_InsertObjectAtIndex = real;
+  ASSERT_EQ(g_script.boxes.size(), 1u);
+  EXPECT_EQ(g_script.boxes[0].text, u"无法调整所选图片的图层顺序。");
+  EXPECT_EQ(indexOfImage(), 1);
+  EXPECT_EQ(g_selection.selectedImage, before);
+  EXPECT_EQ(CurrentObjectCount(), 3);
+  g_script.boxes.clear();
+
+  // Both the copy and the picture's way back are refused.
   g_engine.FPDFPage_InsertObjectAtIndex = [](FPDF_PAGE, FPDF_PAGEOBJECT object, size_t) -> FPDF_BOOL {
     g_engine.FPDFPageObj_Destroy(object);
     return 0;
@@ -267,4 +285,46 @@ TEST_F(ImageClipboardWindowTest, LayerMovesStepThroughTheDrawingOrderAndStopAtTh
   EXPECT_EQ(CurrentObjectCount(), 2);
   EXPECT_EQ(FirstImage(g_session.currentPage), nullptr);
   EXPECT_EQ(g_selection.selectedImage, nullptr);
+}
+
+TEST_F(ImageClipboardWindowTest, AMovedLayerIsSavedInTheOrderTheWindowShows) {
+  // A picture drawn before a box that overlaps it: each came to the page in its own edit, so
+  // the engine keeps them in different content streams.
+  ImagePageSpec spec;
+  spec.cropBox = "[100 100 500 700]";
+  spec.rotate = 90;
+  spec.matrix = {120, 0, 0, 90, 200, 400};
+  OpenImagePage(spec);
+  FPDF_PAGEOBJECT box = g_engine.FPDFPageObj_CreateNewPath(150, 380);
+  g_engine.FPDFPath_LineTo(box, 250, 380);
+  g_engine.FPDFPath_LineTo(box, 250, 480);
+  g_engine.FPDFPath_LineTo(box, 150, 480);
+  g_engine.FPDFPath_Close(box);
+  g_engine.FPDFPageObj_SetFillColor(box, 0, 0, 0, 255);
+  g_engine.FPDFPath_SetDrawMode(box, kFillWinding, 0);
+  g_engine.FPDFPage_InsertObject(g_session.currentPage, box);
+  ASSERT_TRUE(CommitPageContent());
+  const PagePoint overlap{230, 430};
+  const SavedCrop crop{100, 100, 500, 700};
+  ASSERT_LT(SavedColourAt(g_session.document, "layer-before", overlap, 90, crop).lightness(), 40);
+  g_selection.selectedImage = FirstImage(g_session.currentPage);
+  EditScope scope = BeginPossibleEdit();
+  ASSERT_TRUE(MoveSelectedImageLayer(+1));
+  EndPossibleEdit(scope);
+  ASSERT_EQ(Objects().back(), g_selection.selectedImage);
+  Canvas()->repaint();
+  QColor shown = Canvas()->grab().toImage().pixelColor(OnScreen(overlap));
+  QColor saved = SavedColourAt(g_session.document, "layer-after", overlap, 90, crop);
+  EXPECT_GT(shown.lightness(), 90) << "the grey picture is drawn over the box";
+  EXPECT_NEAR(saved.lightness(), shown.lightness(), 8) << "and saved so";
+  // And back down, now that the picture came to the page after the box.
+  scope = BeginPossibleEdit();
+  ASSERT_TRUE(MoveSelectedImageLayer(-1));
+  EndPossibleEdit(scope);
+  ASSERT_EQ(Objects().front(), g_selection.selectedImage);
+  Canvas()->repaint();
+  shown = Canvas()->grab().toImage().pixelColor(OnScreen(overlap));
+  saved = SavedColourAt(g_session.document, "layer-down", overlap, 90, crop);
+  EXPECT_LT(shown.lightness(), 40) << "the box is drawn over the picture";
+  EXPECT_NEAR(saved.lightness(), shown.lightness(), 8) << "and saved so";
 }

@@ -1,12 +1,16 @@
 #include "app/image_test_fixture.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <cstring>
 
 #include "app/command_ids.h"
 #include "app/command_router.h"
+#include "document/session.h"
+#include "support/pdf_fixtures.h"
 
 namespace {
 
@@ -97,4 +101,21 @@ QPointF ImageWindowTest::Screen(FPDF_PAGEOBJECT image, double s, double t) {
 QColor ImageWindowTest::ShownAt(QPoint p) {
   QImage shot = Canvas()->grab().toImage();
   return shot.pixelColor(p * shot.devicePixelRatio());
+}
+
+QColor SavedColourAt(FPDF_DOCUMENT document, const std::string& name, PagePoint p, int rotate, SavedCrop crop) {
+  QDir().mkpath(QStringLiteral(CORVAN_ARTEFACTS));
+  std::string pdf = std::string(CORVAN_ARTEFACTS) + "/" + name + ".pdf";
+  EXPECT_TRUE(CommitPageContent());
+  EXPECT_TRUE(SaveDocumentToPath(document, pdf));
+  QString out = QStringLiteral(CORVAN_ARTEFACTS "/") + QString::fromStdString(name);
+  EXPECT_EQ(QProcess::execute("pdftoppm", {"-cropbox", "-r", "72", "-png", "-singlefile", QString::fromStdString(pdf), out}),
+            0);
+  QImage render(out + ".png");
+  EXPECT_FALSE(render.isNull());
+  // /Rotate 90 turns the page clockwise: its bottom edge becomes the left edge; 270 the other way.
+  QPoint at = rotate == 90    ? QPoint(int(p.y - crop.bottom), int(p.x - crop.left))
+              : rotate == 270 ? QPoint(int(crop.top - p.y), int(crop.right - p.x))
+                              : QPoint(int(p.x - crop.left), int(crop.top - p.y));
+  return render.pixelColor(at);
 }

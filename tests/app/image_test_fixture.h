@@ -19,6 +19,15 @@ std::string PngWithLyingHeader(int width, int height);
 // A PNG whose correct header announces a width × height picture, with almost no data.
 std::string PngHeaderOnly(int width, int height);
 
+// A page's crop box, as a saved copy shows it.
+struct SavedCrop {
+  float left = 0, bottom = 0, right = 595, top = 842;
+};
+// Commits the current page, saves the document as <artefacts>/<name>.pdf, has poppler draw
+// it at one pixel per point and returns the colour at a page point of a page turned by
+// `rotate` (0, 90 or 270) with the crop box `crop`.
+QColor SavedColourAt(FPDF_DOCUMENT document, const std::string& name, PagePoint p, int rotate = 0, SavedCrop crop = {});
+
 class ImageWindowTest : public EditingWindowTest {
  protected:
   void Open(const std::string& pageEntries);
