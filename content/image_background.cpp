@@ -179,8 +179,9 @@ bool ApplyImageBackground(FPDF_PAGE page, FPDF_PAGEOBJECT& image, uint32_t rgb) 
   ImageCopy copy = CopyImageObject(CurrentOps(), g_session.document, page, image);
   if (copy.result != ImageCopyResult::Copied) {
     g_engine.FPDFPageObj_Destroy(rectangle);
-    Fail(copy.result == ImageCopyResult::Clipped ? u"所选图片带有裁剪路径或透明效果，无法在其下方添加底色。"
-                                                 : u"无法复制所选图片的像素数据，未添加底色。");
+    Fail(copy.result == ImageCopyResult::ClippedOrTranslucent
+             ? u"所选图片带有裁剪路径或透明效果，无法在其下方添加底色。"
+             : u"无法复制所选图片的像素数据，未添加底色。");
     return false;
   }
   if (!LayerByAppending(page, image, copy.object, above, rectangle)) return false;

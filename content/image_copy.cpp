@@ -103,7 +103,7 @@ ImageCopy CopyImageObject(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE p
   if (!HasCopyEntries(ops) || image == nullptr) return failed;
   FPDF_CLIPPATH clip = ops.FPDFPageObj_GetClipPath(image);
   if ((clip != nullptr && ops.FPDFClipPath_CountPaths(clip) > 0) || ops.FPDFPageObj_HasTransparency(image)) {
-    return {ImageCopyResult::Clipped, nullptr};
+    return {ImageCopyResult::ClippedOrTranslucent, nullptr};
   }
   unsigned w = 0, h = 0;
   FS_MATRIX own{};

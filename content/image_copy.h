@@ -9,13 +9,13 @@
 
 #include "drawing/marks.h"
 
-enum class ImageCopyResult { Copied, Clipped, Failed };
+enum class ImageCopyResult { Copied, ClippedOrTranslucent, Failed };
 
 struct ImageCopy {
   ImageCopyResult result = ImageCopyResult::Failed;
   FPDF_PAGEOBJECT object = nullptr;  // not on any page yet: the caller inserts or destroys it
 };
 
-// Clipped images and images drawn with a graphics-state alpha are refused: a copy would lose
-// the clip or the alpha.
+// Clipped images and images drawn with a graphics-state alpha are refused
+// (ClippedOrTranslucent): a copy would lose the clip or the alpha.
 ImageCopy CopyImageObject(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image);
