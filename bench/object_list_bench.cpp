@@ -65,6 +65,8 @@ int main(int argc, char** argv) {
   char pattern[] = "/tmp/corvan-bench-XXXXXX";
   std::string folder = mkdtemp(pattern);
   setenv("TMPDIR", folder.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+  setenv("XDG_STATE_HOME", folder.c_str(), 1);  // a killed run must not leave a recovery offer behind
   QApplication application(argc, argv);
   if (!LoadPdfEngine()) {
     std::fprintf(stderr, "libpdfium.so was not found; run scripts/setup.sh first\n");

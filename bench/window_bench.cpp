@@ -220,6 +220,7 @@ int main(int argc, char** argv) {
   std::string folder = mkdtemp(pattern);
   setenv("TMPDIR", folder.c_str(), 1);
   setenv("XDG_CONFIG_HOME", folder.c_str(), 1);  // the recent-documents list stays in here
+  setenv("XDG_STATE_HOME", folder.c_str(), 1);   // a killed run must not leave a recovery offer behind
   CorvanApplication application(argc, argv);
   PrepareApplication();
   if (!LoadPdfEngine()) {
