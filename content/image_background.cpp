@@ -79,9 +79,10 @@ bool Append(FPDF_PAGE page, FPDF_PAGEOBJECT object) {
 }
 
 // Everything from the image up is taken off and appended again in the new order, with the
-// copy in the image's place. Appending, never insertion at an index: the engine saves an
-// object inserted at an index into its neighbour's content stream, below later streams, so
-// the objects moved under the rectangle would be saved above it again.
+// copy in the image's place. Appending, never insertion at an index: an object read from the
+// page is saved in its own content stream wherever it is moved, and a new object inserted at
+// an index joins its neighbour's, so objects moved under the rectangle could be saved above
+// it again. Appended, the rectangle and the copy go into a new stream after all the others.
 bool LayerByAppending(FPDF_PAGE page, FPDF_PAGEOBJECT image, FPDF_PAGEOBJECT copy, std::vector<Above>& above,
                       FPDF_PAGEOBJECT rectangle) {
   if (!Remove(page, image)) {
