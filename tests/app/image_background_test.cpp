@@ -9,6 +9,7 @@
 #include "content/image_background.h"
 #include "document/edit_wrapper.h"
 #include "editing/drawn_objects.h"
+#include "support/pdf_fixtures.h"
 #include "support/image_page_pdf.h"
 
 namespace {
@@ -28,16 +29,9 @@ class ImageBackgroundTest : public ImageWindowTest {
     ASSERT_TRUE(WritePicture(WorkPath("clear.png"), 40, 30, "PNG", QColor(220, 30, 30, 255), QColor(30, 60, 220, 0), true));
   }
   // A filled box on top of the page (not committed).
-  FPDF_PAGEOBJECT AddBox(float l, float b, float r, float t, QColor fill) {
-    FPDF_PAGEOBJECT path = g_engine.FPDFPageObj_CreateNewPath(l, b);
-    g_engine.FPDFPath_LineTo(path, r, b);
-    g_engine.FPDFPath_LineTo(path, r, t);
-    g_engine.FPDFPath_LineTo(path, l, t);
-    g_engine.FPDFPath_Close(path);
-    g_engine.FPDFPageObj_SetFillColor(path, unsigned(fill.red()), unsigned(fill.green()), unsigned(fill.blue()), 255);
-    g_engine.FPDFPath_SetDrawMode(path, kFillWinding, 0);
-    g_engine.FPDFPage_InsertObject(g_session.currentPage, path);
-    return path;
+  static FPDF_PAGEOBJECT AddBox(float l, float b, float r, float t, QColor fill) {
+    return AddFilledBox(g_session.currentPage, l, b, r, t, unsigned(fill.red()), unsigned(fill.green()),
+                        unsigned(fill.blue()));
   }
   // A page with a box below the picture, the picture (half transparent, 120 × 90 pt at
   // 200,400), then above it: a bar across its top, a box beside it, a box touching its right

@@ -19,6 +19,7 @@
 #include "editing/selection.h"
 #include "platform/qt_clipboard.h"
 #include "support/image_page_pdf.h"
+#include "support/pdf_fixtures.h"
 #include "view/page_text_box.h"
 
 namespace {
@@ -295,14 +296,7 @@ TEST_F(ImageClipboardWindowTest, AMovedLayerIsSavedInTheOrderTheWindowShows) {
   spec.rotate = 90;
   spec.matrix = {120, 0, 0, 90, 200, 400};
   OpenImagePage(spec);
-  FPDF_PAGEOBJECT box = g_engine.FPDFPageObj_CreateNewPath(150, 380);
-  g_engine.FPDFPath_LineTo(box, 250, 380);
-  g_engine.FPDFPath_LineTo(box, 250, 480);
-  g_engine.FPDFPath_LineTo(box, 150, 480);
-  g_engine.FPDFPath_Close(box);
-  g_engine.FPDFPageObj_SetFillColor(box, 0, 0, 0, 255);
-  g_engine.FPDFPath_SetDrawMode(box, kFillWinding, 0);
-  g_engine.FPDFPage_InsertObject(g_session.currentPage, box);
+  AddFilledBox(g_session.currentPage, 150, 380, 250, 480, 0, 0, 0);
   ASSERT_TRUE(CommitPageContent());
   const PagePoint overlap{230, 430};
   const SavedCrop crop{100, 100, 500, 700};

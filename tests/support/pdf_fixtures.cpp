@@ -23,6 +23,19 @@ void AddLinePath(FPDF_PAGE page, float x, float y) {
   g_engine.FPDFPage_InsertObject(page, path);
 }
 
+FPDF_PAGEOBJECT AddFilledBox(FPDF_PAGE page, float left, float bottom, float right, float top, unsigned red,
+                             unsigned green, unsigned blue) {
+  FPDF_PAGEOBJECT path = g_engine.FPDFPageObj_CreateNewPath(left, bottom);
+  g_engine.FPDFPath_LineTo(path, right, bottom);
+  g_engine.FPDFPath_LineTo(path, right, top);
+  g_engine.FPDFPath_LineTo(path, left, top);
+  g_engine.FPDFPath_Close(path);
+  g_engine.FPDFPageObj_SetFillColor(path, red, green, blue, 255);
+  g_engine.FPDFPath_SetDrawMode(path, kFillWinding, 0);
+  g_engine.FPDFPage_InsertObject(page, path);  // the page owns it
+  return path;
+}
+
 bool SaveDocumentToPath(FPDF_DOCUMENT document, const std::string& path) {
   int fd = OpenForWriting(Utf8ToUtf16(path), false);
   if (fd < 0) return false;

@@ -30,6 +30,10 @@ bool WriteEncryptedCopy(const std::string& input, const std::string& output);
 
 // Adds a small stroked line path to the page (not committed).
 void AddLinePath(FPDF_PAGE page, float x, float y);
+// Adds an unstroked rectangle filled opaque with (red, green, blue) to the page (not
+// committed) and returns it.
+FPDF_PAGEOBJECT AddFilledBox(FPDF_PAGE page, float left, float bottom, float right, float top, unsigned red,
+                             unsigned green, unsigned blue);
 
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);

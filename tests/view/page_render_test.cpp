@@ -31,14 +31,7 @@ class PageRenderTest : public DocumentTest {
     WriteHandMadePdf(WorkPath("marked.pdf"), "/MediaBox [0 0 500 400] /CropBox [100 50 400 350] /Rotate " +
                                                  std::to_string(rotation * 90));
     OpenOrFail(WorkPath("marked.pdf"));
-    FPDF_PAGEOBJECT square = g_engine.FPDFPageObj_CreateNewPath(110, 60);
-    g_engine.FPDFPath_LineTo(square, 170, 60);
-    g_engine.FPDFPath_LineTo(square, 170, 120);
-    g_engine.FPDFPath_LineTo(square, 110, 120);
-    g_engine.FPDFPath_Close(square);
-    g_engine.FPDFPageObj_SetFillColor(square, 0, 0, 0, 255);
-    g_engine.FPDFPath_SetDrawMode(square, 1, 0);
-    g_engine.FPDFPage_InsertObject(g_session.currentPage, square);  // the page owns it
+    AddFilledBox(g_session.currentPage, 110, 60, 170, 120, 0, 0, 0);
     ASSERT_TRUE(g_engine.FPDFPage_GenerateContent(g_session.currentPage));
     g_view.fitMode = FitMode::FitPage;
     g_view.zoom = 1.0f;
