@@ -26,8 +26,10 @@ sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 
 missing=()
+# Installed means "install ok installed": a package removed with its settings kept is still
+# known to dpkg but is not there.
 for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" = "install ok installed" ] || missing+=("$p")
 done
 # npm may come from elsewhere (nvm, a tarball); only ask Debian for it when there is none.
 if command -v npm >/dev/null 2>&1; then
