@@ -27,3 +27,15 @@ inline std::optional<std::string> StartEngineBench() {
   }
   return std::string(pattern);
 }
+
+// A private folder for a window benchmark, set before the application starts: it takes the
+// snapshots (TMPDIR), the settings and the recovery state, so a killed run leaves nothing
+// behind that the next run would ask about.
+inline std::string MakeWindowBenchFolder() {
+  char pattern[] = "/tmp/corvan-bench-XXXXXX";
+  std::string folder = mkdtemp(pattern) != nullptr ? pattern : "/tmp";
+  setenv("TMPDIR", folder.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+  setenv("XDG_STATE_HOME", folder.c_str(), 1);
+  return folder;
+}

@@ -28,6 +28,7 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "bench/bench_documents.h"
+#include "bench/bench_setup.h"
 #include "bench/bench_timing.h"
 #include "document/open_document.h"
 #include "document/session.h"
@@ -87,11 +88,7 @@ bool WritePhoto(const std::string& path) {
 
 // One process's pairs; prints "PAIRS <move CPU> <bare CPU> <move wall> <bare wall> <w> <h>".
 int MeasureInThisProcess(int argc, char** argv) {
-  char pattern[] = "/tmp/corvan-bench-XXXXXX";
-  std::string folder = mkdtemp(pattern);
-  setenv("TMPDIR", folder.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-  setenv("XDG_STATE_HOME", folder.c_str(), 1);  // a killed run must not leave a recovery offer behind
+  std::string folder = MakeWindowBenchFolder();
   CorvanApplication application(argc, argv);
   PrepareApplication();
   if (!LoadPdfEngine()) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_setup.h"
 #include "bench/bench_timing.h"
 #include "content/object_list.h"
 #include "document/open_document.h"
@@ -62,11 +63,7 @@ double OpenList(FPDF_PAGE page, size_t& listed) {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  char pattern[] = "/tmp/corvan-bench-XXXXXX";
-  std::string folder = mkdtemp(pattern);
-  setenv("TMPDIR", folder.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-  setenv("XDG_STATE_HOME", folder.c_str(), 1);  // a killed run must not leave a recovery offer behind
+  std::string folder = MakeWindowBenchFolder();
   QApplication application(argc, argv);
   if (!LoadPdfEngine()) {
     std::fprintf(stderr, "libpdfium.so was not found; run scripts/setup.sh first\n");

@@ -17,6 +17,7 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "bench/bench_documents.h"
+#include "bench/bench_setup.h"
 #include "bench/bench_timing.h"
 #include "document/open_document.h"
 #include "document/session.h"
@@ -216,11 +217,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" CORVAN_OFFSCREEN_CONFIG);
   }
-  char pattern[] = "/tmp/corvan-bench-XXXXXX";
-  std::string folder = mkdtemp(pattern);
-  setenv("TMPDIR", folder.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", folder.c_str(), 1);  // the recent-documents list stays in here
-  setenv("XDG_STATE_HOME", folder.c_str(), 1);   // a killed run must not leave a recovery offer behind
+  std::string folder = MakeWindowBenchFolder();
   CorvanApplication application(argc, argv);
   PrepareApplication();
   if (!LoadPdfEngine()) {
