@@ -52,23 +52,6 @@ bool StrokeTouches(const ScreenPicture& picture, const std::vector<ScreenPoint>&
   return false;
 }
 
-// Every alpha byte 255, read eight bytes (two pixels) at a time.
-bool FullyOpaque(const uint8_t* buffer, size_t stride, int w, int h) {
-  constexpr uint64_t kAlphas = 0xFF000000FF000000ull;
-  for (int row = 0; row < h; ++row) {
-    const uint8_t* p = buffer + size_t(row) * stride;
-    uint64_t all = kAlphas;
-    int column = 0;
-    for (; column + 2 <= w; column += 2, p += 8) {
-      uint64_t pair;
-      std::memcpy(&pair, p, 8);
-      all &= pair;
-    }
-    if ((all & kAlphas) != kAlphas || (column < w && p[3] != 255)) return false;
-  }
-  return true;
-}
-
 // A JPEG scan stays a JPEG: written back as pixels it would be saved several times larger
 // (a 1.3 MB A4 scan became 7.1 MB after one stroke). False when no encoder is at hand or the
 // engine refused the stream; the caller then writes the pixels.
@@ -100,14 +83,11 @@ Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FP
   if (!render.matrixRestored) return Outcome::Stop;
   if (render.bitmap == nullptr) return Outcome::Skipped;
   FPDF_BITMAP bitmap = render.bitmap;
-  auto* buffer = static_cast<uint8_t*>(ops.FPDFBitmap_GetBuffer(bitmap));
-  const int stride = ops.FPDFBitmap_GetStride(bitmap);
-  if (ops.FPDFBitmap_GetWidth(bitmap) != int(w) || ops.FPDFBitmap_GetHeight(bitmap) != int(h) ||
-      ops.FPDFBitmap_GetFormat(bitmap) != kBitmapBgra || buffer == nullptr || stride < 0 || uint64_t(stride) < 4ull * w ||
-      uint64_t(stride) * h > kMaxImageBytes ||
-      // A soft mask or colour-key mask shows as alpha: white paint would not show through it,
-      // and the engine's transparency test does not see image masks.
-      !FullyOpaque(buffer, size_t(stride), int(w), int(h))) {
+  uint8_t* buffer = render.buffer;
+  const int stride = render.stride;
+  // A soft mask or colour-key mask shows as alpha: white paint would not show through it, and
+  // the engine's transparency test does not see image masks.
+  if (render.format != kBitmapBgra || !FullyOpaque(buffer, size_t(stride), int(w), int(h))) {
     ops.FPDFBitmap_Destroy(bitmap);
     return Outcome::Skipped;
   }

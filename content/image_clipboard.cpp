@@ -73,12 +73,9 @@ std::optional<BgraPicture> ReadSelectedPicture(const PdfOps& ops) {
     return std::nullopt;
   }
   FPDF_BITMAP bitmap = render.bitmap;
-  const int width = ops.FPDFBitmap_GetWidth(bitmap), height = ops.FPDFBitmap_GetHeight(bitmap);
-  const int format = ops.FPDFBitmap_GetFormat(bitmap), stride = ops.FPDFBitmap_GetStride(bitmap);
-  const auto* buffer = static_cast<const uint8_t*>(ops.FPDFBitmap_GetBuffer(bitmap));
-  if (width <= 0 || height <= 0 || uint32_t(width) > kMaxCopyWidth || buffer == nullptr || stride < 0 ||
-      uint64_t(stride) < 4ull * uint64_t(width) || (format != kBitmapBgrx && format != kBitmapBgra) ||
-      4ull * uint64_t(width) * uint64_t(height) > kMaxCopyBytes) {
+  const int width = int(w), height = int(h), format = render.format, stride = render.stride;
+  const uint8_t* buffer = render.buffer;
+  if (format != kBitmapBgrx && format != kBitmapBgra) {
     ops.FPDFBitmap_Destroy(bitmap);
     ShowMessage(kCaption, u"所选图片的像素格式或尺寸不受支持。", MessageIcon::Error);
     return std::nullopt;

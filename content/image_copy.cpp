@@ -27,28 +27,13 @@ struct Pixels {
 
 Pixels ReadPixels(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image, const FS_MATRIX& own,
                   unsigned w, unsigned h) {
-  Pixels pixels;
   OwnSizeRender render = RenderImageAtOwnSize(ops, document, page, image, own, w, h);
-  if (render.bitmap == nullptr) return pixels;
-  const int stride = ops.FPDFBitmap_GetStride(render.bitmap);
-  const auto* buffer = static_cast<const uint8_t*>(ops.FPDFBitmap_GetBuffer(render.bitmap));
-  if (ops.FPDFBitmap_GetWidth(render.bitmap) != int(w) || ops.FPDFBitmap_GetHeight(render.bitmap) != int(h) ||
-      ops.FPDFBitmap_GetFormat(render.bitmap) != kBitmapBgra || buffer == nullptr || stride < 0 ||
-      uint64_t(stride) < 4ull * w) {
+  if (render.bitmap == nullptr) return {};
+  if (render.format != kBitmapBgra) {
     ops.FPDFBitmap_Destroy(render.bitmap);
-    return pixels;
+    return {};
   }
-  pixels = {render.bitmap, stride, buffer, true};
-  for (unsigned row = 0; row < h && pixels.opaque; ++row) {
-    const uint8_t* p = buffer + size_t(row) * size_t(stride);
-    for (unsigned x = 0; x < w; ++x) {
-      if (p[x * 4 + 3] != 255) {
-        pixels.opaque = false;
-        break;
-      }
-    }
-  }
-  return pixels;
+  return {render.bitmap, render.stride, render.buffer, FullyOpaque(render.buffer, size_t(render.stride), int(w), int(h))};
 }
 
 bool SamePixels(const Pixels& a, const Pixels& b, unsigned w, unsigned h) {

@@ -2,18 +2,54 @@
 
 #include <cstring>
 
+namespace {
+
+constexpr uint64_t kMaxOwnSizeBytes = 268435456;  // 256 MiB
+
+}  // namespace
+
 OwnSizeRender RenderImageAtOwnSize(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image,
                                    const FS_MATRIX& own, uint32_t width, uint32_t height) {
   OwnSizeRender render;
   if (!ops.FPDFImageObj_SetMatrix(image, width, 0, 0, height, 0, 0)) return render;
   render.matrixSet = true;
-  render.bitmap = ops.FPDFImageObj_GetRenderedBitmap(document, page, image);
+  FPDF_BITMAP bitmap = ops.FPDFImageObj_GetRenderedBitmap(document, page, image);
   if (!ops.FPDFImageObj_SetMatrix(image, own.a, own.b, own.c, own.d, own.e, own.f)) {
     render.matrixRestored = false;
-    if (render.bitmap != nullptr) ops.FPDFBitmap_Destroy(render.bitmap);
-    render.bitmap = nullptr;
+    if (bitmap != nullptr) ops.FPDFBitmap_Destroy(bitmap);
+    return render;
   }
+  if (bitmap == nullptr) return render;
+  auto* buffer = static_cast<uint8_t*>(ops.FPDFBitmap_GetBuffer(bitmap));
+  const int stride = ops.FPDFBitmap_GetStride(bitmap);
+  if (ops.FPDFBitmap_GetWidth(bitmap) != int64_t(width) || ops.FPDFBitmap_GetHeight(bitmap) != int64_t(height) ||
+      buffer == nullptr || stride < 0 || uint64_t(stride) < 4ull * width ||
+      uint64_t(stride) * height > kMaxOwnSizeBytes) {
+    ops.FPDFBitmap_Destroy(bitmap);
+    return render;
+  }
+  render.bitmap = bitmap;
+  render.buffer = buffer;
+  render.stride = stride;
+  render.format = ops.FPDFBitmap_GetFormat(bitmap);
   return render;
+}
+
+// Eight bytes (two pixels) at a time.
+bool FullyOpaque(const uint8_t* buffer, size_t stride, int width, int height) {
+  constexpr uint64_t kAlphas = 0xFF000000FF000000ull;
+  for (int row = 0; row < height; ++row) {
+    const uint8_t* p = buffer + size_t(row) * stride;
+    uint64_t all = kAlphas;
+    int column = 0;
+    for (; column + 2 <= width; column += 2, p += 8) {
+      uint64_t pair;
+      std::memcpy(&pair, p, 8);
+      all &= pair;
+    }
+    if ((all & kAlphas) != kAlphas || (column < width && p[3] != 255)) return false;
+  }
+  return true;
 }
 
 bool StoredAsJpeg(const PdfOps& ops, FPDF_PAGEOBJECT image) {
