@@ -32,9 +32,8 @@ void FittedPage(float px, float py, float& x, float& y) {
 std::vector<uint8_t> g_scanJpeg;
 
 bool LoadScanJpeg(FPDF_PAGEOBJECT image, FPDF_PAGE page) {
-  FPDF_FILEACCESS access = BytesFileAccess(g_scanJpeg);
   FPDF_PAGE pages[] = {page};
-  return !g_scanJpeg.empty() && g_engine.FPDFImageObj_LoadJpegFileInline(page ? pages : nullptr, page ? 1 : 0, image, &access);
+  return LoadJpegBytes(g_engine, page ? pages : nullptr, page ? 1 : 0, image, g_scanJpeg);
 }
 
 // Grey paper with dark text-like runs, written as an opaque image filling an A4 page: as

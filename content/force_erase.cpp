@@ -59,9 +59,7 @@ bool WriteAsJpeg(const PdfOps& ops, FPDF_PAGE* pages, FPDF_PAGEOBJECT image, con
                  int h, bool grey) {
   if (g_platform.encodeJpeg == nullptr || !ops.FPDFImageObj_LoadJpegFileInline) return false;
   std::vector<uint8_t> jpeg = g_platform.encodeJpeg(buffer, w, h, stride, grey);
-  if (jpeg.empty() || jpeg.size() > kMaxImageBytes) return false;
-  FPDF_FILEACCESS access = BytesFileAccess(jpeg);
-  return ops.FPDFImageObj_LoadJpegFileInline(pages, 1, image, &access) != 0;
+  return jpeg.size() <= kMaxImageBytes && LoadJpegBytes(ops, pages, 1, image, jpeg);
 }
 
 Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image,

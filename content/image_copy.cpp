@@ -62,8 +62,7 @@ bool CarryJpeg(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_P
                const FS_MATRIX& own, unsigned w, unsigned h, const Pixels& original) {
   std::vector<uint8_t> jpeg = JpegStream(ops, image);
   if (jpeg.empty()) return false;
-  FPDF_FILEACCESS access = BytesFileAccess(jpeg);
-  if (!ops.FPDFImageObj_LoadJpegFileInline(nullptr, 0, copy, &access)) return false;
+  if (!LoadJpegBytes(ops, nullptr, 0, copy, jpeg)) return false;
   Pixels carried = ReadPixels(ops, document, page, copy, own, w, h);
   bool same = carried.bitmap != nullptr && SamePixels(original, carried, w, h);
   if (carried.bitmap != nullptr) ops.FPDFBitmap_Destroy(carried.bitmap);

@@ -94,8 +94,7 @@ bool LoadJpeg(FPDF_PAGEOBJECT image, std::vector<uint8_t>& bytes, const std::u16
     ShowMessage(caption, kJpegRefused, MessageIcon::Error);
     return false;
   }
-  FPDF_FILEACCESS access = BytesFileAccess(bytes);
-  if (!g_engine.FPDFImageObj_LoadJpegFileInline(pages.list, pages.count, image, &access)) {
+  if (!LoadJpegBytes(g_engine, pages.list, pages.count, image, bytes)) {
     ShowMessage(caption, kJpegRefused, MessageIcon::Error);
     return false;
   }
@@ -135,12 +134,14 @@ bool LoadPng(FPDF_PAGEOBJECT image, const std::vector<uint8_t>& bytes, const std
 
 }  // namespace
 
-FPDF_FILEACCESS BytesFileAccess(const std::vector<uint8_t>& bytes) {
+bool LoadJpegBytes(const PdfEngine& engine, FPDF_PAGE* pages, int pageCount, FPDF_PAGEOBJECT image,
+                   const std::vector<uint8_t>& bytes) {
+  if (engine.FPDFImageObj_LoadJpegFileInline == nullptr || bytes.empty()) return false;
   FPDF_FILEACCESS access{};
   access.m_FileLen = static_cast<unsigned long>(bytes.size());
   access.m_GetBlock = GetBlockOfBytes;
   access.m_Param = const_cast<std::vector<uint8_t>*>(&bytes);
-  return access;
+  return engine.FPDFImageObj_LoadJpegFileInline(pages, pageCount, image, &access) != 0;
 }
 
 bool JpegIsComplete(const uint8_t* bytes, size_t size) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/pdfium_types.h"
+#include "engine/engine_table.h"
 
 // Files above this size are refused before decoding; decoded pixels are bound the same way.
 constexpr uint64_t kMaxImageBytes = 268435456;  // 256 MiB
@@ -18,8 +18,11 @@ constexpr uint32_t kImageOutOfMemory = 0x8007000E;
 constexpr uint32_t kImageFailure = 0x80004005;
 constexpr uint32_t kImageUndecodable = 0x88982F50;
 
-// The engine's reader over bytes the caller keeps alive while the engine reads.
-FPDF_FILEACCESS BytesFileAccess(const std::vector<uint8_t>& bytes);
+// Loads the whole JPEG file in `bytes` into the image object (the engine copies it); `pages`
+// are the pages whose image cache must learn of it. False when the engine lacks the entry
+// point or refused the bytes.
+bool LoadJpegBytes(const PdfEngine& engine, FPDF_PAGE* pages, int pageCount, FPDF_PAGEOBJECT image,
+                   const std::vector<uint8_t>& bytes);
 
 // True when the bytes hold a JPEG from its start marker through the end marker of its last
 // scan. The engine takes a cut-off JPEG without complaint and then cannot draw it, so such

@@ -221,8 +221,7 @@ TEST_F(ForceEraseWindowTest, AnErasedJpegScanStaysAJpegOfAboutItsSize) {
   FPDF_DOCUMENT document = g_engine.FPDF_CreateNewDocument();
   FPDF_PAGE page = g_engine.FPDFPage_New(document, 0, 595, 842);
   FPDF_PAGEOBJECT image = g_engine.FPDFPageObj_NewImageObj(document);
-  FPDF_FILEACCESS access = BytesFileAccess(jpeg);
-  ASSERT_TRUE(g_engine.FPDFImageObj_LoadJpegFileInline(nullptr, 0, image, &access));
+  ASSERT_TRUE(LoadJpegBytes(g_engine, nullptr, 0, image, jpeg));
   ASSERT_TRUE(g_engine.FPDFImageObj_SetMatrix(image, 595, 0, 0, 842, 0, 0));
   g_engine.FPDFPage_InsertObject(page, image);
   ASSERT_TRUE(g_engine.FPDFPage_GenerateContent(page));
