@@ -7,6 +7,7 @@
 #include "content/image_copy.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "drawing/find_remove.h"
 #include "editing/drawn_objects.h"
 #include "editing/image_objects.h"
 #include "editing/selection.h"
@@ -72,11 +73,7 @@ FPDF_PAGEOBJECT BuildRectangle(const PageBox& box, uint32_t rgb) {
 bool Remove(FPDF_PAGE page, FPDF_PAGEOBJECT object) { return g_engine.FPDFPage_RemoveObject(page, object) != 0; }
 
 // Appends on top; false when the object did not arrive (the engine owns it either way).
-bool Append(FPDF_PAGE page, FPDF_PAGEOBJECT object) {
-  int before = g_engine.FPDFPage_CountObjects(page);
-  g_engine.FPDFPage_InsertObject(page, object);
-  return g_engine.FPDFPage_CountObjects(page) == before + 1 && g_engine.FPDFPage_GetObject(page, before) == object;
-}
+bool Append(FPDF_PAGE page, FPDF_PAGEOBJECT object) { return InsertChecked(page, object, g_engine); }
 
 // Everything from the image up is taken off and appended again in the new order, with the
 // copy in the image's place. Appending, never insertion at an index: an object read from the

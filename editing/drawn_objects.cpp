@@ -70,6 +70,10 @@ std::optional<IntRect> ScreenRectOf(FPDF_PAGEOBJECT object, const PdfOps& ops, c
   if (object == nullptr || !ops.FPDFPageObj_GetBounds || !ops.FPDFPageObj_GetBounds(object, &left, &bottom, &right, &top)) {
     return std::nullopt;
   }
+  return ScreenRectOfBounds(left, bottom, right, top, frame);
+}
+
+std::optional<IntRect> ScreenRectOfBounds(float left, float bottom, float right, float top, const PageFrame& frame) {
   float minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
   for (PagePoint corner : {PagePoint{left, bottom}, PagePoint{right, bottom}, PagePoint{right, top}, PagePoint{left, top}}) {
     float x, y;

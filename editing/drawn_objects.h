@@ -21,6 +21,8 @@ bool IsImageBackground(FPDF_PAGEOBJECT object, const PdfOps& ops);
 // right and bottom ceiled.
 std::optional<IntRect> ScreenRectOf(FPDF_PAGEOBJECT object, const PdfOps& ops);
 std::optional<IntRect> ScreenRectOf(FPDF_PAGEOBJECT object, const PdfOps& ops, const PageFrame& frame);
+// The same for page bounds already read.
+std::optional<IntRect> ScreenRectOfBounds(float left, float bottom, float right, float top, const PageFrame& frame);
 
 struct ScreenSegment {
   float ax, ay, bx, by;

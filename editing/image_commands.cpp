@@ -1,11 +1,13 @@
 #include "editing/image_commands.h"
 
 #include <cmath>
+#include <numbers>
 #include <cstdio>
 
 #include "content/image_file.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "drawing/find_remove.h"
 #include "editing/image_drag.h"
 #include "editing/image_objects.h"
 #include "editing/selection.h"
@@ -20,8 +22,10 @@ std::u16string g_pendingImagePath;
 namespace {
 
 constexpr const char16_t* kAddCaption = u"添加图片失败";
-constexpr double kPi = 3.14159265358979323846;
 constexpr float kCopyOffset = 24;
+
+// The turn of the picture's bottom edge, in degrees counter-clockwise.
+double AngleDegrees(const FS_MATRIX& m) { return std::atan2(double(m.b), double(m.a)) * 180 / std::numbers::pi; }
 
 std::optional<std::u16string> AskImageFile(const std::u16string& title) {
   FileDialogRequest request;
@@ -99,9 +103,7 @@ bool InsertImageAtPoint(ScreenPoint point, std::optional<std::u16string> path) {
     g_engine.FPDFPageObj_Destroy(image);
     return false;
   }
-  int before = g_engine.FPDFPage_CountObjects(page);
-  g_engine.FPDFPage_InsertObject(page, image);  // the page owns it now, inserted or not
-  if (g_engine.FPDFPage_CountObjects(page) != before + 1 || g_engine.FPDFPage_GetObject(page, before) != image) {
+  if (!InsertChecked(page, image, g_engine)) {  // the page owns it now, inserted or not
     Fail(u"无法将新图片插入 PDF 页面。");
     return false;
   }
@@ -141,7 +143,7 @@ bool DeleteSelectedImage() {
 std::optional<std::u16string> SelectedImageAngleText() {
   auto m = ReadImageMatrix(g_selection.selectedImage);
   if (!m) return std::nullopt;
-  return FormatTwoPlaces(std::atan2(double(m->b), double(m->a)) * 180 / kPi);
+  return FormatTwoPlaces(AngleDegrees(*m));
 }
 
 bool ApplyImageRotationText(const std::u16string& text) {
@@ -163,7 +165,7 @@ bool ApplyImageRotationText(const std::u16string& text) {
     ShowMessage(kCaption, u"无法读取所选图片的位置或尺寸。", MessageIcon::Error);
     return true;
   }
-  double delta = NormalisedDegrees(target - std::atan2(double(m->b), double(m->a)) * 180 / kPi);
+  double delta = NormalisedDegrees(target - AngleDegrees(*m));
   if (std::fabs(delta) < 1e-4) {
     g_selectionHooks.refreshPanels();
     return true;

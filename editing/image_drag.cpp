@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "document/session.h"
 #include "document/window_hooks.h"
@@ -13,7 +14,6 @@ ImageDrag g_imageDrag;
 namespace {
 
 constexpr const char16_t* kEditCaption = u"图片编辑失败";
-constexpr double kPi = 3.14159265358979323846;
 
 FS_MATRIX TurnLinearPart(const FS_MATRIX& m, double phi) {
   double cs = std::cos(phi), sn = std::sin(phi);
@@ -44,13 +44,11 @@ std::optional<FS_MATRIX> MovedMatrix(const FS_MATRIX& m0, std::optional<PagePoin
   return m;
 }
 
-FS_MATRIX RotatedMatrix(const PageFrame& frame, const FS_MATRIX& m0, ScreenPoint start, ScreenPoint mouse,
-                        double* sweptAngle) {
+FS_MATRIX RotatedMatrix(const PageFrame& frame, const FS_MATRIX& m0, ScreenPoint start, ScreenPoint mouse) {
   ScreenPointF c = UnitToScreen(frame, m0, 0.5, 0.5);
   double theta = std::atan2(mouse.y - c.y, mouse.x - c.x) - std::atan2(start.y - c.y, start.x - c.x);
-  while (theta > kPi) theta -= 2 * kPi;
-  while (theta < -kPi) theta += 2 * kPi;
-  if (sweptAngle != nullptr) *sweptAngle = theta;
+  while (theta > std::numbers::pi) theta -= 2 * std::numbers::pi;
+  while (theta < -std::numbers::pi) theta += 2 * std::numbers::pi;
   // Screen y grows downwards: a clockwise sweep on screen is a negative page angle.
   FS_MATRIX r = TurnLinearPart(m0, -theta);
   r.e = float((double(m0.a) + m0.c) / 2 + m0.e - (double(r.a) + r.c) / 2);
@@ -97,7 +95,7 @@ double NormalisedDegrees(double degrees) {
 }
 
 FS_MATRIX TurnedAboutBounds(const FS_MATRIX& m, double degrees, const PageBox& bounds) {
-  FS_MATRIX r = TurnLinearPart(m, degrees * kPi / 180);
+  FS_MATRIX r = TurnLinearPart(m, degrees * std::numbers::pi / 180);
   r.e = float((double(bounds.left) + bounds.right) / 2 - (double(r.a) + r.c) / 2);
   r.f = float((double(bounds.bottom) + bounds.top) / 2 - (double(r.b) + r.d) / 2);
   return r;
@@ -128,7 +126,6 @@ bool PressOnImage(ScreenPoint point) {
     return true;
   }
   g_imageDrag = ImageDrag{true, ImageHandle::Move, point, *m};
-  g_imageDrag.moved = true;
   return true;
 }
 
@@ -160,12 +157,9 @@ void ImageDragStep(ScreenPoint mouse) {
         next = MovedMatrix(drag.startMatrix, ScreenToPageUnclamped(float(drag.start.x), float(drag.start.y)),
                            ScreenToPageUnclamped(float(mouse.x), float(mouse.y)));
         break;
-      case ImageHandle::Rotate: {
-        double swept = 0;
-        next = RotatedMatrix(frame, drag.startMatrix, drag.start, mouse, &swept);
-        if (std::fabs(swept) > 1e-6) g_imageDrag.rotated = true;
+      case ImageHandle::Rotate:
+        next = RotatedMatrix(frame, drag.startMatrix, drag.start, mouse);
         break;
-      }
       default:
         if (auto onPage = ScreenToPageUnclamped(float(mouse.x), float(mouse.y))) {
           next = EdgeResizedMatrix(frame, drag.startMatrix, drag.kind, *onPage);

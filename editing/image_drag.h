@@ -14,8 +14,6 @@ struct ImageDrag {
   ScreenPoint start;       // client pixels at the press
   FS_MATRIX startMatrix{};
   bool changed = false;    // a new matrix was applied
-  bool moved = false;
-  bool rotated = false;    // turned by more than 1e-6 rad
 };
 
 extern ImageDrag g_imageDrag;
@@ -25,8 +23,7 @@ extern ImageDrag g_imageDrag;
 std::optional<FS_MATRIX> MovedMatrix(const FS_MATRIX& m0, std::optional<PagePoint> startOnPage,
                                      std::optional<PagePoint> mouseOnPage);
 // Rotate about the unit centre by the angle the pointer swept around it on screen.
-FS_MATRIX RotatedMatrix(const PageFrame& frame, const FS_MATRIX& m0, ScreenPoint start, ScreenPoint mouse,
-                        double* sweptAngle = nullptr);
+FS_MATRIX RotatedMatrix(const PageFrame& frame, const FS_MATRIX& m0, ScreenPoint start, ScreenPoint mouse);
 // One edge follows the pointer along its axis; the opposite edge stays. Never mirrors: the
 // side stops at 2 screen pixels.
 std::optional<FS_MATRIX> EdgeResizedMatrix(const PageFrame& frame, const FS_MATRIX& m0, ImageHandle edge,

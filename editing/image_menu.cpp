@@ -10,6 +10,7 @@
 #include "content/image_clipboard.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "editing/drawn_objects.h"
 #include "editing/image_commands.h"
 #include "editing/image_objects.h"
 #include "editing/selection.h"
@@ -48,21 +49,11 @@ const ImageMenuItem kItems[] = {
     {u"图片下移一个图层", [] { return CanMoveImageLayer(-1); }, [](ScreenPoint) { MoveSelectedImageLayer(-1); }},
 };
 
-// The selected image's bounds on screen, from floor of the least to ceil of the greatest corner.
+// Within the selected image's bounds on screen (also bounds of no area, which the hit test
+// passes over).
 bool InsideSelectedImage(ScreenPoint point) {
-  float l, b, r, t;
-  if (g_selection.selectedImage == nullptr || !g_engine.FPDFPageObj_GetBounds ||
-      !g_engine.FPDFPageObj_GetBounds(g_selection.selectedImage, &l, &b, &r, &t)) {
-    return false;
-  }
-  PageFrame frame = CurrentPageFrame();
-  float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
-  for (auto [px, py] : {std::pair{l, b}, {r, b}, {r, t}, {l, t}}) {
-    float x, y;
-    PageToScreen(frame, px, py, x, y);
-    minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
-  }
-  return point.x >= std::floor(minX) && point.x <= std::ceil(maxX) && point.y >= std::floor(minY) && point.y <= std::ceil(maxY);
+  auto rect = ScreenRectOf(g_selection.selectedImage, g_engine);
+  return rect && rect->Contains(point.x, point.y);
 }
 
 }  // namespace

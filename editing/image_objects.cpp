@@ -4,6 +4,7 @@
 
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "editing/drawn_objects.h"
 #include "editing/selection.h"
 #include "engine/engine_table.h"
 
@@ -102,18 +103,8 @@ FPDF_PAGEOBJECT HitImage(ScreenPoint point) {
     if (object == nullptr || g_engine.FPDFPageObj_GetType(object) != kPageObjImage) continue;
     auto box = ReadAreaBounds(object);
     if (!box) continue;
-    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-    for (PagePoint corner : {PagePoint{box->left, box->bottom}, PagePoint{box->right, box->bottom},
-                             PagePoint{box->right, box->top}, PagePoint{box->left, box->top}}) {
-      float x, y;
-      PageToScreen(frame, corner.x, corner.y, x, y);
-      minX = std::min<double>(minX, x), maxX = std::max<double>(maxX, x);
-      minY = std::min<double>(minY, y), maxY = std::max<double>(maxY, y);
-    }
-    if (point.x >= std::floor(minX) && point.x <= std::ceil(maxX) && point.y >= std::floor(minY) &&
-        point.y <= std::ceil(maxY)) {
-      return object;
-    }
+    auto rect = ScreenRectOfBounds(box->left, box->bottom, box->right, box->top, frame);
+    if (rect && rect->Contains(point.x, point.y)) return object;
   }
   return nullptr;
 }

@@ -7,15 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "engine/page_box.h"
 #include "engine/pdfium_types.h"
 #include "view/page_view.h"
 
 // 0 move, 1 rotate, then the four edges; the numbers are the drag kinds.
 enum class ImageHandle { None = -1, Move = 0, Rotate = 1, Left = 2, Right = 3, Top = 4, Bottom = 5 };
-
-struct PageBox {
-  float left = 0, bottom = 0, right = 0, top = 0;
-};
 
 struct ScreenPointF {
   double x = 0, y = 0;

@@ -68,7 +68,7 @@ void ImagePanel::Apply() {
 
 void ImagePanel::Refresh() {
   QWidget* canvas = parentWidget();
-  int top = g_layout.fullScreen ? 0 : kToolbarHeight;
+  int top = ToolbarBandHeight();
   int bottom = canvas->height() - StatusLineBandHeight();
   setGeometry(canvas->width() - 260, top, kPanelWidth, std::max(0, bottom - top));
   bool image = g_layout.imagePanelShown && g_selection.selectedImage != nullptr;

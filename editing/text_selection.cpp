@@ -25,7 +25,7 @@ std::optional<IntRect> TextScreenRect(FPDF_PAGEOBJECT object, const PdfOps& ops,
       bottom > top) {
     return std::nullopt;
   }
-  std::optional<IntRect> r = ScreenRectOf(object, ops, frame);
+  std::optional<IntRect> r = ScreenRectOfBounds(left, bottom, right, top, frame);
   if (r) {
     r->right = std::max(r->right, r->left + 1);
     r->bottom = std::max(r->bottom, r->top + 1);

@@ -5,7 +5,7 @@
 #include "engine/pdfium_types.h"
 
 struct PageBox {
-  float left, bottom, right, top;  // page space, before the page's /Rotate
+  float left = 0, bottom = 0, right = 0, top = 0;  // page space, before the page's /Rotate
 };
 
 // The crop box clipped to the media box, the media box without a usable crop box, and a
