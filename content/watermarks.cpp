@@ -1,5 +1,7 @@
 #include "content/watermarks.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -254,7 +256,9 @@ WatermarkOutcome AddWatermarkToAllPages(const WatermarkOps& ops, FPDF_DOCUMENT d
       // it counts as changed until the rollback says otherwise.
       outcome.count = index + 1;
       outcome.message = *failure;
-      WatermarkOutcome rollback = RemoveWatermarksFromAllPages(ops, document, currentPage, currentIndex, &runMark);
+      // Only the pages up to this one can hold this run's objects.
+      WatermarkOutcome rollback =
+          RemoveWatermarksFromPages(ops, document, currentPage, currentIndex, &runMark, index + 1);
       if (rollback.ok) {
         outcome.count = 0;
       } else {
@@ -270,6 +274,11 @@ WatermarkOutcome AddWatermarkToAllPages(const WatermarkOps& ops, FPDF_DOCUMENT d
 
 WatermarkOutcome RemoveWatermarksFromAllPages(const WatermarkOps& ops, FPDF_DOCUMENT document, FPDF_PAGE currentPage,
                                               int currentIndex, const std::string* runMark) {
+  return RemoveWatermarksFromPages(ops, document, currentPage, currentIndex, runMark, INT_MAX);
+}
+
+WatermarkOutcome RemoveWatermarksFromPages(const WatermarkOps& ops, FPDF_DOCUMENT document, FPDF_PAGE currentPage,
+                                           int currentIndex, const std::string* runMark, int pageLimit) {
   WatermarkOutcome outcome;
   if (!IsWatermarkTableUsable(ops)) {
     outcome.message = u"当前 PDFium 运行库不支持识别或删除水印。";
@@ -280,6 +289,7 @@ WatermarkOutcome RemoveWatermarksFromAllPages(const WatermarkOps& ops, FPDF_DOCU
     outcome.message = u"无法读取 PDF 页数。";
     return outcome;
   }
+  pageCount = std::min(pageCount, pageLimit);
   bool withAnnotations = runMark == nullptr && HasAnnotationEntries(ops);
   std::u16string runMark16 = runMark != nullptr ? Utf8ToUtf16(*runMark) : std::u16string();
   for (int index = 0; index < pageCount; ++index) {

@@ -64,3 +64,7 @@ WatermarkOutcome AddWatermarkToAllPages(const WatermarkOps& ops, FPDF_DOCUMENT d
 // first failure; what earlier pages lost stays removed and counted.
 WatermarkOutcome RemoveWatermarksFromAllPages(const WatermarkOps& ops, FPDF_DOCUMENT document, FPDF_PAGE currentPage,
                                               int currentIndex, const std::string* runMark);
+// The same over the first `pageLimit` pages only (a rollback needs no more than the pages its
+// run reached).
+WatermarkOutcome RemoveWatermarksFromPages(const WatermarkOps& ops, FPDF_DOCUMENT document, FPDF_PAGE currentPage,
+                                           int currentIndex, const std::string* runMark, int pageLimit);
