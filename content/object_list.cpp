@@ -201,13 +201,19 @@ bool LiftOutOfForms(FPDF_PAGE page, const std::vector<FPDF_PAGEOBJECT>& forms, c
 
 TextEditOutcome EditListedText(FPDF_PAGE page, const ListedObject& entry, const PdfEngine& ops) {
   TextEditOutcome outcome = EditTextObject(page, entry.object, ops);
-  if (!outcome.changed || entry.forms.empty()) return outcome;
-  bool touched = false;
-  if (!LiftOutOfForms(page, entry.forms, ops, touched)) {
-    ShowMessage(u"编辑文本警告", u"文本已修改，但所在的 PDF 表单无法展开到页面，保存后可能仍是原文本；请检查或撤销。",
-                MessageIcon::Warning);
+  if (outcome.changed) {
+    KeepEditOfListedObject(page, entry, ops, u"编辑文本警告",
+                           u"文本已修改，但所在的 PDF 表单无法展开到页面，保存后可能仍是原文本；请检查或撤销。");
   }
   return outcome;
+}
+
+void KeepEditOfListedObject(FPDF_PAGE page, const ListedObject& entry, const PdfEngine& ops, const char16_t* caption,
+                            const char16_t* warning) {
+  bool touched = false;
+  if (!entry.forms.empty() && !LiftOutOfForms(page, entry.forms, ops, touched)) {
+    ShowMessage(caption, warning, MessageIcon::Warning);
+  }
 }
 
 bool DeleteListedObject(FPDF_PAGE page, const ListedObject& entry, const PdfEngine& ops, bool& pageTouched) {

@@ -16,7 +16,6 @@ struct ListedObject {
   std::vector<FPDF_PAGEOBJECT> forms;  // the forms it sits in, the page-level one first; empty on the page
   ListedKind kind = ListedKind::Text;
   std::u16string label;
-  FPDF_PAGEOBJECT ParentForm() const { return forms.empty() ? nullptr : forms.back(); }
 };
 
 struct PageObjectScan {
@@ -54,6 +53,10 @@ struct TextEditOutcome;
 // Edits a listed text; one inside forms is then lifted out of them so that the new content
 // is written with the page (the engine never writes a changed form back).
 TextEditOutcome EditListedText(FPDF_PAGE page, const ListedObject& entry, const PdfEngine& ops);
+// After an edit of a listed object inside forms: the forms are opened onto the page, so that
+// the edit is written with it; when the engine refuses, the warning is shown.
+void KeepEditOfListedObject(FPDF_PAGE page, const ListedObject& entry, const PdfEngine& ops, const char16_t* caption,
+                            const char16_t* warning);
 // Opens up the forms around an object onto the page, so that an edit of it is written with
 // the page. False when the engine refused part-way (`pageTouched` says whether anything moved).
 bool LiftOutOfForms(FPDF_PAGE page, const std::vector<FPDF_PAGEOBJECT>& forms, const PdfEngine& ops, bool& pageTouched);

@@ -99,11 +99,8 @@ void ObjectListDialog::ReplaceSelected() {
   if (!ReplaceImageObject(entry->object)) return;
   // Like an edited text, a changed picture inside a form only lasts once the form is opened
   // onto the page.
-  bool touched = false;
-  if (!entry->forms.empty() && !LiftOutOfForms(g_session.currentPage, entry->forms, CurrentOps(), touched)) {
-    ShowMessage(u"替换图片警告", u"图片已替换，但所在的 PDF 表单无法展开到页面，保存后可能仍是原图片；请检查或撤销。",
-                MessageIcon::Warning);
-  }
+  KeepEditOfListedObject(g_session.currentPage, *entry, CurrentOps(), u"替换图片警告",
+                         u"图片已替换，但所在的 PDF 表单无法展开到页面，保存后可能仍是原图片；请检查或撤销。");
   PageChanged(u"图片已替换");
 }
 
