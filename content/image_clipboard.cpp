@@ -8,13 +8,13 @@
 #include "content/image_pixels.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "drawing/find_remove.h"
+#include "editing/image_objects.h"
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
 
 namespace {
 
-constexpr uint64_t kMaxCopyBytes = 268435456;
-constexpr uint32_t kMaxCopyWidth = 536870911;
 constexpr float kPointsPerForeignPixel = 0.75f;
 
 bool HasCopyEntries(const PdfOps& ops) {
@@ -47,15 +47,6 @@ int IndexOf(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT object) {
   return -1;
 }
 
-// Appends on top; the engine says nothing, so the page's count and last object tell. The page
-// owns the object either way.
-bool AppendOnTop(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT object) {
-  int before = ops.FPDFPage_CountObjects(page);
-  ops.FPDFPage_InsertObject(page, object);
-  int after = ops.FPDFPage_CountObjects(page);
-  return after == before + 1 && ops.FPDFPage_GetObject(page, after - 1) == object;
-}
-
 // The selected image's own pixels, packed, opaque where the engine gave no alpha. Shows
 // its message and gives nothing on failure.
 std::optional<BgraPicture> ReadSelectedPicture(const PdfOps& ops) {
@@ -64,8 +55,8 @@ std::optional<BgraPicture> ReadSelectedPicture(const PdfOps& ops) {
   unsigned w = 0, h = 0;
   FS_MATRIX own{};
   OwnSizeRender render;
-  if (ops.FPDFImageObj_GetImagePixelSize(image, &w, &h) && w > 0 && h > 0 && w <= kMaxCopyWidth &&
-      4ull * w * h <= kMaxCopyBytes && ops.FPDFPageObj_GetMatrix(image, &own)) {
+  if (ops.FPDFImageObj_GetImagePixelSize(image, &w, &h) && w > 0 && h > 0 &&
+      4ull * w * h <= kMaxClipboardBytes && ops.FPDFPageObj_GetMatrix(image, &own)) {
     render = RenderImageAtOwnSize(ops, g_session.document, g_session.currentPage, image, own, w, h);
   }
   if (render.bitmap == nullptr) {
@@ -141,11 +132,8 @@ bool CopySelectedImage() {
   }
   ClipboardPicture content;
   content.picture = std::move(*picture);
-  float left, bottom, right, top;
-  if (ops.FPDFPageObj_GetBounds && ops.FPDFPageObj_GetBounds(g_selection.selectedImage, &left, &bottom, &right, &top) &&
-      std::isfinite(left) && std::isfinite(bottom) && std::isfinite(right) && std::isfinite(top) && right > left &&
-      top > bottom) {
-    content.sizeRecord = EncodeImageSizeRecord({right - left, top - bottom});
+  if (auto box = ReadAreaBounds(g_selection.selectedImage)) {
+    content.sizeRecord = EncodeImageSizeRecord({box->right - box->left, box->top - box->bottom});
   }
   if (g_platform.writeClipboardPicture == nullptr) {
     ShowMessage(kCaption, u"无法打开剪贴板。", MessageIcon::Error);
@@ -225,7 +213,7 @@ bool PasteImage(ScreenPoint mouse) {
     ShowMessage(kCaption, u"无法设置粘贴图片的位置或像素数据。", MessageIcon::Error);
     return false;
   }
-  if (!AppendOnTop(ops, page, image)) {
+  if (!InsertChecked(page, image, ops)) {
     // The page owns the object even when the insertion failed: it is forgotten, not destroyed.
     ShowMessage(kCaption, u"无法将粘贴图片插入 PDF 页面。", MessageIcon::Error);
     return false;

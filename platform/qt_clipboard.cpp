@@ -10,6 +10,7 @@
 
 #include "content/clipboard_dib.h"
 #include "platform/platform_seam.h"
+#include "platform/qt_image_codec.h"
 
 namespace {
 
@@ -30,18 +31,9 @@ QImage ToQImage(const BgraPicture& picture) {
 }
 
 std::optional<BgraPicture> FromQImage(const QImage& source) {
-  if (source.isNull()) return std::nullopt;
   const uint64_t count = uint64_t(source.width()) * uint64_t(source.height());
-  if (count == 0 || count > kMaxClipboardPixels || 4 * count > kMaxClipboardBytes) return std::nullopt;
-  QImage image = source.convertToFormat(QImage::Format_ARGB32);
-  BgraPicture picture;
-  picture.width = image.width();
-  picture.height = image.height();
-  picture.pixels.resize(size_t(count) * 4);
-  for (int row = 0; row < picture.height; ++row) {
-    std::memcpy(picture.pixels.data() + size_t(row) * picture.width * 4, image.constScanLine(row), size_t(picture.width) * 4);
-  }
-  return picture;
+  if (source.isNull() || count == 0 || count > kMaxClipboardPixels || 4 * count > kMaxClipboardBytes) return std::nullopt;
+  return BgraPictureOf(source);
 }
 
 bool WritePicture(const ClipboardPicture& content) {
@@ -65,7 +57,10 @@ bool WritePicture(const ClipboardPicture& content) {
 
 std::optional<BgraPicture> PictureOf(const QMimeData& data) {
   if (data.hasFormat(kPng)) {
-    if (auto picture = FromQImage(QImage::fromData(data.data(kPng), "PNG"))) return picture;
+    QByteArray png = data.data(kPng);
+    // Sized from its header before anything is decoded.
+    DecodedImage decoded = DecodePngWithQt(std::vector<uint8_t>(png.begin(), png.end()));
+    if (decoded.status == ImageDecodeStatus::Ok) return std::move(decoded.picture);
   }
   if (data.hasFormat(kBmp)) {
     QByteArray bmp = data.data(kBmp);

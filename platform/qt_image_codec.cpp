@@ -32,10 +32,18 @@ DecodedImage DecodePngWithQt(const std::vector<uint8_t>& bytes) {
   reader.setAllocationLimit(int(pixelBytes / (1024 * 1024)) + 16);
   QImage image;
   if (!reader.read(&image) || image.size() != size) return result;
+  std::optional<BgraPicture> picture = BgraPictureOf(image);
+  if (!picture) return result;
+  result.picture = std::move(*picture);
+  result.status = ImageDecodeStatus::Ok;
+  return result;
+}
+
+std::optional<BgraPicture> BgraPictureOf(const QImage& source) {
   // Straight alpha in memory order B, G, R, A on this little-endian platform.
-  image = image.convertToFormat(QImage::Format_ARGB32);
-  if (image.isNull()) return result;
-  BgraPicture& picture = result.picture;
+  QImage image = source.convertToFormat(QImage::Format_ARGB32);
+  if (image.isNull() || image.width() <= 0 || image.height() <= 0) return std::nullopt;
+  BgraPicture picture;
   picture.width = image.width();
   picture.height = image.height();
   size_t stride = size_t(picture.width) * 4;
@@ -43,8 +51,7 @@ DecodedImage DecodePngWithQt(const std::vector<uint8_t>& bytes) {
   for (int y = 0; y < picture.height; ++y) {
     std::memcpy(picture.pixels.data() + stride * size_t(y), image.constScanLine(y), stride);
   }
-  result.status = ImageDecodeStatus::Ok;
-  return result;
+  return picture;
 }
 
 std::vector<uint8_t> EncodeJpegWithQt(const uint8_t* bgrx, int width, int height, int stride, bool grey) {
