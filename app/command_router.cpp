@@ -72,9 +72,6 @@ ScreenPoint MouseOnCanvas() {
   return {p.x(), p.y()};
 }
 
-// Work that arrives with later features; the command is acknowledged in the status line.
-void NotAvailableYet() { g_session.statusText = u"尚未实现"; }
-
 void ShowPopup(int buttonId, void (*fill)(QMenu&)) {
   QMenu menu(g_mainWindow);
   fill(menu);

@@ -240,7 +240,7 @@ TEST_F(TextEditWindowTest, ThePropertyMenuSetsTheSizeAndTheColourEachAsOneUndoSt
   WhenShown([] {
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) Choose(menu, 1);
   });
-  QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0));
+  QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(0, 0));
   QApplication::sendEvent(Canvas(), &key);
   QApplication::processEvents();
   unsigned r, g, b, a;
