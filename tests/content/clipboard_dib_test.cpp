@@ -174,6 +174,16 @@ TEST(ClipboardDibTest, TheEditorsOwnPictureAndSizeRecordRoundTrip) {
   auto back = Decode(*block);
   ASSERT_TRUE(back);
   EXPECT_EQ(back->pixels, picture.pixels);  // alpha kept through the alpha mask
+  // The same picture as a BMP file (what other programs read under image/bmp).
+  auto file = EncodeBmpFile(picture);
+  ASSERT_TRUE(file);
+  ASSERT_GE(file->size(), 14u);
+  EXPECT_EQ((*file)[0], 'B');
+  EXPECT_EQ((*file)[1], 'M');
+  auto fromFile = DecodeBmpFile(file->data(), file->size());
+  ASSERT_TRUE(fromFile);
+  EXPECT_EQ(fromFile->width, 2);
+  EXPECT_EQ(fromFile->pixels, picture.pixels);
 
   auto record = EncodeImageSizeRecord({300.0f, 150.0f});
   ASSERT_EQ(record.size(), 12u);
