@@ -1,10 +1,17 @@
 #include "external/printing.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cmath>
+#include <new>
 #include <vector>
 
 #include "document/session.h"
 #include "engine/engine_table.h"
+#include "external/cups_queue.h"
+#include "external/print_copy.h"
+#include "platform/file_system.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
 
@@ -13,56 +20,117 @@ PrinterSeam g_printer;
 namespace {
 
 constexpr const char16_t* kPrintFailed = u"打印失败";
+constexpr const char* kJobName = "Corvan PDF 文档";
 constexpr int kRenderAnnotationsForPrinting = 0x01 | 0x800;
+// A sheet is rendered in bands of at most this many bytes, whatever its size.
+constexpr size_t kBandBytes = size_t(16) << 20;
 
 void Fail(const std::u16string& text) { ShowMessage(kPrintFailed, text, MessageIcon::Error); }
 
-// Renders one page into the job; false (after the message) stops the job.
-bool PrintPage(int index, int areaWidth, int areaHeight, bool firstSheet) {
+enum class SheetResult { Printed, Failed, Cancelled };
+
+// Renders one page into the job band by band; Failed comes after the message.
+SheetResult PrintPageInBands(int index, int areaWidth, int areaHeight, std::vector<uint8_t>& pixels) {
   int number = index + 1;
   FPDF_PAGE page = index == g_session.currentPageIndex ? g_session.currentPage : nullptr;
   bool loadedHere = page == nullptr;
   if (loadedHere) page = g_engine.FPDF_LoadPage(g_session.document, index);
   if (page == nullptr) {
     Fail(FillPlaceholders(u"无法加载第 %d 页，打印作业已取消。", {Num(number)}));
-    return false;
+    return SheetResult::Failed;
   }
+  SheetResult result = SheetResult::Printed;
   float width = g_engine.FPDF_GetPageWidthF(page);
   float height = g_engine.FPDF_GetPageHeightF(page);
-  bool ok = std::isfinite(width) && std::isfinite(height) && width > 0 && height > 0;
-  if (!ok) Fail(FillPlaceholders(u"第 %d 页的页面尺寸无效，打印作业已取消。", {Num(number)}));
-  if (ok && !firstSheet && !g_printer.newSheet()) {
-    Fail(FillPlaceholders(u"无法开始打印第 %d 页。", {Num(number)}));
-    ok = false;
+  PrintPlacement place;
+  if (!std::isfinite(width) || !std::isfinite(height) || width <= 0 || height <= 0) {
+    Fail(FillPlaceholders(u"第 %d 页的页面尺寸无效，打印作业已取消。", {Num(number)}));
+    result = SheetResult::Failed;
+  } else {
+    place = PlacePageOnSheet(width, height, areaWidth, areaHeight);
   }
-  if (ok) {
-    PrintPlacement place = PlacePageOnSheet(width, height, areaWidth, areaHeight);
-    std::vector<uint8_t> pixels(size_t(place.width) * size_t(place.height) * 4);
+  int rows = result == SheetResult::Printed ? BandRows(place.width, place.height) : 0;
+  if (rows > 0) {
+    try {
+      pixels.resize(size_t(place.width) * size_t(rows) * 4);
+    } catch (const std::bad_alloc&) {
+      Fail(FillPlaceholders(u"内存不足，无法打印第 %d 页。", {Num(number)}));
+      result = SheetResult::Failed;
+    }
+  }
+  for (int top = 0; result == SheetResult::Printed && top < place.height; top += rows) {
+    int bandHeight = std::min(rows, place.height - top);
     FPDF_BITMAP bitmap =
-        g_engine.FPDFBitmap_CreateEx(place.width, place.height, kBitmapBgra, pixels.data(), place.width * 4);
-    ok = bitmap != nullptr && g_engine.FPDFBitmap_FillRect(bitmap, 0, 0, place.width, place.height, 0xFFFFFFFF);
+        g_engine.FPDFBitmap_CreateEx(place.width, bandHeight, kBitmapBgra, pixels.data(), place.width * 4);
+    bool ok = bitmap != nullptr && g_engine.FPDFBitmap_FillRect(bitmap, 0, 0, place.width, bandHeight, 0xFFFFFFFF);
     if (ok) {
-      g_engine.FPDF_RenderPageBitmap(bitmap, page, 0, 0, place.width, place.height, 0, kRenderAnnotationsForPrinting);
+      g_engine.FPDF_RenderPageBitmap(bitmap, page, 0, -top, place.width, place.height, 0,
+                                     kRenderAnnotationsForPrinting);
     }
     if (bitmap != nullptr) g_engine.FPDFBitmap_Destroy(bitmap);
-    ok = ok && g_printer.paint(pixels.data(), place.width, place.height, place.width * 4, place.x, place.y);
-    if (!ok) Fail(FillPlaceholders(u"无法完成打印第 %d 页。", {Num(number)}));
+    ok = ok && g_printer.paint(pixels.data(), place.width, bandHeight, place.width * 4, place.x, place.y + top);
+    if (!ok) {
+      Fail(FillPlaceholders(u"无法完成打印第 %d 页。", {Num(number)}));
+      result = SheetResult::Failed;
+    } else if (PumpBusy()) {
+      result = SheetResult::Cancelled;
+    }
   }
   if (loadedHere) g_engine.FPDF_ClosePage(page);
-  return ok;
+  return result;
+}
+
+// The rendered job: into a PDF file or a printer that takes no PDF.
+void PrintRendered(const std::vector<int>& sequence) {
+  int areaWidth = 0, areaHeight = 0;
+  g_printer.printableArea(areaWidth, areaHeight);
+  if (areaWidth <= 0 || areaHeight <= 0) return Fail(u"无法读取打印机的可打印区域。");
+  if (!g_printer.beginJob(u"Corvan PDF 文档")) return Fail(u"无法开始打印作业。");
+  BeginBusy(u"正在打印...");
+  std::vector<uint8_t> pixels;
+  SheetResult result = SheetResult::Printed;
+  for (size_t sheet = 0; sheet < sequence.size() && result == SheetResult::Printed; ++sheet) {
+    if (sheet > 0 && !g_printer.newSheet()) {
+      int number = sequence[sheet] == kBlankPage ? sequence[sheet - 1] + 1 : sequence[sheet] + 1;
+      Fail(FillPlaceholders(u"无法开始打印第 %d 页。", {Num(number)}));
+      result = SheetResult::Failed;
+    } else if (sequence[sheet] != kBlankPage) {
+      result = PrintPageInBands(sequence[sheet], areaWidth, areaHeight, pixels);
+    }
+  }
+  EndBusy();
+  std::vector<uint8_t>().swap(pixels);  // ending the job needs memory of its own
+  if (result != SheetResult::Printed) return g_printer.abortJob();
+  if (!g_printer.endJob()) Fail(u"无法完成打印作业。");
+}
+
+const char* SidesOf(DuplexMode mode) {
+  switch (mode) {
+    case DuplexMode::LongEdge:
+      return "two-sided-long-edge";
+    case DuplexMode::ShortEdge:
+      return "two-sided-short-edge";
+    default:
+      return "one-sided";
+  }
+}
+
+// The queue's job: the pages as a PDF copy in a private temporary file, handed to CUPS.
+void PrintOnCupsQueue(const std::string& queue, const std::vector<int>& sequence, DuplexMode mode) {
+  TempFile file = CreateUniqueTempFile(u"corvan-print-");
+  if (file.fd < 0) return Fail(u"无法开始打印作业。");
+  bool written = WritePrintCopy(g_session.document, sequence, file.fd) && FlushFile(file.fd);
+  CloseFile(file.fd);
+  CupsJobOptions options{kJobName, SidesOf(mode), g_printer.mediaName ? g_printer.mediaName() : std::string()};
+  if (!written) {
+    Fail(u"无法开始打印作业。");
+  } else if (SubmitPdfToCupsQueue(queue, Utf8(file.path), options) == 0) {
+    Fail(u"无法完成打印作业。");
+  }
+  RemoveFile(file.path);
 }
 
 }  // namespace
-
-std::vector<int> PrintPageOrder(int first, int last, int copies, bool collate) {
-  std::vector<int> order;
-  for (int outer = 0; outer < (collate ? copies : 1); ++outer) {
-    for (int page = first; page <= last; ++page) {
-      for (int inner = 0; inner < (collate ? 1 : copies); ++inner) order.push_back(page);
-    }
-  }
-  return order;
-}
 
 PrintPlacement PlacePageOnSheet(float pageWidth, float pageHeight, int areaWidth, int areaHeight) {
   double scale = std::min(areaWidth / double(pageWidth), areaHeight / double(pageHeight));
@@ -81,6 +149,12 @@ std::optional<DuplexMode> DuplexToApply(bool requested, bool supported, DuplexMo
   return current == DuplexMode::ShortEdge ? DuplexMode::ShortEdge : DuplexMode::LongEdge;
 }
 
+int BandRows(int width, int height) {
+  if (width <= 0 || height <= 0) return 0;
+  size_t rowBytes = size_t(width) * 4;
+  return int(std::clamp<size_t>(kBandBytes / rowBytes, 1, size_t(height)));
+}
+
 void PrintDocument() {
   if (g_session.document == nullptr || g_session.pageCount < 1 || g_printer.showPrintDialog == nullptr) {
     Fail(u"没有可打印的 PDF 页面。");
@@ -90,34 +164,24 @@ void PrintDocument() {
   if (!choice) return;
   if (choice->duplexBoxFailed) return Fail(u"无法显示双面打印选项。");
   if (choice->copies < 1) return Fail(u"打印份数无效。");
-  int first = 0, last = g_session.pageCount - 1;
-  if (choice->hasRange) {
-    if (choice->from < 1 || choice->to < choice->from || choice->to > g_session.pageCount) {
-      return Fail(u"打印页码范围无效。");
-    }
-    first = choice->from - 1;
-    last = choice->to - 1;
-  }
+  if (!PageSpansValid(choice->ranges, g_session.pageCount)) return Fail(u"打印页码范围无效。");
+  std::vector<int> pages = SelectedPages(g_session.pageCount, choice->ranges, choice->pageSet, choice->reverse);
+  if (pages.empty()) return Fail(u"所选范围内没有可打印的页面。");
+  // Either the editor's box or the dialog's own duplex choice asks for both sides.
+  bool requested = choice->duplexRequested || choice->dialogDuplex != DuplexMode::Simplex;
   bool supported = g_printer.supportsDuplex();
-  if (choice->duplexRequested && !supported) {
+  if (requested && !supported) {
     MessageAnswer answer = ShowMessage(u"双面打印不可用", u"所选打印机不支持双面打印，是否以单面方式继续？",
                                        MessageIcon::Warning, MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes) return;
   }
-  if (std::optional<DuplexMode> mode = DuplexToApply(choice->duplexRequested, supported, g_printer.duplex())) {
-    if (!g_printer.setDuplex(*mode)) return Fail(u"无法设置打印机的双面打印模式。");
+  DuplexMode mode = DuplexMode::Simplex;
+  if (std::optional<DuplexMode> apply = DuplexToApply(requested, supported, g_printer.duplex())) {
+    if (!g_printer.setDuplex(*apply)) return Fail(u"无法设置打印机的双面打印模式。");
+    mode = *apply;
   }
-  int areaWidth = 0, areaHeight = 0;
-  g_printer.printableArea(areaWidth, areaHeight);
-  if (areaWidth <= 0 || areaHeight <= 0) return Fail(u"无法读取打印机的可打印区域。");
-  if (!g_printer.beginJob(u"Corvan PDF 文档")) return Fail(u"无法开始打印作业。");
-  bool firstSheet = true;
-  for (int index : PrintPageOrder(first, last, choice->copies, choice->collate)) {
-    if (!PrintPage(index, areaWidth, areaHeight, firstSheet)) {
-      g_printer.abortJob();
-      return;
-    }
-    firstSheet = false;
-  }
-  if (!g_printer.endJob()) Fail(u"无法完成打印作业。");
+  std::vector<int> sequence = SheetSequence(pages, choice->copies, choice->collate, mode != DuplexMode::Simplex);
+  std::string queue = g_printer.queueName ? g_printer.queueName() : std::string();
+  if (IsCupsQueue(queue)) return PrintOnCupsQueue(queue, sequence, mode);
+  PrintRendered(sequence);
 }

@@ -1,6 +1,7 @@
-// Printing the open document: the choices of the print dialog, the duplex decision, the page
-// order for copies and collation, and each page rendered at the printer's resolution,
-// scaled to the sheet and centred.
+// Printing the open document: the choices of the print dialog and the duplex decision. A CUPS
+// queue receives the chosen pages as a PDF copy (text and lines stay as they are); a PDF file
+// or another printer receives each page rendered at the printer's resolution, scaled to the
+// sheet and centred, in bands of bounded size.
 #pragma once
 
 #include <cstdint>
@@ -8,15 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "external/print_pages.h"
+
 enum class DuplexMode { Simplex, LongEdge, ShortEdge };
 
 struct PrintChoice {
   int copies = 1;
   bool collate = false;
-  bool hasRange = false;  // from and to count from 1
-  int from = 0;
-  int to = 0;
+  std::vector<PageSpan> ranges;  // empty: every page
+  PageSet pageSet = PageSet::All;
+  bool reverse = false;
   bool duplexRequested = false;  // the "双面打印（长边翻页）" box was ticked
+  DuplexMode dialogDuplex = DuplexMode::Simplex;  // the dialog's own duplex choice
   bool duplexBoxFailed = false;  // the box could not be added to the dialog
 };
 
@@ -27,6 +31,9 @@ struct PrinterSeam {
   bool (*supportsDuplex)() = nullptr;
   DuplexMode (*duplex)() = nullptr;
   bool (*setDuplex)(DuplexMode mode) = nullptr;
+  // The CUPS queue chosen, empty when printing into a file; and its sheet size ("A4").
+  std::string (*queueName)() = nullptr;
+  std::string (*mediaName)() = nullptr;
   // The printable area in device pixels.
   void (*printableArea)(int& width, int& height) = nullptr;
   bool (*beginJob)(const std::u16string& name) = nullptr;
@@ -35,14 +42,11 @@ struct PrinterSeam {
   // Paints top-down BGRA pixels at (x, y) in device pixels, their own size.
   bool (*paint)(const uint8_t* bgra, int width, int height, int stride, int x, int y) = nullptr;
   bool (*endJob)() = nullptr;
+  // Stops the job; a file being written is removed.
   void (*abortJob)() = nullptr;
 };
 
 extern PrinterSeam g_printer;
-
-// Page indexes (from 0) in printing order: collated copies repeat the range, uncollated ones
-// repeat each page.
-std::vector<int> PrintPageOrder(int first, int last, int copies, bool collate);
 
 struct PrintPlacement {
   int x = 0, y = 0, width = 0, height = 0;
@@ -52,6 +56,9 @@ PrintPlacement PlacePageOnSheet(float pageWidth, float pageHeight, int areaWidth
 
 // The duplex setting to apply: nothing when the printer is left as it is.
 std::optional<DuplexMode> DuplexToApply(bool requested, bool supported, DuplexMode current);
+
+// Rows per rendered band: the sheet's rows, at most as many as fit in the band budget.
+int BandRows(int width, int height);
 
 // The print command: dialog, checks, job. Shows its own messages; never changes the document.
 void PrintDocument();

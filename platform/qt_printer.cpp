@@ -1,14 +1,20 @@
 #include "platform/qt_printer.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QImage>
+#include <QPageRanges>
 #include <QPainter>
 #include <QPointer>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <new>
+
 #include "external/printing.h"
+#include "platform/file_system.h"
 #include "platform/qt_platform.h"
 
 namespace {
@@ -16,41 +22,45 @@ namespace {
 QPointer<QWidget> g_printOwner;
 QPrinter* g_qprinter = nullptr;
 QPainter* g_painter = nullptr;
+// A PDF file is written under a temporary name and renamed when complete, so a failed job
+// leaves neither an empty file nor a damaged earlier one.
+QString g_fileTarget;
+QString g_fileInProgress;
+// Qt's print engine property holding the CUPS options as name, value pairs.
+constexpr auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+// Qt reports a failed allocation by throwing; the job then fails like any other step.
+template <typename Step>
+bool WithoutThrowing(Step step) {
+  try {
+    return step();
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
 
 QPrinter& Printer() {
   if (g_qprinter == nullptr) g_qprinter = new QPrinter(QPrinter::HighResolution);
   return *g_qprinter;
 }
 
-std::optional<PrintChoice> ShowDialog(int pageCount) {
-  QPrinter& printer = Printer();
-  printer.setCopyCount(1);
-  QPrintDialog dialog(&printer, g_printOwner.data());
-  auto* duplex = new QCheckBox(QStringLiteral("双面打印（长边翻页）"));
-  duplex->setWindowTitle(QStringLiteral("双面打印"));
-  dialog.setOptionTabs({duplex});
-  dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-  dialog.setOption(QAbstractPrintDialog::PrintPageRange, pageCount <= 65535);
-  if (pageCount <= 65535) dialog.setMinMax(1, pageCount);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  PrintChoice choice;
-  choice.copies = printer.copyCount();
-  choice.collate = printer.collateCopies();
-  choice.hasRange = printer.printRange() == QPrinter::PageRange;
-  choice.from = printer.fromPage();
-  choice.to = printer.toPage();
-  choice.duplexRequested = duplex->isChecked();
-  printer.setCopyCount(1);  // the command prints the copies itself, in the chosen order
-  return choice;
+// The dialog also hands its page range and page set to CUPS; the command selects the pages
+// itself, so the queue must not select them again.
+void DropCupsPageSelection(QPrinter& printer) {
+  QStringList options = printer.printEngine()->property(kCupsOptions).toStringList();
+  QStringList kept;
+  for (qsizetype i = 0; i + 1 < options.size(); i += 2) {
+    if (options[i] == QLatin1String("page-ranges") || options[i] == QLatin1String("page-set") ||
+        options[i] == QLatin1String("outputorder")) {
+      continue;
+    }
+    kept << options[i] << options[i + 1];
+  }
+  printer.printEngine()->setProperty(kCupsOptions, kept);
 }
 
-bool SupportsDuplex() {
-  if (Printer().outputFormat() == QPrinter::PdfFormat) return false;
-  return QPrinterInfo(Printer()).supportedDuplexModes().size() > 1;
-}
-
-DuplexMode CurrentDuplex() {
-  switch (Printer().duplex()) {
+DuplexMode FromQt(QPrinter::DuplexMode mode) {
+  switch (mode) {
     case QPrinter::DuplexLongSide:
       return DuplexMode::LongEdge;
     case QPrinter::DuplexShortSide:
@@ -60,11 +70,75 @@ DuplexMode CurrentDuplex() {
   }
 }
 
+std::optional<PrintChoice> ShowDialog(int pageCount) {
+  QPrinter& printer = Printer();
+  printer.setCopyCount(1);
+  printer.setCollateCopies(false);
+  printer.setPageOrder(QPrinter::FirstPageFirst);
+  printer.setDuplex(QPrinter::DuplexNone);
+  printer.setPrintRange(QPrinter::AllPages);
+  // Qt 6.4 accepts the dialog's 页数 field only when the printer already holds a range.
+  QPageRanges everyPage;
+  everyPage.addRange(1, pageCount);
+  printer.setPageRanges(everyPage);
+  printer.setPrintRange(QPrinter::AllPages);
+  QPrintDialog dialog(&printer, g_printOwner.data());
+  auto* duplex = new QCheckBox(QStringLiteral("双面打印（长边翻页）"));
+  duplex->setWindowTitle(QStringLiteral("双面打印"));
+  dialog.setOptionTabs({duplex});
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+  dialog.setMinMax(1, pageCount);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  PrintChoice choice;
+  choice.copies = printer.copyCount();
+  choice.collate = printer.collateCopies();
+  if (printer.printRange() == QPrinter::PageRange) {
+    for (const QPageRanges::Range& range : printer.pageRanges().toRangeList()) {
+      choice.ranges.push_back(PageSpan{range.from, range.to});
+    }
+    if (choice.ranges.empty()) choice.ranges.push_back(PageSpan{printer.fromPage(), printer.toPage()});
+  }
+  // The combo lists all, odd and even pages in this order.
+  auto* pageSet = dialog.findChild<QComboBox*>(QStringLiteral("pageSetCombo"));
+  if (pageSet != nullptr && pageSet->isEnabled()) {
+    choice.pageSet = pageSet->currentIndex() == 1 ? PageSet::Odd : pageSet->currentIndex() == 2 ? PageSet::Even : PageSet::All;
+  }
+  choice.reverse = printer.pageOrder() == QPrinter::LastPageFirst;
+  choice.duplexRequested = duplex->isChecked();
+  choice.dialogDuplex = FromQt(printer.duplex());
+  // The command prints the copies itself, in the chosen order.
+  printer.setCopyCount(1);
+  printer.setCollateCopies(false);
+  printer.setPageOrder(QPrinter::FirstPageFirst);
+  printer.setPrintRange(QPrinter::AllPages);
+  DropCupsPageSelection(printer);
+  return choice;
+}
+
+bool SupportsDuplex() {
+  if (Printer().outputFormat() == QPrinter::PdfFormat) return false;
+  return QPrinterInfo(Printer()).supportedDuplexModes().size() > 1;
+}
+
+DuplexMode CurrentDuplex() { return FromQt(Printer().duplex()); }
+
 bool SetDuplex(DuplexMode mode) {
   Printer().setDuplex(mode == DuplexMode::LongEdge    ? QPrinter::DuplexLongSide
                       : mode == DuplexMode::ShortEdge ? QPrinter::DuplexShortSide
                                                       : QPrinter::DuplexNone);
   return true;
+}
+
+std::string QueueName() {
+  if (Printer().outputFormat() != QPrinter::NativeFormat) return {};
+  return Printer().printerName().toStdString();
+}
+
+std::string MediaName() {
+  QPageSize size = Printer().pageLayout().pageSize();
+  if (!size.isValid() || size.id() == QPageSize::Custom) return {};
+  return size.key().toStdString();
 }
 
 void PrintableArea(int& width, int& height) {
@@ -73,33 +147,69 @@ void PrintableArea(int& width, int& height) {
   height = area.height();
 }
 
+void ForgetFileInProgress() {
+  if (g_fileInProgress.isEmpty()) return;
+  Printer().setOutputFileName(g_fileTarget);
+  g_fileInProgress.clear();
+  g_fileTarget.clear();
+}
+
 bool BeginJob(const std::u16string& name) {
   Printer().setDocName(ToQString(name));
+  if (Printer().outputFormat() == QPrinter::PdfFormat) {
+    TempFile file = CreateSaveTemporary(ToU16(Printer().outputFileName()));
+    if (file.fd < 0) return false;
+    CloseFile(file.fd);
+    g_fileTarget = Printer().outputFileName();
+    g_fileInProgress = ToQString(file.path);
+    Printer().setOutputFileName(g_fileInProgress);
+  }
   g_painter = new QPainter;
-  if (g_painter->begin(&Printer())) return true;
+  if (WithoutThrowing([] { return g_painter->begin(&Printer()); })) return true;
   delete g_painter;
   g_painter = nullptr;
+  if (!g_fileInProgress.isEmpty()) RemoveFile(ToU16(g_fileInProgress));
+  ForgetFileInProgress();
   return false;
 }
 
-bool NewSheet() { return Printer().newPage(); }
+bool NewSheet() {
+  return WithoutThrowing([] { return Printer().newPage(); });
+}
 
 bool Paint(const uint8_t* bgra, int width, int height, int stride, int x, int y) {
   if (g_painter == nullptr) return false;
-  g_painter->drawImage(QPoint(x, y), QImage(bgra, width, height, stride, QImage::Format_RGB32));
-  return true;
+  QImage band(bgra, width, height, stride, QImage::Format_RGB32);
+  if (band.isNull()) return false;
+  return WithoutThrowing([&] {
+    g_painter->drawImage(QPoint(x, y), band);
+    return true;
+  });
 }
 
-bool EndJob() {
-  bool ended = g_painter != nullptr && g_painter->end();
+bool EndPainter() {
+  bool ended = g_painter != nullptr && WithoutThrowing([] { return g_painter->end(); });
   delete g_painter;
   g_painter = nullptr;
   return ended;
 }
 
+bool EndJob() {
+  bool ended = EndPainter();
+  if (!g_fileInProgress.isEmpty()) {
+    std::u16string written = ToU16(g_fileInProgress);
+    ended = ended && ReplaceFileWriteThrough(written, ToU16(g_fileTarget)) == 0;
+    if (!ended) RemoveFile(written);
+  }
+  ForgetFileInProgress();
+  return ended;
+}
+
 void AbortJob() {
   Printer().abort();
-  EndJob();
+  EndPainter();
+  if (!g_fileInProgress.isEmpty()) RemoveFile(ToU16(g_fileInProgress));
+  ForgetFileInProgress();
 }
 
 }  // namespace
@@ -110,6 +220,8 @@ void InstallQtPrinter(QWidget* owner) {
   g_printer.supportsDuplex = SupportsDuplex;
   g_printer.duplex = CurrentDuplex;
   g_printer.setDuplex = SetDuplex;
+  g_printer.queueName = QueueName;
+  g_printer.mediaName = MediaName;
   g_printer.printableArea = PrintableArea;
   g_printer.beginJob = BeginJob;
   g_printer.newSheet = NewSheet;

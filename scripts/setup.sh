@@ -16,7 +16,7 @@ packages=(
   libreoffice-core-nogui libreoffice-writer-nogui libreoffice-impress-nogui
   npm ca-certificates xvfb xauth x11-utils
   shared-mime-info libglib2.0-bin
-  cups printer-driver-cups-pdf
+  cups printer-driver-cups-pdf libcups2-dev
   sane-utils libsane-dev
 )
 # Extra packages a caller needs beyond these (the fuzzing script's clang, say).

@@ -53,5 +53,16 @@ until [ -S "$dir/cups.sock" ] && lpstat -r 2>/dev/null | grep -q "scheduler is r
   if [ "$tries" -gt 100 ]; then echo "private cupsd did not start" >&2; cat "$dir/logs/error_log" >&2; exit 1; fi
   sleep 0.1
 done
-lpadmin -p "$queue" -E -v "cups-pdf:/$name" -P "$ppd" || { echo "could not add the queue" >&2; exit 1; }
-CORVAN_TEST_PRINTER=$queue CORVAN_TEST_PRINT_FOLDER="$dir/out" "$@"
+# The queue also offers two-sided printing (cups-pdf ignores it), so jobs carry their sides.
+cp "$ppd" "$dir/queue.ppd"
+cat >>"$dir/queue.ppd" <<'PPD'
+*OpenUI *Duplex/Double-Sided Printing: PickOne
+*OrderDependency: 20 AnySetup *Duplex
+*DefaultDuplex: None
+*Duplex None/Off: "<</Duplex false>>setpagedevice"
+*Duplex DuplexNoTumble/Long Edge: "<</Duplex true/Tumble false>>setpagedevice"
+*Duplex DuplexTumble/Short Edge: "<</Duplex true/Tumble true>>setpagedevice"
+*CloseUI: *Duplex
+PPD
+lpadmin -p "$queue" -E -v "cups-pdf:/$name" -P "$dir/queue.ppd" || { echo "could not add the queue" >&2; exit 1; }
+CORVAN_TEST_PRINTER=$queue CORVAN_TEST_PRINT_FOLDER="$dir/out" CORVAN_TEST_PAGE_LOG="$dir/logs/page_log" "$@"
