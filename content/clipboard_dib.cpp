@@ -40,9 +40,9 @@ struct Masks {
   uint32_t red = 0, green = 0, blue = 0, alpha = 0;
 };
 
-}  // namespace
-
-std::optional<BgraPicture> DecodeClipboardDib(const uint8_t* data, size_t size) {
+// A DIB block; `pixelOffset`, when given (a BMP file says where its pixels start), must lie
+// at or after the colour table, which then need not reach the pixels.
+std::optional<BgraPicture> DecodeDib(const uint8_t* data, size_t size, std::optional<uint64_t> pixelOffset) {
   if (data == nullptr || size < 40) return std::nullopt;
   const uint64_t headerSize = ReadU32(data);
   if (headerSize < 40 || headerSize > size) return std::nullopt;
@@ -81,6 +81,10 @@ std::optional<BgraPicture> DecodeClipboardDib(const uint8_t* data, size_t size) 
   }
   // The colour table: at most 2^32 − 1 entries, so the sum cannot overflow 64 bits.
   offset += coloursUsed * 4;
+  if (pixelOffset) {
+    if (*pixelOffset < offset) return std::nullopt;
+    offset = *pixelOffset;
+  }
   const uint64_t rowBytes = (uint64_t(width) * bits + 31) / 32 * 4;
   if (offset > size || (size - offset) / rowBytes < height) return std::nullopt;
 
@@ -113,10 +117,21 @@ std::optional<BgraPicture> DecodeClipboardDib(const uint8_t* data, size_t size) 
   return picture;
 }
 
+}  // namespace
+
+std::optional<BgraPicture> DecodeClipboardDib(const uint8_t* data, size_t size) { return DecodeDib(data, size, std::nullopt); }
+
 std::optional<BgraPicture> DecodeBmpFile(const uint8_t* data, size_t size) {
   constexpr size_t kFileHeader = 14;
   if (data == nullptr || size < kFileHeader || data[0] != 'B' || data[1] != 'M') return std::nullopt;
-  return DecodeClipboardDib(data + kFileHeader, size - kFileHeader);
+  const uint32_t pixelOffset = ReadU32(data + 10);  // from the start of the file
+  if (pixelOffset < kFileHeader) return std::nullopt;
+  return DecodeDib(data + kFileHeader, size - kFileHeader, pixelOffset - kFileHeader);
+}
+
+std::optional<BgraPicture> DecodeOfferedBmp(const uint8_t* data, size_t size) {
+  if (auto picture = DecodeBmpFile(data, size)) return picture;
+  return DecodeClipboardDib(data, size);
 }
 
 std::optional<std::vector<uint8_t>> EncodeClipboardDibV5(const BgraPicture& picture) {
@@ -154,10 +169,11 @@ std::optional<std::vector<uint8_t>> EncodeBmpFile(const BgraPicture& picture) {
 }
 
 std::vector<uint8_t> EncodeImageSizeRecord(ImageSizeRecord size) {
-  std::vector<uint8_t> block(kImageSizeRecordBytes);
+  std::vector<uint8_t> block(kImageTurnRecordBytes);
   WriteU32(block.data(), kImageSizeMagic);
   std::memcpy(block.data() + 4, &size.width, 4);
   std::memcpy(block.data() + 8, &size.height, 4);
+  std::memcpy(block.data() + 12, &size.turnDegrees, 4);
   return block;
 }
 
@@ -168,5 +184,9 @@ std::optional<ImageSizeRecord> DecodeImageSizeRecord(const uint8_t* data, size_t
   std::memcpy(&record.height, data + 8, 4);
   auto valid = [](float v) { return std::isfinite(v) && v > 0 && v <= 100000.0f; };
   if (!valid(record.width) || !valid(record.height)) return std::nullopt;
+  if (size >= kImageTurnRecordBytes) {
+    std::memcpy(&record.turnDegrees, data + 12, 4);
+    if (!std::isfinite(record.turnDegrees) || std::fabs(record.turnDegrees) > 360) record.turnDegrees = 0;
+  }
   return record;
 }

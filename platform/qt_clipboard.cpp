@@ -30,63 +30,91 @@ QImage ToQImage(const BgraPicture& picture) {
   return image;
 }
 
-std::optional<BgraPicture> FromQImage(const QImage& source) {
-  const uint64_t count = uint64_t(source.width()) * uint64_t(source.height());
-  if (source.isNull() || count == 0 || count > kMaxClipboardPixels || 4 * count > kMaxClipboardBytes) return std::nullopt;
-  return BgraPictureOf(source);
-}
-
-bool WritePicture(const ClipboardPicture& content) {
-  QImage image = ToQImage(content.picture);
-  if (image.isNull()) return false;
-  auto* data = new QMimeData;
+QByteArray PngOf(const BgraPicture& picture) {
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) {
-    delete data;
+  if (!ToQImage(picture).save(&buffer, "PNG")) return {};
+  return png;
+}
+
+// The editor's copied picture. PNG, BMP and Qt's image are made only when a program asks for
+// them: made at once, a large picture kept the window waiting seconds and took a gigabyte.
+class CopiedPicture : public QMimeData {
+ public:
+  explicit CopiedPicture(ClipboardPicture content) : content_(std::move(content)) {}
+  const ClipboardPicture& Content() const { return content_; }
+  QStringList formats() const override {
+    QStringList types{kPng, kBmp, QStringLiteral("application/x-qt-image")};
+    if (!content_.sizeRecord.empty()) types << QString::fromLatin1(kImageSizeMimeType);
+    return types;
+  }
+  bool hasFormat(const QString& type) const override { return formats().contains(type); }
+
+ protected:
+  QVariant retrieveData(const QString& type, QMetaType) const override {
+    if (type == kPng) return PngOf(content_.picture);
+    if (type == kBmp) {
+      std::optional<std::vector<uint8_t>> bmp = EncodeBmpFile(content_.picture);
+      return bmp ? Bytes(*bmp) : QVariant();
+    }
+    if (type == QStringLiteral("application/x-qt-image")) return ToQImage(content_.picture);
+    if (type == QString::fromLatin1(kImageSizeMimeType)) return Bytes(content_.sizeRecord);
+    return {};
+  }
+
+ private:
+  ClipboardPicture content_;
+};
+
+bool WritePicture(const ClipboardPicture& content) {
+  const BgraPicture& picture = content.picture;
+  if (picture.width <= 0 || picture.height <= 0 ||
+      picture.pixels.size() != size_t(picture.width) * size_t(picture.height) * 4) {
     return false;
   }
-  data->setData(kPng, png);
-  if (std::optional<std::vector<uint8_t>> bmp = EncodeBmpFile(content.picture)) data->setData(kBmp, Bytes(*bmp));
-  data->setImageData(image);
-  if (!content.sizeRecord.empty()) data->setData(QString::fromLatin1(kImageSizeMimeType), Bytes(content.sizeRecord));
-  QGuiApplication::clipboard()->setMimeData(data);
+  QGuiApplication::clipboard()->setMimeData(new CopiedPicture(content));
   return true;
 }
 
-std::optional<BgraPicture> PictureOf(const QMimeData& data) {
+}  // namespace
+
+// Only the PNG reader and the editor's bounded BMP reader see other programs' bytes: Qt's own
+// image conversion (hasImage) would decode a BMP the bounded reader refused, leaving the rows
+// the file lacks filled with whatever memory held.
+std::optional<ClipboardPicture> ClipboardPictureOf(const QMimeData& data) {
+  // The editor's own copy, still in this process: its pixels as they are.
+  if (auto* copied = dynamic_cast<const CopiedPicture*>(&data)) return copied->Content();
+  std::optional<BgraPicture> picture;
   if (data.hasFormat(kPng)) {
     QByteArray png = data.data(kPng);
     // Sized from its header before anything is decoded.
     DecodedImage decoded = DecodePngWithQt(std::vector<uint8_t>(png.begin(), png.end()));
-    if (decoded.status == ImageDecodeStatus::Ok) return std::move(decoded.picture);
+    if (decoded.status == ImageDecodeStatus::Ok) picture = std::move(decoded.picture);
   }
-  if (data.hasFormat(kBmp)) {
+  if (!picture && data.hasFormat(kBmp)) {
     QByteArray bmp = data.data(kBmp);
-    auto* bytes = reinterpret_cast<const uint8_t*>(bmp.constData());
-    if (auto picture = DecodeBmpFile(bytes, size_t(bmp.size()))) return picture;
-    if (auto picture = DecodeClipboardDib(bytes, size_t(bmp.size()))) return picture;
+    picture = DecodeOfferedBmp(reinterpret_cast<const uint8_t*>(bmp.constData()), size_t(bmp.size()));
   }
-  if (data.hasImage()) return FromQImage(qvariant_cast<QImage>(data.imageData()));
-  return std::nullopt;
-}
-
-std::optional<ClipboardPicture> ReadPicture() {
-  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-  if (data == nullptr) return std::nullopt;
-  std::optional<BgraPicture> picture = PictureOf(*data);
   if (!picture) return std::nullopt;
   ClipboardPicture content;
   content.picture = std::move(*picture);
-  QByteArray record = data->data(QString::fromLatin1(kImageSizeMimeType));
+  QByteArray record = data.data(QString::fromLatin1(kImageSizeMimeType));
   content.sizeRecord.assign(record.begin(), record.end());
   return content;
 }
 
+namespace {
+
+std::optional<ClipboardPicture> ReadPicture() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  if (data == nullptr) return std::nullopt;
+  return ClipboardPictureOf(*data);
+}
+
 bool HasPicture() {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-  return data != nullptr && (data->hasFormat(kPng) || data->hasFormat(kBmp) || data->hasImage());
+  return data != nullptr && (data->hasFormat(kPng) || data->hasFormat(kBmp));
 }
 
 }  // namespace

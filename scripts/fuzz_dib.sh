@@ -25,10 +25,12 @@ seeds = {
     'v3_52.dib': header(52, 3, 2, 32, 3)[:40] + masks3 + rows(3, 2, 4),
     'v5.dib': header(124, 3, -2, 32, 3)[:40] + masks3 + struct.pack('<I', 0xFF000000) + b'\0' * 68 + rows(3, 2, 4),
     'colour_table.dib': header(40, 3, 2, 24, 0, used=2) + b'\1\2\3\0\4\5\6\0' + rows(3, 2, 3),
-    'size_record.bin': struct.pack('<Iff', 0x43564E49, 300.0, 150.0),
+    'size_record.bin': struct.pack('<Ifff', 0x43564E49, 300.0, 150.0, -45.0),
 }
 dib = seeds['rgb24_bottom_up.dib']
 seeds['file.bmp'] = b'BM' + struct.pack('<IHHI', 14 + len(dib), 0, 0, 54) + dib
+# Pixels 16 bytes after the header, where the file header says they start.
+seeds['gap.bmp'] = b'BM' + struct.pack('<IHHI', 14 + len(dib) + 16, 0, 0, 70) + dib[:40] + b'\xee' * 16 + dib[40:]
 for name, data in seeds.items():
     open(os.path.join(out, name), 'wb').write(data)
 PY

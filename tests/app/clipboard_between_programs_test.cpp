@@ -1,6 +1,7 @@
 // The image clipboard between the editor and another program on a real X display (xvfb-run):
 // a picture another program offers pastes upright at 0.75 point per pixel; an image the
-// editor copies reaches the other program as PNG and BMP with its size record.
+// editor copies reaches the other program as PNG and BMP with its size record; a BMP the
+// editor's own reader refuses is refused, never decoded some other way.
 #include <gtest/gtest.h>
 
 #include <QClipboard>
@@ -45,7 +46,33 @@ class ClipboardBetweenProgramsTest : public EditingWindowTest {
     }
     return peer.state() == QProcess::NotRunning && peer.exitCode() == 0;
   }
+  // xclip offers the bytes under image/bmp, as any other program would, until it is ended;
+  // returns once the window sees them.
+  bool OfferWithXclip(QProcess& xclip, const QByteArray& bytes) {
+    QString file = QString::fromStdString(WorkPath("offered.bmp"));
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) return false;
+    out.close();
+    xclip.start(QStringLiteral("xclip"), {"-quiet", "-selection", "clipboard", "-t", "image/bmp", "-i", file});
+    if (!xclip.waitForStarted(10000)) return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (!CanPasteImage() && clock.elapsed() < 10000) QTest::qWait(20);
+    return CanPasteImage();
+  }
+  static void EndXclip(QProcess& xclip) {
+    xclip.kill();
+    xclip.waitForFinished(5000);
+  }
+  void PasteAtCentre() {
+    QCursor::setPos(Canvas()->mapToGlobal(At(0.5f, 0.5f)));
+    RouteCommand(kCmdPaste);
+  }
 };
+
+void Put32(QByteArray& b, int at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = char(v >> (8 * i));
+}
 
 }  // namespace
 
@@ -118,4 +145,59 @@ TEST_F(ClipboardBetweenProgramsTest, AnImageTheEditorCopiesReachesAnotherProgram
   EXPECT_EQ(picture->height, 30);
   EXPECT_EQ(picture->pixels[3], 255);
   EXPECT_EQ(picture->pixels[0], 128);  // the test image is mid-grey
+}
+
+TEST_F(ClipboardBetweenProgramsTest, BmpsTheBoundedReaderRefusesAreRefusedNotDecodedOtherwise) {
+  const QByteArray good = RedOverBlueBmp(40, 30, 24);
+  // Bit fields whose masks are all zero: a 40-byte header, compression 3, three zero masks.
+  QByteArray zeroMasks = RedOverBlueBmp(40, 30, 32);
+  zeroMasks.insert(54, QByteArray(12, '\0'));
+  Put32(zeroMasks, 10, 66);
+  Put32(zeroMasks, 30, 3);
+  QByteArray hugeTable = good;
+  Put32(hugeTable, 46, 0xFFFFFFFF);
+  const std::vector<std::pair<const char*, QByteArray>> offers = {
+      {"truncated", good.left(200)}, {"zero masks", zeroMasks}, {"2^32 - 1 colours", hugeTable}};
+  const int count = CurrentObjectCount();
+  for (const auto& [name, bytes] : offers) {
+    SCOPED_TRACE(name);
+    g_script.boxes.clear();
+    QProcess xclip;
+    ASSERT_TRUE(OfferWithXclip(xclip, bytes));
+    PasteAtCentre();
+    EndXclip(xclip);
+    ASSERT_EQ(g_script.boxes.size(), 1u) << RecordedBoxesText();
+    EXPECT_EQ(g_script.boxes[0].caption, u"粘贴图片失败");
+    EXPECT_EQ(g_script.boxes[0].text, u"剪贴板中没有受支持的图片数据。");
+    EXPECT_EQ(g_script.boxes[0].icon, MessageIcon::Information);
+    EXPECT_EQ(CurrentObjectCount(), count);
+    EXPECT_FALSE(g_session.modified);
+  }
+}
+
+TEST_F(ClipboardBetweenProgramsTest, ABmpWhosePixelsStartAfterAGapPastesAsItLooks) {
+  // Offset 118 with a 40-byte header: 64 bytes of 0xEE between header and pixels.
+  QByteArray gapped = RedOverBlueBmp(40, 30, 24);
+  gapped.insert(54, QByteArray(64, char(0xEE)));
+  Put32(gapped, 10, 118);
+  Put32(gapped, 2, uint32_t(gapped.size()));
+  QProcess xclip;
+  ASSERT_TRUE(OfferWithXclip(xclip, gapped));
+  const int count = CurrentObjectCount();
+  PasteAtCentre();
+  EndXclip(xclip);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  ASSERT_EQ(CurrentObjectCount(), count + 1);
+  ImagePixels pixels = ReadImagePixels(g_session.document, g_session.currentPage, Objects().back());
+  ASSERT_EQ(pixels.width, 40);
+  ASSERT_EQ(pixels.height, 30);
+  for (int row = 0; row < 30; ++row) {
+    for (int column = 0; column < 40; ++column) {
+      const uint8_t* p = &pixels.bgra[(row * 40 + column) * 4];
+      const bool red = row < 15;
+      ASSERT_EQ(p[0], red ? 0 : 255) << column << "," << row;
+      ASSERT_EQ(p[1], 0) << column << "," << row;
+      ASSERT_EQ(p[2], red ? 255 : 0) << column << "," << row;
+    }
+  }
 }

@@ -186,7 +186,7 @@ TEST(ClipboardDibTest, TheEditorsOwnPictureAndSizeRecordRoundTrip) {
   EXPECT_EQ(fromFile->pixels, picture.pixels);
 
   auto record = EncodeImageSizeRecord({300.0f, 150.0f});
-  ASSERT_EQ(record.size(), 12u);
+  ASSERT_EQ(record.size(), 16u);
   EXPECT_EQ(record[0], 'I');  // C, V, N, I from the most significant byte down, little-endian
   EXPECT_EQ(record[3], 'C');
   auto size = DecodeImageSizeRecord(record.data(), record.size());
@@ -199,6 +199,14 @@ TEST(ClipboardDibTest, TheEditorsOwnPictureAndSizeRecordRoundTrip) {
   }
   EXPECT_TRUE(DecodeImageSizeRecord(EncodeImageSizeRecord({100000.0f, 1}).data(), 12));
   EXPECT_FALSE(DecodeImageSizeRecord(record.data(), 11));
+  // The turn after the sizes: read when there, 0 from a 12-byte record or when out of range.
+  auto turned = EncodeImageSizeRecord({200.0f, 100.0f, -45.0f});
+  EXPECT_EQ(DecodeImageSizeRecord(turned.data(), 16)->turnDegrees, -45.0f);
+  EXPECT_EQ(DecodeImageSizeRecord(turned.data(), 12)->turnDegrees, 0.0f);
+  EXPECT_EQ(DecodeImageSizeRecord(turned.data(), 12)->width, 200.0f);
+  for (float bad : {361.0f, -400.0f, std::numeric_limits<float>::infinity(), std::nanf("")}) {
+    EXPECT_EQ(DecodeImageSizeRecord(EncodeImageSizeRecord({10, 10, bad}).data(), 16)->turnDegrees, 0.0f) << bad;
+  }
   record[0] ^= 1;
   EXPECT_FALSE(DecodeImageSizeRecord(record.data(), 12));
 }
@@ -261,4 +269,69 @@ TEST(ClipboardDibTest, LyingHeadersAreRefusedWithoutReadingPastTheBlock) {
   auto picture = Decode(strip);
   ASSERT_TRUE(picture);
   EXPECT_EQ(At(*picture, 16383, 0)[0], uint8_t(16383));
+}
+
+namespace {
+
+// A BMP file around a 24-bit DIB whose pixels start `gap` bytes after the header.
+std::vector<uint8_t> BmpFileWithGap(const std::vector<uint8_t>& header, size_t gap, const std::vector<uint8_t>& rows) {
+  std::vector<uint8_t> file(14, 0);
+  file[0] = 'B';
+  file[1] = 'M';
+  file.insert(file.end(), header.begin(), header.end());
+  file.resize(file.size() + gap, 0xEE);
+  Put32(file, 10, uint32_t(file.size()));
+  file.insert(file.end(), rows.begin(), rows.end());
+  Put32(file, 2, uint32_t(file.size()));
+  return file;
+}
+
+std::optional<BgraPicture> DecodeFile(const std::vector<uint8_t>& file) {
+  std::unique_ptr<uint8_t[]> exact(new uint8_t[file.size() + 1]);
+  std::memcpy(exact.get(), file.data(), file.size());
+  return DecodeBmpFile(exact.get(), file.size());
+}
+
+}  // namespace
+
+TEST(ClipboardDibTest, ABmpFilesPixelsAreReadWhereItsHeaderSaysTheyStart) {
+  std::vector<uint8_t> rows;
+  AppendRows(rows, 3, 2, 3, [](int x, int r) { return r == 0 ? Px{0, 0, 200, 0} : Px{uint8_t(10 * x + 1), 50, 0, 0}; });
+  // Offset 118 with a 40-byte header: 64 bytes lie between header and pixels.
+  std::vector<uint8_t> gapped = BmpFileWithGap(Header({}), 64, rows);
+  ASSERT_EQ(gapped[10], 118);
+  auto picture = DecodeFile(gapped);
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(At(*picture, 0, 1), (Px{0, 0, 200, 255}));  // the first stored row is the bottom one
+  EXPECT_EQ(At(*picture, 2, 0), (Px{21, 50, 0, 255}));
+  EXPECT_EQ(picture->pixels, DecodeFile(BmpFileWithGap(Header({}), 0, rows))->pixels);
+
+  // A colour table between header and pixels is passed over by the offset.
+  DibSpec withTable;
+  withTable.coloursUsed = 2;
+  EXPECT_EQ(picture->pixels, DecodeFile(BmpFileWithGap(Header(withTable), 8, rows))->pixels);
+  auto with = [&](auto change) {
+    std::vector<uint8_t> b = gapped;
+    change(b);
+    return DecodeFile(b);
+  };
+  // Offsets that lie: into the file header, into the DIB header, past the end.
+  EXPECT_FALSE(with([](auto& b) { Put32(b, 10, 0); }));
+  EXPECT_FALSE(with([](auto& b) { Put32(b, 10, 13); }));
+  EXPECT_FALSE(with([](auto& b) { Put32(b, 10, 14 + 39); }));
+  EXPECT_FALSE(with([&](auto& b) { Put32(b, 10, uint32_t(b.size() - 1)); }));
+  EXPECT_FALSE(with([](auto& b) { Put32(b, 10, 0xFFFFFFFF); }));
+  // A colour table that would run into the pixels, or of 2^32 − 1 entries.
+  EXPECT_FALSE(with([](auto& b) { Put32(b, 14 + 32, 17); }));
+  EXPECT_FALSE(with([](auto& b) { Put32(b, 14 + 32, 0xFFFFFFFF); }));
+  // Cut short, and bit fields whose masks are all zero.
+  EXPECT_FALSE(DecodeFile(std::vector<uint8_t>(gapped.begin(), gapped.end() - 1)));
+  DibSpec fields;
+  fields.bits = 32;
+  fields.compression = 3;
+  std::vector<uint8_t> fieldRows;
+  AppendRows(fieldRows, 3, 2, 4, [](int, int) { return Px{1, 2, 3, 4}; });
+  std::vector<uint8_t> zeroMasks = Header(fields);
+  zeroMasks.resize(zeroMasks.size() + 12, 0);
+  EXPECT_FALSE(DecodeFile(BmpFileWithGap(zeroMasks, 0, fieldRows)));
 }
