@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 #include "content/clipboard_dib.h"
 #include "content/image_copy.h"
@@ -55,8 +56,13 @@ std::optional<BgraPicture> ReadSelectedPicture(const PdfOps& ops) {
   unsigned w = 0, h = 0;
   FS_MATRIX own{};
   OwnSizeRender render;
-  if (ops.FPDFImageObj_GetImagePixelSize(image, &w, &h) && w > 0 && h > 0 &&
-      4ull * w * h <= kMaxClipboardBytes && ops.FPDFPageObj_GetMatrix(image, &own)) {
+  const bool sized = ops.FPDFImageObj_GetImagePixelSize(image, &w, &h) && w > 0 && h > 0;
+  // Too large a picture is refused for its size before anything is rendered.
+  if (sized && (w > 536870911 || 4ull * w * h > kMaxClipboardBytes)) {
+    ShowMessage(kCaption, u"所选图片的像素格式或尺寸不受支持。", MessageIcon::Error);
+    return std::nullopt;
+  }
+  if (sized && ops.FPDFPageObj_GetMatrix(image, &own)) {
     render = RenderImageAtOwnSize(ops, g_session.document, g_session.currentPage, image, own, w, h);
   }
   if (render.bitmap == nullptr) {
@@ -84,6 +90,33 @@ std::optional<BgraPicture> ReadSelectedPicture(const PdfOps& ops) {
   }
   ops.FPDFBitmap_Destroy(bitmap);
   return picture;
+}
+
+// The image's own side lengths and its turn as the page is shown: its bounding box would
+// make a turned picture a stretched, upright one, and a picture shown upright on a turned page
+// a sideways one.
+std::optional<ImageSizeRecord> SizeRecordOf(const PdfOps& ops, FPDF_PAGEOBJECT image) {
+  FS_MATRIX m{};
+  if (!ops.FPDFPageObj_GetMatrix(image, &m)) return std::nullopt;
+  const float width = std::hypot(m.a, m.b), height = std::hypot(m.c, m.d);
+  if (!std::isfinite(width) || !std::isfinite(height) || !(width > 0) || !(height > 0)) return std::nullopt;
+  const PageFrame frame = CurrentPageFrame();
+  const PagePoint origin = PageToDisplayed(frame, m.e, m.f), along = PageToDisplayed(frame, m.e + m.a, m.f + m.b);
+  const float turn = float(std::atan2(along.y - origin.y, along.x - origin.x) * 180 / std::numbers::pi);
+  return ImageSizeRecord{width, height, std::isfinite(turn) ? turn : 0.0f};
+}
+
+// The matrix of a width × height picture turned as given on the page as shown, centred on the
+// page point.
+FS_MATRIX PastedMatrix(const ImageSizeRecord& size, PagePoint centre) {
+  const PageFrame frame = CurrentPageFrame();
+  const double turn = size.turnDegrees * std::numbers::pi / 180;
+  const double ax = size.width * std::cos(turn), ay = size.width * std::sin(turn);     // along the rows
+  const double ux = -size.height * std::sin(turn), uy = size.height * std::cos(turn);  // up the columns
+  const PagePoint shown = PageToDisplayed(frame, centre.x, centre.y);
+  const FS_MATRIX u = UprightMatrix(frame, float(shown.x - (ax + ux) / 2), float(shown.y - (ay + uy) / 2));
+  return {float(u.a * ax + u.c * ay), float(u.b * ax + u.d * ay), float(u.a * ux + u.c * uy),
+          float(u.b * ux + u.d * uy), u.e, u.f};
 }
 
 void AfterImageChange(const std::u16string& status, const std::u16string& doneClause) {
@@ -132,9 +165,7 @@ bool CopySelectedImage() {
   }
   ClipboardPicture content;
   content.picture = std::move(*picture);
-  if (auto box = ReadAreaBounds(g_selection.selectedImage)) {
-    content.sizeRecord = EncodeImageSizeRecord({box->right - box->left, box->top - box->bottom});
-  }
+  if (auto size = SizeRecordOf(ops, g_selection.selectedImage)) content.sizeRecord = EncodeImageSizeRecord(*size);
   if (g_platform.writeClipboardPicture == nullptr) {
     ShowMessage(kCaption, u"无法打开剪贴板。", MessageIcon::Error);
     return false;
@@ -180,11 +211,8 @@ bool PasteImage(ScreenPoint mouse) {
     ShowMessage(kCaption, u"剪贴板中没有受支持的图片数据。", MessageIcon::Information);
     return false;
   }
-  float width = kPointsPerForeignPixel * float(picture->width), height = kPointsPerForeignPixel * float(picture->height);
-  if (auto size = DecodeImageSizeRecord(content->sizeRecord.data(), content->sizeRecord.size())) {
-    width = size->width;
-    height = size->height;
-  }
+  ImageSizeRecord size{kPointsPerForeignPixel * float(picture->width), kPointsPerForeignPixel * float(picture->height)};
+  if (auto record = DecodeImageSizeRecord(content->sizeRecord.data(), content->sizeRecord.size())) size = *record;
   ScreenPoint at = ImageCommandPoint(mouse);
   std::optional<PagePoint> point = ScreenToPage(at.x, at.y);
   if (!point) {
@@ -205,7 +233,8 @@ bool PasteImage(ScreenPoint mouse) {
     return false;
   }
   FPDF_PAGE pages[] = {page};
-  bool placed = ops.FPDFImageObj_SetMatrix(image, width, 0, 0, height, point->x - width / 2, point->y - height / 2) &&
+  const FS_MATRIX m = PastedMatrix(size, *point);
+  bool placed = ops.FPDFImageObj_SetMatrix(image, m.a, m.b, m.c, m.d, m.e, m.f) &&
                 ops.FPDFImageObj_SetBitmap(pages, 1, image, bitmap);
   ops.FPDFBitmap_Destroy(bitmap);
   if (!placed) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QCursor>
 #include <QMimeData>
@@ -76,11 +78,12 @@ TEST_F(ImageClipboardWindowTest, CopyAndPasteKeepsThePhysicalSizeAndPastesAtTheP
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   ASSERT_TRUE(data->hasFormat("image/png"));
   QByteArray record = data->data(kImageSizeMimeType);
-  ASSERT_EQ(record.size(), 12);
-  auto size = DecodeImageSizeRecord(reinterpret_cast<const uint8_t*>(record.constData()), 12);
+  ASSERT_EQ(record.size(), 16);
+  auto size = DecodeImageSizeRecord(reinterpret_cast<const uint8_t*>(record.constData()), 16);
   ASSERT_TRUE(size);
   EXPECT_NEAR(size->width, 300, 0.01);
   EXPECT_NEAR(size->height, 150, 0.01);
+  EXPECT_NEAR(size->turnDegrees, 0, 0.01);
   // The picture is the image's own 60 × 30 pixels, not its size on the page.
   QImage png = QImage::fromData(data->data("image/png"), "PNG");
   EXPECT_EQ(png.size(), QSize(60, 30));
@@ -135,11 +138,16 @@ TEST_F(ImageClipboardWindowTest, PicturesFromOtherProgramsPasteUprightOpaqueAtTh
     EXPECT_EQ(top[3], 255);  // the 32-bit picture's fourth bytes were 0: still opaque
     EXPECT_EQ(bottom[3], 255);
   }
-  // A size record that claims more than 100000 points is ignored: the 0.75 rule applies.
+  // A size record that claims more than 100000 points is ignored: the 0.75 rule applies. (A
+  // Qt program's image reaches other programs as PNG.)
   auto* data = new QMimeData;
   QImage small(40, 20, QImage::Format_ARGB32);
   small.fill(Qt::darkGreen);
-  data->setImageData(small);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(small.save(&buffer, "PNG"));
+  data->setData("image/png", png);
   auto record = EncodeImageSizeRecord({200000.0f, 50.0f});
   data->setData(kImageSizeMimeType, QByteArray(reinterpret_cast<const char*>(record.data()), 12));
   QGuiApplication::clipboard()->setMimeData(data);
@@ -321,4 +329,136 @@ TEST_F(ImageClipboardWindowTest, AMovedLayerIsSavedInTheOrderTheWindowShows) {
   saved = SavedColourAt(g_session.document, "layer-down", overlap, 90, crop);
   EXPECT_LT(shown.lightness(), 40) << "the box is drawn over the picture";
   EXPECT_NEAR(saved.lightness(), shown.lightness(), 8) << "and saved so";
+}
+
+namespace {
+
+// A 40 × 20 picture whose left half is red, right half blue and top row black.
+std::vector<uint8_t> OrientedPicture() {
+  std::vector<uint8_t> rgb(40 * 20 * 3);
+  for (int row = 0; row < 20; ++row) {
+    for (int column = 0; column < 40; ++column) {
+      uint8_t* p = &rgb[(row * 40 + column) * 3];
+      p[0] = row == 0 ? 0 : column < 20 ? 220 : 30;
+      p[1] = row == 0 ? 0 : 40;
+      p[2] = row == 0 ? 0 : column < 20 ? 30 : 220;
+    }
+  }
+  return rgb;
+}
+
+float SideAlong(const FS_MATRIX& m) { return std::hypot(m.a, m.b); }
+float SideUp(const FS_MATRIX& m) { return std::hypot(m.c, m.d); }
+float TurnOf(const FS_MATRIX& m) { return float(std::atan2(m.b, m.a) * 180 / 3.14159265358979); }
+
+}  // namespace
+
+TEST_F(ImageClipboardWindowTest, ATurnedPictureKeepsItsSidesAndTurnWhenPastedIntoAnotherDocument) {
+  // 200 × 100 pt turned by −45 degrees.
+  const float c = float(std::cos(-3.14159265358979 / 4)), s = float(std::sin(-3.14159265358979 / 4));
+  ImagePageSpec spec;
+  spec.width = 40;
+  spec.height = 20;
+  spec.rgb = OrientedPicture();
+  spec.matrix = {200 * c, 200 * s, -100 * s, 100 * c, 150, 450};
+  OpenImagePage(spec);
+  g_selection.selectedImage = FirstImage(g_session.currentPage);
+  const Bounds originalBounds = BoundsOf(g_selection.selectedImage);
+  const ImagePixels originalPixels = ReadImagePixels(g_session.document, g_session.currentPage, g_selection.selectedImage);
+  RouteCommand(kCmdCopy);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+
+  // Another document: an upright page without the picture.
+  ImagePageSpec other;
+  other.matrix = {50, 0, 0, 40, 20, 20};
+  OpenImagePage(other);
+  QCursor::setPos(Canvas()->mapToGlobal(At(0.5f, 0.5f)));
+  RouteCommand(kCmdPaste);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  FPDF_PAGEOBJECT pasted = LastObject();
+  ASSERT_EQ(g_engine.FPDFPageObj_GetType(pasted), kPageObjImage);
+  FS_MATRIX m{};
+  ASSERT_TRUE(g_engine.FPDFPageObj_GetMatrix(pasted, &m));
+  EXPECT_NEAR(SideAlong(m), 200, 0.05);
+  EXPECT_NEAR(SideUp(m), 100, 0.05);
+  EXPECT_NEAR(TurnOf(m), -45, 0.01);
+  EXPECT_GT(m.a * m.d - m.b * m.c, 0) << "not mirrored";
+  const Bounds b = BoundsOf(pasted);
+  EXPECT_NEAR(b.Width(), originalBounds.Width(), 0.05);
+  EXPECT_NEAR(b.Height(), originalBounds.Height(), 0.05);
+  const ImagePixels pixels = ReadImagePixels(g_session.document, g_session.currentPage, pasted);
+  EXPECT_EQ(pixels.width, 40);
+  EXPECT_EQ(pixels.height, 20);
+  EXPECT_EQ(pixels.bgra, originalPixels.bgra);
+}
+
+TEST_F(ImageClipboardWindowTest, APictureShownUprightOnATurnedPagePastesUprightAsShown) {
+  // On a page turned by 90 degrees, 120 × 90 pt shown upright: its rows run up the page.
+  ImagePageSpec spec;
+  spec.rotate = 90;
+  spec.width = 40;
+  spec.height = 20;
+  spec.rgb = OrientedPicture();
+  spec.matrix = {0, 120, -90, 0, 300, 300};
+  OpenImagePage(spec);
+  g_selection.selectedImage = FirstImage(g_session.currentPage);
+  FPDF_PAGEOBJECT original = g_selection.selectedImage;
+  const Bounds originalBounds = BoundsOf(original);
+  RouteCommand(kCmdCopy);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  auto record = QGuiApplication::clipboard()->mimeData()->data(kImageSizeMimeType);
+  auto size = DecodeImageSizeRecord(reinterpret_cast<const uint8_t*>(record.constData()), size_t(record.size()));
+  ASSERT_TRUE(size);
+  EXPECT_NEAR(size->width, 120, 0.01);
+  EXPECT_NEAR(size->height, 90, 0.01);
+  EXPECT_NEAR(size->turnDegrees, 0, 0.01);
+
+  // Pasted on the same turned page: the same matrix but for its place, the same pixels.
+  QCursor::setPos(Canvas()->mapToGlobal(At(0.3f, 0.3f)));
+  RouteCommand(kCmdPaste);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  FPDF_PAGEOBJECT pasted = LastObject();
+  ASSERT_NE(pasted, original);
+  FS_MATRIX m{};
+  ASSERT_TRUE(g_engine.FPDFPageObj_GetMatrix(pasted, &m));
+  EXPECT_NEAR(m.a, 0, 0.01);
+  EXPECT_NEAR(m.b, 120, 0.01);
+  EXPECT_NEAR(m.c, -90, 0.01);
+  EXPECT_NEAR(m.d, 0, 0.01);
+  const Bounds b = BoundsOf(pasted);
+  EXPECT_NEAR(b.Width(), originalBounds.Width(), 0.05);  // 90 across the unturned page
+  EXPECT_NEAR(b.Height(), originalBounds.Height(), 0.05);
+  EXPECT_EQ(ReadImagePixels(g_session.document, g_session.currentPage, pasted).bgra,
+            ReadImagePixels(g_session.document, g_session.currentPage, original).bgra);
+  // The red half is on the left as shown: the pasted picture's left-centre is red on screen.
+  Canvas()->repaint();
+  QApplication::processEvents();
+  QImage shown = Canvas()->grab().toImage();
+  auto onScreen = [&](double s, double t) {
+    float x, y;
+    PageToScreen(m.a * s + m.c * t + m.e, m.b * s + m.d * t + m.f, x, y);
+    return shown.pixelColor(int(std::lround(x)), int(std::lround(y)));
+  };
+  EXPECT_GT(onScreen(0.25, 0.5).red(), 180);
+  EXPECT_GT(onScreen(0.75, 0.5).blue(), 180);
+  QPointF left = QPointF(OnScreen({m.a * 0.25f + m.c * 0.5f + m.e, m.b * 0.25f + m.d * 0.5f + m.f}));
+  QPointF right = QPointF(OnScreen({m.a * 0.75f + m.c * 0.5f + m.e, m.b * 0.75f + m.d * 0.5f + m.f}));
+  EXPECT_LT(left.x(), right.x()) << "rows run left to right on screen";
+  EXPECT_NEAR(left.y(), right.y(), 1.0);
+}
+
+TEST_F(ImageClipboardWindowTest, APictureOverTheClipboardLimitIsRefusedForItsSize) {
+  // 9000 × 8000 pixels would take 288 MB as BGRA; the stream itself is never read.
+  ImagePageSpec spec;
+  spec.width = 9000;
+  spec.height = 8000;
+  spec.rgb.assign(300, 128);
+  OpenImagePage(spec);
+  g_selection.selectedImage = FirstImage(g_session.currentPage);
+  RouteCommand(kCmdCopy);
+  ASSERT_EQ(g_script.boxes.size(), 1u) << RecordedBoxesText();
+  EXPECT_EQ(g_script.boxes[0].caption, u"复制图片失败");
+  EXPECT_EQ(g_script.boxes[0].text, u"所选图片的像素格式或尺寸不受支持。");
+  const QMimeData* left = QGuiApplication::clipboard()->mimeData();
+  EXPECT_TRUE(left == nullptr || !left->hasFormat("image/png"));
 }
