@@ -6,6 +6,7 @@
 
 #include "content/image_file.h"
 #include "content/image_pixels.h"
+#include "content/jpeg_splice.h"
 #include "content/stroke_cover.h"
 #include "platform/platform_seam.h"
 
@@ -53,13 +54,15 @@ bool StrokeTouches(const ScreenPicture& picture, const std::vector<ScreenPoint>&
 }
 
 // A JPEG scan stays a JPEG: written back as pixels it would be saved several times larger
-// (a 1.3 MB A4 scan became 7.1 MB after one stroke). False when no encoder is at hand or the
-// engine refused the stream; the caller then writes the pixels.
+// (a 1.3 MB A4 scan became 7.1 MB after one stroke). Only the blocks the stroke changed are
+// encoded again, so the rest of the scan keeps its colours exactly; a JPEG that cannot be
+// spliced (CMYK, say) is encoded anew. False when no encoder is at hand or the engine refused
+// the stream; the caller then writes the pixels.
 bool WriteAsJpeg(const PdfOps& ops, FPDF_PAGE* pages, FPDF_PAGEOBJECT image, const uint8_t* buffer, int stride, int w,
-                 int h, bool grey) {
-  if (g_platform.encodeJpeg == nullptr || !ops.FPDFImageObj_LoadJpegFileInline) return false;
-  std::vector<uint8_t> jpeg = g_platform.encodeJpeg(buffer, w, h, stride, grey);
-  return jpeg.size() <= kMaxImageBytes && LoadJpegBytes(ops, pages, 1, image, jpeg);
+                 int h, bool grey, const ChangedCells& changed) {
+  std::vector<uint8_t> jpeg = SpliceJpegBlocks(JpegStreamOf(ops, image), buffer, size_t(stride), w, h, changed);
+  if (jpeg.empty() && g_platform.encodeJpeg != nullptr) jpeg = g_platform.encodeJpeg(buffer, w, h, stride, grey);
+  return !jpeg.empty() && jpeg.size() <= kMaxImageBytes && LoadJpegBytes(ops, pages, 1, image, jpeg);
 }
 
 Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image,
@@ -89,13 +92,16 @@ Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FP
     ops.FPDFBitmap_Destroy(bitmap);
     return Outcome::Skipped;
   }
-  if (!PaintStroke(buffer, size_t(stride), int(w), int(h), picture, stroke, StrokeReach(picture, int(w), int(h), radius))) {
+  ChangedCells changed{int(w), int(h)};
+  if (!PaintStroke(buffer, size_t(stride), int(w), int(h), picture, stroke, StrokeReach(picture, int(w), int(h), radius),
+                   &changed)) {
     ops.FPDFBitmap_Destroy(bitmap);
     return Outcome::Unchanged;
   }
   FPDF_PAGE pages[] = {page};
   if (StoredAsJpeg(ops, image) &&
-      WriteAsJpeg(ops, pages, image, buffer, stride, int(w), int(h), metadata.colorspace == kColourSpaceDeviceGrey)) {
+      WriteAsJpeg(ops, pages, image, buffer, stride, int(w), int(h), metadata.colorspace == kColourSpaceDeviceGrey,
+                  changed)) {
     ops.FPDFBitmap_Destroy(bitmap);
     return Outcome::Modified;
   }
@@ -140,6 +146,7 @@ ForceEraseResult ForceEraseImages(const PdfOps& ops, FPDF_DOCUMENT document, FPD
         break;
       case Outcome::Modified:
         ++result.modified;
+        result.modifiedImages.push_back(object);
         break;
       case Outcome::Skipped:
         ++result.skipped;

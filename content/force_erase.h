@@ -15,6 +15,7 @@ using PageToScreenFn = void (*)(float px, float py, float& x, float& y);
 
 struct ForceEraseResult {
   int modified = 0;              // images whose pixels were rewritten
+  std::vector<FPDF_PAGEOBJECT> modifiedImages;
   int skipped = 0;               // images under the stroke that could not be (or failed)
   bool possiblyChanged = false;  // a failure after the page may already have been altered
   bool ran = false;              // every entry point present and the object count readable

@@ -1,6 +1,7 @@
 #include "content/force_erase_tool.h"
 
 #include "content/force_erase.h"
+#include "content/shared_pictures.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
 #include "platform/platform_seam.h"
@@ -33,7 +34,8 @@ void RunForceErase(const std::vector<ScreenPoint>& trail) {
     g_window.markThumbnailStale();
     g_window.refreshNavigator();
     UpdateTitle();
-    committed = ops.FPDFPage_GenerateContent(g_session.currentPage) != 0;
+    committed = ops.FPDFPage_GenerateContent(g_session.currentPage) != 0 &&
+                RegeneratePagesSharing(ops, g_session.document, g_session.currentPageIndex, result.modifiedImages);
   }
   if (result.skipped == 0) {
     g_session.statusText = result.modified > 0 ? u"图片像素已修改；共享图片可能同时改变"

@@ -45,22 +45,11 @@ bool SamePixels(const Pixels& a, const Pixels& b, unsigned w, unsigned h) {
   return true;
 }
 
-// The raw stream of an image whose only filter is DCTDecode: a whole JPEG file.
-std::vector<uint8_t> JpegStream(const PdfOps& ops, FPDF_PAGEOBJECT image) {
-  if (!ops.FPDFImageObj_GetImageDataRaw || !ops.FPDFImageObj_LoadJpegFileInline || !StoredAsJpeg(ops, image)) return {};
-  unsigned long size = ops.FPDFImageObj_GetImageDataRaw(image, nullptr, 0);
-  if (size == 0 || size > kMaxImageBytes) return {};
-  std::vector<uint8_t> bytes(size);
-  if (ops.FPDFImageObj_GetImageDataRaw(image, bytes.data(), size) != size) return {};
-  if (!JpegIsComplete(bytes.data(), bytes.size())) return {};
-  return bytes;
-}
-
 // The JPEG carried over into `copy`, kept only when the copy renders exactly like the
 // original (a colour space or decode array the JPEG alone cannot express would show).
 bool CarryJpeg(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image, FPDF_PAGEOBJECT copy,
                const FS_MATRIX& own, unsigned w, unsigned h, const Pixels& original) {
-  std::vector<uint8_t> jpeg = JpegStream(ops, image);
+  std::vector<uint8_t> jpeg = JpegStreamOf(ops, image);
   if (jpeg.empty()) return false;
   if (!LoadJpegBytes(ops, nullptr, 0, copy, jpeg)) return false;
   Pixels carried = ReadPixels(ops, document, page, copy, own, w, h);

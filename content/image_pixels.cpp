@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "content/image_file.h"
+
 namespace {
 
 constexpr uint64_t kMaxOwnSizeBytes = 268435456;  // 256 MiB
@@ -60,4 +62,14 @@ bool StoredAsJpeg(const PdfOps& ops, FPDF_PAGEOBJECT image) {
   char name[16] = {};
   unsigned long length = ops.FPDFImageObj_GetImageFilter(image, 0, name, sizeof name);
   return length == sizeof "DCTDecode" && std::strcmp(name, "DCTDecode") == 0;
+}
+
+std::vector<uint8_t> JpegStreamOf(const PdfOps& ops, FPDF_PAGEOBJECT image) {
+  if (!ops.FPDFImageObj_GetImageDataRaw || !ops.FPDFImageObj_LoadJpegFileInline || !StoredAsJpeg(ops, image)) return {};
+  unsigned long size = ops.FPDFImageObj_GetImageDataRaw(image, nullptr, 0);
+  if (size == 0 || size > kMaxImageBytes) return {};
+  std::vector<uint8_t> bytes(size);
+  if (ops.FPDFImageObj_GetImageDataRaw(image, bytes.data(), size) != size) return {};
+  if (!JpegIsComplete(bytes.data(), bytes.size())) return {};
+  return bytes;
 }

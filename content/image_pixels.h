@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "drawing/marks.h"
 
@@ -28,3 +29,5 @@ bool FullyOpaque(const uint8_t* buffer, size_t stride, int width, int height);
 
 // True when the image's data is one JPEG stream (its only filter is DCTDecode).
 bool StoredAsJpeg(const PdfOps& ops, FPDF_PAGEOBJECT image);
+// The whole JPEG file such an image holds; empty for any other image or a cut-off stream.
+std::vector<uint8_t> JpegStreamOf(const PdfOps& ops, FPDF_PAGEOBJECT image);

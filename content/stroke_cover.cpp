@@ -130,7 +130,7 @@ struct RowCover {
 };
 
 // Whitens the row's covered pixels and clears the counts; true when any pixel changed.
-bool PaintRow(uint8_t* row, RowCover& cover) {
+bool PaintRow(uint8_t* row, int rowIndex, RowCover& cover, ChangedCells* changedCells) {
   bool changed = false;
   int depth = 0;
   for (int column = cover.low; column <= cover.high; ++column) {
@@ -140,6 +140,7 @@ bool PaintRow(uint8_t* row, RowCover& cover) {
     if (depth > 0 && !(p[0] == 255 && p[1] == 255 && p[2] == 255)) {
       p[0] = p[1] = p[2] = 255;
       changed = true;
+      if (changedCells != nullptr) changedCells->Mark(column, rowIndex);
     }
   }
   if (cover.high >= cover.low) cover.starts[size_t(cover.high) + 1] = 0;
@@ -148,12 +149,21 @@ bool PaintRow(uint8_t* row, RowCover& cover) {
 
 }  // namespace
 
+bool ChangedCells::Any(int x0, int y0, int x1, int y1) const {
+  for (int row = y0 / 8; row <= (y1 - 1) / 8 && row < rows; ++row) {
+    for (int column = x0 / 8; column <= (x1 - 1) / 8 && column < columns; ++column) {
+      if (cells[size_t(row) * size_t(columns) + size_t(column)] != 0) return true;
+    }
+  }
+  return false;
+}
+
 double StrokeReach(const ScreenPicture& picture, int w, int h, double radius) {
   return radius + (Length(picture.along) / w + Length(picture.down) / h) / 2;
 }
 
 bool PaintStroke(uint8_t* buffer, size_t stride, int w, int h, const ScreenPicture& picture,
-                 const std::vector<ScreenPoint>& stroke, double reach) {
+                 const std::vector<ScreenPoint>& stroke, double reach, ChangedCells* changedCells) {
   const ScreenVec columnStep = (1.0 / w) * picture.along, rowStep = (1.0 / h) * picture.down;
   std::vector<Segment> segments = StrokeSegments(picture, w, h, stroke, columnStep, reach);
   std::sort(segments.begin(), segments.end(), [](const Segment& l, const Segment& r) { return l.firstRow < r.firstRow; });
@@ -196,7 +206,7 @@ bool PaintStroke(uint8_t* buffer, size_t stride, int w, int h, const ScreenPictu
         if (Covered(*s, centre, reachSquared)) cover.Add(column, column);
       }
     }
-    changed |= PaintRow(buffer + size_t(row) * stride, cover);
+    changed |= PaintRow(buffer + size_t(row) * stride, row, cover, changedCells);
     active.erase(std::remove_if(active.begin(), active.end(), [row](const Segment* s) { return s->lastRow <= row; }),
                  active.end());
   }

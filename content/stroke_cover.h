@@ -33,11 +33,23 @@ struct ScreenPicture {
   }
 };
 
+// Which 8 × 8-pixel cells of a picture hold a changed pixel.
+struct ChangedCells {
+  int columns = 0, rows = 0;
+  std::vector<uint8_t> cells;
+  ChangedCells(int width, int height)
+      : columns((width + 7) / 8), rows((height + 7) / 8), cells(size_t(columns) * size_t(rows), 0) {}
+  void Mark(int x, int y) { cells[size_t(y / 8) * size_t(columns) + size_t(x / 8)] = 1; }
+  // Any changed cell meets the pixel rectangle [x0, x1) × [y0, y1).
+  bool Any(int x0, int y0, int x1, int y1) const;
+};
+
 // The reach of a stroke of brush radius `radius` over a w × h picture: the radius plus one
 // average pixel size.
 double StrokeReach(const ScreenPicture& picture, int w, int h, double radius);
 
 // Sets B, G and R of every covered pixel of the BGRA buffer to 255, alpha kept; true when
-// any pixel changed. Each covered pixel is visited once for the whole stroke.
+// any pixel changed. Each covered pixel is visited once for the whole stroke. `changed`, when
+// given (sized for w × h), gets the cells of the pixels that changed.
 bool PaintStroke(uint8_t* buffer, size_t stride, int w, int h, const ScreenPicture& picture,
-                 const std::vector<ScreenPoint>& stroke, double reach);
+                 const std::vector<ScreenPoint>& stroke, double reach, ChangedCells* changed = nullptr);

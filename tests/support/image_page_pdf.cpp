@@ -26,19 +26,29 @@ void WriteImagePagePdf(const std::string& path, const ImagePageSpec& s) {
   if (s.rotate != 0) page += " /Rotate " + std::to_string(s.rotate);
   page += " /Resources << /XObject << /Im1 5 0 R >> /Font << /F1 7 0 R >> >> /Contents 4 0 R >>";
   object("<< /Type /Catalog /Pages 2 0 R >>");
-  object("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  std::string kids = "3 0 R";
+  for (int k = 1; k < s.pages; ++k) kids += " " + std::to_string(8 + 2 * (k - 1)) + " 0 R";
+  object("<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(s.pages) + " >>");
   object(page);
   object("<< /Length " + std::to_string(stream.size()) + " >>\nstream\n" + stream + "\nendstream");
+  const std::vector<uint8_t>& data = s.jpeg.empty() ? rgb : s.jpeg;
   std::string image = "<< /Type /XObject /Subtype /Image /Width " + std::to_string(s.width) + " /Height " +
                       std::to_string(s.height) + " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Length " +
-                      std::to_string(rgb.size()) + (s.softMask ? " /SMask 6 0 R" : "") + " >>\nstream\n" +
-                      std::string(rgb.begin(), rgb.end()) + "\nendstream";
+                      std::to_string(data.size()) + (s.softMask ? " /SMask 6 0 R" : "") +
+                      (s.jpeg.empty() ? "" : " /Filter /DCTDecode") + " >>\nstream\n" +
+                      std::string(data.begin(), data.end()) + "\nendstream";
   object(image);
   std::string alpha(size_t(s.width) * s.height, char(128));
   object("<< /Type /XObject /Subtype /Image /Width " + std::to_string(s.width) + " /Height " +
          std::to_string(s.height) + " /ColorSpace /DeviceGray /BitsPerComponent 8 /Length " +
          std::to_string(alpha.size()) + " >>\nstream\n" + alpha + "\nendstream");
   object("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+  for (int k = 1; k < s.pages; ++k) {
+    std::string next = page;
+    next.replace(next.find("/Contents 4 0 R"), 15, "/Contents " + std::to_string(9 + 2 * (k - 1)) + " 0 R");
+    object(next);
+    object("<< /Length " + std::to_string(stream.size()) + " >>\nstream\n" + stream + "\nendstream");
+  }
   WritePdfObjects(path, objects);
 }
 

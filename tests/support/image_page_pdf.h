@@ -14,6 +14,8 @@ struct ImagePageSpec {
   int rotate = 0;       // degrees, a multiple of 90
   int width = 40, height = 30;
   std::vector<uint8_t> rgb;  // width × height × 3, row 0 at the top; empty: mid-grey
+  std::vector<uint8_t> jpeg; // a JPEG of width × height stored instead (DCTDecode)
+  int pages = 1;             // every page draws the one image (each with its own content)
   FS_MATRIX matrix{200, 0, 0, 150, 100, 200};
   bool clipped = false;    // under a clip rectangle covering the image's left half
   bool softMask = false;   // a soft mask of alpha 128
