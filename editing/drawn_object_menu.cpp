@@ -8,6 +8,7 @@
 #include "editing/deleting.h"
 #include "editing/hit_tests.h"
 #include "editing/image_menu.h"
+#include "editing/image_objects.h"
 #include "editing/selection.h"
 #include "editing/text_selection.h"
 #include "platform/platform_seam.h"
@@ -20,7 +21,7 @@ namespace {
 // offers to delete it; on an image or empty page space the image menu opens instead.
 void ShowDrawnObjectMenu(ScreenPoint point) {
   FPDF_PAGEOBJECT hit = HitObject(point);
-  if (hit == nullptr) return ShowImageMenu(point);
+  if (hit == nullptr || ImageTakesPointFrom(hit, point)) return ShowImageMenu(point);
   SelectObject(hit);
   QMenu menu(g_mainWindow);
   QAction* remove = menu.addAction(QStringLiteral("删除所选图形"));

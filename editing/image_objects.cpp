@@ -5,6 +5,7 @@
 #include "document/session.h"
 #include "document/window_hooks.h"
 #include "editing/drawn_objects.h"
+#include "editing/hit_tests.h"
 #include "editing/selection.h"
 #include "engine/engine_table.h"
 
@@ -107,6 +108,19 @@ FPDF_PAGEOBJECT HitImage(ScreenPoint point) {
     if (rect && rect->Contains(point.x, point.y)) return object;
   }
   return nullptr;
+}
+
+bool ImageTakesPointFrom(FPDF_PAGEOBJECT path, ScreenPoint point) {
+  const PdfOps ops = CurrentOps();
+  if (path == nullptr || HitImage(point) == nullptr) return false;
+  const bool drawnHere = FindCoordinateSystem(path, ops) != 0 || FindMark(path, ops, MarkKind::Line) ||
+                         FindMark(path, ops, MarkKind::Rectangle) || FindMark(path, ops, MarkKind::Triangle) ||
+                         FindMark(path, ops, MarkKind::Point);
+  if (drawnHere) return false;
+  for (const ScreenSegment& segment : ScreenOutlineOf(path, ops).segments) {
+    if (DistanceToSegment(float(point.x), float(point.y), segment) <= kHitDistance) return false;
+  }
+  return true;
 }
 
 void SelectImage(FPDF_PAGEOBJECT image, const std::u16string& status) {

@@ -40,6 +40,10 @@ ImageHandlePoints HandlePointsOf(const PageFrame& frame, const FS_MATRIX& m);
 ImageHandle HitSelectedImageHandle(ScreenPoint point);
 // The topmost image whose bounds, mapped to the screen, hold the point.
 FPDF_PAGEOBJECT HitImage(ScreenPoint point);
+// In the edit mode a picture under the point takes the press or the menu from `path` (the
+// drawn object hit there) when the editor did not draw that path and the point is not on its
+// outline: a page's own full-page frame would otherwise take every click meant for a picture.
+bool ImageTakesPointFrom(FPDF_PAGEOBJECT path, ScreenPoint point);
 
 // Makes the image the selection (the drawn-object and text selections go), with a status.
 void SelectImage(FPDF_PAGEOBJECT image, const std::u16string& status);

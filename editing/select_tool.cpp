@@ -9,6 +9,7 @@
 #include "editing/hit_tests.h"
 #include "editing/image_commands.h"
 #include "editing/image_drag.h"
+#include "editing/image_objects.h"
 #include "editing/move_drag.h"
 #include "editing/reshape_drags.h"
 #include "editing/selection.h"
@@ -60,7 +61,7 @@ void PressInEdit(ScreenPoint p) {
   if (PressOnImageHandle(p)) return;  // the rotate handle may stand above the page
   if (!InsidePage(p.x, p.y)) return;
   FPDF_PAGEOBJECT hit = HitObject(p);
-  if (hit == nullptr && PressOnImage(p)) return;
+  if ((hit == nullptr || ImageTakesPointFrom(hit, p)) && PressOnImage(p)) return;
   if (hit == nullptr) {
     ClearDrawnSelection();
     g_selectionHooks.refreshPanels();

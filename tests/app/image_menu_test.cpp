@@ -11,6 +11,7 @@
 #include "app/image_test_fixture.h"
 #include "document/undo_history.h"
 #include "platform/qt_clipboard.h"
+#include "support/text_pdf.h"
 
 namespace {
 
@@ -124,3 +125,54 @@ TEST_F(ImageMenuTest, TheObjectListReplacesThePictureKeepingItsPlaceAsOneStep) {
 }
 
 }  // namespace
+
+TEST_F(ImageMenuTest, APictureOnAFramedPageTakesTheDragAndTheMenuFromTheFrame) {
+  // The page's own frame: a stroked rectangle round the whole page, drawn before the picture.
+  if (g_session.modified) g_script.answers.push_back(MessageAnswer::No);
+  WriteTextPdf(WorkPath("framed.pdf"), "/MediaBox [0 0 595 842]", "0 0 1 RG 2 w 20 20 555 802 re S\n");
+  OpenOrFail(WorkPath("framed.pdf"));
+  g_script.boxes.clear();
+  RouteCommand(kCmdFitPage);
+  Canvas()->repaint();
+  InsertByClick(WorkPath("photo.jpg"), At(0.5f, 0.5f));
+  ASSERT_EQ(Images().size(), 1u) << RecordedBoxesText();
+  FPDF_PAGEOBJECT image = Images()[0];
+  FPDF_PAGEOBJECT frame = nullptr;
+  for (FPDF_PAGEOBJECT o : Objects()) {
+    if (g_engine.FPDFPageObj_GetType(o) == kPageObjPath) frame = o;
+  }
+  ASSERT_NE(frame, nullptr);
+  float fl, fb, fr, ft;
+  ASSERT_TRUE(g_engine.FPDFPageObj_GetBounds(frame, &fl, &fb, &fr, &ft));
+  const FS_MATRIX before = Matrix(image);
+
+  // A drag on the picture moves the picture, not the frame.
+  g_selection.selectedImage = nullptr;
+  RouteCommand(kCmdFitPage);
+  Canvas()->repaint();
+  const QPoint centre = Screen(image, 0.5, 0.5).toPoint();
+  Press(centre);
+  Release(centre);
+  EXPECT_EQ(g_selection.selectedImage, image);
+  EXPECT_EQ(g_selection.object, nullptr);
+  Drag(centre, centre + QPoint(40, 30), 4);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  EXPECT_EQ(g_session.statusText, u"图片位置已更新");
+  EXPECT_NE(Matrix(image).e, before.e);
+  float l, b, r, t;
+  ASSERT_TRUE(g_engine.FPDFPageObj_GetBounds(frame, &l, &b, &r, &t));
+  EXPECT_EQ(l, fl);
+  EXPECT_EQ(t, ft);
+
+  // The menu on the picture is the picture's.
+  const QPoint moved = Screen(image, 0.5, 0.5).toPoint();
+  QStringList offered = RightClickMenu(moved, QString());
+  EXPECT_TRUE(offered.contains("删除图片")) << offered.join('|').toStdString();
+  EXPECT_FALSE(offered.contains("删除所选图形")) << offered.join('|').toStdString();
+  EXPECT_EQ(g_selection.selectedImage, image);
+
+  // The frame is still taken on its outline.
+  offered = RightClickMenu(OnScreen({20, 421}), QString());
+  EXPECT_EQ(offered, QStringList{"删除所选图形"}) << offered.join('|').toStdString();
+  EXPECT_EQ(g_selection.object, frame);
+}
