@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "document/session.h"
 #include "drawing/coordinate_system.h"
 #include "drawing/geometry_edits.h"
 
@@ -38,7 +39,26 @@ bool IsEllipseOutline(FPDF_PAGEOBJECT object, const PdfOps& ops) {
 }  // namespace
 
 bool IsImageBackground(FPDF_PAGEOBJECT object, const PdfOps& ops) {
-  return HasMarkNamed(object, ops, kImageBackgroundMark);
+  if (!HasMarkNamed(object, ops, kImageBackgroundMark)) return false;
+  // A background only while a picture stands on it: left alone (its picture cut, deleted or
+  // moved away) it is an ordinary rectangle that can be selected and removed.
+  FPDF_PAGE page = g_session.currentPage;
+  float left, bottom, right, top;
+  if (page == nullptr || !ops.FPDFPageObj_GetBounds || !ops.FPDFPage_CountObjects || !ops.FPDFPage_GetObject ||
+      !ops.FPDFPageObj_GetType || !ops.FPDFPageObj_GetBounds(object, &left, &bottom, &right, &top)) {
+    return true;
+  }
+  constexpr float kSameEdge = 0.5f;  // points
+  for (int i = ops.FPDFPage_CountObjects(page) - 1; i >= 0; --i) {
+    FPDF_PAGEOBJECT other = ops.FPDFPage_GetObject(page, i);
+    float l, b, r, t;
+    if (other != nullptr && ops.FPDFPageObj_GetType(other) == kPageObjImage &&
+        ops.FPDFPageObj_GetBounds(other, &l, &b, &r, &t) && std::fabs(l - left) <= kSameEdge &&
+        std::fabs(b - bottom) <= kSameEdge && std::fabs(r - right) <= kSameEdge && std::fabs(t - top) <= kSameEdge) {
+      return true;
+    }
+  }
+  return false;
 }
 
 DrawnKind ClassifyDrawnObject(FPDF_PAGEOBJECT object, const PdfOps& ops) {

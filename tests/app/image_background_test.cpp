@@ -9,6 +9,7 @@
 #include "content/image_background.h"
 #include "document/edit_wrapper.h"
 #include "editing/drawn_objects.h"
+#include "platform/qt_clipboard.h"
 #include "support/pdf_fixtures.h"
 #include "support/image_page_pdf.h"
 
@@ -199,6 +200,34 @@ TEST_F(ImageBackgroundTest, ATopmostImageGetsTheRectangleDirectlyBeneathAndNothi
   EXPECT_TRUE(IsImageBackground(objects[1], g_engine));
   EXPECT_EQ(objects[2], g_selection.selectedImage);
   EXPECT_NE(objects[2], image);
+}
+
+TEST_F(ImageBackgroundTest, ABackingWhosePictureWasCutCanBeSelectedAndRemoved) {
+  InstallQtClipboard();
+  Open("/MediaBox [0 0 595 842]");
+  InsertByClick(WorkPath("clear.png"), At(0.5f, 0.5f));
+  ASSERT_NE(g_selection.selectedImage, nullptr);
+  ASSERT_TRUE(ApplyGreen());
+  ASSERT_EQ(Objects().size(), 2u);
+  FPDF_PAGEOBJECT backing = Objects()[0];
+  const QPoint centre = Screen(g_selection.selectedImage, 0.5, 0.5).toPoint();
+  // While the picture stands on it, a click there takes the picture.
+  Press(centre);
+  Release(centre);
+  EXPECT_EQ(g_selection.object, nullptr);
+  EXPECT_NE(g_selection.selectedImage, nullptr);
+
+  RouteCommand(kCmdCut);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  ASSERT_EQ(Objects(), std::vector<FPDF_PAGEOBJECT>{backing});
+  EXPECT_FALSE(IsImageBackground(backing, g_engine));
+  Press(centre);
+  Release(centre);
+  EXPECT_EQ(g_selection.object, backing);
+  const size_t steps = Steps();
+  QTest::keyClick(Canvas(), Qt::Key_Delete);
+  EXPECT_TRUE(Objects().empty());
+  EXPECT_EQ(Steps(), steps + 1);
 }
 
 // The engine fails after the page was already changed: the order comes back exactly.
