@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "external/office_encryption.h"
 #include "platform/child_process.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
@@ -113,6 +114,16 @@ std::u16string OutputPdfPath(const std::u16string& folder, const std::u16string&
   return folder + u"/" + name + u".pdf";
 }
 
+// LibreOffice's import filter for the extension: without one, a damaged file is read as plain
+// text and "converted" into pages of stray characters.
+std::u16string ImportFilterFor(const std::u16string& path) {
+  std::u16string ext = LowerExtension(path);
+  if (ext == u".doc") return u"MS Word 97";
+  if (ext == u".docx") return u"MS Word 2007 XML";
+  if (ext == u".ppt" || ext == u".pps") return u"MS PowerPoint 97";
+  return u"Impress MS PowerPoint 2007 XML";
+}
+
 bool IsNonEmptyFile(const std::u16string& path) {
   struct stat st {};
   return stat(Utf8(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
@@ -126,6 +137,11 @@ bool ConvertOfficeToPdf(const std::u16string& input, OfficeConversion& record) {
   if (!IsConvertibleOffice(input)) return false;
   if (!IsExistingFile(input)) {
     ShowMessage(u"打开失败", u"找不到所选 Office 文档。", MessageIcon::Error);
+    return false;
+  }
+  if (IsEncryptedOfficeFile(input)) {
+    ShowMessage(u"打开失败", u"此 Office 文档受密码保护，无法转换。请在 Office 中取消密码保护后再打开。",
+                MessageIcon::Error);
     return false;
   }
   std::u16string soffice = FindLibreOffice();
@@ -146,11 +162,15 @@ bool ConvertOfficeToPdf(const std::u16string& input, OfficeConversion& record) {
     DiscardConversion(record);
     return false;
   }
+  // LibreOffice's own temporary files go inside the profile, which is removed in every case.
+  std::u16string childTemp = profile + u"/tmp";
+  mkdir(Utf8(childTemp).c_str(), 0700);
 
   ChildRequest request;
   request.program = soffice;
-  request.arguments = {u"-env:UserInstallation=" + FileUrl(profile), u"--headless", u"--convert-to", u"pdf",
-                       u"--outdir", folder, input};
+  request.arguments = {u"-env:UserInstallation=" + FileUrl(profile), u"--headless",
+                       u"--infilter=" + ImportFilterFor(input), u"--convert-to", u"pdf", u"--outdir", folder, input};
+  request.environment = {"TMPDIR=" + Utf8(childTemp)};
   request.busyText = u"正在用 LibreOffice 将 Office 文档转换为 PDF...";
   ChildResult result = RunChild(request);
   std::error_code ignored;

@@ -16,6 +16,8 @@
 #include <QTranslator>
 #include <QUrl>
 
+#include "platform/child_process.h"
+#include "platform/default_program.h"
 #include "platform/platform_seam.h"
 #include "platform/qt_clipboard.h"
 #include "platform/qt_ocr_dialog.h"
@@ -109,7 +111,9 @@ std::optional<std::u16string> ShowDialog(const FileDialogRequest& request) {
   return ToU16(chosen);
 }
 
+// xdg-open tells whether it found a program; Qt's own call only whether it started it.
 bool OpenWithDesktop(const std::u16string& path) {
+  if (!FindOnSearchPath(u"xdg-open").empty()) return OpenWithDefaultProgram(path);
   return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(path)));
 }
 

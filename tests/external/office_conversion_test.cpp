@@ -119,7 +119,9 @@ TEST_F(OfficeConversionTest, SlidesWithACapitalExtensionConvertAndOpenEveryPage)
 
 TEST_F(OfficeConversionTest, ArgumentsReachTheProgramIntactWithAPrivateProfile) {
   std::string record = root_ + "/args.txt";
-  WriteFakeProgram(fakes_, "soffice", "printf '%s\\n' \"$@\" > '" + record + "'\nexit 0");
+  std::string childTemp = root_ + "/tmpdir.txt";
+  WriteFakeProgram(fakes_, "soffice",
+                   "printf '%s\\n' \"$@\" > '" + record + "'\nprintf '%s' \"$TMPDIR\" > '" + childTemp + "'\nexit 0");
   SearchPathOverride path(fakes_);
   std::string docx = OddFolder() + "/a \"b\" 'c' 中文.docx";
   WriteBytes(docx, "x");
@@ -131,7 +133,10 @@ TEST_F(OfficeConversionTest, ArgumentsReachTheProgramIntactWithAPrivateProfile) 
   std::string rest = args.substr(profileEnd + 1);
   std::string outdir = rest.substr(rest.find("--outdir\n") + 9);
   outdir = outdir.substr(0, outdir.find('\n'));
-  EXPECT_EQ(rest, "--headless\n--convert-to\npdf\n--outdir\n" + outdir + "\n" + docx + "\n");
+  EXPECT_EQ(rest, "--headless\n--infilter=MS Word 2007 XML\n--convert-to\npdf\n--outdir\n" + outdir + "\n" + docx + "\n");
+  // The child's temporary files go inside its private profile, which is removed afterwards.
+  std::string profileFolder = profile.substr(std::string("-env:UserInstallation=file://").size());
+  EXPECT_EQ(ReadText(childTemp), profileFolder + "/tmp");
   EXPECT_EQ(outdir.rfind(temp_ + "/CVN", 0), 0u);
   // Exit code 0 without a PDF is a failure.
   ExpectConversionFailedBox();
@@ -209,6 +214,31 @@ TEST_F(OfficeConversionTest, UnwritableTemporaryFolderIsReportedWithTheSystemErr
   EXPECT_EQ(g_script.boxes[0].caption, u"演示文稿转换失败");
   EXPECT_EQ(g_script.boxes[0].text, u"创建演示文稿临时目录失败（系统错误 2：没有那个文件或目录）。");
   setenv("TMPDIR", temp_.c_str(), 1);
+  ExpectCurrentDocumentKept();
+}
+
+TEST_F(OfficeConversionTest, RandomBytesNamedDocxAreRefusedByTheRealLibreOffice) {
+  std::string bytes;
+  uint32_t state = 12345;
+  for (int i = 0; i < 5000; ++i) {
+    state = state * 1103515245 + 12345;
+    bytes += char(state >> 24);
+  }
+  WriteBytes(WorkPath("damaged.docx"), bytes);
+  EXPECT_FALSE(OpenDocument(WorkPath16("damaged.docx")));
+  ExpectConversionFailedBox();
+  ExpectCurrentDocumentKept();
+  EXPECT_EQ(ReadBytes(WorkPath("damaged.docx")), bytes);
+}
+
+TEST_F(OfficeConversionTest, CancellingTheRealLibreOfficeMidwayLeavesTheTemporaryFolderEmpty) {
+  std::string docx = WorkPath("lesson.docx");
+  std::filesystem::copy_file(g_fixtures + "/word.docx", docx);
+  // About two seconds in: LibreOffice has made its own temporary folder by then.
+  g_script.cancelAtPump = 400;
+  EXPECT_FALSE(OpenDocument(Utf8ToUtf16(docx)));
+  EXPECT_EQ(g_script.pumps, 400);
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
   ExpectCurrentDocumentKept();
 }
 
