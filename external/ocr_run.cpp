@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 #include "external/ocr_image.h"
@@ -67,31 +69,27 @@ bool ShippedLanguageData(std::u16string& folder) {
 }
 
 // The names one run creates; every one of them is deleted when the run ends.
+// The run's files live in a private folder (mode 0700) of the temporary directory, so the
+// page image and the recognised text are never readable by other users; it goes with the run.
 struct OcrWorkFiles {
-  std::vector<std::u16string> names;
+  std::u16string folder;
   std::u16string image, outputBase, result, log;
   ~OcrWorkFiles() {
-    for (const std::u16string& name : names) RemoveFile(name);
+    std::error_code ignored;
+    if (!folder.empty()) std::filesystem::remove_all(std::filesystem::path(Utf8(folder)), ignored);
   }
 };
 
 bool CreateWorkFiles(OcrWorkFiles& files) {
-  TempFile unique[3];
-  for (TempFile& file : unique) {
-    file = CreateUniqueTempFile(u"pdf");
-    if (file.fd < 0) return false;
-    CloseFile(file.fd);
-    files.names.push_back(file.path);
-  }
-  RemoveFile(unique[1].path);
-  RemoveFile(unique[2].path);
-  std::u16string stem = unique[0].path.substr(0, unique[0].path.size() - 4);  // without ".tmp"
-  files.image = stem + u".bmp";
-  files.outputBase = unique[1].path;
-  files.result = unique[1].path + u".txt";
-  files.log = unique[2].path;
-  files.names.push_back(files.image);
-  files.names.push_back(files.result);
+  std::optional<std::u16string> temp = TempDirectory();
+  if (!temp) return false;
+  std::string pattern = Utf8(*temp) + "/pdfXXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) return false;
+  files.folder = Utf8ToUtf16(pattern);
+  files.image = files.folder + u"/page.bmp";
+  files.outputBase = files.folder + u"/result";
+  files.result = files.outputBase + u".txt";
+  files.log = files.folder + u"/tesseract.log";
   return true;
 }
 

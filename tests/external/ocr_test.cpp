@@ -160,8 +160,10 @@ TEST_F(OcrTest, TesseractReadsChineseAndEnglishFromTheFramedRegion) {
 
 TEST_F(OcrTest, ArgumentsEnvironmentAndShippedLanguageDataReachTesseract) {
   std::string record = root_ + "/args.txt";
+  std::string folderMode = root_ + "/mode.txt";
   WriteFakeProgram(own_, "tesseract",
-                   "printf '%s\\n' \"$@\" \"OMP=$OMP_THREAD_LIMIT\" > '" + record + "'\nprintf '\\n  \\n\\n' > \"$2.txt\"");
+                   "printf '%s\\n' \"$@\" \"OMP=$OMP_THREAD_LIMIT\" > '" + record + "'\nprintf '\\n  \\n\\n' > \"$2.txt\"\n" +
+                       "stat -c '%a' \"$(dirname \"$1\")\" > '" + folderMode + "'");
   std::filesystem::create_directories(own_ + "/tessdata");
   WriteBytes(own_ + "/tessdata/chi_sim.traineddata", "x");
   WriteBytes(own_ + "/tessdata/eng.traineddata", "x");
@@ -173,6 +175,9 @@ TEST_F(OcrTest, ArgumentsEnvironmentAndShippedLanguageDataReachTesseract) {
   std::string rest = args.substr(image.size() + 1);
   std::string base = rest.substr(0, rest.find('\n'));
   EXPECT_EQ(rest, base + "\n-l\nchi_sim+eng\n--psm\n3\n--tessdata-dir\n" + own_ + "/tessdata\nOMP=1\n");
+  // The page image and the result sit in one folder only this user can enter.
+  EXPECT_EQ(base.substr(0, base.rfind('/')), image.substr(0, image.rfind('/')));
+  EXPECT_EQ(ReadText(folderMode), "700\n");
   // Only blank lines came back.
   ASSERT_EQ(g_script.ocrResults.size(), 1u);
   EXPECT_EQ(g_script.ocrResults[0], u"未识别到文字。");
