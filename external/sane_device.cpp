@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "external/scan_frames.h"
+#include "external/scan_modes.h"
 #include "platform/text_encoding.h"
 
 int StartSane() {
@@ -58,7 +59,15 @@ SANE_Word ClampToRange(const SANE_Option_Descriptor* option, SANE_Word value) {
   return value;
 }
 
-// Sets a number or a text option; options the device lacks or keeps inactive are skipped.
+// The values a text option allows; empty when it takes any text.
+std::vector<std::string> StringList(const SANE_Option_Descriptor* option) {
+  std::vector<std::string> values;
+  if (option->constraint_type != SANE_CONSTRAINT_STRING_LIST || option->constraint.string_list == nullptr) return values;
+  for (const SANE_String_Const* entry = option->constraint.string_list; *entry != nullptr; ++entry) values.push_back(*entry);
+  return values;
+}
+
+// Sets a number or a text option (the scan mode as the device names it); options the device lacks or keeps inactive are skipped.
 SANE_Status SetOption(SANE_Handle handle, const std::string& name, const std::string& value) {
   const SANE_Option_Descriptor* option = nullptr;
   std::optional<SANE_Int> index = FindOption(handle, name.c_str(), &option);
@@ -80,8 +89,14 @@ SANE_Status SetOption(SANE_Handle handle, const std::string& name, const std::st
       return sane_control_option(handle, *index, SANE_ACTION_SET_VALUE, &word, &info);
     }
     case SANE_TYPE_STRING: {
-      std::vector<char> text(size_t(std::max<SANE_Int>(option->size, SANE_Int(value.size() + 1))), 0);
-      std::memcpy(text.data(), value.data(), value.size());
+      std::string chosen = value;
+      if (name == SANE_NAME_SCAN_MODE) {
+        std::optional<std::string> own = DeviceModeFor(StringList(option), value);
+        if (!own) return SANE_STATUS_GOOD;
+        chosen = *own;
+      }
+      std::vector<char> text(size_t(std::max<SANE_Int>(option->size, SANE_Int(chosen.size() + 1))), 0);
+      std::memcpy(text.data(), chosen.data(), chosen.size());
       return sane_control_option(handle, *index, SANE_ACTION_SET_VALUE, text.data(), &info);
     }
     default:

@@ -85,7 +85,11 @@ std::optional<ScanFailure> ScanPages(const ScanOps& ops, FPDF_DOCUMENT document,
 ScanRun RunScanSession(const ScanOps& ops) {
   ScanRun run;
   int started = kSaneGood;
-  RunWhileBusy(u"正在连接扫描仪...", [&] { started = StartSane(); }, nullptr);
+  // SANE cannot be interrupted while it starts; 取消 ends the run once it has.
+  if (RunWhileBusy(u"正在连接扫描仪...", [&] { started = StartSane(); }, nullptr)) {
+    if (started == kSaneGood) StopSane();
+    return run;
+  }
   if (started != kSaneGood) {
     ShowMessage(kScanFailed, u"无法初始化扫描组件。", MessageIcon::Error);
     return run;

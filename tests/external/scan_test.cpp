@@ -15,6 +15,7 @@
 #include "engine/engine_table.h"
 #include "external/sane_device.h"
 #include "external/scan_frames.h"
+#include "external/scan_modes.h"
 #include "external/scan_pages.h"
 #include "external/scanning.h"
 #include "platform/file_system.h"
@@ -152,6 +153,38 @@ TEST_F(ScanTest, CancellingTheFirstDialogOrTheReadingChangesNothing) {
   EXPECT_EQ(g_session.pageCount, 1);
   EXPECT_EQ(Utf8(g_session.path), WorkPath("existing.pdf"));
   EXPECT_FALSE(g_session.modified);
+}
+
+TEST_F(ScanTest, CancellingWhileConnectingEndsTheRunBeforeAnyDialog) {
+  OpenExisting();
+  g_script.scanAnswers.push_back(Answer(100, {{"test-picture", "Solid black"}}));
+  g_script.cancelAtPump = 1;
+  ScanToNewDocument();
+  EXPECT_EQ(g_script.busyTexts, std::vector<std::u16string>{u"正在连接扫描仪..."});
+  EXPECT_TRUE(g_script.scanDialogs.empty());
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  EXPECT_FALSE(g_script.busyShown);
+  EXPECT_EQ(Utf8(g_session.path), WorkPath("existing.pdf"));
+
+  // SANE was stopped cleanly: the next run connects and scans.
+  g_script.cancelAtPump = -1;
+  g_script.answers = {MessageAnswer::No};
+  ScanToNewDocument();
+  EXPECT_EQ(g_script.scanDialogs.size(), 1u);
+  EXPECT_EQ(g_session.pageCount, 1);
+  EXPECT_TRUE(g_session.path.empty());
+  EXPECT_TRUE(g_session.modified);
+}
+
+TEST(ScanModesTest, ColourAndGreyAreFoundInTheDevicesOwnWords) {
+  EXPECT_EQ(DeviceModeFor({"Lineart", "Gray", "Color"}, "Color"), "Color");
+  EXPECT_EQ(DeviceModeFor({"Lineart", "Grayscale", "24bit Color"}, "Color"), "24bit Color");
+  EXPECT_EQ(DeviceModeFor({"Lineart", "Grayscale", "24bit Color"}, "Gray"), "Grayscale");
+  EXPECT_EQ(DeviceModeFor({"Binary", "True Grey", "Colour"}, "Gray"), "True Grey");
+  EXPECT_EQ(DeviceModeFor({"Binary", "True Grey", "Colour"}, "Color"), "Colour");
+  EXPECT_EQ(DeviceModeFor({"color", "gray"}, "Color"), "color");
+  EXPECT_EQ(DeviceModeFor({"Lineart", "Halftone"}, "Color"), std::nullopt);
+  EXPECT_EQ(DeviceModeFor({}, "Gray"), "Gray");
 }
 
 TEST_F(ScanTest, ResolutionsOutsideTenToNineThousandSixHundredCountAsThreeHundred) {
