@@ -1,7 +1,5 @@
 #include "external/printing.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <new>

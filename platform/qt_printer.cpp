@@ -76,7 +76,6 @@ std::optional<PrintChoice> ShowDialog(int pageCount) {
   printer.setCollateCopies(false);
   printer.setPageOrder(QPrinter::FirstPageFirst);
   printer.setDuplex(QPrinter::DuplexNone);
-  printer.setPrintRange(QPrinter::AllPages);
   // Qt 6.4 accepts the dialog's 页数 field only when the printer already holds a range.
   QPageRanges everyPage;
   everyPage.addRange(1, pageCount);

@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QPrintDialog>
+#include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -198,6 +201,30 @@ TEST_F(PrintTest, CancellingAFileJobKeepsTheEarlierFileAndLeavesNoPartOfTheNewOn
   PrintDocument();
   EXPECT_EQ(PrintedWidths().size(), 4u);
   EXPECT_EQ(FolderEntries(WorkPath("")), before);
+}
+
+// Runs the print command with Qt's real dialog; once it is up, `key` is pressed in it.
+void PrintPressingInTheDialog(Qt::Key key) {
+  bool shown = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || shown) return;
+    shown = true;
+    QTest::keyClick(dialog, key);
+  });
+  poll.start(20);
+  PrintDocument();
+  EXPECT_TRUE(shown) << "the print dialog did not come up";
+}
+
+TEST_F(PrintTest, TheRealDialogPrintsOnEnterAndNothingOnEsc) {
+  InstallQtPrinter(nullptr);  // the real dialog, still printing into the file
+  PrintPressingInTheDialog(Qt::Key_Escape);
+  EXPECT_FALSE(Exists(output_));
+  PrintPressingInTheDialog(Qt::Key_Return);
+  EXPECT_EQ(PrintedWidths(), (std::vector<float>{200, 300, 400, 595}));
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
 }
 
 }  // namespace
