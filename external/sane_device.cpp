@@ -67,7 +67,8 @@ std::vector<std::string> StringList(const SANE_Option_Descriptor* option) {
   return values;
 }
 
-// Sets a number or a text option (the scan mode as the device names it); options the device lacks or keeps inactive are skipped.
+// Sets a number or a text option (the scan mode as the device names it); options the device
+// lacks or keeps inactive are skipped.
 SANE_Status SetOption(SANE_Handle handle, const std::string& name, const std::string& value) {
   const SANE_Option_Descriptor* option = nullptr;
   std::optional<SANE_Int> index = FindOption(handle, name.c_str(), &option);
