@@ -193,6 +193,8 @@ TEST_F(PrintQueueTest, RangesPageSetsAndReverseOrderPrintExactlyTheChosenPagesAs
   PrintWithDialog([](QPrintDialog& dialog) { dialog.findChild<QCheckBox*>(QStringLiteral("reverse"))->setChecked(true); });
   EXPECT_EQ(NextPrintedPages(), Words({4, 3, 2, 1}));
   EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  // The PDF handed to the queue does not outlive the submission.
+  for (const std::string& name : TempFiles()) EXPECT_EQ(name.find("corvan-print-"), std::string::npos) << name;
 }
 
 TEST_F(PrintQueueTest, CopiesOfARangeComeCollatedOrUncollatedAndTheNextJobStartsFresh) {
