@@ -170,7 +170,7 @@ bool CopySelectedImage() {
     ShowMessage(kCaption, u"无法打开剪贴板。", MessageIcon::Error);
     return false;
   }
-  if (!g_platform.writeClipboardPicture(content)) {
+  if (!g_platform.writeClipboardPicture(std::move(content))) {
     ShowMessage(kCaption, u"无法将图片写入剪贴板。", MessageIcon::Error);
     return false;
   }

@@ -107,7 +107,7 @@ struct PlatformSeam {
   // The system clipboard: the picture (with its size record when not empty) replaces what it
   // holds, false when it could not be written; the picture it holds (PNG, or BMP/DIB read
   // with the editor's bounded reader), nothing when none can be read; whether it holds one.
-  bool (*writeClipboardPicture)(const ClipboardPicture& content) = nullptr;
+  bool (*writeClipboardPicture)(ClipboardPicture content) = nullptr;  // taken over: pictures may be large
   std::optional<ClipboardPicture> (*readClipboardPicture)() = nullptr;
   bool (*clipboardHasPicture)() = nullptr;
   // Decodes PNG bytes. TooLarge, read from the header before any pixel is decoded: a side of

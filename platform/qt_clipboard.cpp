@@ -67,13 +67,13 @@ class CopiedPicture : public QMimeData {
   ClipboardPicture content_;
 };
 
-bool WritePicture(const ClipboardPicture& content) {
+bool WritePicture(ClipboardPicture content) {
   const BgraPicture& picture = content.picture;
   if (picture.width <= 0 || picture.height <= 0 ||
       picture.pixels.size() != size_t(picture.width) * size_t(picture.height) * 4) {
     return false;
   }
-  QGuiApplication::clipboard()->setMimeData(new CopiedPicture(content));
+  QGuiApplication::clipboard()->setMimeData(new CopiedPicture(std::move(content)));
   return true;
 }
 
