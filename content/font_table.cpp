@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "content/font_subset.h"
+#include "content/subset_name.h"
 #include "document/session.h"
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
@@ -17,6 +18,14 @@ namespace {
 
 constexpr const char16_t* kTextUnavailable = u"文本功能不可用";
 
+// The subset under a name no other font of the document has: the engine reuses a page's font
+// resource for any font of the same name, and readers then show one subset's codes in another.
+std::optional<std::string> WithSubsetTag(const std::string& subset) {
+  std::string tag = MakeSubsetTag();
+  if (tag.empty()) return std::nullopt;
+  return WithPostScriptName(subset, tag + "+" + PostScriptName(subset).value_or("Font"));
+}
+
 // Loads a subset of one table row into the document; nullptr with errno set on failure.
 FPDF_FONT LoadFontFile(const FontTableEntry& entry, const std::u16string& characters) {
   std::u16string path = FontFolder() + u"/" + Utf8ToUtf16(entry.fileName);
@@ -27,6 +36,7 @@ FPDF_FONT LoadFontFile(const FontTableEntry& entry, const std::u16string& charac
     return nullptr;
   }
   auto subset = SubsetFirstFace(*bytes, characters);
+  if (subset) subset = WithSubsetTag(*subset);
   if (!subset) {
     errno = 13;  // invalid data
     return nullptr;

@@ -143,7 +143,24 @@
   X(FPDFImageObj_GetImageFilter, "FPDFImageObj_GetImageFilter", false, unsigned long,            \
     (FPDF_PAGEOBJECT, int, void*, unsigned long))                                                \
   X(FPDFImageObj_GetImageDataRaw, "FPDFImageObj_GetImageDataRaw", false, unsigned long,          \
-    (FPDF_PAGEOBJECT, void*, unsigned long))
+    (FPDF_PAGEOBJECT, void*, unsigned long))                                                     \
+  X(FPDFTextObj_GetFont, "FPDFTextObj_GetFont", false, FPDF_FONT, (FPDF_PAGEOBJECT))             \
+  X(FPDFFont_GetBaseFontName, "FPDFFont_GetBaseFontName", false, size_t, (FPDF_FONT, char*, size_t)) \
+  X(FPDFFont_GetGlyphWidth, "FPDFFont_GetGlyphWidth", false, FPDF_BOOL, (FPDF_FONT, uint32_t, float, float*)) \
+  X(FPDFPageObj_SetMatrix, "FPDFPageObj_SetMatrix", false, FPDF_BOOL, (FPDF_PAGEOBJECT, const FS_MATRIX*)) \
+  X(FPDFTextObj_SetTextRenderMode, "FPDFTextObj_SetTextRenderMode", false, FPDF_BOOL,            \
+    (FPDF_PAGEOBJECT, int))                                                                      \
+  X(FPDFPageObjMark_CountParams, "FPDFPageObjMark_CountParams", false, int, (FPDF_PAGEOBJECTMARK)) \
+  X(FPDFPageObjMark_GetParamKey, "FPDFPageObjMark_GetParamKey", false, FPDF_BOOL,                \
+    (FPDF_PAGEOBJECTMARK, unsigned long, FPDF_WCHAR*, unsigned long, unsigned long*))            \
+  X(FPDFPageObjMark_GetParamIntValue, "FPDFPageObjMark_GetParamIntValue", false, FPDF_BOOL,      \
+    (FPDF_PAGEOBJECTMARK, const char*, int*))                                                    \
+  X(FPDFPageObjMark_GetParamBlobValue, "FPDFPageObjMark_GetParamBlobValue", false, FPDF_BOOL,    \
+    (FPDF_PAGEOBJECTMARK, const char*, unsigned char*, unsigned long, unsigned long*))           \
+  X(FPDFPageObjMark_SetStringParam, "FPDFPageObjMark_SetStringParam", false, FPDF_BOOL,          \
+    (FPDF_DOCUMENT, FPDF_PAGEOBJECT, FPDF_PAGEOBJECTMARK, const char*, const char*))             \
+  X(FPDFPageObjMark_SetIntParam, "FPDFPageObjMark_SetIntParam", false, FPDF_BOOL,                \
+    (FPDF_DOCUMENT, FPDF_PAGEOBJECT, FPDF_PAGEOBJECTMARK, const char*, int))
 
 struct PdfEngine {
 #define CORVAN_ENGINE_SLOT(slot, symbol, required, ret, params) ret(*slot) params = nullptr;

@@ -2,7 +2,10 @@
 
 #include <hb.h>
 
+#include <set>
+
 #include "content/font_subset.h"
+#include "content/subset_name.h"
 #include "support/pdf_fixtures.h"
 
 namespace {
@@ -53,6 +56,50 @@ TEST(FontSubsetTest, BytesThatAreNoFontGiveNothing) {
   EXPECT_FALSE(SubsetFirstFace(std::string(4096, 'x'), LabelCharacters()).has_value());
   std::string cut = FontFile("simsun.ttc").substr(0, 200);
   EXPECT_FALSE(SubsetFirstFace(cut, LabelCharacters()).has_value());
+}
+
+// The whole-font checksum a correct checkSumAdjustment brings to 0xB1B0AFBA.
+uint32_t FontChecksum(const std::string& bytes) {
+  uint32_t sum = 0;
+  for (size_t i = 0; i < bytes.size(); i += 4) {
+    uint32_t word = 0;
+    for (size_t k = 0; k < 4; ++k) word = word << 8 | (i + k < bytes.size() ? uint8_t(bytes[i + k]) : 0);
+    sum += word;
+  }
+  return sum;
+}
+
+TEST(FontSubsetTest, EverySubsetGetsItsOwnTagBeforeThePostScriptName) {
+  std::set<std::string> tags;
+  for (int i = 0; i < 2000; ++i) {
+    std::string tag = MakeSubsetTag();
+    ASSERT_EQ(tag.size(), 6u);
+    for (char c : tag) EXPECT_TRUE(c >= 'A' && c <= 'Z') << tag;
+    tags.insert(tag);
+  }
+  EXPECT_EQ(tags.size(), 2000u);
+
+  std::string collection = FontFile("msyh.ttc");
+  auto original = PostScriptName(collection);
+  ASSERT_TRUE(original.has_value());
+  EXPECT_EQ(*original, "WenQuanYiMicroHei");
+  auto subset = SubsetFirstFace(collection, u"三角形abc");
+  ASSERT_TRUE(subset.has_value());
+  auto renamed = WithPostScriptName(*subset, "QWERTY+" + *original);
+  ASSERT_TRUE(renamed.has_value());
+  EXPECT_EQ(PostScriptName(*renamed), "QWERTY+WenQuanYiMicroHei");
+  EXPECT_EQ(FontChecksum(*renamed), 0xB1B0AFBAu);
+  EXPECT_TRUE(Read(*renamed, U'角').mapsCharacter);  // the glyphs are untouched
+  EXPECT_TRUE(Read(*renamed, U'b').mapsCharacter);
+  EXPECT_EQ(Read(*renamed, U'角').glyphs, Read(*subset, U'角').glyphs);
+  // Renaming again replaces the name rather than adding a second one.
+  EXPECT_EQ(PostScriptName(*WithPostScriptName(*renamed, "ASDFGH+X")), "ASDFGH+X");
+
+  EXPECT_EQ(WithoutSubsetTag("QWERTY+WenQuanYiMicroHei"), "WenQuanYiMicroHei");
+  EXPECT_EQ(WithoutSubsetTag("WenQuanYiMicroHei"), "WenQuanYiMicroHei");
+  EXPECT_EQ(WithoutSubsetTag("QWErTY+Name"), "QWErTY+Name");
+  EXPECT_FALSE(WithPostScriptName("not a font at all", "ABCDEF+X").has_value());
+  EXPECT_FALSE(WithPostScriptName(subset->substr(0, 40), "ABCDEF+X").has_value());
 }
 
 }  // namespace

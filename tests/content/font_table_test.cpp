@@ -108,4 +108,28 @@ TEST_F(FontTableTest, ChineseTextInItsOwnSubsetSavesSmallAndReadsBack) {
   EXPECT_NE(std::string(buffer, n).find("直角三角形ABC"), std::string::npos) << std::string(buffer, n);
 }
 
+std::string BaseFontName(FPDF_FONT font) {
+  size_t needed = g_engine.FPDFFont_GetBaseFontName(font, nullptr, 0);
+  std::string name(needed, '\0');
+  g_engine.FPDFFont_GetBaseFontName(font, name.data(), needed);
+  return needed > 0 ? name.substr(0, needed - 1) : name;
+}
+
+TEST_F(FontTableTest, SubsetsOfOneFaceGoByDifferentTaggedNames) {
+  ASSERT_TRUE(NewBlankDocument());
+  ASSERT_TRUE(EnsureDefaultFont());
+  std::vector<std::string> names{BaseFontName(g_fontCache.defaultFont)};
+  for (const char16_t* text : {u"甲乙丙丁", u"戊己庚辛", u"三角形的面积"}) {
+    FPDF_FONT font = GetFontByName(u"微软雅黑", text);
+    ASSERT_NE(font, nullptr) << RecordedBoxesText();
+    names.push_back(BaseFontName(font));
+  }
+  for (size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(names[i]);
+    ASSERT_EQ(names[i].size(), 7 + std::string("WenQuanYiMicroHei").size());
+    EXPECT_EQ(names[i].substr(6), "+WenQuanYiMicroHei");
+    for (size_t k = 0; k < i; ++k) EXPECT_NE(names[i], names[k]);
+  }
+}
+
 }  // namespace
