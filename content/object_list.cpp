@@ -199,8 +199,8 @@ bool LiftOutOfForms(FPDF_PAGE page, const std::vector<FPDF_PAGEOBJECT>& forms, c
   return true;
 }
 
-TextEditOutcome EditListedText(FPDF_PAGE page, const ListedObject& entry, const PdfEngine& ops) {
-  TextEditOutcome outcome = EditTextObject(page, entry.object, ops);
+TextEditOutcome EditListedText(FPDF_DOCUMENT document, FPDF_PAGE page, const ListedObject& entry, const PdfEngine& ops) {
+  TextEditOutcome outcome = EditTextObject(document, page, entry.object, ops);
   if (outcome.changed) {
     KeepEditOfListedObject(page, entry, ops, u"编辑文本警告",
                            u"文本已修改，但所在的 PDF 表单无法展开到页面，保存后可能仍是原文本；请检查或撤销。");

@@ -52,7 +52,7 @@ bool DeleteListedObject(FPDF_PAGE page, const ListedObject& entry, const PdfEngi
 struct TextEditOutcome;
 // Edits a listed text; one inside forms is then lifted out of them so that the new content
 // is written with the page (the engine never writes a changed form back).
-TextEditOutcome EditListedText(FPDF_PAGE page, const ListedObject& entry, const PdfEngine& ops);
+TextEditOutcome EditListedText(FPDF_DOCUMENT document, FPDF_PAGE page, const ListedObject& entry, const PdfEngine& ops);
 // After an edit of a listed object inside forms: the forms are opened onto the page, so that
 // the edit is written with it; when the engine refuses, the warning is shown.
 void KeepEditOfListedObject(FPDF_PAGE page, const ListedObject& entry, const PdfEngine& ops, const char16_t* caption,

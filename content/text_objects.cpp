@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "content/text_rebuild.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
 
@@ -23,14 +24,6 @@ struct Rgba {
   }
 };
 
-std::u16string WithoutWhiteSpace(const std::u16string& text) {
-  std::u16string kept;
-  for (char16_t c : text) {
-    if (c != u' ' && c != u'\r' && c != u'\n' && c != u'\t') kept.push_back(c);
-  }
-  return kept;
-}
-
 }  // namespace
 
 std::optional<std::u16string> ReadTextContent(FPDF_TEXTPAGE textPage, FPDF_PAGEOBJECT text, const PdfEngine& ops) {
@@ -47,20 +40,7 @@ std::optional<std::u16string> ReadTextContent(FPDF_TEXTPAGE textPage, FPDF_PAGEO
   return content;
 }
 
-namespace {
-
-// Line ends and spaces may come back differently; every other character must be the same.
-bool ReadsBackAs(FPDF_PAGE page, FPDF_PAGEOBJECT text, const std::u16string& expected, const PdfEngine& ops) {
-  FPDF_TEXTPAGE textPage = ops.FPDFText_LoadPage(page);
-  if (textPage == nullptr) return false;
-  std::optional<std::u16string> content = ReadTextContent(textPage, text, ops);
-  ops.FPDFText_ClosePage(textPage);
-  return content && WithoutWhiteSpace(*content) == WithoutWhiteSpace(expected);
-}
-
-}  // namespace
-
-TextEditOutcome EditTextObject(FPDF_PAGE page, FPDF_PAGEOBJECT text, const PdfEngine& ops) {
+TextEditOutcome EditTextObject(FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT text, const PdfEngine& ops) {
   TextEditOutcome outcome;
   if (!ops.FPDFText_LoadPage || !ops.FPDFText_ClosePage || !ops.FPDFTextObj_GetText || !ops.FPDFText_SetText) {
     ShowMessage(kEditCaption, u"当前 PDFium 运行库不支持读取或替换 PDF 文本。", MessageIcon::Error);
@@ -86,28 +66,42 @@ TextEditOutcome EditTextObject(FPDF_PAGE page, FPDF_PAGEOBJECT text, const PdfEn
   request.sizeEditable = sizeEditable;
   if (sizeEditable) request.size = size;
   if (!ShowTextDialog(request)) return outcome;
-  if (!ops.FPDFText_SetText(text, Wide(request.text))) {
-    ShowMessage(kEditCaption, u"PDFium 无法替换该文本。原文本保持不变。", MessageIcon::Error);
+  bool newSize = sizeEditable && request.size != size;
+  // The same words written back would not restore the original codes (a ligature reads as
+  // two letters): unchanged text is left alone.
+  if (request.text == *old && !newSize) return outcome;
+
+  // The new content is tried away from the original first: its character codes change only
+  // once the object's font is known to write the content faithfully.
+  ProbeResult probe = request.text == *old ? ProbeResult::ReadsBack
+                                           : ProbeTextContent(document, page, text, request.text, ops);
+  if (probe == ProbeResult::FontLacks && !newSize) {
+    RebuildResult rebuilt = RebuildTextWithNewSubset(document, page, text, request.text, ops);
+    if (rebuilt.replacement != nullptr) {
+      outcome.changed = true;
+      outcome.replacement = rebuilt.replacement;
+      return outcome;
+    }
+    outcome.pageTouched = rebuilt.pageTouched;
+  } else {
+    outcome.pageTouched = probe == ProbeResult::PageTouched;
+  }
+  if (probe != ProbeResult::ReadsBack) {
+    ShowMessage(kEditCaption,
+                outcome.pageTouched ? u"PDFium 无法替换该文本。页面可能已改变，请检查或撤销。"
+                                    : u"PDFium 无法替换该文本。原文本保持不变。",
+                MessageIcon::Error);
     return outcome;
   }
-  // The object's own font may lack what was typed: the engine then writes codes that read
-  // back (and show) as something else. The old content goes back instead.
-  if (!ReadsBackAs(page, text, request.text, ops)) {
-    if (ops.FPDFText_SetText(text, Wide(*old))) {
-      ShowMessage(kEditCaption, u"PDFium 无法替换该文本。原文本保持不变。", MessageIcon::Error);
-    } else {
-      outcome.pageTouched = true;
-      ShowMessage(kEditCaption, u"PDFium 无法替换该文本。页面可能已改变，请检查或撤销。", MessageIcon::Error);
-    }
+  // The size goes first: when it is refused the object is still exactly as it was.
+  if (newSize && !ops.FPDFTextObj_SetFontSize(text, request.size)) {
+    ShowMessage(kEditCaption, u"无法修改所选文本字号。", MessageIcon::Error);
     return outcome;
   }
-  if (sizeEditable && !ops.FPDFTextObj_SetFontSize(text, request.size)) {
-    if (ops.FPDFText_SetText(text, Wide(*old))) {
-      ShowMessage(kEditCaption, u"无法修改所选文本字号。", MessageIcon::Error);
-    } else {
-      outcome.pageTouched = true;
-      ShowMessage(u"编辑文本警告", u"字号修改失败，且文本回滚也失败；请检查页面并另存为新文件。", MessageIcon::Warning);
-    }
+  if (request.text != *old && (!ops.FPDFText_SetText(text, Wide(request.text)) ||
+                               !TextReadsBackAs(page, text, request.text, ops))) {
+    outcome.pageTouched = true;
+    ShowMessage(kEditCaption, u"PDFium 无法替换该文本。页面可能已改变，请检查或撤销。", MessageIcon::Error);
     return outcome;
   }
   outcome.changed = true;

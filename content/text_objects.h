@@ -13,6 +13,7 @@
 struct TextEditOutcome {
   bool changed = false;      // the edit was made: commit and keep the object selected
   bool pageTouched = false;  // the edit failed but left the page different: commit anyway
+  FPDF_PAGEOBJECT replacement = nullptr;  // the edited text as a new object in the old one's place
   bool Commit() const { return changed || pageTouched; }
 };
 
@@ -21,8 +22,9 @@ struct TextEditOutcome {
 std::optional<std::u16string> ReadTextContent(FPDF_TEXTPAGE textPage, FPDF_PAGEOBJECT text, const PdfEngine& ops);
 
 // New content (and, where the engine can set it, a new raw size) through the text dialog.
-// A size that cannot be set puts the old content back.
-TextEditOutcome EditTextObject(FPDF_PAGE page, FPDF_PAGEOBJECT text, const PdfEngine& ops);
+// Content the object's font cannot write is refused with the object untouched, except for the
+// editor's own text, which is rebuilt in a new subset (see text_rebuild.h).
+TextEditOutcome EditTextObject(FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT text, const PdfEngine& ops);
 
 // The size the text shows at: its font size times the length of the matrix's second column.
 std::optional<double> EffectiveFontSize(FPDF_PAGEOBJECT text, const PdfEngine& ops);

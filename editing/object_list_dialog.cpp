@@ -89,7 +89,10 @@ void ObjectListDialog::PageChanged(const std::u16string& doneClause) {
 void ObjectListDialog::EditSelected() {
   const ListedObject* entry = Selected();
   if (entry == nullptr || !ActionsFor(entry, CurrentOps()).editText) return;
-  TextEditOutcome outcome = EditListedText(g_session.currentPage, *entry, CurrentOps());
+  FPDF_PAGEOBJECT edited = entry->object;
+  TextEditOutcome outcome = EditListedText(g_session.document, g_session.currentPage, *entry, CurrentOps());
+  // A text rebuilt in a new font subset is a new object: a selection on the page follows it.
+  if (outcome.replacement != nullptr && g_selection.selectedText == edited) g_selection.selectedText = outcome.replacement;
   if (outcome.Commit()) PageChanged(u"文本已更新");
 }
 

@@ -131,7 +131,8 @@ bool EditTextAt(ScreenPoint point) {
   FPDF_PAGEOBJECT text = HitText(point, ops);
   if (text == nullptr) return false;
   SelectText(text);
-  TextEditOutcome outcome = EditTextObject(g_session.currentPage, text, ops);
+  TextEditOutcome outcome = EditTextObject(g_session.document, g_session.currentPage, text, ops);
+  if (outcome.replacement != nullptr) g_selection.selectedText = outcome.replacement;
   if (outcome.changed) {
     CommitTextChange(u"文本已更新");
   } else if (outcome.pageTouched) {

@@ -117,7 +117,7 @@ TEST_F(ObjectListTest, EditingATextInsideAFormLastsThroughSaving) {
   TextDialogRequest answer;
   answer.text = u"Fixed here";
   g_script.textAnswers = {answer};
-  ASSERT_TRUE(EditListedText(g_session.currentPage, scan.entries[0], g_engine).changed) << RecordedBoxesText();
+  ASSERT_TRUE(EditListedText(g_session.document, g_session.currentPage, scan.entries[0], g_engine).changed) << RecordedBoxesText();
   SaveAndReopen("edit-saved.pdf");
   EXPECT_EQ(Labels(Scan()), (std::vector<std::string>{"[文本] Fixed here", "[文本] Other"}));
   std::string text = ExtractedText(WorkPath("edit-saved.pdf"));

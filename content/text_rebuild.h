@@ -1,0 +1,41 @@
+// New content for a text object whose own font may not hold it. The content is first tried on
+// a probe object of the same font on the page, so a font that cannot write it never touches the
+// original's character codes. Text the editor wrote itself (a subset of a table font) whose
+// subset lacks characters is rebuilt with a new subset of the same face, keeping size, matrix,
+// colours, render mode, marks and place in the page order.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "engine/engine_table.h"
+
+enum class ProbeResult {
+  ReadsBack,   // the object's own font writes the content faithfully
+  FontLacks,   // it does not; the page is as it was
+  Failed,      // the probe could not be made or read; the page is as it was
+  PageTouched  // the probe could not be taken off the page again
+};
+
+// Checks that the text's font has a glyph with a width for every character, then tries
+// `content` on a new object of that font and size, placed on the page only while it is read
+// back, and compares what reads back (spaces and line ends aside).
+ProbeResult ProbeTextContent(FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT text,
+                             const std::u16string& content, const PdfEngine& ops);
+
+// Line ends and spaces may come back differently; every other character must be the same.
+bool TextReadsBackAs(FPDF_PAGE page, FPDF_PAGEOBJECT text, const std::u16string& expected, const PdfEngine& ops);
+
+// The display name of the table font whose subset the text is written in; nothing for a font
+// the editor did not embed.
+std::optional<std::u16string> EditorFontOf(FPDF_PAGEOBJECT text, const PdfEngine& ops);
+
+struct RebuildResult {
+  FPDF_PAGEOBJECT replacement = nullptr;  // on the page in the old one's place; the old is gone
+  bool pageTouched = false;               // failed, and the page could not be put back
+};
+
+// Replaces an editor-written text object by one in a new subset holding `content`. On failure
+// the original stays where it was with its own character codes.
+RebuildResult RebuildTextWithNewSubset(FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT text,
+                                       const std::u16string& content, const PdfEngine& ops);
