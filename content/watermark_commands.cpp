@@ -10,7 +10,10 @@
 namespace {
 
 // Pages changed: the document is modified once for the whole run and every page re-renders.
+// Removals (also a failed run's rollback) leave the current page's handle with stale resource
+// names, so it is opened afresh.
 void AfterWatermarkRun() {
+  ReloadCurrentPage();
   MarkModified();
   g_window.clearSelections();
   g_window.markViewStale();
@@ -78,8 +81,7 @@ void RemoveWatermarksCommand() {
     ShowMessage(u"删除水印失败", outcome.message, MessageIcon::Error);
   } else if (outcome.count == 0) {
     ShowMessage(u"删除水印",
-                u"未找到可自动删除的水印。\n\n可自动删除本软件添加的水印、PDF 标准水印批注及带有 Watermark 标记的页面内容。\n"
-                u"如果水印已与扫描图片或普通页面内容合并，无法通过水印删除功能自动识别。",
+                kNothingRemovedText,
                 MessageIcon::Information);
   }
 }

@@ -65,6 +65,18 @@ bool ReleaseCurrentPage() {
   return true;
 }
 
+bool ReloadCurrentPage() {
+  if (g_session.document == nullptr || g_session.currentPage == nullptr || !CommitPageContent()) return false;
+  FPDF_PAGE page = g_engine.FPDF_LoadPage(g_session.document, g_session.currentPageIndex);
+  if (page == nullptr) return false;
+  g_window.leaveOcrSelection();
+  g_window.clearSelections();
+  g_engine.FPDF_ClosePage(g_session.currentPage);
+  g_window.destroyRenderCache();
+  g_session.currentPage = page;
+  return true;
+}
+
 bool SwitchToPage(int index) {
   if (g_session.document == nullptr || index < 0 || index >= g_session.pageCount) return false;
   FPDF_PAGE page = g_engine.FPDF_LoadPage(g_session.document, index);

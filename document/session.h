@@ -46,6 +46,11 @@ std::u16string WindowTitle();
 void UpdateTitle();
 
 bool ReleaseCurrentPage();
+// Commits the current page and opens it afresh. The engine remembers the resource names a page
+// handle wrote for the handle's whole life, also after a regeneration dropped them from the
+// page, and would point new content at names that no longer exist: after removing objects,
+// a fresh handle. False (the old handle kept) when the page cannot be committed or loaded.
+bool ReloadCurrentPage();
 bool SwitchToPage(int index);
 bool GoToPage(int index);
 bool GoToPageOffset(int offset);

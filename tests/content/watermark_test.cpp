@@ -290,6 +290,19 @@ TEST_F(WatermarkTest, RemovalTakesOwnMarksNamedArtifactsAndWatermarkAnnotationsO
   EXPECT_TRUE(second.ok);
   EXPECT_EQ(second.count, 0);
 
+  // Why: the engine sees the artifact's one parameter and its type, a name, but no reader it
+  // offers gives the name's value, so a watermark cannot be told from a header.
+  FPDF_PAGEOBJECT namedArtifact = g_engine.FPDFPage_GetObject(g_session.currentPage, 2);
+  FPDF_PAGEOBJECTMARK artifact = g_engine.FPDFPageObj_GetMark(namedArtifact, 0);
+  EXPECT_EQ(MarkNameOf(namedArtifact, 0), u"Artifact");
+  EXPECT_EQ(g_engine.FPDFPageObjMark_CountParams(artifact), 1);
+  EXPECT_EQ(g_engine.FPDFPageObjMark_GetParamValueType(artifact, "Subtype"), 4);  // a name
+  FPDF_WCHAR wide[32] = {};
+  unsigned char raw[32] = {};
+  unsigned long needed = 0;
+  EXPECT_FALSE(g_engine.FPDFPageObjMark_GetParamStringValue(artifact, "Subtype", wide, sizeof wide, &needed));
+  EXPECT_FALSE(g_engine.FPDFPageObjMark_GetParamBlobValue(artifact, "Subtype", raw, sizeof raw, &needed));
+
   // A reader that reads names takes the named artifact and still leaves the string one.
   WatermarkOps ops = WatermarkOpsFromEngine();
   ops.FPDFPageObjMark_GetParamStringValue = ReaderOfNames;
@@ -392,8 +405,9 @@ TEST_F(WatermarkTest, CommandsAskForTheTextReportCountsAndUndoInOneStep) {
   EXPECT_EQ(Utf8(g_script.boxes[0].caption), "删除水印");
   EXPECT_EQ(g_script.boxes[0].icon, MessageIcon::Information);
   EXPECT_EQ(Utf8(g_script.boxes[0].text),
-            "未找到可自动删除的水印。\n\n可自动删除本软件添加的水印、PDF 标准水印批注及带有 Watermark 标记的页面内容。\n"
-            "如果水印已与扫描图片或普通页面内容合并，无法通过水印删除功能自动识别。");
+            "未找到可自动删除的水印。\n\n可自动删除本软件添加的水印和 PDF 标准水印批注。\n"
+            "其他程序写入页面内容的水印（包括带有 Watermark 标记的页面内容），以及已与扫描图片或普通页面内容合并的水印，"
+            "无法通过水印删除功能自动识别。");
 
   g_platform.showTextDialog = nullptr;
   AddWatermarkCommand();
