@@ -14,13 +14,15 @@ bool RunWhileBusy(const std::u16string& text, const std::function<void()>& work,
     finished = true;
   });
   bool cancelled = false;
-  while (!finished) {
+  // The box is asked at least once, so a 取消 pressed as it opened counts even when the work
+  // was quicker than the first look.
+  do {
     if (PumpBusy() && !cancelled) {
       cancelled = true;
       if (cancel) cancel();
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+    if (!finished) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  } while (!finished);
   worker.join();
   EndBusy();
   return cancelled;

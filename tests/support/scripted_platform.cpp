@@ -34,7 +34,14 @@ void RecordBusy(const std::u16string& text) {
   g_script.busyShown = true;
 }
 
-bool CountPump() { return ++g_script.pumps == g_script.cancelAtPump; }
+bool CountPump() {
+  ++g_script.pumps;
+  if (g_script.cancelWhen && g_script.cancelWhen()) {
+    g_script.cancelWhen = nullptr;
+    return true;
+  }
+  return g_script.pumps == g_script.cancelAtPump;
+}
 
 void CloseBusy() { g_script.busyShown = false; }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ struct ScriptedPlatform {
   bool busyShown = false;                 // a progress box is up now
   int pumps = 0;                          // how often a wait let the window run
   int cancelAtPump = -1;                  // the pump at which the user presses 取消; -1 never
+  std::function<bool()> cancelWhen;       // or the first pump at which this holds
   std::vector<std::u16string> ocrResults; // texts the OCR result dialog showed
   std::vector<TextDialogRequest> textDialogs;                 // every text dialog as it opened
   std::deque<std::optional<TextDialogRequest>> textAnswers;   // nothing = 取消; Cancel when dry
