@@ -18,6 +18,7 @@
 #include "platform/platform_seam.h"
 #include "platform/qt_image_codec.h"
 #include "platform/qt_platform.h"
+#include "platform/text_encoding.h"
 #include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/tool_modes.h"
@@ -29,9 +30,16 @@ MainWindow* StartEditorWindow(const QStringList& arguments) {
   if (NewBlankDocument()) EnterPen();
   window->showMaximized();
   window->canvas()->Relayout();
-  if (arguments.size() > 1) OpenDocument(ToU16(arguments.at(1)));
+  std::u16string named = arguments.size() > 1 ? ToU16(arguments.at(1)) : std::u16string();
+  if (!named.empty()) OpenDocument(named);
   ClaimRecoverySlot();
-  OfferRecovery();
+  RemoveSnapshotsOfEndedRuns();
+  if (OfferRecovery() && !named.empty()) {
+    // The recovered document took the place of the file asked for: the user must hear it.
+    ShowMessage(u"恢复未保存的文档",
+                FillPlaceholders(u"已恢复上次未保存的更改，以下文件未打开：\n%s\n请先保存恢复的文档，再打开该文件。", {named}),
+                MessageIcon::Information);
+  }
   window->RefreshAll();
   return window;
 }
@@ -87,7 +95,7 @@ int RunEditor(int argc, char** argv) {
   }
   InstallTerminationHandlers();
   MainWindow* window = StartEditorWindow(application.arguments());
-  int code = application.exec();
+  int code = RunMainLoop();
   delete window;
   ShutdownEditor();
   return code;

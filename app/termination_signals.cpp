@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include "document/crash_recovery.h"
+#include "platform/platform_seam.h"
 
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
 bool g_terminated = false;
+int g_exitCode = 0;
 
 // Only async-signal-safe work here: the event loop does the rest.
 void OnSignal(int signal) {
@@ -25,7 +27,10 @@ void OnSignalInLoop() {
   if (::read(g_signalPipe[0], &signal, 1) != 1) return;
   WriteRecoveryStateNow();
   g_terminated = true;
-  QCoreApplication::exit(128 + signal);
+  g_exitCode = 128 + signal;
+  // Boxes answer as cancelled from now on; exit ends every loop running, a modal box's too.
+  RequestProgramEnd();
+  QCoreApplication::exit(g_exitCode);
 }
 
 }  // namespace
@@ -44,3 +49,9 @@ void InstallTerminationHandlers() {
 }
 
 bool TerminatedBySignal() { return g_terminated; }
+
+int RunMainLoop() {
+  // A box shown while starting took the signal in its own loop; the main loop would forget it.
+  if (g_terminated) return g_exitCode;
+  return QCoreApplication::exec();
+}

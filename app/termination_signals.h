@@ -6,3 +6,6 @@
 void InstallTerminationHandlers();
 // True after such a signal ended the run: its recovery state stays on disk.
 bool TerminatedBySignal();
+// The main event loop; when a signal already came during start-up (taken by a box's own
+// loop), no loop is started and the signal's exit code is returned.
+int RunMainLoop();

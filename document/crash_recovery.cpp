@@ -16,6 +16,7 @@
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "document/window_hooks.h"
+#include "platform/file_identity.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
@@ -35,6 +36,9 @@ struct RecoverySlot {
 };
 
 RecoverySlot g_slot;
+// Once per run: the user hears that unsaved work cannot be kept for recovery.
+bool g_claimFailed = false;
+bool g_toldUnwritable = false;
 
 constexpr const char* kInfoHeader = "CorvanRecovery 1";
 
@@ -70,7 +74,9 @@ bool WriteFileAtomically(const std::u16string& name, const std::string& bytes) {
 
 std::string InfoText() {
   std::string text = std::string(kInfoHeader) + "\n";
-  text += "original=" + Hex(Utf8(g_session.sourcePath.empty() ? g_session.path : g_session.sourcePath)) + "\n";
+  std::u16string original = g_session.sourcePath.empty() ? g_session.path : g_session.sourcePath;
+  text += "original=" + Hex(Utf8(original)) + "\n";
+  if (g_session.path != original) text += "saved=" + Hex(Utf8(g_session.path)) + "\n";
   text += "page=" + std::to_string(g_session.currentPageIndex) + "\n";
   text += "createdInMemory=" + std::to_string(g_session.createdInMemory ? 1 : 0) + "\n";
   text += "fullRewrite=" + std::to_string(g_session.fullRewrite ? 1 : 0) + "\n";
@@ -119,6 +125,7 @@ std::optional<RecoveryLeftover> ReadLeftover(const std::u16string& id) {
   leftover.id = id;
   leftover.snapshotPath = FileOf(id, u".pdf");
   leftover.originalPath = Utf8ToUtf16(Unhex(fields["original"]));
+  leftover.savedCopyPath = Utf8ToUtf16(Unhex(fields["saved"]));
   leftover.pageIndex = std::atoi(fields["page"].c_str());
   leftover.createdInMemory = fields["createdInMemory"] == "1";
   leftover.fullRewrite = fields["fullRewrite"] == "1";
@@ -158,8 +165,22 @@ std::u16string RecoveryFolder() {
   return Utf8ToUtf16(base + "/CorvanPDF");
 }
 
+namespace {
+
+void TellStateUnwritable() {
+  if (g_toldUnwritable) return;
+  g_toldUnwritable = true;  // before the box: its events come back here
+  ShowMessage(u"无法保存恢复数据",
+              FillPlaceholders(u"未保存的更改无法写入恢复数据文件夹：\n%s\n程序意外退出时这些更改将无法恢复，请及时保存。",
+                               {RecoveryFolder()}),
+              MessageIcon::Warning);
+}
+
+}  // namespace
+
 bool ClaimRecoverySlot() {
   if (g_slot.lockFd >= 0) return true;
+  g_claimFailed = true;
   std::error_code error;
   fs::create_directories(Utf8(RecoveryFolder()), error);
   if (error) return false;
@@ -172,12 +193,16 @@ bool ClaimRecoverySlot() {
     return false;
   }
   g_slot.lockFd = fd;
+  g_claimFailed = false;
   return true;
 }
 
 void KeepRecoveryState() {
-  if (g_slot.lockFd < 0) return;
   bool unsaved = g_session.document != nullptr && g_session.modified;
+  if (g_slot.lockFd < 0) {
+    if (g_claimFailed && unsaved) TellStateUnwritable();
+    return;
+  }
   if (!unsaved) {
     if (g_slot.written) RemoveState(g_slot.id);
     g_slot.written = false;
@@ -196,9 +221,12 @@ void WriteRecoveryStateNow() {
   g_slot.document = g_session.document;
   g_slot.generation = EditGeneration();
   g_slot.written = WriteState();
+  if (!g_slot.written) TellStateUnwritable();
 }
 
 void ReleaseRecoverySlot(bool keepState) {
+  g_claimFailed = false;
+  g_toldUnwritable = false;
   if (g_slot.lockFd < 0) return;
   if (!keepState) RemoveRunFiles(g_slot.id);
   ::close(g_slot.lockFd);
@@ -235,7 +263,9 @@ bool RecoverDocument(const RecoveryLeftover& leftover) {
   std::u16string file = leftover.snapshotPath;
   if (g_slot.lockFd >= 0) {
     std::u16string adopted = FileOf(g_slot.id, u".recovered.pdf");
-    if (ReplaceFileWriteThrough(leftover.snapshotPath, adopted) == 0) file = adopted;
+    bool moved = false;
+    ReplaceFileWriteThrough(leftover.snapshotPath, adopted, &moved);
+    if (moved) file = adopted;  // even when the folder flush failed: the old name is gone
   }
   if (!InstallFromSnapshotFile(file, leftover.pageIndex)) {
     RemoveFile(file);
@@ -246,8 +276,11 @@ bool RecoverDocument(const RecoveryLeftover& leftover) {
   DeleteRecoveryLeftover(leftover);
   DiscardHistory();
   ReleaseConversionFolder();
-  g_session.path = leftover.originalPath;
+  // The title and the save dialog follow the copy saved last, when there was one.
+  g_session.path = leftover.savedCopyPath.empty() ? leftover.originalPath : leftover.savedCopyPath;
   g_session.sourcePath = leftover.originalPath;
+  g_session.sourceIdentity = IdentityOfFile(leftover.originalPath);
+  g_session.basePdf.clear();
   g_session.createdInMemory = leftover.createdInMemory || leftover.originalPath.empty();
   g_session.fullRewrite = leftover.fullRewrite;
   MarkModified();
@@ -260,17 +293,21 @@ bool RecoverDocument(const RecoveryLeftover& leftover) {
   return true;
 }
 
-void OfferRecovery() {
+bool OfferRecovery() {
   auto leftovers = FindRecoveryLeftovers();
-  if (leftovers.empty()) return;
+  if (leftovers.empty()) return false;
   const RecoveryLeftover& newest = leftovers.front();
   std::u16string name = newest.originalPath.empty() ? u"未命名" : newest.originalPath;
-  std::u16string text = FillPlaceholders(
-      u"Corvan PDF 编辑器上次没有正常退出，以下文档的更改尚未保存：\n%s\n（记录于 %s）\n是：恢复这些更改；否：删除恢复数据。",
-      {name, LocalTime(newest.savedAt)});
-  if (ShowMessage(u"恢复未保存的文档", text, MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes) {
-    RecoverDocument(newest);
-  } else {
-    DeleteRecoveryLeftover(newest);
+  if (!newest.savedCopyPath.empty()) {
+    name += FillPlaceholders(u"\n最后保存的副本：%s", {newest.savedCopyPath});
   }
+  std::u16string text = FillPlaceholders(
+      u"Corvan PDF 编辑器上次没有正常退出，以下文档的更改尚未保存：\n%s\n（记录于 %s）\n"
+      u"是：恢复这些更改；否：删除恢复数据；取消：暂不处理，下次启动时再询问。",
+      {name, LocalTime(newest.savedAt)});
+  // Only 否 deletes: Esc, the close button and a box ended by a signal keep the state.
+  MessageAnswer answer = ShowMessage(u"恢复未保存的文档", text, MessageIcon::Question, MessageButtons::YesNoCancel);
+  if (answer == MessageAnswer::Yes) return RecoverDocument(newest);
+  if (answer == MessageAnswer::No) DeleteRecoveryLeftover(newest);
+  return false;
 }

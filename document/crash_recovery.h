@@ -11,6 +11,7 @@ struct RecoveryLeftover {
   std::u16string id;            // the run of the program that left it
   std::u16string snapshotPath;  // the document's latest state, a complete PDF
   std::u16string originalPath;  // where the document came from; empty for a new one
+  std::u16string savedCopyPath; // the copy it was last saved to; empty when none
   int pageIndex = 0;
   bool createdInMemory = false;
   bool fullRewrite = false;
@@ -23,7 +24,8 @@ std::u16string RecoveryFolder();
 // that its files are alive. False when the folder cannot be made.
 bool ClaimRecoverySlot();
 // After each input: writes the state when the unsaved document moved on since the last
-// call, and removes it once nothing is unsaved.
+// call, and removes it once nothing is unsaved. When the state cannot be written (or the
+// folder not claimed), the user is warned once per run.
 void KeepRecoveryState();
 // Writes the current state whatever changed (on a termination signal).
 void WriteRecoveryStateNow();
@@ -37,5 +39,6 @@ std::vector<RecoveryLeftover> FindRecoveryLeftovers();
 // as its source, so it still cannot be saved over the original.
 bool RecoverDocument(const RecoveryLeftover& leftover);
 void DeleteRecoveryLeftover(const RecoveryLeftover& leftover);
-// The start-up question about the newest leftover: recover it, or delete it.
-void OfferRecovery();
+// The start-up question about the newest leftover: recover it (true when it was), delete it,
+// or leave it for the next start.
+bool OfferRecovery();

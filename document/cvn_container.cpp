@@ -150,8 +150,8 @@ bool SaveAsCvn() {
   request.confirmOverwrite = true;
   auto chosen = ShowFileDialog(request);
   if (!chosen) return false;
-  const std::u16string& target = *chosen;
-  if (LowerExtension(target) != u".cvn") {
+  const std::u16string target = FollowLinks(*chosen);
+  if (LowerExtension(*chosen) != u".cvn") {
     ShowMessage(kSaveCvnCaption, u"请使用 .cvn 扩展名保存。", MessageIcon::Warning);
     return false;
   }
@@ -170,7 +170,7 @@ bool SaveAsCvn() {
     char suffix[64];
     std::snprintf(suffix, sizeof suffix, ".cvn-tmp-%08lx-%08lx-%u", (unsigned long)getpid(),
                   (unsigned long)g_cvnTickCount(), attempt);
-    temporary = target + Utf8ToUtf16(suffix);
+    temporary = Utf8ToUtf16(SiblingName(target, suffix));
     fd = OpenForWriting(temporary, true);
     if (fd >= 0 || errno != EEXIST) break;
   }
@@ -180,8 +180,14 @@ bool SaveAsCvn() {
   }
   bool ok = GiveTargetPermissions(fd, target) && WriteCvnBody(fd);
   CloseFile(fd);
-  ok = ok && VerifyCvnFile(temporary) && ReplaceFileWriteThrough(temporary, target) == 0;
-  if (!ok) {
+  ok = ok && VerifyCvnFile(temporary);
+  bool replaced = false;
+  int error = ok ? ReplaceFileWriteThrough(temporary, target, &replaced) : 0;
+  if (replaced && error != 0) {
+    ReportUnflushedCopy(kSaveCvnCaption, target, error);
+    return false;
+  }
+  if (!ok || error != 0) {
     RemoveFile(temporary);
     ShowMessage(kSaveCvnFailed,
                 u"无法保存 CVN 文件；原文件未更改。请检查磁盘空间、访问权限和文件大小（最大约 4 GB）。",

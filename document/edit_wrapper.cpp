@@ -17,17 +17,20 @@ EditScope Capture() {
   return scope;
 }
 
+// The scope is emptied before anything is shown: a warning box deactivates the window, and
+// the deactivation settles a held drag again from inside this call.
 void Settle(EditScope& scope) {
   if (!scope.attempted) return;
+  scope.attempted = false;
+  std::optional<SnapshotRecord> record = std::move(scope.record);
+  scope.record.reset();
   if (EditGeneration() != scope.generation) {
     // No record, or one too large for the disk budget: the user hears the step is lost.
-    bool kept = scope.record && PushUndo(std::move(*scope.record));
+    bool kept = record && PushUndo(std::move(*record));
     if (!kept) ShowMessage(kUndoUnavailableCaption, kUndoUnavailableText, MessageIcon::Warning);
-  } else if (scope.record) {
-    DropRecord(*scope.record);
+  } else if (record) {
+    DropRecord(*record);
   }
-  scope.record.reset();
-  scope.attempted = false;
 }
 
 }  // namespace
@@ -54,8 +57,9 @@ void BeginDragEdit() {
 
 void EndDragEdit() {
   if (!g_drag) return;
-  Settle(*g_drag);
+  EditScope drag = std::move(*g_drag);
   g_drag.reset();
+  Settle(drag);
 }
 
 bool DragEditHeld() { return g_drag.has_value(); }

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "document/changed_objects_copy.h"
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
 
@@ -58,14 +59,30 @@ std::optional<uint64_t> CountSavedBytes(FPDF_DOCUMENT document, FPDF_DWORD flags
   return counter.bytes;
 }
 
-int WriteSmallestCopy(FPDF_DOCUMENT document, int fd, bool incrementalAllowed) {
+namespace {
+
+// The copy in `fd` stays unless a full rewrite would be smaller (after many incremental
+// saves, for one); then it is rewritten in full.
+int KeepSmallerOfThisAndFull(FPDF_DOCUMENT document, int fd) {
+  auto written = FileSizeOf(fd);
+  auto full = CountSavedBytes(document, kSaveNoIncremental);
+  if (!written || !full || *full >= *written) return written ? 0 : errno;
+  if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) return errno;
+  return WriteCopy(document, fd, kSaveNoIncremental);
+}
+
+}  // namespace
+
+int WriteSmallestCopy(FPDF_DOCUMENT document, int fd, bool incrementalAllowed, const CopyBase* base) {
   if (!incrementalAllowed) return WriteCopy(document, fd, kSaveNoIncremental);
+  if (base != nullptr) {
+    // Nothing is written when this way is closed.
+    if (std::optional<int> error = WriteChangedObjectsCopy(document, *base, fd)) {
+      return *error != 0 ? *error : KeepSmallerOfThisAndFull(document, fd);
+    }
+  }
   // The incremental copy goes first: a full save, even one only counted, makes every later
   // incremental save of this document repeat all of it.
   if (int error = WriteCopy(document, fd, kSaveIncremental)) return error;
-  auto incremental = FileSizeOf(fd);
-  auto full = CountSavedBytes(document, kSaveNoIncremental);
-  if (!incremental || !full || *full >= *incremental) return incremental ? 0 : errno;
-  if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) return errno;
-  return WriteCopy(document, fd, kSaveNoIncremental);
+  return KeepSmallerOfThisAndFull(document, fd);
 }

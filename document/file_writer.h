@@ -20,8 +20,10 @@ bool SaveDocumentToFile(FPDF_DOCUMENT document, FileWriter& writer, FPDF_DWORD f
 
 // How many bytes FPDF_SaveAsCopy would write with these flags; nothing on failure.
 std::optional<uint64_t> CountSavedBytes(FPDF_DOCUMENT document, FPDF_DWORD flags);
+struct CopyBase;
 // Writes a copy of the document into an empty open file: incrementally when that is allowed
-// and smaller than a full rewrite, else rewritten in full. With this library an incremental
-// save appends every object it has loaded, and after any added object or earlier full save
-// every object of the document, so it can cost a second copy. Returns 0 or errno.
-int WriteSmallestCopy(FPDF_DOCUMENT document, int fd, bool incrementalAllowed);
+// and smaller than a full rewrite, else rewritten in full. Given the unchanged original, the
+// increment holds only the changed objects; otherwise it is the engine's own, which appends
+// every object it has loaded, and after any added object or earlier full save every object of
+// the document, so it can cost a second copy. Returns 0 or errno.
+int WriteSmallestCopy(FPDF_DOCUMENT document, int fd, bool incrementalAllowed, const CopyBase* base = nullptr);

@@ -131,6 +131,9 @@ bool OpenDocument(const std::u16string& givenPath) {
   }
 
   LoadedDocument loaded;
+  // Taken before the engine reads: a file replaced meanwhile then only looks changed.
+  FileIdentity sourceIdentity = IdentityOfFile(path);
+  FileIdentity pdfIdentity = IdentityOfFile(pdfPath);
   bool loadedOk = isCvn ? LoadCvn(path, loaded) : LoadPdf(pdfPath, loaded);
   FPDF_PAGE page = nullptr;
   int count = 0;
@@ -152,6 +155,9 @@ bool OpenDocument(const std::u16string& givenPath) {
   g_session.fullRewrite = isCvn;
   g_session.path = path;
   g_session.sourcePath = path;
+  g_session.sourceIdentity = sourceIdentity;
+  g_session.basePdf = isCvn ? std::u16string() : pdfPath;
+  g_session.basePdfIdentity = pdfIdentity;
   g_session.modified = false;
   g_window.documentInstalled(ToolAfterInstall::Hand);
 
@@ -230,6 +236,8 @@ bool InstallDocument(FPDF_DOCUMENT document, FPDF_PAGE firstPage, int pageCount,
   g_session.fullRewrite = false;
   g_session.path.clear();
   g_session.sourcePath.clear();
+  g_session.sourceIdentity = {};
+  g_session.basePdf.clear();
   g_session.modified = modified;
   g_window.documentInstalled(ToolAfterInstall::Select);
   g_window.rebuildNavigator(pageCount);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "document/changed_objects_copy.h"
 #include "document/cvn_container.h"
 #include "document/file_writer.h"
 #include "document/session.h"
@@ -19,9 +20,34 @@ std::u16string DefaultSaveName(const std::u16string& suffix, const std::u16strin
 }
 
 bool IsSessionPath(const std::u16string& chosen) {
+  // The opened file under whatever name it has now (renamed or moved while open).
+  if (SameFileIdentity(IdentityOfFile(chosen), g_session.sourceIdentity)) return true;
   return SameFile(chosen, g_session.path) || SameFile(chosen, g_session.sourcePath) ||
          SameFile(chosen, g_session.backingFile);
 }
+
+namespace {
+
+// The PDF the document was opened from, open for reading, when it is still the file it was
+// then and unchanged; fd -1 otherwise.
+CopyBase OpenUnchangedBase() {
+  CopyBase base;
+  if (g_session.basePdf.empty() || !g_session.basePdfIdentity.known) return base;
+  int fd = OpenForReading(g_session.basePdf);
+  if (fd < 0) return base;
+  FileIdentity now = IdentityOfOpenFile(fd);
+  if (!UnchangedFile(g_session.basePdfIdentity, now)) {
+    CloseFile(fd);
+    return base;
+  }
+  base.fd = fd;
+  base.size = now.size;
+  // After an undo the engine reads the document from a snapshot file instead.
+  base.documentFileSize = g_session.backingFile.empty() ? now.size : FileSizeAt(g_session.backingFile).value_or(0);
+  return base;
+}
+
+}  // namespace
 
 void AdoptSavedPath(const std::u16string& target, const std::u16string& statusText) {
   g_session.path = target;
@@ -43,7 +69,8 @@ bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& success
   request.confirmOverwrite = true;
   auto chosen = ShowFileDialog(request);
   if (!chosen) return false;
-  const std::u16string& target = *chosen;
+  // A symbolic link stays a link: the copy replaces the file it points to.
+  const std::u16string target = FollowLinks(*chosen);
   if (IsSessionPath(target)) {
     ShowMessage(u"PDF 保存", u"为避免损坏原始文件，请将标注保存为一个新的 PDF 文件。",
                 MessageIcon::Information);
@@ -61,12 +88,19 @@ bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& success
     return false;
   }
   bool incrementalAllowed = !g_session.createdInMemory && !g_session.fullRewrite;
-  int error = WriteSmallestCopy(g_session.document, temporary.fd, incrementalAllowed);
+  CopyBase base;
+  if (incrementalAllowed) base = OpenUnchangedBase();
+  int error = WriteSmallestCopy(g_session.document, temporary.fd, incrementalAllowed, base.fd >= 0 ? &base : nullptr);
+  CloseFile(base.fd);
   if (error == 0 && !FlushFile(temporary.fd)) error = errno;
   CloseFile(temporary.fd);
-  if (error == 0) error = ReplaceFileWriteThrough(temporary.path, target);
-  bool ok = error == 0;
-  if (!ok) {
+  bool replaced = false;
+  if (error == 0) error = ReplaceFileWriteThrough(temporary.path, target, &replaced);
+  if (replaced && error != 0) {
+    ReportUnflushedCopy(u"保存 PDF", target, error);
+    return false;
+  }
+  if (error != 0) {
     RemoveFile(temporary.path);
     ShowMessage(u"保存失败",
                 FillPlaceholders(u"保存 PDF 失败（系统错误 %d：%s）。\n原文件保持不变。",
@@ -76,6 +110,16 @@ bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& success
   }
   AdoptSavedPath(target, successText);
   return true;
+}
+
+void ReportUnflushedCopy(const std::u16string& caption, const std::u16string& target, int error) {
+  ShowMessage(caption,
+              FillPlaceholders(u"副本已写入：\n%s\n但无法确认它已安全写入磁盘（系统错误 %d：%s），断电后可能丢失。\n"
+                               u"文档仍视为未保存，请再次保存或另存到其他位置。",
+                               {target, Num(error), SystemErrorDescription(error)}),
+              MessageIcon::Warning);
+  g_session.statusText = u"副本已写入，但未确认写入磁盘";
+  g_window.repaint();
 }
 
 bool ConfirmDiscardChanges() {

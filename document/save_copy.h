@@ -13,5 +13,8 @@ std::u16string DefaultSaveName(const std::u16string& suffix, const std::u16strin
 // The chosen path is the same file as the session's path, its source path, or the file the
 // engine reads the open document from (compared by identity, not by spelling).
 bool IsSessionPath(const std::u16string& chosen);
+// The copy replaced the target but its folder could not be flushed: the user hears that it
+// may not survive a power loss; the document stays unsaved (its recovery state is kept).
+void ReportUnflushedCopy(const std::u16string& caption, const std::u16string& target, int error);
 // Finishes a successful save: the session path moves to the target, nothing unsaved.
 void AdoptSavedPath(const std::u16string& target, const std::u16string& statusText);

@@ -7,6 +7,7 @@
 
 #include "document/cvn_container.h"
 #include "engine/pdfium_types.h"
+#include "platform/file_identity.h"
 
 struct DocumentSession {
   FPDF_DOCUMENT document = nullptr;
@@ -17,6 +18,12 @@ struct DocumentSession {
   float pageHeight = 0;
   std::u16string path;        // where the document was last saved to or opened from
   std::u16string sourcePath;  // where it was opened from; saving never overwrites it
+  // That file as it was when opened: saving never overwrites it under any later name either.
+  FileIdentity sourceIdentity;
+  // The PDF file the engine loaded when the document was opened (the source, or its Office
+  // conversion) and how it was then: a copy is its bytes plus what changed while it is unchanged.
+  std::u16string basePdf;
+  FileIdentity basePdfIdentity;
   bool createdInMemory = false;
   bool fullRewrite = false;
   bool modified = false;

@@ -1,6 +1,14 @@
 #include "document/undo_history.h"
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
 
 #include "content/font_table.h"
 #include "document/file_writer.h"
@@ -16,7 +24,8 @@ UndoHistory g_history;
 std::optional<std::u16string> TakeSnapshot(bool flush) {
   auto folder = TempDirectory();
   if (!folder) return std::nullopt;
-  return TakeSnapshotIn(*folder, kSnapshotPrefix, flush);
+  // The process id in the name tells a later run whether the file still has an owner.
+  return TakeSnapshotIn(*folder, kSnapshotPrefix + Num(long(::getpid())) + u"-", flush);
 }
 
 std::optional<std::u16string> TakeSnapshotIn(const std::u16string& folder, const std::u16string& prefix, bool flush) {
@@ -85,6 +94,7 @@ uint64_t UndoBytes() {
 std::optional<uint64_t> (*g_tempFolderFreeSpace)() = TempFolderFreeSpace;
 
 bool PushUndo(SnapshotRecord record) {
+  if (record.snapshotPath.empty()) return false;  // nothing to go back to
   // The command that produced the record also saved: going back must show unsaved work.
   if (!g_session.modified) record.modified = true;
   DropAll(g_history.redo);
@@ -187,6 +197,26 @@ bool Redo() {
 void DiscardHistory() {
   DropAll(g_history.undo);
   DropAll(g_history.redo);
+}
+
+void RemoveSnapshotsOfEndedRuns() {
+  auto folder = TempDirectory();
+  if (!folder) return;
+  std::error_code error;
+  std::string prefix = Utf8(kSnapshotPrefix);
+  for (const auto& entry : std::filesystem::directory_iterator(Utf8(*folder), error)) {
+    std::string name = entry.path().filename().string();
+    // "cvn<pid>-XXXXXX.tmp"
+    if (name.rfind(prefix, 0) != 0 || name.size() < prefix.size() + 12 || name.compare(name.size() - 4, 4, ".tmp") != 0) continue;
+    size_t digits = prefix.size();
+    while (digits < name.size() && std::isdigit(static_cast<unsigned char>(name[digits]))) ++digits;
+    if (digits == prefix.size() || digits + 11 != name.size() || name[digits] != '-') continue;
+    long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+    struct stat info {};
+    if (pid <= 0 || pid == long(::getpid()) || ::lstat(entry.path().c_str(), &info) != 0) continue;
+    if (!S_ISREG(info.st_mode) || info.st_uid != ::getuid()) continue;
+    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH) ::unlink(entry.path().c_str());
+  }
 }
 
 void MarkHistoryModified() {

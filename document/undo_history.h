@@ -32,7 +32,8 @@ uint64_t UndoDiskBudget(std::optional<uint64_t> freeBytes);
 extern std::optional<uint64_t> (*g_tempFolderFreeSpace)();
 constexpr const char16_t* kSnapshotPrefix = u"cvn";
 
-// Writes the whole document to a new temporary file ("cvn" prefix) and returns its path.
+// Writes the whole document to a new temporary file ("cvn<process id>-XXXXXX.tmp") and
+// returns its path.
 std::optional<std::u16string> TakeSnapshot(bool flush);
 // The same into a given folder with a given name prefix.
 std::optional<std::u16string> TakeSnapshotIn(const std::u16string& folder, const std::u16string& prefix, bool flush);
@@ -46,6 +47,9 @@ bool RestoreRecord(const SnapshotRecord& record);
 bool Undo();
 bool Redo();
 void DiscardHistory();
+// At start: deletes the user's snapshot files left by runs that ended without removing them
+// (killed, crashed); those of running processes stay.
+void RemoveSnapshotsOfEndedRuns();
 // After a successful save: undoing or redoing must show the document as modified.
 void MarkHistoryModified();
 // Loads a document from a snapshot or backup file and makes it current, the file becoming

@@ -28,3 +28,37 @@ bool SameFile(const std::u16string& a, const std::u16string& b) {
   std::u16string firstLocation = CanonicalLocation(a);
   return !firstLocation.empty() && firstLocation == CanonicalLocation(b);
 }
+
+namespace {
+
+FileIdentity FromStat(const struct stat& info) {
+  FileIdentity identity;
+  identity.known = true;
+  identity.device = uint64_t(info.st_dev);
+  identity.inode = uint64_t(info.st_ino);
+  identity.size = uint64_t(info.st_size);
+  identity.modifiedNs = int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  return identity;
+}
+
+}  // namespace
+
+FileIdentity IdentityOfFile(const std::u16string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(Utf8(path).c_str(), &info) != 0) return {};
+  return FromStat(info);
+}
+
+FileIdentity IdentityOfOpenFile(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return {};
+  return FromStat(info);
+}
+
+bool SameFileIdentity(const FileIdentity& a, const FileIdentity& b) {
+  return a.known && b.known && a.device == b.device && a.inode == b.inode;
+}
+
+bool UnchangedFile(const FileIdentity& then, const FileIdentity& now) {
+  return SameFileIdentity(then, now) && then.size == now.size && then.modifiedNs == now.modifiedNs;
+}

@@ -81,9 +81,26 @@ bool GiveTargetPermissions(int fd, const std::u16string& target) {
   return ::fchmod(fd, mode) == 0;
 }
 
+std::string SiblingName(const std::u16string& target, const std::string& suffix) {
+  std::string path = Native(target);
+  size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  std::string name = path.substr(folder.size());
+  long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+  size_t room = limit > 0 ? size_t(limit) : 255;
+  room = room > suffix.size() ? room - suffix.size() : 0;
+  if (name.size() > room) {
+    // Cut before a UTF-8 continuation byte never: the name stays readable.
+    size_t cut = room;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.resize(cut);
+  }
+  return folder + name + suffix;
+}
+
 TempFile CreateSaveTemporary(const std::u16string& target) {
   TempFile result;
-  std::string pattern = Native(target) + "-XXXXXX.tmp";
+  std::string pattern = SiblingName(target, "-XXXXXX.tmp");
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   int fd = mkostemps(buffer.data(), 4, O_CLOEXEC);
@@ -152,8 +169,10 @@ bool RemoveFile(const std::u16string& path) {
   return !path.empty() && ::unlink(Native(path).c_str()) == 0;
 }
 
-int ReplaceFileWriteThrough(const std::u16string& source, const std::u16string& target) {
+int ReplaceFileWriteThrough(const std::u16string& source, const std::u16string& target, bool* replaced) {
+  if (replaced != nullptr) *replaced = false;
   if (::rename(Native(source).c_str(), Native(target).c_str()) != 0) return errno;
+  if (replaced != nullptr) *replaced = true;
   std::u16string folder = FolderPart(target);
   int dirFd = ::open(folder.empty() ? "." : Native(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd < 0) return errno;
@@ -172,6 +191,22 @@ std::optional<uint64_t> FreeSpaceIn(const std::u16string& folder) {
 
 int ReplaceFile(const std::u16string& source, const std::u16string& target) {
   return ::rename(Native(source).c_str(), Native(target).c_str()) == 0 ? 0 : errno;
+}
+
+std::u16string FollowLinks(const std::u16string& path) {
+  std::string current = Native(path);
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+    std::vector<char> buffer(PATH_MAX);
+    ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
+    if (n <= 0 || size_t(n) >= buffer.size()) break;
+    std::string link(buffer.data(), size_t(n));
+    size_t slash = current.rfind('/');
+    if (link[0] != '/' && slash != std::string::npos) link = current.substr(0, slash + 1) + link;
+    current = link;
+  }
+  return Utf8ToUtf16(current);
 }
 
 std::optional<std::u16string> FullPath(const std::u16string& path) {

@@ -20,7 +20,10 @@ TempFile CreateUniqueTempFile(const std::u16string& prefix);
 TempFile CreateUniqueFileIn(const std::u16string& folder, const std::u16string& prefix);
 // Opens a file for writing: exclusive creation (createNew) or create-always with truncation.
 int OpenForWriting(const std::u16string& path, bool createNew);
-// A new, exclusively created file "<target>-XXXXXX.tmp" beside the target, carrying the
+// "<target><suffix>" beside the target, the target's name shortened (at a character boundary)
+// so that the whole name fits the folder's limit: a temporary fits wherever its target does.
+std::string SiblingName(const std::u16string& target, const std::string& suffix);
+// A new, exclusively created file "<target>-XXXXXX.tmp" beside the target (see SiblingName), carrying the
 // permission bits the target has (or that a new file would get); fd -1 on failure (errno).
 TempFile CreateSaveTemporary(const std::u16string& target);
 // Gives an open file the permission bits of the file it will replace (a new file's default
@@ -37,8 +40,9 @@ bool FileExists(const std::u16string& path);
 bool IsDirectory(const std::u16string& path);
 bool RemoveFile(const std::u16string& path);
 // Renames source over target and flushes the containing folder; returns 0 or errno. A folder
-// that cannot be flushed is a failure: the new name may not survive a power loss.
-int ReplaceFileWriteThrough(const std::u16string& source, const std::u16string& target);
+// that cannot be flushed is a failure: the new name may not survive a power loss. `replaced`
+// tells whether the rename happened (the target then holds the new file, flushed or not).
+int ReplaceFileWriteThrough(const std::u16string& source, const std::u16string& target, bool* replaced = nullptr);
 // Flushes an open folder; replaceable so that a failing disk can be provoked.
 extern int (*g_syncFolder)(int folderFd);
 // Free bytes for an unprivileged user in the folder's file system.
@@ -46,6 +50,9 @@ std::optional<uint64_t> FreeSpaceIn(const std::u16string& folder);
 // Renames source over target without waiting for the disk (settings: a registry write is not
 // synchronous either, and waiting for two flushes would hold up every document opening).
 int ReplaceFile(const std::u16string& source, const std::u16string& target);
+// The file a symbolic link finally points to (a link to a link is followed too); the path
+// itself when it is no link. The target need not exist.
+std::u16string FollowLinks(const std::u16string& path);
 // The absolute, lexically normalised form of a path (no symbolic links resolved).
 std::optional<std::u16string> FullPath(const std::u16string& path);
 std::optional<std::string> ReadWholeFile(const std::u16string& path);

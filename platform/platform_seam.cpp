@@ -2,9 +2,19 @@
 
 PlatformSeam g_platform;
 
+namespace {
+
+bool g_programEnding = false;
+
+}  // namespace
+
+void RequestProgramEnd() { g_programEnding = true; }
+
+bool ProgramEndRequested() { return g_programEnding; }
+
 MessageAnswer ShowMessage(const std::u16string& caption, const std::u16string& text,
                           MessageIcon icon, MessageButtons buttons) {
-  if (g_platform.showMessageBox == nullptr) {
+  if (g_platform.showMessageBox == nullptr || g_programEnding) {
     return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
   }
   MessageBoxRequest request;
@@ -12,19 +22,24 @@ MessageAnswer ShowMessage(const std::u16string& caption, const std::u16string& t
   request.text = text;
   request.icon = icon;
   request.buttons = buttons;
-  return g_platform.showMessageBox(request);
+  MessageAnswer answer = g_platform.showMessageBox(request);
+  if (g_programEnding) return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+  return answer;
 }
 
 std::optional<std::u16string> ShowFileDialog(const FileDialogRequest& request) {
-  if (g_platform.showFileDialog == nullptr) return std::nullopt;
-  return g_platform.showFileDialog(request);
+  if (g_platform.showFileDialog == nullptr || g_programEnding) return std::nullopt;
+  auto chosen = g_platform.showFileDialog(request);
+  if (g_programEnding) return std::nullopt;
+  return chosen;
 }
 
 void BeginBusy(const std::u16string& text) {
   if (g_platform.beginBusy != nullptr) g_platform.beginBusy(text);
 }
 
-bool PumpBusy() { return g_platform.pumpBusy != nullptr && g_platform.pumpBusy(); }
+// A program being ended stops its wait as 取消 would.
+bool PumpBusy() { return g_programEnding || (g_platform.pumpBusy != nullptr && g_platform.pumpBusy()); }
 
 void EndBusy() {
   if (g_platform.endBusy != nullptr) g_platform.endBusy();
@@ -35,14 +50,18 @@ void ShowOcrResult(const std::u16string& text) {
 }
 
 bool ShowTextDialog(TextDialogRequest& request) {
-  return g_platform.showTextDialog != nullptr && g_platform.showTextDialog(request);
+  if (g_platform.showTextDialog == nullptr || g_programEnding) return false;
+  return g_platform.showTextDialog(request) && !g_programEnding;
 }
 
 std::optional<uint32_t> ChooseColour(const std::u16string& title, uint32_t initial) {
-  if (g_platform.chooseColour == nullptr) return std::nullopt;
-  return g_platform.chooseColour(title, initial);
+  if (g_platform.chooseColour == nullptr || g_programEnding) return std::nullopt;
+  auto chosen = g_platform.chooseColour(title, initial);
+  if (g_programEnding) return std::nullopt;
+  return chosen;
 }
 
 bool ShowScanDialog(ScanDialogRequest& request) {
-  return g_platform.showScanDialog != nullptr && g_platform.showScanDialog(request);
+  if (g_platform.showScanDialog == nullptr || g_programEnding) return false;
+  return g_platform.showScanDialog(request) && !g_programEnding;
 }

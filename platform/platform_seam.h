@@ -122,6 +122,12 @@ struct PlatformSeam {
 
 extern PlatformSeam g_platform;
 
+// Once a termination signal asked the program to end, every box and dialog answers at once as
+// cancelled (Cancel, nothing chosen), also the one open when the signal came: a forced answer
+// must never delete or discard anything.
+void RequestProgramEnd();
+bool ProgramEndRequested();
+
 // Shows a box through the seam; with no seam installed the box is answered with Cancel/Ok.
 MessageAnswer ShowMessage(const std::u16string& caption, const std::u16string& text,
                           MessageIcon icon, MessageButtons buttons = MessageButtons::Ok);

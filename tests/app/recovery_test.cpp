@@ -8,8 +8,10 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <memory>
 #include <sstream>
 
+#include "app/editor_process.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
 #include "document/crash_recovery.h"
@@ -20,11 +22,6 @@
 
 namespace {
 
-struct EditorRun {
-  pid_t pid = -1;
-  std::vector<int> objectsPerPage;  // what the editor held when it was ready
-};
-
 class RecoveryTest : public GuiTest {
  protected:
   void SetUp() override {
@@ -33,61 +30,29 @@ class RecoveryTest : public GuiTest {
     original_ = ReadBytes(WorkPath("lesson.pdf"));
   }
 
-  // Starts the editor process on the lesson and waits until its strokes are drawn.
-  EditorRun StartEditor(const char* mode) {
-    int output[2];
-    EXPECT_EQ(::pipe(output), 0);
-    EditorRun run;
-    run.pid = ::fork();
-    if (run.pid == 0) {
-      ::dup2(output[1], 1);
-      ::close(output[0]);
-      ::execl(CORVAN_SCRIPTED_EDITOR, "scripted_editor", WorkPath("lesson.pdf").c_str(), mode, (char*)nullptr);
-      ::_exit(127);
-    }
-    started_.push_back(run.pid);
-    ::close(output[1]);
-    FILE* stream = ::fdopen(output[0], "r");
-    char line[256] = {};
-    while (std::fgets(line, sizeof line, stream) != nullptr && std::string(line).rfind("READY", 0) != 0) {
-    }
-    std::fclose(stream);
-    std::istringstream words(std::string(line).substr(5));
+  // Starts the editor process on the lesson and waits until its strokes are drawn; what each
+  // page then held goes to `objectsPerPage`.
+  std::unique_ptr<EditorProcess> StartEditor(const char* mode, std::vector<int>* objectsPerPage = nullptr) {
+    auto editor = std::make_unique<EditorProcess>(WorkPath("lesson.pdf"), mode);
+    std::istringstream words(editor->WaitForLine("READY"));
+    std::string ready;
     int pages = 0, objects = 0;
-    words >> pages;
-    while (pages-- > 0 && words >> objects) run.objectsPerPage.push_back(objects);
-    return run;
-  }
-
-  int EndEditor(const EditorRun& run, int signal) {
-    if (signal != 0) ::kill(run.pid, signal);
-    int status = 0;
-    ::waitpid(run.pid, &status, 0);
-    return status;
-  }
-
-  void TearDown() override {
-    // An editor a failed assertion left running is ended, so it holds no pipe or folder.
-    for (pid_t pid : started_) {
-      if (::waitpid(pid, nullptr, WNOHANG) == 0) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-      }
-    }
-    GuiTest::TearDown();
+    words >> ready >> pages;
+    while (objectsPerPage != nullptr && pages-- > 0 && words >> objects) objectsPerPage->push_back(objects);
+    return editor;
   }
 
   std::vector<std::string> StateFiles() const { return FolderEntries(root_ + "/state/CorvanPDF"); }
 
   std::string original_;
-  std::vector<pid_t> started_;
 };
 
 TEST_F(RecoveryTest, AKilledEditorsWorkIsOfferedAndComesBackUnsaved) {
-  EditorRun run = StartEditor("wait");
+  std::vector<int> objectsPerPage;
+  auto editor = StartEditor("wait", &objectsPerPage);
   // Each page had one line; the editor drew two strokes on the first page, one on the second.
-  ASSERT_EQ(run.objectsPerPage, (std::vector<int>{3, 2, 1}));
-  int status = EndEditor(run, SIGKILL);
+  ASSERT_EQ(objectsPerPage, (std::vector<int>{3, 2, 1}));
+  int status = editor->SignalAndWait(SIGKILL, std::chrono::seconds(5));
   ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
 
   g_script.answers = {MessageAnswer::Yes};
@@ -95,12 +60,12 @@ TEST_F(RecoveryTest, AKilledEditorsWorkIsOfferedAndComesBackUnsaved) {
   ASSERT_EQ(g_script.boxes.size(), 1u) << RecordedBoxesText();
   EXPECT_EQ(g_script.boxes[0].caption, u"恢复未保存的文档");
   EXPECT_EQ(g_script.boxes[0].icon, MessageIcon::Question);
-  EXPECT_EQ(g_script.boxes[0].buttons, MessageButtons::YesNo);
+  EXPECT_EQ(g_script.boxes[0].buttons, MessageButtons::YesNoCancel);
   EXPECT_NE(g_script.boxes[0].text.find(WorkPath16("lesson.pdf")), std::u16string::npos);
   EXPECT_EQ(g_script.boxes[0].text.rfind(u"Corvan PDF 编辑器上次没有正常退出", 0), 0u);
 
   ASSERT_EQ(g_session.pageCount, 3);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(ObjectCountOnPage(g_session.document, i), run.objectsPerPage[i]) << i;
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ObjectCountOnPage(g_session.document, i), objectsPerPage[i]) << i;
   EXPECT_EQ(PageWidths(g_session.document), (std::vector<float>{300, 301, 302}));
   EXPECT_EQ(g_session.currentPageIndex, 1);
   EXPECT_TRUE(g_session.modified);
@@ -118,18 +83,38 @@ TEST_F(RecoveryTest, AKilledEditorsWorkIsOfferedAndComesBackUnsaved) {
   for (int i = 0; i < 3; ++i) {
     FPDF_DOCUMENT saved = g_engine.FPDF_LoadDocument(WorkPath("lesson_annotated.pdf").c_str(), nullptr);
     ASSERT_NE(saved, nullptr);
-    EXPECT_EQ(ObjectCountOnPage(saved, i), run.objectsPerPage[i]);
+    EXPECT_EQ(ObjectCountOnPage(saved, i), objectsPerPage[i]);
     g_engine.FPDF_CloseDocument(saved);
   }
   EXPECT_TRUE(FindRecoveryLeftovers().empty());
 }
 
+TEST_F(RecoveryTest, AFileNamedOnTheCommandLineIsNotDroppedSilently) {
+  StartEditor("wait")->SignalAndWait(SIGKILL, std::chrono::seconds(5));
+  WriteNumberedPdf(WorkPath("other.pdf"), 2);
+  g_script.answers = {MessageAnswer::Yes};
+  StartWindow({QString::fromStdString(WorkPath("other.pdf"))});
+  ASSERT_EQ(g_script.boxes.size(), 2u) << RecordedBoxesText();
+  EXPECT_EQ(g_script.boxes[0].caption, u"恢复未保存的文档");
+  EXPECT_EQ(g_script.boxes[1].caption, u"恢复未保存的文档");
+  EXPECT_EQ(g_script.boxes[1].icon, MessageIcon::Information);
+  EXPECT_EQ(g_script.boxes[1].text, u"已恢复上次未保存的更改，以下文件未打开：\n" + WorkPath16("other.pdf") +
+                                        u"\n请先保存恢复的文档，再打开该文件。");
+  EXPECT_EQ(g_session.sourcePath, WorkPath16("lesson.pdf"));
+  EXPECT_EQ(g_session.pageCount, 3);
+}
+
 TEST_F(RecoveryTest, DecliningDeletesWhatTheKilledEditorLeft) {
-  EndEditor(StartEditor("wait"), SIGKILL);
+  StartEditor("wait")->SignalAndWait(SIGKILL, std::chrono::seconds(5));
   EXPECT_GE(StateFiles().size(), 3u);  // lock, state and its description
-  g_script.answers = {MessageAnswer::No};
+  // 取消 leaves it for the next start; only 否 deletes.
+  g_script.answers = {MessageAnswer::Cancel};
   StartWindow();
   ASSERT_EQ(g_script.boxes.size(), 1u);
+  EXPECT_EQ(FindRecoveryLeftovers().size(), 1u);
+  g_script.answers = {MessageAnswer::No};
+  EXPECT_FALSE(OfferRecovery());
+  ASSERT_EQ(g_script.boxes.size(), 2u);
   EXPECT_EQ(g_session.pageCount, 1);  // the blank document stays
   EXPECT_FALSE(g_session.modified);
   ASSERT_EQ(StateFiles().size(), 1u);  // only this run's lock
@@ -140,8 +125,7 @@ TEST_F(RecoveryTest, DecliningDeletesWhatTheKilledEditorLeft) {
 
 TEST_F(RecoveryTest, TerminationSignalsKeepTheStateAndANormalExitLeavesNothing) {
   for (int signal : {SIGTERM, SIGHUP}) {
-    EditorRun run = StartEditor("wait");
-    int status = EndEditor(run, signal);
+    int status = StartEditor("wait")->SignalAndWait(signal, std::chrono::seconds(2));
     EXPECT_TRUE(WIFEXITED(status)) << signal;  // it left its event loop and shut down
     EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
     auto leftovers = FindRecoveryLeftovers();
@@ -153,8 +137,7 @@ TEST_F(RecoveryTest, TerminationSignalsKeepTheStateAndANormalExitLeavesNothing) 
   EXPECT_TRUE(StateFiles().empty());
 
   // Closed by the user, who discards the changes: nothing to offer next time.
-  EditorRun run = StartEditor("close");
-  int status = EndEditor(run, 0);
+  int status = StartEditor("close")->Wait();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_TRUE(StateFiles().empty());
   StartWindow();

@@ -1,10 +1,17 @@
 // The editor as a separate process for crash-recovery tests: it starts like the program does
-// (application, engine, termination handlers, main window with the document given), draws
-// pen strokes through real mouse events on two pages, prints what the pages hold, and then
-// either waits to be killed or signalled ("wait") or closes its window, discarding the
-// changes, as a user would ("close"). Message boxes are answered "No", dialogs cancelled.
-//   scripted_editor <document> wait|close
+// (application, engine, termination handlers, main window with the document given).
+//   scripted_editor <document>|- wait|close|save|boxes [escape|closebox]
+// wait, close, save: pen strokes are drawn through real mouse events on two pages and what
+// the pages hold is printed ("READY"); then the editor waits to be killed or signalled
+// (wait), closes its window discarding the changes as a user would (close), or opens the real
+// save dialog (save). Until then message boxes are answered "No", dialogs cancelled.
+// boxes: every box and dialog is the real one from the start; "STARTED" follows start-up.
+// Each modal box or dialog that comes up is reported ("MODAL <class> <default button>|<title>")
+// and, with an action, answered with Esc or its close button.
 #include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
@@ -19,6 +26,7 @@
 #include "engine/engine_loader.h"
 #include "engine/engine_table.h"
 #include "platform/platform_seam.h"
+#include "platform/qt_platform.h"
 #include "view/page_canvas.h"
 #include "view/page_view.h"
 
@@ -44,17 +52,7 @@ void Stroke(PageCanvas* canvas, float fx, float fy) {
   QApplication::processEvents();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc < 3) return 2;
-  CorvanApplication application(argc, argv);
-  PrepareApplication();
-  if (!LoadPdfEngine()) return 1;
-  InstallTerminationHandlers();
-  g_platform.showMessageBox = AnswerNo;
-  g_platform.showFileDialog = Cancel;
-  MainWindow* window = StartEditorWindow({QStringLiteral("corvan-pdf"), QString::fromLocal8Bit(argv[1])});
+void DrawAndReport(MainWindow* window) {
   QApplication::processEvents();
   PageCanvas* canvas = window->canvas();
   RouteCommand(kCmdPenTool);
@@ -71,8 +69,55 @@ int main(int argc, char** argv) {
   }
   std::printf("\n");
   std::fflush(stdout);
-  if (std::string(argv[2]) == "close") QTimer::singleShot(0, window, [window] { window->close(); });
-  int code = application.exec();
+}
+
+// Runs in every event loop, a modal box's own included.
+void WatchModalWidgets(const std::string& action) {
+  auto* timer = new QTimer(QApplication::instance());
+  auto* last = new QPointer<QWidget>;
+  QObject::connect(timer, &QTimer::timeout, [action, last] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || modal == *last) return;
+    *last = modal;
+    QString defaultButton;
+    if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr && box->defaultButton() != nullptr) {
+      defaultButton = box->defaultButton()->text();
+    }
+    std::printf("MODAL %s %s|%s\n", modal->metaObject()->className(), defaultButton.toUtf8().constData(),
+                modal->windowTitle().toUtf8().constData());
+    std::fflush(stdout);
+    if (action == "escape") QTest::keyClick(modal, Qt::Key_Escape);
+    if (action == "closebox") modal->close();
+  });
+  timer->start(10);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return 2;
+  std::string mode = argv[2];
+  CorvanApplication application(argc, argv);
+  PrepareApplication();
+  if (!LoadPdfEngine()) return 1;
+  InstallTerminationHandlers();
+  WatchModalWidgets(argc > 3 ? argv[3] : "");
+  if (mode != "boxes") {
+    g_platform.showMessageBox = AnswerNo;
+    g_platform.showFileDialog = Cancel;
+  }
+  QStringList arguments{QStringLiteral("corvan-pdf")};
+  if (std::string(argv[1]) != "-") arguments << QString::fromLocal8Bit(argv[1]);
+  MainWindow* window = StartEditorWindow(arguments);
+  std::printf("STARTED\n");
+  std::fflush(stdout);
+  if (mode != "boxes") DrawAndReport(window);
+  if (mode == "close") QTimer::singleShot(0, window, [window] { window->close(); });
+  if (mode == "save") {
+    InstallQtPlatform(window);
+    QTimer::singleShot(0, window, [] { RouteCommand(kCmdSaveCopy); });
+  }
+  int code = RunMainLoop();
   delete window;
   ShutdownEditor();
   return code;

@@ -163,24 +163,95 @@ int FailingFolderSync(int) {
   return -1;
 }
 
-TEST_F(FileIdentityTest, AFolderThatCannotBeFlushedFailsTheSave) {
+TEST_F(FileIdentityTest, AFolderThatCannotBeFlushedIsToldTruthfully) {
   OpenOrFail(WorkPath("real/doc.pdf"));
   EditOnce();
+  WriteBytes(WorkPath("sub/copy.pdf"), "an older copy");
   g_syncFolder = FailingFolderSync;
+  // The rename happened: the copy is there, but it may not survive a power loss.
   EXPECT_FALSE(SaveTo(WorkPath("sub/copy.pdf")));
   ASSERT_EQ(g_script.boxes.size(), 1u) << RecordedBoxesText();
-  EXPECT_EQ(g_script.boxes[0].caption, u"保存失败");
-  EXPECT_EQ(g_script.boxes[0].text.rfind(u"保存 PDF 失败（系统错误 " + Num(EIO) + u"：", 0), 0u);
+  EXPECT_EQ(g_script.boxes[0].caption, u"保存 PDF");
+  EXPECT_EQ(g_script.boxes[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(g_script.boxes[0].text.rfind(u"副本已写入：\n" + WorkPath16("sub/copy.pdf") + u"\n但无法确认它已安全写入磁盘（系统错误 " + Num(EIO) + u"：", 0), 0u)
+      << Utf8(g_script.boxes[0].text);
+  EXPECT_EQ(g_script.boxes[0].text.find(u"原文件保持不变"), std::u16string::npos);
+  EXPECT_EQ(PageWidthsOfFile(WorkPath("sub/copy.pdf")), (std::vector<float>{300, 301}));
+  // Still unsaved, as the disk may yet lose the copy: the session did not move to it.
   EXPECT_TRUE(g_session.modified);
   EXPECT_EQ(g_session.path, WorkPath16("real/doc.pdf"));
 
   g_script.dialogAnswers = {WorkPath16("sub/copy.cvn")};
   EXPECT_FALSE(SaveAsCvn());
-  EXPECT_EQ(g_script.boxes.back().caption, u"另存为 CVN 失败");
+  EXPECT_EQ(g_script.boxes.back().caption, u"另存为 CVN");
+  EXPECT_NE(g_script.boxes.back().text.find(u"副本已写入"), std::u16string::npos);
+  EXPECT_EQ(ReadBytes(WorkPath("sub/copy.cvn")).substr(0, 4), std::string("CVN\0", 4));
+  EXPECT_TRUE(g_session.modified);
+
+  // Once the disk works again, saving to the same name is allowed and completes.
   g_syncFolder = ::fsync;
+  ASSERT_TRUE(SaveTo(WorkPath("sub/copy.pdf")));
+  EXPECT_FALSE(g_session.modified);
   EXPECT_EQ(ReadBytes(WorkPath("real/doc.pdf")), original_);
   for (const auto& name : FolderEntries(WorkPath("sub"))) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
   for (const auto& name : FolderEntries(WorkPath("sub"))) EXPECT_EQ(name.find("-tmp-"), std::string::npos) << name;
+}
+
+TEST_F(FileIdentityTest, AnOriginalRenamedWhileOpenIsStillRefused) {
+  OpenOrFail(WorkPath("real/doc.pdf"));
+  EditOnce();
+  fs::rename(WorkPath("real/doc.pdf"), WorkPath("sub/moved.pdf"));
+  EXPECT_FALSE(SaveTo(WorkPath("sub/moved.pdf")));
+  ASSERT_EQ(g_script.boxes.size(), 1u) << RecordedBoxesText();
+  EXPECT_EQ(g_script.boxes[0].caption, u"PDF 保存");
+  EXPECT_EQ(ReadBytes(WorkPath("sub/moved.pdf")), original_);
+  // Also as a CVN, and through a link made after the rename.
+  fs::create_symlink(WorkPath("sub/moved.pdf"), WorkPath("sub/alias.cvn"));
+  g_script.dialogAnswers = {WorkPath16("sub/alias.cvn")};
+  EXPECT_FALSE(SaveAsCvn());
+  EXPECT_EQ(ReadBytes(WorkPath("sub/moved.pdf")), original_);
+  EXPECT_TRUE(g_session.modified);
+  ASSERT_TRUE(SaveTo(WorkPath("sub/other.pdf")));
+  EXPECT_EQ(PageWidthsOfFile(WorkPath("sub/other.pdf")), (std::vector<float>{300, 301}));
+  EXPECT_EQ(ReadBytes(WorkPath("sub/moved.pdf")), original_);
+}
+
+TEST_F(FileIdentityTest, ALongLegalNameCanBeSaved) {
+  OpenOrFail(WorkPath("real/doc.pdf"));
+  EditOnce();
+  std::string stem;
+  for (int i = 0; i < 82; ++i) stem += "标";
+  for (const std::string& name : {stem + ".pdf", stem + "标.pdf"}) {  // 250 and 253 bytes
+    ASSERT_TRUE(SaveTo(WorkPath("sub/" + name))) << RecordedBoxesText();
+    EXPECT_EQ(PageWidthsOfFile(WorkPath("sub/" + name)), (std::vector<float>{300, 301}));
+    EditOnce();
+  }
+  g_script.dialogAnswers = {Utf8ToUtf16(WorkPath("sub/" + stem + ".cvn"))};
+  ASSERT_TRUE(SaveAsCvn()) << RecordedBoxesText();
+  EXPECT_EQ(ReadBytes(WorkPath("sub/" + stem + ".cvn")).substr(0, 4), std::string("CVN\0", 4));
+  EXPECT_EQ(FolderEntries(WorkPath("sub")).size(), 3u);  // no temporary left
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  EXPECT_EQ(SiblingName(Utf8ToUtf16(WorkPath("sub/" + stem + "标.pdf")), "-XXXXXX.tmp"),
+            WorkPath("sub/") + stem.substr(0, 81 * 3) + "-XXXXXX.tmp");
+}
+
+TEST_F(FileIdentityTest, SavingOntoASymbolicLinkWritesTheFileItPointsTo) {
+  OpenOrFail(WorkPath("real/doc.pdf"));
+  EditOnce();
+  WriteBytes(WorkPath("sub/target.pdf"), "the previous target");
+  fs::create_symlink("target.pdf", WorkPath("sub/link.pdf"));        // relative
+  fs::create_symlink(WorkPath("sub/link.pdf"), WorkPath("chain.pdf"));  // a link to the link
+  ASSERT_TRUE(SaveTo(WorkPath("chain.pdf"))) << RecordedBoxesText();
+  EXPECT_TRUE(fs::is_symlink(WorkPath("chain.pdf")));
+  EXPECT_TRUE(fs::is_symlink(WorkPath("sub/link.pdf")));
+  EXPECT_EQ(PageWidthsOfFile(WorkPath("sub/target.pdf")), (std::vector<float>{300, 301}));
+  // A link whose target is missing yet: the target is created, the link stays.
+  EditOnce();
+  fs::create_symlink("fresh.pdf", WorkPath("sub/dangling.pdf"));
+  ASSERT_TRUE(SaveTo(WorkPath("sub/dangling.pdf"))) << RecordedBoxesText();
+  EXPECT_TRUE(fs::is_symlink(WorkPath("sub/dangling.pdf")));
+  EXPECT_EQ(PageWidthsOfFile(WorkPath("sub/fresh.pdf")), (std::vector<float>{300, 301}));
+  EXPECT_EQ(ReadBytes(WorkPath("real/doc.pdf")), original_);
 }
 
 TEST_F(FileIdentityTest, ACopyOfAScanWithOneStrokeCostsOnlyTheStroke) {
