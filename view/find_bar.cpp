@@ -87,13 +87,7 @@ FindBar::FindBar(QWidget* canvas)
   count_->setMinimumWidth(120);
   connect(previous_, &QToolButton::clicked, this, [] { Send(kCmdFindPrevious); });
   connect(next_, &QToolButton::clicked, this, [] { Send(kCmdFindNext); });
-  connect(close_, &QToolButton::clicked, this, [this] {
-    CancelFind();
-    ClearFind();
-    hide();
-    g_window.repaint();
-  });
-  // A changed option counts from the next step on, like a changed query.
+  connect(close_, &QToolButton::clicked, this, [this] { Close(); });
   timer_->setSingleShot(true);
   timer_->setInterval(0);
   connect(timer_, &QTimer::timeout, this, [this] { Tick(); });
@@ -126,13 +120,16 @@ void FindBar::Open() {
 FindOptions FindBar::Options() const { return {matchCase_->isChecked(), wholeWord_->isChecked()}; }
 
 void FindBar::Escape() {
-  if (g_find.running) {
-    CancelFind();
-    timer_->stop();
-    RefreshCount();
-    return;
-  }
-  ClearFind();
+  if (!g_find.running) return Close();
+  CancelFind();
+  timer_->stop();
+  RefreshCount();
+}
+
+void FindBar::Close() {
+  timer_->stop();
+  ClearFind();  // the marks go with the bar
+  count_->clear();
   hide();
   g_window.repaint();
 }

@@ -21,6 +21,8 @@ class FindBar : public QWidget {
   void Open();
   // Esc: stops a running search, or closes the bar.
   void Escape();
+  // The close button: stops any search and forgets it.
+  void Close();
   // The next (+1) or previous (−1) match; a changed query or option starts a new search.
   void Step(int direction);
   void Relayout();
@@ -32,6 +34,7 @@ class FindBar : public QWidget {
   QCheckBox* wholeWordBox() const { return wholeWord_; }
   QToolButton* previousButton() const { return previous_; }
   QToolButton* nextButton() const { return next_; }
+  QToolButton* closeButton() const { return close_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

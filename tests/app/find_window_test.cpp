@@ -189,6 +189,15 @@ TEST_F(FindWindowTest, EscStopsARunningSearchThenClosesTheBar) {
   QTest::keyClick(Bar()->field(), Qt::Key_Escape);
   EXPECT_FALSE(Bar()->isVisible());
   EXPECT_TRUE(g_find.pages.empty());
+  // Again, and the close button ends the running search the same way.
+  Search(QStringLiteral("余弦定理"));
+  ASSERT_TRUE(g_find.running);
+  QTest::mouseClick(Bar()->closeButton(), Qt::LeftButton);
+  EXPECT_FALSE(Bar()->isVisible());
+  EXPECT_FALSE(g_find.running);
+  EXPECT_TRUE(g_find.pages.empty());
+  QTest::qWait(50);
+  EXPECT_TRUE(g_find.pages.empty());  // no turn of the search came after the close
 }
 
 // The mark of the chosen match covers the glyphs it found, however the page is turned and
