@@ -160,7 +160,7 @@
   X(FPDFPageObjMark_SetStringParam, "FPDFPageObjMark_SetStringParam", false, FPDF_BOOL,          \
     (FPDF_DOCUMENT, FPDF_PAGEOBJECT, FPDF_PAGEOBJECTMARK, const char*, const char*))             \
   X(FPDFPageObjMark_SetIntParam, "FPDFPageObjMark_SetIntParam", false, FPDF_BOOL,                \
-    (FPDF_DOCUMENT, FPDF_PAGEOBJECT, FPDF_PAGEOBJECTMARK, const char*, int))                   \
+    (FPDF_DOCUMENT, FPDF_PAGEOBJECT, FPDF_PAGEOBJECTMARK, const char*, int))                     \
   X(FPDFText_CountChars, "FPDFText_CountChars", false, int, (FPDF_TEXTPAGE))                     \
   X(FPDFText_FindStart, "FPDFText_FindStart", false, FPDF_SCHHANDLE,                             \
     (FPDF_TEXTPAGE, FPDF_WIDESTRING, unsigned long, int))                                        \
