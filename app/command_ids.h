@@ -94,6 +94,11 @@ enum class CommandEffect { Edits, Views };
   X(kCmdVector, 55006, Edits)                       \
   X(kCmdEqualVector, 55007, Edits)                  \
   X(kCmdRecentFirst, 55100, Views)                  \
+  X(kCmdFind, 55200, Views)                         \
+  X(kCmdFindNext, 55201, Views)                     \
+  X(kCmdFindPrevious, 55202, Views)                 \
+  X(kCmdShowFindMatch, 55203, Views)                \
+  X(kCmdOutlineEntry, 55204, Views)                 \
   X(kCmdRecentLast, 55109, Views)
 
 enum CommandId : int {

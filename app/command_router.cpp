@@ -33,7 +33,9 @@
 #include "external/printing.h"
 #include "external/scanning.h"
 #include "platform/platform_seam.h"
+#include "view/find_bar.h"
 #include "view/navigator_panel.h"
+#include "view/outline_panel.h"
 #include "view/page_canvas.h"
 #include "view/page_number_controls.h"
 #include "view/page_view.h"
@@ -182,6 +184,21 @@ void Dispatch(int id) {
       return;
     case kCmdNavigatorSelection:
       GoToPage(canvas->navigator()->Selection());
+      return;
+    case kCmdFind:
+      CurrentFindBar()->Open();
+      return;
+    case kCmdFindNext:
+    case kCmdFindPrevious:
+      CurrentFindBar()->Step(id == kCmdFindNext ? 1 : -1);
+      return;
+    case kCmdShowFindMatch:
+      ShowCurrentFindMatch();
+      return;
+    case kCmdOutlineEntry:
+      if (!GoToPage(canvas->navigator()->outline()->ClickedPage())) {
+        g_session.statusText = u"该目录项没有指向本文档中的页面";
+      }
       return;
     case kCmdMovePageUp:
     case kCmdMovePageDown: {

@@ -36,6 +36,7 @@
 #include "editing/selection.h"
 #include "platform/qt_platform.h"
 #include "view/command_sink.h"
+#include "view/find_bar.h"
 #include "view/floating_buttons.h"
 #include "view/navigator_model.h"
 #include "view/navigator_panel.h"
@@ -127,6 +128,7 @@ MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
   InstallTextTool(canvas_);
   InstallTouchTracking();
   new ImagePanel(canvas_);
+  new FindBar(canvas_);
   g_selectionHooks.refreshPanels = RefreshSidePanels;
   SetDragDistance(QApplication::startDragDistance(), QApplication::startDragDistance());
   auto* fullScreenKey = new QShortcut(QKeySequence(Qt::Key_F11), this);

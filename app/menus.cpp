@@ -127,6 +127,10 @@ MainMenu BuildMainMenu(QMenuBar* bar) {
   AddRouted(edit, main, kCmdCut, QStringLiteral("剪切(&T)"), QKeySequence(Qt::CTRL | Qt::Key_X));
   AddRouted(edit, main, kCmdCopy, QStringLiteral("复制(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C));
   AddRouted(edit, main, kCmdPaste, QStringLiteral("粘贴(&P)"), QKeySequence(Qt::CTRL | Qt::Key_V));
+  edit->addSeparator();
+  AddRouted(edit, main, kCmdFind, QStringLiteral("查找(&F)"), QKeySequence(Qt::CTRL | Qt::Key_F));
+  AddRouted(edit, main, kCmdFindNext, QStringLiteral("查找下一个"), QKeySequence(Qt::Key_F3));
+  AddRouted(edit, main, kCmdFindPrevious, QStringLiteral("查找上一个"), QKeySequence(Qt::SHIFT | Qt::Key_F3));
 
   QMenu* view = bar->addMenu(QStringLiteral("视图"));
   AddRouted(view, main, kCmdPreviousPage, QStringLiteral("上一页"), QKeySequence(Qt::CTRL | Qt::Key_Left));

@@ -160,7 +160,30 @@
   X(FPDFPageObjMark_SetStringParam, "FPDFPageObjMark_SetStringParam", false, FPDF_BOOL,          \
     (FPDF_DOCUMENT, FPDF_PAGEOBJECT, FPDF_PAGEOBJECTMARK, const char*, const char*))             \
   X(FPDFPageObjMark_SetIntParam, "FPDFPageObjMark_SetIntParam", false, FPDF_BOOL,                \
-    (FPDF_DOCUMENT, FPDF_PAGEOBJECT, FPDF_PAGEOBJECTMARK, const char*, int))
+    (FPDF_DOCUMENT, FPDF_PAGEOBJECT, FPDF_PAGEOBJECTMARK, const char*, int))                     \
+  X(FPDFText_CountChars, "FPDFText_CountChars", false, int, (FPDF_TEXTPAGE))                     \
+  X(FPDFText_FindStart, "FPDFText_FindStart", false, FPDF_SCHHANDLE,                             \
+    (FPDF_TEXTPAGE, FPDF_WIDESTRING, unsigned long, int))                                        \
+  X(FPDFText_FindNext, "FPDFText_FindNext", false, FPDF_BOOL, (FPDF_SCHHANDLE))                  \
+  X(FPDFText_GetSchResultIndex, "FPDFText_GetSchResultIndex", false, int, (FPDF_SCHHANDLE))      \
+  X(FPDFText_GetSchCount, "FPDFText_GetSchCount", false, int, (FPDF_SCHHANDLE))                  \
+  X(FPDFText_FindClose, "FPDFText_FindClose", false, void, (FPDF_SCHHANDLE))                     \
+  X(FPDFText_CountRects, "FPDFText_CountRects", false, int, (FPDF_TEXTPAGE, int, int))           \
+  X(FPDFText_GetRect, "FPDFText_GetRect", false, FPDF_BOOL,                                      \
+    (FPDF_TEXTPAGE, int, double*, double*, double*, double*))                                    \
+  X(FPDFBookmark_GetFirstChild, "FPDFBookmark_GetFirstChild", false, FPDF_BOOKMARK,              \
+    (FPDF_DOCUMENT, FPDF_BOOKMARK))                                                              \
+  X(FPDFBookmark_GetNextSibling, "FPDFBookmark_GetNextSibling", false, FPDF_BOOKMARK,            \
+    (FPDF_DOCUMENT, FPDF_BOOKMARK))                                                              \
+  X(FPDFBookmark_GetTitle, "FPDFBookmark_GetTitle", false, unsigned long,                        \
+    (FPDF_BOOKMARK, void*, unsigned long))                                                       \
+  X(FPDFBookmark_GetDest, "FPDFBookmark_GetDest", false, FPDF_DEST, (FPDF_DOCUMENT, FPDF_BOOKMARK)) \
+  X(FPDFBookmark_GetAction, "FPDFBookmark_GetAction", false, FPDF_ACTION, (FPDF_BOOKMARK))       \
+  X(FPDFAction_GetType, "FPDFAction_GetType", false, unsigned long, (FPDF_ACTION))              \
+  X(FPDFAction_GetDest, "FPDFAction_GetDest", false, FPDF_DEST, (FPDF_DOCUMENT, FPDF_ACTION))    \
+  X(FPDFDest_GetDestPageIndex, "FPDFDest_GetDestPageIndex", false, int, (FPDF_DOCUMENT, FPDF_DEST)) \
+  X(FPDF_GetPageLabel, "FPDF_GetPageLabel", false, unsigned long,                                \
+    (FPDF_DOCUMENT, int, void*, unsigned long))
 
 struct PdfEngine {
 #define CORVAN_ENGINE_SLOT(slot, symbol, required, ret, params) ret(*slot) params = nullptr;

@@ -15,6 +15,10 @@ struct fpdf_annotation_t__;
 struct fpdf_textpage_t__;
 struct fpdf_font_t__;
 struct fpdf_clippath_t__;
+struct fpdf_schhandle_t__;
+struct fpdf_bookmark_t__;
+struct fpdf_dest_t__;
+struct fpdf_action_t__;
 
 using FPDF_DOCUMENT = fpdf_document_t__*;
 using FPDF_PAGE = fpdf_page_t__*;
@@ -26,6 +30,10 @@ using FPDF_ANNOTATION = fpdf_annotation_t__*;
 using FPDF_TEXTPAGE = fpdf_textpage_t__*;
 using FPDF_FONT = fpdf_font_t__*;
 using FPDF_CLIPPATH = fpdf_clippath_t__*;
+using FPDF_SCHHANDLE = fpdf_schhandle_t__*;
+using FPDF_BOOKMARK = fpdf_bookmark_t__*;
+using FPDF_DEST = fpdf_dest_t__*;
+using FPDF_ACTION = fpdf_action_t__*;
 
 using FPDF_BOOL = int;
 using FPDF_DWORD = unsigned long;
@@ -95,3 +103,10 @@ constexpr int kPageObjForm = 5;
 constexpr int kSegmentLineTo = 0;
 constexpr int kSegmentBezierTo = 1;
 constexpr int kSegmentMoveTo = 2;
+
+// FPDFText_FindStart flags (bits)
+constexpr unsigned long kFindMatchCase = 0x1;
+constexpr unsigned long kFindWholeWord = 0x2;
+
+// FPDFAction_GetType
+constexpr unsigned long kActionGoTo = 1;  // a destination in this document

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "document/page_labels.h"
 #include "document/session.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
@@ -62,6 +63,7 @@ PageControlsState PageControls(int listSelection) {
   int index = g_session.currentPageIndex;
   state.pageText = pages ? Num(index + 1) : u"";
   state.countText = u"/ " + Num(count);
+  if (pages) state.labelText = PageLabel(g_session.document, index);
   state.pageEditEnabled = pages;
   state.firstEnabled = pages && index > 0;
   state.previousEnabled = pages && index > 0;

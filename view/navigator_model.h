@@ -34,6 +34,7 @@ void InvalidateCurrentThumbnail();
 struct PageControlsState {
   std::u16string pageText;   // "3", empty without pages
   std::u16string countText;  // "/ 12"
+  std::u16string labelText;  // the document's own label of the page ("iv"), empty when none
   bool pageEditEnabled = false;
   bool firstEnabled = false;
   bool previousEnabled = false;

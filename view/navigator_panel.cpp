@@ -9,12 +9,14 @@
 #include <QStyledItemDelegate>
 
 #include "app/command_ids.h"
+#include "document/page_labels.h"
 #include "document/page_operations.h"
 #include "document/session.h"
 #include "platform/qt_platform.h"
 #include "platform/text_encoding.h"
 #include "view/command_sink.h"
 #include "view/navigator_model.h"
+#include "view/outline_panel.h"
 #include "view/page_view.h"
 
 namespace {
@@ -45,8 +47,10 @@ class ThumbnailDelegate : public QStyledItemDelegate {
       painter->drawText(box, Qt::AlignCenter, QStringLiteral("预览不可用"));
     }
     painter->setPen(QColor(45, 48, 52));
-    painter->drawText(QRect(item.left(), item.bottom() - 20, item.width(), 20), Qt::AlignCenter,
-                      QStringLiteral("第 %1 页").arg(page + 1));
+    QString caption = QStringLiteral("第 %1 页").arg(page + 1);
+    std::u16string label = PageLabel(g_session.document, page);
+    if (!label.empty()) caption += QStringLiteral("（%1）").arg(ToQString(label));
+    painter->drawText(QRect(item.left(), item.bottom() - 20, item.width(), 20), Qt::AlignCenter, caption);
     if (option.state & QStyle::State_HasFocus) {
       painter->setPen(QPen(QColor(100, 100, 100), 1, Qt::DotLine));
       painter->drawRect(item.adjusted(2, 2, -3, -3));
@@ -157,7 +161,8 @@ void ShowPageMenu(QWidget* parent, int, const QPoint& globalPosition) {
 NavigatorPanel::NavigatorPanel(QWidget* canvas)
     : list_(new NavigatorList(canvas)),
       up_(new QPushButton(QStringLiteral("上移"), canvas)),
-      down_(new QPushButton(QStringLiteral("下移"), canvas)) {
+      down_(new QPushButton(QStringLiteral("下移"), canvas)),
+      outline_(new OutlinePanel(canvas)) {
   QObject::connect(list_, &QListWidget::currentRowChanged, [](int row) {
     if (row >= 0 && row != g_session.currentPageIndex && g_sendCommand != nullptr) {
       g_sendCommand(kCmdNavigatorSelection);
@@ -170,10 +175,16 @@ NavigatorPanel::NavigatorPanel(QWidget* canvas)
   down_->hide();
 }
 
+NavigatorPanel::~NavigatorPanel() { delete outline_; }
+
 void NavigatorPanel::Relayout() {
   int top = g_layout.fullScreen ? 0 : kToolbarHeight;
   IntRect view = ViewArea();
-  list_->setGeometry(0, top + 34, kNavigatorWidth, std::max(0, view.Height() - 34));
+  int listHeight = std::max(0, view.Height() - 34);
+  // With an outline the thumbnails keep the upper part of the column.
+  int outlineHeight = outline_->HasEntries() ? listHeight * 2 / 5 : 0;
+  list_->setGeometry(0, top + 34, kNavigatorWidth, listHeight - outlineHeight);
+  outline_->Place(0, top + 34 + listHeight - outlineHeight, kNavigatorWidth, outlineHeight, g_layout.navigatorShown);
   up_->setGeometry(6, top + 4, 68, 26);
   down_->setGeometry(78, top + 4, 68, 26);
   list_->setVisible(g_layout.navigatorShown);
@@ -191,6 +202,7 @@ void NavigatorPanel::Refresh() {
       item->setData(Qt::UserRole, i);
     }
   }
+  if (g_layout.navigatorShown && outline_->Refresh()) Relayout();
   bool pages = g_session.document != nullptr && g_session.pageCount > 0;
   if (!list_->dragging()) list_->setCurrentRow(pages ? g_session.currentPageIndex : -1);
   PageControlsState controls = PageControls(Selection());

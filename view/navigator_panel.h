@@ -6,6 +6,7 @@
 #include <QPoint>
 
 class QPushButton;
+class OutlinePanel;
 
 class NavigatorList : public QListWidget {
  public:
@@ -30,6 +31,7 @@ class NavigatorList : public QListWidget {
 class NavigatorPanel {
  public:
   explicit NavigatorPanel(QWidget* canvas);
+  ~NavigatorPanel();
   void Relayout();
   // Refills the list when the document or its page count changed; selection follows the page.
   void Refresh();
@@ -37,12 +39,14 @@ class NavigatorPanel {
   NavigatorList* list() const { return list_; }
   QPushButton* upButton() const { return up_; }
   QPushButton* downButton() const { return down_; }
+  OutlinePanel* outline() const { return outline_; }
   void RepaintCurrentItem();
 
  private:
   NavigatorList* list_;
   QPushButton* up_;
   QPushButton* down_;
+  OutlinePanel* outline_;
 };
 
 // Shows the page menu for a list entry at a global position; the chosen item is routed.

@@ -27,6 +27,8 @@
 #include "editing/text_menu.h"
 #include "view/command_sink.h"
 #include "view/ocr_selection.h"
+#include "view/find_bar.h"
+#include "view/find_highlights.h"
 #include "view/floating_buttons.h"
 #include "view/navigator_panel.h"
 #include "view/page_number_controls.h"
@@ -105,6 +107,7 @@ void PageCanvas::Relayout() {
   floatingButtons_->Relayout();
   if (ShapePanel* panel = CurrentShapePanel()) panel->Refresh();
   if (ImagePanel* panel = CurrentImagePanel()) panel->Refresh();
+  if (FindBar* bar = CurrentFindBar()) bar->Relayout();
   InvalidateRender(true);
   RefreshControls();
 }
@@ -262,6 +265,7 @@ void PageCanvas::PaintPage(QPainter& painter) {
     const IntRect& page = g_view.pageRect;
     painter.drawImage(QRect(page.left, page.top, g_view.bitmapWidth, g_view.bitmapHeight), image);
   }
+  PaintFindHighlights(painter);
   PaintPreviews(painter);
 }
 

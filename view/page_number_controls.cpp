@@ -36,11 +36,14 @@ PageNumberControls::PageNumberControls(QWidget* canvas)
       previous_(MakeButton(canvas, QStringLiteral("◀"), kCmdPreviousPageButton)),
       pageEdit_(new QLineEdit(canvas)),
       count_(new QLabel(QStringLiteral("/ 0"), canvas)),
+      label_(new QLabel(canvas)),
       jump_(MakeButton(canvas, QStringLiteral("跳转"), kCmdJumpToPage)),
       next_(MakeButton(canvas, QStringLiteral("▶"), kCmdNextPageButton)),
       last_(MakeButton(canvas, QStringLiteral("▶|"), kCmdLastPage)) {
   pageEdit_->setMaxLength(32);
   pageEdit_->setAlignment(Qt::AlignCenter);
+  label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  label_->setToolTip(QStringLiteral("文档定义的页码标签"));
   QObject::connect(pageEdit_, &QLineEdit::returnPressed, [] {
     if (g_sendCommand != nullptr) g_sendCommand(kCmdJumpToPage);
   });
@@ -51,6 +54,7 @@ void PageNumberControls::Relayout() {
   int h = g_layout.clientHeight;
   int x0 = std::max(4, w - 326);
   int y = h - kStatusLineHeight;
+  label_->setGeometry(std::max(0, x0 - 124), y, 120, 36);
   first_->setGeometry(x0, y, 34, 36);
   previous_->setGeometry(x0 + 38, y, 34, 36);
   pageEdit_->setGeometry(x0 + 76, h - 31, 64, 26);
@@ -60,7 +64,7 @@ void PageNumberControls::Relayout() {
   last_->setGeometry(x0 + 284, y, 34, 36);
   bool shown = !g_layout.fullScreen;
   for (QWidget* control : {static_cast<QWidget*>(first_), static_cast<QWidget*>(previous_),
-                           static_cast<QWidget*>(pageEdit_), static_cast<QWidget*>(count_),
+                           static_cast<QWidget*>(pageEdit_), static_cast<QWidget*>(count_), static_cast<QWidget*>(label_),
                            static_cast<QWidget*>(jump_), static_cast<QWidget*>(next_), static_cast<QWidget*>(last_)}) {
     control->setVisible(shown);
   }
@@ -71,6 +75,7 @@ void PageNumberControls::Refresh(int listSelection) {
   if (!pageEdit_->hasFocus()) pageEdit_->setText(ToQString(state.pageText));
   pageEdit_->setEnabled(state.pageEditEnabled);
   count_->setText(ToQString(state.countText));
+  label_->setText(state.labelText.empty() ? QString() : QStringLiteral("（%1）").arg(ToQString(state.labelText)));
   first_->setEnabled(state.firstEnabled);
   previous_->setEnabled(state.previousEnabled);
   jump_->setEnabled(state.jumpEnabled);

@@ -12,6 +12,7 @@ class PageNumberControls {
   void Relayout();
   void Refresh(int listSelection);
   QLineEdit* pageEdit() const { return pageEdit_; }
+  QLabel* pageLabel() const { return label_; }
   QToolButton* button(int id) const;
 
  private:
@@ -20,6 +21,7 @@ class PageNumberControls {
   QToolButton* previous_;
   QLineEdit* pageEdit_;
   QLabel* count_;
+  QLabel* label_;  // the page's label, left of the buttons
   QToolButton* jump_;
   QToolButton* next_;
   QToolButton* last_;
