@@ -45,6 +45,7 @@
 #include "view/page_number_controls.h"
 #include "view/page_text_box.h"
 #include "view/page_view.h"
+#include "view/prepared_pages.h"
 #include "view/tool_modes.h"
 #include "view/tool_state.h"
 #include "view/toolbar.h"
@@ -82,6 +83,7 @@ void InstallWindowHooks() {
     ClearDrawnSelection();
   };
   g_window.destroyRenderCache = [] { DestroyRenderCache(); };
+  g_window.documentClosing = [] { DropPreparedPages(); };
   g_window.markViewStale = [] { InvalidateRender(true); };
   g_window.markThumbnailStale = [] {
     InvalidateCurrentThumbnail();

@@ -13,10 +13,13 @@ DocumentSession g_session;
 namespace {
 
 uint64_t g_editGeneration = 0;
+uint64_t g_documentSerial = 0;
 
 }  // namespace
 
 uint64_t EditGeneration() { return g_editGeneration; }
+
+uint64_t DocumentSerial() { return g_documentSerial; }
 
 void MarkModified() {
   ++g_editGeneration;
@@ -144,6 +147,7 @@ bool GoToTypedPageNumber(const std::u16string& typed) {
 }
 
 void CloseSessionDocument() {
+  g_window.documentClosing();
   if (g_session.currentPage != nullptr) g_engine.FPDF_ClosePage(g_session.currentPage);
   g_session.currentPage = nullptr;
   CloseDocumentFonts();
@@ -155,6 +159,7 @@ void CloseSessionDocument() {
 }
 
 void InstallIntoSession(FPDF_DOCUMENT document, FPDF_PAGE page, int index, int count) {
+  ++g_documentSerial;
   g_session.document = document;
   g_session.currentPage = page;
   g_session.currentPageIndex = index;

@@ -42,6 +42,8 @@ constexpr const char16_t* kApplicationName = u"Corvan PDF 编辑器";
 
 // Counts every change to the document; only MarkModified moves it.
 uint64_t EditGeneration();
+// Counts the documents made current: a document loaded where a closed one was is still new.
+uint64_t DocumentSerial();
 void MarkModified();
 
 bool CommitPageContent();

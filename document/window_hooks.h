@@ -18,6 +18,8 @@ struct WindowHooks {
   // Selections and the transient state of the current tool (after undo, redo, reload).
   void (*clearToolState)() = [] {};
   void (*destroyRenderCache)() = [] {};
+  // The document is about to close: nothing may still hold its pages.
+  void (*documentClosing)() = [] {};
   void (*markViewStale)() = [] {};
   void (*markThumbnailStale)() = [] {};
   void (*rebuildNavigator)(int pageCount) = [](int) {};

@@ -115,6 +115,7 @@ void FinishGeometry(GeometryKind kind, ScreenPoint start, ScreenPoint end) {
     return;
   }
   MarkModified();
+  if (kind == GeometryKind::Triangle && triangle.labels.ok) NoteTriangleLabelsCurrent(g_session.currentPage);
   if (kind == GeometryKind::Segment) g_session.fullRewrite = true;
   g_session.statusText = u"图形已添加";
   SelectDrawnObject(added.object);

@@ -174,6 +174,39 @@ TriangleLabelScan ScanTriangleLabels(const PdfOps& ops, FPDF_PAGE page) {
   return scan;
 }
 
+// What the last labelling left on the current page: every triangle's labels read their
+// letters and the largest triangle number was this. When nothing changed since but the new
+// triangle (same edit generation, one object more), it needs no walk over the marks and no
+// label written again; writing them all makes the engine regenerate all of a crowded page's
+// content.
+struct KnownLabels {
+  uint64_t document = 0;
+  FPDF_PAGE page = nullptr;
+  int pageIndex = -1;
+  uint64_t generation = 0;
+  int objectCount = -1;
+  uint32_t largestNumber = 0;
+};
+KnownLabels g_knownLabels;
+
+bool SamePageAsKnown(FPDF_PAGE page) {
+  return page != nullptr && page == g_session.currentPage && g_knownLabels.page == page &&
+         g_knownLabels.pageIndex == g_session.currentPageIndex && g_knownLabels.document == DocumentSerial();
+}
+
+// True when the only change since is `triangle`, put on top of the page to be labelled now.
+bool OnlyTriangleAddedSince(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT triangle) {
+  if (!SamePageAsKnown(page) || g_knownLabels.generation != EditGeneration()) return false;
+  int count = ops.FPDFPage_CountObjects(page);
+  return count == g_knownLabels.objectCount + 1 && ops.FPDFPage_GetObject(page, count - 1) == triangle;
+}
+
+void RememberLabels(const PdfOps& ops, FPDF_PAGE page, uint32_t largestNumber) {
+  if (page == nullptr || page != g_session.currentPage) return;
+  g_knownLabels = {DocumentSerial(), page, g_session.currentPageIndex, EditGeneration(),
+                   ops.FPDFPage_CountObjects(page), largestNumber};
+}
+
 bool RenumberScanned(const PdfOps& ops, const TriangleLabelScan& scan) {
   for (const auto& [triangle, name] : scan.triangles) {
     uint32_t number = ReadLabelNumber(name, MarkKind::Triangle);
@@ -195,13 +228,22 @@ bool RenumberTriangleLabels(const PdfOps& ops, FPDF_PAGE page) {
   return RenumberScanned(ops, ScanTriangleLabels(ops, page));
 }
 
+void NoteTriangleLabelsCurrent(FPDF_PAGE page) {
+  if (SamePageAsKnown(page) && g_knownLabels.generation + 1 == EditGeneration()) {
+    g_knownLabels.generation = EditGeneration();
+  }
+}
+
 LabelSetResult LabelNewTriangle(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT triangle,
                                 const std::vector<ScreenPoint>& vertices) {
   LabelSetResult result;
-  if (ctx.page == nullptr || !HasLabelEntries(ops)) return result;
-  TriangleLabelScan scan = ScanTriangleLabels(ops, ctx.page);
-  uint32_t number = scan.largestNumber == 0xFFFFFFFFu ? 0 : scan.largestNumber + 1;
-  if (number == 0 || triangle == nullptr || !RenumberScanned(ops, scan)) return result;
+  if (ctx.page == nullptr || triangle == nullptr || !HasLabelEntries(ops)) return result;
+  bool known = OnlyTriangleAddedSince(ops, ctx.page, triangle);
+  TriangleLabelScan scan;
+  if (!known) scan = ScanTriangleLabels(ops, ctx.page);
+  uint32_t largest = known ? g_knownLabels.largestNumber : scan.largestNumber;
+  uint32_t number = largest == 0xFFFFFFFFu ? 0 : largest + 1;
+  if (number == 0 || (!known && !RenumberScanned(ops, scan))) return result;
   std::string name = MakeTriangleMarkName(number);
   if (name.empty()) return result;
   result = InsertLabelSet(ops, ctx, name, vertices);
@@ -212,6 +254,7 @@ LabelSetResult LabelNewTriangle(const PdfOps& ops, const LabelContext& ctx, FPDF
   }
   // One regeneration writes the labels and the triangle's new mark.
   result.committed = ops.FPDFPage_GenerateContent(ctx.page) != 0;
+  RememberLabels(ops, ctx.page, number);
   return result;
 }
 

@@ -68,6 +68,9 @@ EnsureResult EnsureTriangleLabels(const PdfOps& ops, const LabelContext& ctx, FP
 EnsureResult EnsureRectangleLabels(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT rectangle,
                                    const std::vector<ScreenPoint>& vertices);
 bool RenumberTriangleLabels(const PdfOps& ops, FPDF_PAGE page);
+// A triangle labelling on the page was just recorded as an edit (MarkModified): what it left
+// known about the page's labels stays known until anything else changes the document.
+void NoteTriangleLabelsCurrent(FPDF_PAGE page);
 void MoveLabelsWithShape(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT shape, float dx, float dy);
 struct SegmentRelabel {
   bool ok = false;                // new labels are on the page (or the segment needs none)

@@ -37,6 +37,10 @@
   X(FPDFBitmap_Destroy, "FPDFBitmap_Destroy", true, void, (FPDF_BITMAP))                         \
   X(FPDF_RenderPageBitmap, "FPDF_RenderPageBitmap", true, void,                                  \
     (FPDF_BITMAP, FPDF_PAGE, int, int, int, int, int, int))                                      \
+  X(FPDF_RenderPageBitmap_Start, "FPDF_RenderPageBitmap_Start", false, int,                     \
+    (FPDF_BITMAP, FPDF_PAGE, int, int, int, int, int, int, IFSDK_PAUSE*))                        \
+  X(FPDF_RenderPage_Continue, "FPDF_RenderPage_Continue", false, int, (FPDF_PAGE, IFSDK_PAUSE*)) \
+  X(FPDF_RenderPage_Close, "FPDF_RenderPage_Close", false, void, (FPDF_PAGE))                    \
   X(FPDFPageObj_CreateNewPath, "FPDFPageObj_CreateNewPath", true, FPDF_PAGEOBJECT, (float, float)) \
   X(FPDFPath_MoveTo, "FPDFPath_MoveTo", false, FPDF_BOOL, (FPDF_PAGEOBJECT, float, float))       \
   X(FPDFPath_LineTo, "FPDFPath_LineTo", true, FPDF_BOOL, (FPDF_PAGEOBJECT, float, float))        \

@@ -51,6 +51,17 @@ struct FPDF_FILEACCESS {
   void* m_Param;
 };
 
+// The question a progressive render asks between its steps.
+struct IFSDK_PAUSE {
+  int version;  // 1
+  FPDF_BOOL (*NeedToPauseNow)(IFSDK_PAUSE* self);
+  void* user;
+};
+
+// FPDF_RenderPageBitmap_Start and FPDF_RenderPage_Continue
+constexpr int kRenderToBeContinued = 1;
+constexpr int kRenderDone = 2;
+
 struct FS_MATRIX {
   float a, b, c, d, e, f;
 };
@@ -68,6 +79,7 @@ struct FPDF_IMAGEOBJ_METADATA {
 static_assert(sizeof(FPDF_FILEWRITE) == 16);
 static_assert(sizeof(FPDF_FILEACCESS) == 24);
 static_assert(sizeof(FPDF_IMAGEOBJ_METADATA) == 28);
+static_assert(sizeof(IFSDK_PAUSE) == 24);
 
 // FPDF_GetLastError
 constexpr unsigned long kPdfErrSuccess = 0;

@@ -32,6 +32,7 @@
 #include "view/floating_buttons.h"
 #include "view/navigator_panel.h"
 #include "view/page_number_controls.h"
+#include "view/page_preparer.h"
 #include "view/force_erase_trail.h"
 #include "view/page_view.h"
 #include "view/pencil_cursor.h"
@@ -85,6 +86,7 @@ PageCanvas::PageCanvas(QWidget* parent) : QWidget(parent) {
   navigator_ = new NavigatorPanel(this);
   pageControls_ = new PageNumberControls(this);
   floatingButtons_ = new FloatingButtons(this);
+  preparer_ = new PagePreparer(this);
 }
 
 // The helpers are plain objects; their widgets are the canvas's children and go with it.
@@ -188,6 +190,7 @@ void PageCanvas::PaintContent(QPainter& painter, const QRect& area) {
   if (!g_layout.fullScreen) PaintToolbar(painter);
   if (g_session.document != nullptr) {
     PaintPage(painter);
+    preparer_->PagePainted();
     if (OcrDragShown()) {
       IntRect frame = OcrDragRect();
       painter.setPen(QPen(QColor(0, 104, 210), 1, Qt::DashLine));

@@ -10,6 +10,7 @@ class QScrollBar;
 class NavigatorPanel;
 class PageNumberControls;
 class FloatingButtons;
+class PagePreparer;
 
 class PageCanvas : public QWidget {
  public:
@@ -59,6 +60,7 @@ class PageCanvas : public QWidget {
   NavigatorPanel* navigator_ = nullptr;
   PageNumberControls* pageControls_ = nullptr;
   FloatingButtons* floatingButtons_ = nullptr;
+  PagePreparer* preparer_ = nullptr;
   int pressedToolbarButton_ = 0;
   std::vector<int> toolbarLook_;  // what toolbarPixmap_ shows
   QPixmap toolbarPixmap_;

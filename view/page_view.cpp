@@ -7,6 +7,7 @@
 #include "document/window_hooks.h"
 #include "engine/engine_table.h"
 #include "engine/page_box.h"
+#include "view/prepared_pages.h"
 
 PageView g_view;
 WindowLayout g_layout;
@@ -69,39 +70,59 @@ void ShowNoBitmap() {
 
 }  // namespace
 
-void Render() {
-  if (g_session.currentPage == nullptr || !(PageWidthPt() > 0) || !(PageHeightPt() > 0)) return ShowNoBitmap();
+std::optional<RenderSize> RenderSizeFor(float pageWidth, float pageHeight) {
+  if (!(pageWidth > 0) || !(pageHeight > 0)) return std::nullopt;
   IntRect view = ViewArea();
   float availW = float(view.Width() - 32);
   float availH = float(view.Height() - 32);
-  if (availW < 20 || availH < 20) return ShowNoBitmap();
-  float fit = availW / PageWidthPt();
-  if (g_view.fitMode == FitMode::FitPage) fit = std::min(fit, availH / PageHeightPt());
-  if (!(fit * g_view.zoom > 0)) return ShowNoBitmap();
-  float scale = std::min({float(kMaxBitmapSide) / PageHeightPt(), float(kMaxBitmapSide) / PageWidthPt(), fit * g_view.zoom});
-  int width = int(PageWidthPt() * scale + 0.5f);
-  int height = int(PageHeightPt() * scale + 0.5f);
-  if (width < 1 || height < 1 || int64_t(width) * height > kMaxBitmapPixels) return ShowNoBitmap();
+  if (availW < 20 || availH < 20) return std::nullopt;
+  float fit = availW / pageWidth;
+  if (g_view.fitMode == FitMode::FitPage) fit = std::min(fit, availH / pageHeight);
+  if (!(fit * g_view.zoom > 0)) return std::nullopt;
+  float scale = std::min({float(kMaxBitmapSide) / pageHeight, float(kMaxBitmapSide) / pageWidth, fit * g_view.zoom});
+  RenderSize size;
+  size.width = int(pageWidth * scale + 0.5f);
+  size.height = int(pageHeight * scale + 0.5f);
+  if (size.width < 1 || size.height < 1 || int64_t(size.width) * size.height > kMaxBitmapPixels) return std::nullopt;
   // On a high-density screen the page is rendered at device pixels, not enlarged afterwards.
   float deviceScale = g_view.deviceScale > 1 ? g_view.deviceScale : 1.0f;
-  int pixelWidth = int(float(width) * deviceScale + 0.5f);
-  int pixelHeight = int(float(height) * deviceScale + 0.5f);
+  size.pixelWidth = int(float(size.width) * deviceScale + 0.5f);
+  size.pixelHeight = int(float(size.height) * deviceScale + 0.5f);
+  return size;
+}
+
+void Render() {
+  if (g_session.currentPage == nullptr) return ShowNoBitmap();
+  std::optional<RenderSize> size = RenderSizeFor(PageWidthPt(), PageHeightPt());
+  if (!size) return ShowNoBitmap();
+  int width = size->width, height = size->height;
+  int pixelWidth = size->pixelWidth, pixelHeight = size->pixelHeight;
 
   bool hadBitmap = g_view.bitmapWidth > 0;
+  IntRect view = ViewArea();
   IntRect old = g_view.pageRect;
   DestroyBitmap();
-  g_view.pixels.resize(size_t(pixelWidth) * pixelHeight * 4);
+  // A neighbouring page rendered ahead arrives ready; otherwise the engine renders straight
+  // into the buffer the window paints from, kept between turns of the same size.
+  bool prepared = TakePreparedPage(g_session.currentPageIndex, *size, g_view.pixels);
+  size_t bytes = size_t(pixelWidth) * pixelHeight * 4;
+  if (!prepared) {
+    if (g_view.pixels.capacity() > 2 * bytes) PixelBuffer().swap(g_view.pixels);
+    g_view.pixels.resize(bytes);
+  }
   g_view.bitmap =
       g_engine.FPDFBitmap_CreateEx(pixelWidth, pixelHeight, kBitmapBgrx, g_view.pixels.data(), pixelWidth * 4);
   if (g_view.bitmap == nullptr) {
     g_view.pixels.clear();
     return ShowNoBitmap();
   }
-  if (!g_engine.FPDFBitmap_FillRect(g_view.bitmap, 0, 0, pixelWidth, pixelHeight, BackgroundFillColour())) {
-    return ShowNoBitmap();
+  if (!prepared) {
+    if (!g_engine.FPDFBitmap_FillRect(g_view.bitmap, 0, 0, pixelWidth, pixelHeight, BackgroundFillColour())) {
+      return ShowNoBitmap();
+    }
+    g_engine.FPDF_RenderPageBitmap(g_view.bitmap, g_session.currentPage, 0, 0, pixelWidth, pixelHeight, 0,
+                                   kRenderAnnotations);
   }
-  g_engine.FPDF_RenderPageBitmap(g_view.bitmap, g_session.currentPage, 0, 0, pixelWidth, pixelHeight, 0,
-                                 kRenderAnnotations);
   g_view.bitmapWidth = width;
   g_view.bitmapHeight = height;
   g_view.pixelWidth = pixelWidth;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -28,9 +29,27 @@ struct ScreenPoint {
 
 enum class FitMode { FitPage, FitWidth };
 
+// Leaves new elements unset: a page bitmap is filled by the engine before it is shown, and
+// zeroing megabytes first only costs the page turn time.
+template <class T>
+struct UnsetAllocator : std::allocator<T> {
+  UnsetAllocator() = default;
+  template <class U>
+  UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
+  template <class U>
+  struct rebind {
+    using other = UnsetAllocator<U>;
+  };
+  template <class U>
+  void construct(U* at) noexcept {
+    ::new (static_cast<void*>(at)) U;
+  }
+};
+using PixelBuffer = std::vector<uint8_t, UnsetAllocator<uint8_t>>;
+
 struct PageView {
   FPDF_BITMAP bitmap = nullptr;
-  std::vector<uint8_t> pixels;  // top-down BGRx rows, stride pixelWidth * 4
+  PixelBuffer pixels;           // top-down BGRx rows, stride pixelWidth * 4; the window paints these
   int bitmapWidth = 0;          // the page's size on screen, in client pixels
   int bitmapHeight = 0;
   float deviceScale = 1.0f;     // device pixels per client pixel of the screen showing the page
@@ -88,6 +107,16 @@ int ToolbarBandHeight();
 int StatusLineBandHeight();
 IntRect ViewArea();
 IntRect ScrollBarRect();
+
+// A page's size on screen (client pixels) and its bitmap's size (device pixels).
+struct RenderSize {
+  int width = 0, height = 0;
+  int pixelWidth = 0, pixelHeight = 0;
+  bool operator==(const RenderSize&) const = default;
+};
+// The size a page of `pageWidth` × `pageHeight` points (as displayed) is rendered at with the
+// current layout, zoom and screen density; nothing when there is no room or it is too large.
+std::optional<RenderSize> RenderSizeFor(float pageWidth, float pageHeight);
 
 // Rotation of the current page in quarter turns (0 when unreadable).
 int PageRotation();

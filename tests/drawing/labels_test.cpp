@@ -145,6 +145,55 @@ TEST_F(LabelsTest, NewTrianglesFollowTheLargestNumberAndStopAtTheLastOne) {
   EXPECT_EQ(g_engine.FPDFPage_CountObjects(g_session.currentPage), objects);
 }
 
+int g_setTextCalls = 0;
+FPDF_BOOL CountedSetText(FPDF_PAGEOBJECT text, FPDF_WIDESTRING content) {
+  ++g_setTextCalls;
+  return g_engine.FPDFText_SetText(text, content);
+}
+
+TEST_F(LabelsTest, RenumberingRewritesLabelsOnlyWhenSomethingElseMayHaveChangedThem) {
+  ShowPage();
+  PdfOps counted = CurrentOps();
+  counted.FPDFText_SetText = CountedSetText;
+  auto labelNext = [&](PagePoint apex) {
+    ScreenPoint top = Screen(apex.x, apex.y), corner = Screen(apex.x + 40, apex.y - 60);
+    ScreenPoint start{2 * top.x - corner.x, top.y};
+    g_setTextCalls = 0;
+    LabelledTriangleAdd added = AddLabelledTriangle(counted, CurrentLabelContext(), start, corner, PenStyle{});
+    EXPECT_TRUE(added.labels.ok);
+    MarkModified();  // the edit recorded, as the geometry command does
+    NoteTriangleLabelsCurrent(g_session.currentPage);
+    return added.shape.object;
+  };
+  FPDF_PAGEOBJECT first = labelNext({100, 700});
+  EXPECT_EQ(g_setTextCalls, 3);
+  labelNext({200, 700});
+  labelNext({300, 700});
+  EXPECT_EQ(g_setTextCalls, 3);  // only the new labels: the others already read a1 … b2
+
+  // A label changed by another edit (the text tool) is renumbered by the next triangle.
+  std::string name = NameOf(first, MarkKind::Triangle);
+  auto labels = LabelsOfShape(g_session.currentPage, first, g_engine, MarkKind::Triangle, name);
+  std::u16string typed = u"x9";
+  typed.push_back(0);
+  ASSERT_TRUE(g_engine.FPDFText_SetText(labels[1], reinterpret_cast<FPDF_WIDESTRING>(typed.c_str())));
+  MarkModified();
+  labelNext({400, 700});
+  EXPECT_EQ(g_setTextCalls, 3 * 3 + 3);
+  EXPECT_EQ(LabelTexts(name, MarkKind::Triangle), (std::vector<std::u16string>{u"a1", u"b1", u"c1"}));
+  labelNext({500, 700});
+  EXPECT_EQ(g_setTextCalls, 3);
+
+  // After reopening nothing is known: every label is written once more, then again only new ones.
+  SaveAndReopen("reopened.pdf");
+  ASSERT_TRUE(EnsureDefaultFont());
+  labelNext({100, 400});
+  EXPECT_EQ(g_setTextCalls, 5 * 3 + 3);
+  labelNext({200, 400});
+  EXPECT_EQ(g_setTextCalls, 3);
+  EXPECT_EQ(LabelTexts(name, MarkKind::Triangle), (std::vector<std::u16string>{u"a1", u"b1", u"c1"}));
+}
+
 TEST_F(LabelsTest, ADamagedTriangleStopsNewLabelsUntilRepaired) {
   ShowPage();
   FPDF_PAGEOBJECT first = Triangle({200, 700}, 150, 120);

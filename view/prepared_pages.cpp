@@ -1,0 +1,189 @@
+#include "view/prepared_pages.h"
+
+#include <chrono>
+#include <vector>
+
+#include "document/session.h"
+#include "engine/engine_table.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRenderAnnotations = 0x01;
+
+struct PreparedPage {
+  int index = -1;
+  // What the pixels were rendered from; any change makes them stale.
+  uint64_t document = 0;
+  uint64_t generation = 0;
+  FPDF_DWORD fill = 0;
+  float pageWidth = 0, pageHeight = 0;  // as displayed, in points
+  RenderSize size;
+  PixelBuffer pixels;
+  // Held while the render is under way.
+  FPDF_PAGE page = nullptr;
+  FPDF_BITMAP bitmap = nullptr;
+  // Not ready and no render under way: the page could not be prepared (unreadable, over the
+  // budget); not tried again until something it depends on changes.
+  bool ready = false;
+};
+
+std::vector<PreparedPage> g_prepared;
+
+bool CanRenderAhead() {
+  return g_engine.FPDF_RenderPageBitmap_Start != nullptr && g_engine.FPDF_RenderPage_Continue != nullptr &&
+         g_engine.FPDF_RenderPage_Close != nullptr;
+}
+
+FPDF_BOOL PastDeadline(IFSDK_PAUSE* pause) { return Clock::now() >= *static_cast<Clock::time_point*>(pause->user); }
+
+void EndRender(PreparedPage& entry) {
+  if (entry.page == nullptr) return;
+  g_engine.FPDF_RenderPage_Close(entry.page);
+  g_engine.FPDF_ClosePage(entry.page);
+  g_engine.FPDFBitmap_Destroy(entry.bitmap);
+  entry.page = nullptr;
+  entry.bitmap = nullptr;
+}
+
+bool Current(const PreparedPage& entry) {
+  if (entry.document != DocumentSerial() || entry.generation != EditGeneration() ||
+      entry.fill != BackgroundFillColour()) {
+    return false;
+  }
+  std::optional<RenderSize> size = RenderSizeFor(entry.pageWidth, entry.pageHeight);
+  return size && *size == entry.size;
+}
+
+void Settle(PreparedPage& entry, int status) {
+  if (status == kRenderToBeContinued) return;
+  entry.ready = status == kRenderDone;
+  EndRender(entry);
+  if (!entry.ready) PixelBuffer().swap(entry.pixels);
+}
+
+size_t BytesHeld() {
+  size_t bytes = 0;
+  for (const PreparedPage& entry : g_prepared) bytes += entry.pixels.size();
+  return bytes;
+}
+
+// Loads the page and renders until `pause` asks to stop; the entry is then under way,
+// ready, or marked as not to be prepared.
+void Start(PreparedPage& entry, IFSDK_PAUSE* pause) {
+  entry.document = DocumentSerial();
+  entry.generation = EditGeneration();
+  entry.fill = BackgroundFillColour();
+  FPDF_PAGE page = g_engine.FPDF_LoadPage(g_session.document, entry.index);
+  if (page == nullptr) return;
+  entry.pageWidth = g_engine.FPDF_GetPageWidthF(page);
+  entry.pageHeight = g_engine.FPDF_GetPageHeightF(page);
+  std::optional<RenderSize> size = RenderSizeFor(entry.pageWidth, entry.pageHeight);
+  size_t bytes = size ? size_t(size->pixelWidth) * size->pixelHeight * 4 : 0;
+  if (!size || BytesHeld() + bytes > kPreparedPagesBudget) {
+    if (size) entry.size = *size;
+    g_engine.FPDF_ClosePage(page);
+    return;
+  }
+  entry.size = *size;
+  entry.pixels.resize(bytes);
+  entry.bitmap = g_engine.FPDFBitmap_CreateEx(size->pixelWidth, size->pixelHeight, kBitmapBgrx, entry.pixels.data(),
+                                              size->pixelWidth * 4);
+  if (entry.bitmap == nullptr ||
+      !g_engine.FPDFBitmap_FillRect(entry.bitmap, 0, 0, size->pixelWidth, size->pixelHeight, entry.fill)) {
+    if (entry.bitmap != nullptr) g_engine.FPDFBitmap_Destroy(entry.bitmap);
+    entry.bitmap = nullptr;
+    PixelBuffer().swap(entry.pixels);
+    g_engine.FPDF_ClosePage(page);
+    return;
+  }
+  entry.page = page;
+  Settle(entry, g_engine.FPDF_RenderPageBitmap_Start(entry.bitmap, page, 0, 0, size->pixelWidth, size->pixelHeight, 0,
+                                                     kRenderAnnotations, pause));
+}
+
+void Advance(PreparedPage& entry, IFSDK_PAUSE* pause) {
+  Settle(entry, g_engine.FPDF_RenderPage_Continue(entry.page, pause));
+}
+
+bool IsNeighbour(int index) {
+  int current = g_session.currentPageIndex;
+  return index >= 0 && index < g_session.pageCount && (index == current + 1 || index == current - 1);
+}
+
+PreparedPage* Find(int index) {
+  for (PreparedPage& entry : g_prepared) {
+    if (entry.index == index) return &entry;
+  }
+  return nullptr;
+}
+
+// Forgets what is stale or no longer next to the current page.
+void DropStale() {
+  for (size_t i = 0; i < g_prepared.size();) {
+    if (IsNeighbour(g_prepared[i].index) && Current(g_prepared[i])) {
+      ++i;
+      continue;
+    }
+    EndRender(g_prepared[i]);
+    g_prepared.erase(g_prepared.begin() + std::ptrdiff_t(i));
+  }
+}
+
+}  // namespace
+
+bool PrepareNeighbourPages(double sliceMs) {
+  if (!CanRenderAhead() || g_session.document == nullptr || g_session.currentPage == nullptr) {
+    DropPreparedPages();
+    return false;
+  }
+  DropStale();
+  Clock::time_point deadline =
+      Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(sliceMs));
+  IFSDK_PAUSE pause{1, PastDeadline, &deadline};
+  // The next page first: most turns go forwards.
+  int order[] = {g_session.currentPageIndex + 1, g_session.currentPageIndex - 1};
+  for (int index : order) {
+    if (!IsNeighbour(index)) continue;
+    PreparedPage* entry = Find(index);
+    if (entry == nullptr) {
+      g_prepared.push_back(PreparedPage{});
+      entry = &g_prepared.back();
+      entry->index = index;
+      Start(*entry, &pause);
+    }
+    while (entry->page != nullptr && Clock::now() < deadline) Advance(*entry, &pause);
+    if (entry->page != nullptr || Clock::now() >= deadline) return true;
+  }
+  return false;
+}
+
+bool TakePreparedPage(int index, const RenderSize& size, PixelBuffer& pixels) {
+  PreparedPage* entry = Find(index);
+  if (entry == nullptr) return false;
+  bool usable = Current(*entry) && entry->size == size;
+  if (usable && entry->page != nullptr) {
+    // Finishing a render under way costs less than starting the page again.
+    Clock::time_point never = Clock::time_point::max();
+    IFSDK_PAUSE pause{1, PastDeadline, &never};
+    while (entry->page != nullptr) Advance(*entry, &pause);
+  }
+  usable = usable && entry->ready;
+  if (usable) pixels.swap(entry->pixels);
+  EndRender(*entry);
+  g_prepared.erase(g_prepared.begin() + (entry - g_prepared.data()));
+  return usable;
+}
+
+void DropPreparedPages() {
+  for (PreparedPage& entry : g_prepared) EndRender(entry);
+  g_prepared.clear();
+}
+
+bool IsPagePrepared(int index) {
+  const PreparedPage* entry = Find(index);
+  return entry != nullptr && entry->ready && Current(*entry);
+}
+
+size_t PreparedPagesBytes() { return BytesHeld(); }
