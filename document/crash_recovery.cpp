@@ -268,7 +268,9 @@ void OfferRecovery() {
   std::u16string text = FillPlaceholders(
       u"Corvan PDF 编辑器上次没有正常退出，以下文档的更改尚未保存：\n%s\n（记录于 %s）\n是：恢复这些更改；否：删除恢复数据。",
       {name, LocalTime(newest.savedAt)});
-  if (ShowMessage(u"恢复未保存的文档", text, MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes) {
+  // Enter restores: the other answer deletes the work.
+  if (ShowMessage(u"恢复未保存的文档", text, MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::Yes) ==
+      MessageAnswer::Yes) {
     RecoverDocument(newest);
   } else {
     DeleteRecoveryLeftover(newest);

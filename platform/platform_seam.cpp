@@ -2,8 +2,23 @@
 
 PlatformSeam g_platform;
 
+MessageAnswer EscapeAnswerOf(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::Ok:
+      return MessageAnswer::Ok;
+    case MessageButtons::YesNo:
+      return MessageAnswer::No;
+    default:
+      return MessageAnswer::Cancel;
+  }
+}
+
+MessageAnswer DefaultAnswerOf(const MessageBoxRequest& request) {
+  return request.defaultAnswer ? *request.defaultAnswer : EscapeAnswerOf(request.buttons);
+}
+
 MessageAnswer ShowMessage(const std::u16string& caption, const std::u16string& text,
-                          MessageIcon icon, MessageButtons buttons) {
+                          MessageIcon icon, MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer) {
   if (g_platform.showMessageBox == nullptr) {
     return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
   }
@@ -12,6 +27,7 @@ MessageAnswer ShowMessage(const std::u16string& caption, const std::u16string& t
   request.text = text;
   request.icon = icon;
   request.buttons = buttons;
+  request.defaultAnswer = defaultAnswer;
   return g_platform.showMessageBox(request);
 }
 
