@@ -160,7 +160,9 @@
   X(FPDFPageObjMark_SetStringParam, "FPDFPageObjMark_SetStringParam", false, FPDF_BOOL,          \
     (FPDF_DOCUMENT, FPDF_PAGEOBJECT, FPDF_PAGEOBJECTMARK, const char*, const char*))             \
   X(FPDFPageObjMark_SetIntParam, "FPDFPageObjMark_SetIntParam", false, FPDF_BOOL,                \
-    (FPDF_DOCUMENT, FPDF_PAGEOBJECT, FPDF_PAGEOBJECTMARK, const char*, int))
+    (FPDF_DOCUMENT, FPDF_PAGEOBJECT, FPDF_PAGEOBJECTMARK, const char*, int))                     \
+  X(FPDFPath_GetDrawMode, "FPDFPath_GetDrawMode", false, FPDF_BOOL,                              \
+    (FPDF_PAGEOBJECT, int*, FPDF_BOOL*))
 
 struct PdfEngine {
 #define CORVAN_ENGINE_SLOT(slot, symbol, required, ret, params) ret(*slot) params = nullptr;
