@@ -219,9 +219,10 @@ void MainWindow::RefreshAll() {
   UpdateTitle();
   RefreshSidePanels();
   canvas_->RefreshControls();
-  if (g_tool.mode == ToolMode::Pen) action(kCmdPenTool)->setChecked(true);
-  if (g_tool.mode == ToolMode::Arrow) action(kCmdSegmentTool)->setChecked(true);
-  if (IsEraseMode(g_tool.mode)) action(kCmdSelectErase)->setChecked(true);
+  // In the other modes (选取, 手形, text, shapes) none of the three is ticked.
+  action(kCmdPenTool)->setChecked(g_tool.mode == ToolMode::Pen);
+  action(kCmdSegmentTool)->setChecked(g_tool.mode == ToolMode::Arrow);
+  action(kCmdSelectErase)->setChecked(IsEraseMode(g_tool.mode));
   action(kCmdMerge)->setEnabled(g_session.pageCount > 0);
   action(kCmdSaveCvn)->setEnabled(g_session.document != nullptr && g_session.pageCount > 0);
   UpdateEditMenu();

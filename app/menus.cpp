@@ -148,6 +148,7 @@ MainMenu BuildMainMenu(QMenuBar* bar) {
   AddRouted(tools, main, kCmdSelectTool, QStringLiteral("选择工具"));
   AddRouted(tools, main, kCmdHandTool, QStringLiteral("手形工具"));
   auto* radio = new QActionGroup(tools);
+  radio->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
   for (QAction* a : {AddRouted(tools, main, kCmdPenTool, QStringLiteral("画曲线")),
                      AddRouted(tools, main, kCmdSelectErase, QStringLiteral("选取擦除"))}) {
     a->setCheckable(true);

@@ -305,8 +305,9 @@ bool OfferRecovery() {
       u"Corvan PDF 编辑器上次没有正常退出，以下文档的更改尚未保存：\n%s\n（记录于 %s）\n"
       u"是：恢复这些更改；否：删除恢复数据；取消：暂不处理，下次启动时再询问。",
       {name, LocalTime(newest.savedAt)});
-  // Only 否 deletes: Esc, the close button and a box ended by a signal keep the state.
-  MessageAnswer answer = ShowMessage(u"恢复未保存的文档", text, MessageIcon::Question, MessageButtons::YesNoCancel);
+  // Enter restores; only 否 deletes: Esc, the close button and a box ended by a signal keep the state.
+  MessageAnswer answer = ShowMessage(u"恢复未保存的文档", text, MessageIcon::Question, MessageButtons::YesNoCancel,
+                                     MessageAnswer::Yes);
   if (answer == MessageAnswer::Yes) return RecoverDocument(newest);
   if (answer == MessageAnswer::No) DeleteRecoveryLeftover(newest);
   return false;

@@ -56,6 +56,14 @@ std::optional<ScreenPoint> ToScreen(PagePoint p) {
   return ScreenPoint{int(std::lround(x)), int(std::lround(y))};
 }
 
+// How much the object's matrix scales lengths (its stroke is drawn under it).
+double MatrixScale(FPDF_PAGEOBJECT object, const PdfOps& ops) {
+  FS_MATRIX m;
+  if (!ReadObjectMatrix(object, ops, m)) return 1;
+  double scale = std::sqrt(std::fabs(double(m.a) * m.d - double(m.b) * m.c));
+  return std::isfinite(scale) && scale > 0 ? scale : 1;
+}
+
 // Replaces a labelled triangle or rectangle by a closed path through `vertices`, keeping its
 // colour, width, mark and label number.
 EditResult ReplaceShape(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT old, MarkKind kind,
@@ -63,10 +71,8 @@ EditResult ReplaceShape(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJ
   EditResult result;
   auto name = MarkedShapeName(old, ops, kind);
   unsigned r, g, b, a;
-  float width = 0;
-  if (!name || !ops.FPDFPageObj_GetStrokeColor(old, &r, &g, &b, &a) || !ops.FPDFPageObj_GetStrokeWidth(old, &width)) {
-    return result;
-  }
+  std::optional<float> width = ReadPageStrokeWidth(old, ops);
+  if (!name || !width || !ops.FPDFPageObj_GetStrokeColor(old, &r, &g, &b, &a)) return result;
   FPDF_PAGEOBJECT path = ops.FPDFPageObj_CreateNewPath(vertices[0].x, vertices[0].y);
   if (path == nullptr) return result;
   bool ok = true;
@@ -74,7 +80,8 @@ EditResult ReplaceShape(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJ
     const PagePoint& p = vertices[i % vertices.size()];
     ok = ops.FPDFPath_LineTo(path, p.x, p.y);
   }
-  ok = ok && ops.FPDFPageObj_SetStrokeColor(path, r, g, b, a) && ops.FPDFPageObj_SetStrokeWidth(path, width) &&
+  if (ok && ops.FPDFPath_Close) ok = ops.FPDFPath_Close(path);  // a joined first corner, not a notch
+  ok = ok && ops.FPDFPageObj_SetStrokeColor(path, r, g, b, a) && ops.FPDFPageObj_SetStrokeWidth(path, *width) &&
        ops.FPDFPath_SetDrawMode(path, 0, 1) && ops.FPDFPageObj_AddMark(path, name->c_str()) != nullptr;
   if (!ok) {
     ops.FPDFPageObj_Destroy(path);
@@ -111,6 +118,24 @@ bool EditAllowed(const LabelContext& ctx, FPDF_PAGEOBJECT shape, double cm) {
          std::isfinite(cm) && cm >= 0.01 && cm <= 10000;
 }
 
+// The corners top-left first, clockwise as the page is shown. Saving writes a rectangle
+// again starting along page x, which on a turned page is another corner and direction than
+// the one its labels a–d were placed in.
+std::array<PagePoint, 4> InScreenOrder(const std::array<PagePoint, 4>& v) {
+  PageFrame frame = CurrentPageFrame();
+  std::array<PagePoint, 4> shown;  // x to the right, y up
+  for (size_t i = 0; i < 4; ++i) shown[i] = PageToDisplayed(frame, v[i].x, v[i].y);
+  size_t first = 0;
+  for (size_t i = 1; i < 4; ++i) {
+    if (shown[i].x - shown[i].y < shown[first].x - shown[first].y) first = i;
+  }
+  const PagePoint& next = shown[(first + 1) % 4];
+  bool forward = next.x - shown[first].x > std::fabs(next.y - shown[first].y);  // the next corner is to the right
+  std::array<PagePoint, 4> ordered;
+  for (size_t i = 0; i < 4; ++i) ordered[i] = v[forward ? (first + i) % 4 : (first + 4 - i) % 4];
+  return ordered;
+}
+
 }  // namespace
 
 std::optional<std::array<PagePoint, 3>> TriangleVertices(FPDF_PAGEOBJECT object, const PdfOps& ops) {
@@ -144,7 +169,7 @@ std::optional<std::array<PagePoint, 4>> RectangleVertices(FPDF_PAGEOBJECT object
     const PagePoint& q = v[size_t((i + 1) % 4)];
     if (std::fabs(p.x - q.x) > 0.01f && std::fabs(p.y - q.y) > 0.01f) return std::nullopt;
   }
-  return v;
+  return InScreenOrder(v);
 }
 
 std::optional<std::array<double, 3>> TriangleSides(FPDF_PAGEOBJECT object, const PdfOps& ops) {
@@ -256,23 +281,12 @@ std::optional<PolylineLength> MeasurePolyline(FPDF_PAGEOBJECT object, const PdfO
 
 namespace {
 
-// How much the object's matrix scales lengths (its stroke is drawn under it).
-double MatrixScale(FPDF_PAGEOBJECT object, const PdfOps& ops) {
-  FS_MATRIX m;
-  if (!ReadObjectMatrix(object, ops, m)) return 1;
-  double scale = std::sqrt(std::fabs(double(m.a) * m.d - double(m.b) * m.c));
-  return std::isfinite(scale) && scale > 0 ? scale : 1;
-}
-
 // Scales a path in place about `anchor`; its stroke keeps its width on the page.
 bool ScaleInPlace(const PdfOps& ops, FPDF_PAGEOBJECT object, PagePoint anchor, double s) {
-  float width = 0;
-  if (!ops.FPDFPageObj_GetStrokeWidth || !ops.FPDFPageObj_SetStrokeWidth ||
-      !ops.FPDFPageObj_GetStrokeWidth(object, &width) || !ops.FPDFPageObj_SetStrokeWidth(object, float(width / s))) {
-    return false;
-  }
+  std::optional<float> width = ReadPageStrokeWidth(object, ops);
+  if (!width) return false;
   ops.FPDFPageObj_Transform(object, s, 0, 0, s, (1 - s) * anchor.x, (1 - s) * anchor.y);
-  return true;
+  return SetPageStrokeWidth(object, ops, *width);
 }
 
 // Replaces an arrow by one whose shaft is scaled about its start while its head keeps its
@@ -283,9 +297,9 @@ FPDF_PAGEOBJECT RebuildArrow(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT 
                              double s) {
   auto points = PathPoints(old, ops);
   unsigned r, g, b, a;
-  float width = 0;
-  if (!points || points->size() != 5 || !HasRebuildEntries(ops) || !ops.FPDFPage_InsertObjectAtIndex ||
-      !ops.FPDFPageObj_GetStrokeColor(old, &r, &g, &b, &a) || !ops.FPDFPageObj_GetStrokeWidth(old, &width)) {
+  std::optional<float> width = ReadPageStrokeWidth(old, ops);
+  if (!points || points->size() != 5 || !width || !HasRebuildEntries(ops) || !ops.FPDFPage_InsertObjectAtIndex ||
+      !ops.FPDFPageObj_GetStrokeColor(old, &r, &g, &b, &a)) {
     return nullptr;
   }
   int index = -1;
@@ -307,7 +321,7 @@ FPDF_PAGEOBJECT RebuildArrow(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT 
   bool ok = ops.FPDFPath_LineTo(path, end.x, end.y) && ops.FPDFPath_LineTo(path, w1.x, w1.y) &&
             ops.FPDFPath_LineTo(path, end.x, end.y) && ops.FPDFPath_LineTo(path, w2.x, w2.y) &&
             ops.FPDFPageObj_SetStrokeColor(path, r, g, b, a) &&
-            ops.FPDFPageObj_SetStrokeWidth(path, float(width * MatrixScale(old, ops))) &&
+            ops.FPDFPageObj_SetStrokeWidth(path, *width) &&
             ops.FPDFPath_SetDrawMode(path, 0, 1) && (!name || ops.FPDFPageObj_AddMark(path, name->c_str()) != nullptr);
   if (!ok) {
     ops.FPDFPageObj_Destroy(path);
@@ -326,6 +340,22 @@ FPDF_PAGEOBJECT RebuildArrow(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT 
 }
 
 }  // namespace
+
+std::optional<float> ReadPageStrokeWidth(FPDF_PAGEOBJECT object, const PdfOps& ops) {
+  float width = 0;
+  if (object == nullptr || !ops.FPDFPageObj_GetStrokeWidth || !ops.FPDFPageObj_GetStrokeWidth(object, &width)) {
+    return std::nullopt;
+  }
+  float onPage = float(width * MatrixScale(object, ops));
+  if (!std::isfinite(onPage) || onPage < 0) return std::nullopt;
+  return onPage;
+}
+
+bool SetPageStrokeWidth(FPDF_PAGEOBJECT object, const PdfOps& ops, float width) {
+  float own = float(width / MatrixScale(object, ops));
+  return object != nullptr && std::isfinite(own) && ops.FPDFPageObj_SetStrokeWidth &&
+         ops.FPDFPageObj_SetStrokeWidth(object, own);
+}
 
 FPDF_PAGEOBJECT SetTotalLength(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT object, double cm) {
   if (page == nullptr || object == nullptr || !std::isfinite(cm) || !(cm > 0) || !ops.FPDFPageObj_Transform) {

@@ -11,10 +11,17 @@
 #include "drawing/labels.h"
 
 std::optional<std::array<PagePoint, 3>> TriangleVertices(FPDF_PAGEOBJECT object, const PdfOps& ops);
+// The corners top-left first, clockwise on screen (whatever order the path was written in).
 std::optional<std::array<PagePoint, 4>> RectangleVertices(FPDF_PAGEOBJECT object, const PdfOps& ops);
 // Side i runs from vertex i to vertex i + 1; lengths in cm.
 std::optional<std::array<double, 3>> TriangleSides(FPDF_PAGEOBJECT object, const PdfOps& ops);
 std::optional<std::array<double, 4>> RectangleSides(FPDF_PAGEOBJECT object, const PdfOps& ops);
+
+// The stroke width as drawn on the page: the path's own width under its matrix's scale (a
+// length edit scales a path in place).
+std::optional<float> ReadPageStrokeWidth(FPDF_PAGEOBJECT object, const PdfOps& ops);
+// Gives the stroke this width on the page, whatever the path's matrix.
+bool SetPageStrokeWidth(FPDF_PAGEOBJECT object, const PdfOps& ops, float width);
 
 struct EditResult {
   bool ok = false;

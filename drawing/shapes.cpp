@@ -109,6 +109,11 @@ ShapeAdd InsertGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kin
   if (outline->closed) points.push_back(points.front());
   FPDF_PAGEOBJECT path = PathThrough(ops, points);
   if (path == nullptr) return result;
+  // Closed, the first corner is joined like the others instead of showing a notch.
+  if (outline->closed && ops.FPDFPath_Close && !ops.FPDFPath_Close(path)) {
+    ops.FPDFPageObj_Destroy(path);
+    return result;
+  }
   if (!StyleStroke(ops, path, pen)) {
     ops.FPDFPageObj_Destroy(path);
     return result;

@@ -81,6 +81,21 @@ bool IsGeometryShape(DrawnKind kind) {
   return kind == DrawnKind::Triangle || kind == DrawnKind::Rectangle || kind == DrawnKind::Ellipse;
 }
 
+bool IsStrokeOnlyPath(FPDF_PAGEOBJECT object, const PdfOps& ops) {
+  int fill = -1;
+  FPDF_BOOL stroke = 0;
+  return object != nullptr && ops.FPDFPath_GetDrawMode && ops.FPDFPath_GetDrawMode(object, &fill, &stroke) &&
+         fill == kFillNone && stroke != 0;
+}
+
+bool MayBeOwnDrawing(FPDF_PAGEOBJECT object, const PdfOps& ops, DrawnKind kind) {
+  if (kind == DrawnKind::CoordinateSystem || kind == DrawnKind::Point) return true;  // found by their marks
+  for (MarkKind mark : {MarkKind::Line, MarkKind::Rectangle, MarkKind::Triangle}) {
+    if (FindMark(object, ops, mark)) return true;
+  }
+  return (kind == DrawnKind::Ellipse || kind == DrawnKind::Other) && IsStrokeOnlyPath(object, ops);
+}
+
 std::optional<IntRect> ScreenRectOf(FPDF_PAGEOBJECT object, const PdfOps& ops) {
   return ScreenRectOf(object, ops, CurrentPageFrame());
 }
@@ -155,6 +170,15 @@ double DistanceToSegment(float x, float y, const ScreenSegment& s) {
 }
 
 std::optional<std::vector<ScreenPoint>> ShapeScreenPoints(FPDF_PAGEOBJECT object, const PdfOps& ops) {
+  if (auto corners = RectangleVertices(object, ops)) {  // in the order its labels and handles use
+    std::vector<ScreenPoint> points;
+    for (const PagePoint& corner : *corners) {
+      auto at = PageToScreenPoint(corner);
+      if (!at) return std::nullopt;
+      points.push_back(*at);
+    }
+    return points;
+  }
   ScreenOutline outline = ScreenOutlineOf(object, ops);
   if (!outline.complete || outline.points.size() < 3) return std::nullopt;
   std::vector<ScreenPoint> points;

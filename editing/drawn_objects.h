@@ -12,6 +12,12 @@ enum class DrawnKind { NotPath, CoordinateSystem, Point, Line, Triangle, Rectang
 // Coordinate system first, then point, then the shapes; any other path is `Other`.
 DrawnKind ClassifyDrawnObject(FPDF_PAGEOBJECT object, const PdfOps& ops);
 bool IsGeometryShape(DrawnKind kind);
+// A path drawn as an outline only: no fill, stroked. False when the engine cannot say.
+bool IsStrokeOnlyPath(FPDF_PAGEOBJECT object, const PdfOps& ops);
+// Whether the object may be one the editor drew: it carries a drawn-object mark, or it is an
+// unmarked outline of the kinds the editor never marks (curves, polylines, ellipses). The page's
+// own frames, fills, table rules and cells are not.
+bool MayBeOwnDrawing(FPDF_PAGEOBJECT object, const PdfOps& ops, DrawnKind kind);
 // The mark of the rectangle put under an image as its background colour.
 constexpr const char* kImageBackgroundMark = "CorvanPdfImageBackground";
 // Paths under an image that only paint its background are never drawn objects.
@@ -41,10 +47,11 @@ struct ControlPoint {
   int id = 0;
   ScreenPoint at;
 };
-// Line: start 1, end 2; triangle 1–3 and rectangle 1–4 in path order; ellipse 5–8 on the
-// left, right, top and bottom of its outline's screen box; coordinate system: origin 1, unit 2.
+// Line: start 1, end 2; triangle 1–3 in path order; rectangle 1–4 top-left first, clockwise on
+// screen; ellipse 5–8 on the left, right, top and bottom of its outline's screen box;
+// coordinate system: origin 1, unit 2.
 std::vector<ControlPoint> ControlPointsOf(FPDF_PAGEOBJECT object, const PdfOps& ops, DrawnKind kind);
 
 // The closed outline of a triangle, rectangle or ellipse as client pixels (closing point
-// left out), in path order.
+// left out), in path order; a rectangle top-left first, clockwise on screen.
 std::optional<std::vector<ScreenPoint>> ShapeScreenPoints(FPDF_PAGEOBJECT object, const PdfOps& ops);

@@ -4,6 +4,7 @@
 
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "drawing/geometry_edits.h"
 #include "drawing/labels.h"
 #include "editing/drawn_objects.h"
 #include "editing/pen_palette.h"
@@ -24,7 +25,7 @@ bool HasEraseEntries(const PdfOps& ops) {
   return ops.FPDFPage_CountObjects && ops.FPDFPage_GetObject && ops.FPDFPageObj_GetType && ops.FPDFPath_CountSegments &&
          ops.FPDFPath_GetPathSegment && ops.FPDFPathSegment_GetPoint && ops.FPDFPathSegment_GetType &&
          ops.FPDFPathSegment_GetClose && ops.FPDFPage_RemoveObject && ops.FPDFPageObj_Destroy &&
-         ops.FPDFPage_GenerateContent;
+         ops.FPDFPage_GenerateContent && ops.FPDFPath_GetDrawMode;
 }
 
 void AfterPageChange() {
@@ -52,9 +53,11 @@ bool IsErasable(FPDF_PAGEOBJECT object, const PdfOps& ops) {
     return false;
   }
   unsigned r, g, b, a;
-  float width = 0;
-  if (!ops.FPDFPageObj_GetStrokeColor(object, &r, &g, &b, &a) || !ops.FPDFPageObj_GetStrokeWidth(object, &width)) return false;
-  if (!(width >= 0.98f && width <= 20.02f) || !IsPaletteColour(PaletteRgb(r, g, b))) return false;
+  std::optional<float> width = ReadPageStrokeWidth(object, ops);  // as shown, after a length edit too
+  if (!width || !ops.FPDFPageObj_GetStrokeColor(object, &r, &g, &b, &a)) return false;
+  if (!(*width >= 0.98f && *width <= 20.02f) || !IsPaletteColour(PaletteRgb(r, g, b))) return false;
+  // A filled path reports a stroke colour and width too; it is the document's own drawing.
+  if (!IsStrokeOnlyPath(object, ops)) return false;
   int count = ops.FPDFPath_CountSegments(object);
   if (count < 2) return false;
   for (int i = 0; i < count; ++i) {
@@ -151,7 +154,8 @@ void EraseAllOnPage() {
   PdfOps ops = CurrentOps();
   FPDF_PAGE page = g_session.currentPage;
   if (page == nullptr || !ops.FPDFPage_CountObjects || !ops.FPDFPage_GetObject || !ops.FPDFPageObj_GetType ||
-      !ops.FPDFPage_RemoveObject || !ops.FPDFPageObj_Destroy || !ops.FPDFPage_GenerateContent) {
+      !ops.FPDFPage_RemoveObject || !ops.FPDFPageObj_Destroy || !ops.FPDFPage_GenerateContent ||
+      !ops.FPDFPath_GetDrawMode) {
     ShowMessage(u"全部擦除失败", u"当前 PDFium 运行库不支持擦除。", MessageIcon::Error);
     return;
   }

@@ -4,7 +4,8 @@
 
 #include "drawing/marks.h"
 
-// A path in a palette colour, 0.98 … 20.02 points wide, made of one move-to and line-tos.
+// A stroked, unfilled path in a palette colour, 0.98 … 20.02 points wide, made of one move-to
+// and line-tos.
 bool IsErasable(FPDF_PAGEOBJECT object, const PdfOps& ops);
 // The erasable path nearest a client point (strictly within 12 pixels), or none; on equal
 // distances the earlier object.

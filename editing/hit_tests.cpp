@@ -114,7 +114,12 @@ FPDF_PAGEOBJECT HitObject(ScreenPoint point) {
       if (system == nullptr && rect && rect->Contains(point.x, point.y) && NearAxes(object, ops, point)) system = object;
       continue;
     }
-    if (rect) return object;
+    // Bounds grab the editor's thin curves; in the select tool the page's fills, frames and
+    // cells are hit only on their outline, so a click inside them still starts a marquee.
+    // The edit tool moves any path, as before.
+    if (rect && (g_tool.mode == ToolMode::Edit || MayBeOwnDrawing(object, ops, ClassifyDrawnObject(object, ops)))) {
+      return object;
+    }
     ScreenOutline outline = ScreenOutlineOf(object, ops, frame);
     if (PointDistance(point, outline.segments) <= kHitDistance) return object;
   }

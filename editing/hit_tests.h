@@ -9,7 +9,8 @@ constexpr double kHitDistance = 12;    // objects and lines
 constexpr int kHandleHalfSize = 9;     // endpoints and control points
 constexpr int kGroupFrameInflate = 6;
 
-// The topmost path within 12 pixels (its segments or its enlarged screen rectangle);
+// The topmost path within 12 pixels (its segments, or its enlarged screen rectangle when the
+// editor may have drawn it);
 // a coordinate system only when nothing else is hit.
 FPDF_PAGEOBJECT HitObject(ScreenPoint point);
 // The topmost straight segment or arrow (head strokes count) within 12 pixels.

@@ -138,8 +138,7 @@ void RefreshImagePanel() {
   if (g_imagePanel == nullptr) return;
   bool wanted = PanelWanted();
   if (wanted != g_layout.imagePanelShown) {
-    g_layout.imagePanelShown = wanted;
-    InvalidateRender(true);
+    SetSidePanelsShown(g_layout.shapePanelShown, wanted);
     if (g_mainWindow != nullptr) g_mainWindow->canvas()->Relayout();
   }
   g_imagePanel->Refresh();

@@ -25,13 +25,14 @@ struct Stroke {
   float width = 0;
 };
 
+// The rebuilt path has no matrix: it takes the width the stroke shows on the page.
 std::optional<Stroke> ReadStroke(FPDF_PAGEOBJECT object, const PdfOps& ops) {
   Stroke s;
-  if (!ops.FPDFPageObj_GetStrokeColor || !ops.FPDFPageObj_GetStrokeWidth ||
-      !ops.FPDFPageObj_GetStrokeColor(object, &s.r, &s.g, &s.b, &s.a) || !ops.FPDFPageObj_GetStrokeWidth(object, &s.width) ||
-      !std::isfinite(s.width) || s.width < 0) {
+  std::optional<float> width = ReadPageStrokeWidth(object, ops);
+  if (!width || !ops.FPDFPageObj_GetStrokeColor || !ops.FPDFPageObj_GetStrokeColor(object, &s.r, &s.g, &s.b, &s.a)) {
     return std::nullopt;
   }
+  s.width = *width;
   return s;
 }
 
@@ -296,6 +297,7 @@ bool ReplaceByOutline(const std::vector<ScreenPoint>& outline, const PdfOps& ops
   }
   bool ok = true;
   for (size_t i = 1; i <= points.size() && ok; ++i) ok = ops.FPDFPath_LineTo(path, points[i % points.size()].x, points[i % points.size()].y);
+  if (ok && ops.FPDFPath_Close) ok = ops.FPDFPath_Close(path);  // a joined first corner, not a notch
   if (!ok || !StyleLike(path, old, *stroke, ops)) {
     ops.FPDFPageObj_Destroy(path);
     ShowMessage(kEditCaption, u"无法生成更新后的几何图形。", MessageIcon::Error);

@@ -181,7 +181,9 @@ CursorShape EditCursor(ScreenPoint p) {
 
 void DoubleClick(ScreenPoint p) {
   if (g_tool.mode != ToolMode::Select || !InsidePage(p.x, p.y)) return;
-  if (!EditTextAt(p)) LockPointAt(p);
+  // The release that ends the double-click is no click of its own: it would select the
+  // segment under the point just locked.
+  if (EditTextAt(p) || LockPointAt(p)) g_marquee = Marquee{};
 }
 
 }  // namespace
@@ -202,6 +204,7 @@ void InstallEditingTools() {
   g_editingTools.editCursor = EditCursor;
   g_editingTools.overSelectedText = [](ScreenPoint p) {
     if (TextDragRunning()) return true;
+    if (g_selection.group.size() >= 2 && HitGroup(p)) return true;  // a press here moves the group
     if (g_selection.selectedText == nullptr) return false;
     auto rect = TextScreenRect(g_selection.selectedText, CurrentOps(), CurrentPageFrame());
     return rect && rect->Contains(p.x, p.y);

@@ -35,16 +35,14 @@ void LoadPenFrom(FPDF_PAGEOBJECT object, DrawnKind kind, const PdfOps& ops) {
     return;
   }
   unsigned r = 0, g = 0, b = 0, a = 0;
-  float width = 0;
-  if (!ops.FPDFPageObj_GetStrokeColor || !ops.FPDFPageObj_GetStrokeWidth ||
-      !ops.FPDFPageObj_GetStrokeColor(object, &r, &g, &b, &a) || !ops.FPDFPageObj_GetStrokeWidth(object, &width) ||
-      !std::isfinite(width) || width < 0) {
+  std::optional<float> width = ReadPageStrokeWidth(object, ops);
+  if (!width || !ops.FPDFPageObj_GetStrokeColor || !ops.FPDFPageObj_GetStrokeColor(object, &r, &g, &b, &a)) {
     ShowMessage(u"图形属性读取失败", u"已选中图形，但无法读取其颜色或线宽。", MessageIcon::Warning);
     return;
   }
   g_tool.drawColor = r | g << 8 | b << 16;
   // A hairline (width 0) would leave a pen that can draw nothing: the width stays.
-  if (width > 0) g_tool.lineWidth = width;
+  if (*width > 0) g_tool.lineWidth = *width;
 }
 
 size_t LabelCount(FPDF_PAGEOBJECT shape, const PdfOps& ops, MarkKind kind) {
@@ -65,7 +63,8 @@ void SelectLine(FPDF_PAGEOBJECT object, const PdfOps& ops) {
   g_tool.shapePanelRequested = true;
   auto line = RecogniseStraightSegment(object, ops);
   SetMessage(line && line->arrow ? u"已选中箭头：拖动两端控制点修改箭头" : u"已选中直线：拖动两端控制点修改直线");
-  if (!line || !EnsureDefaultFont()) return;
+  // The page's own lines keep their look: only the editor's marked segments get labels.
+  if (!line || !MarkedShapeName(object, ops, MarkKind::Line) || !EnsureDefaultFont()) return;
   bool labelled = LabelCount(object, ops, MarkKind::Line) == 2;
   EnsureResult labels = EnsureSegmentLabels(ops, CurrentLabelContext(), object, line->screenStart, line->screenEnd);
   if (!labels.ok) {
@@ -94,6 +93,7 @@ void SelectShape(FPDF_PAGEOBJECT object, DrawnKind kind, const PdfOps& ops) {
   } else if (kind == DrawnKind::Rectangle) {
     g_tool.shapePanelRequested = true;
     SetMessage(u"已选中矩形：可调整端点并在右侧编辑边长");
+    if (!MarkedShapeName(object, ops, MarkKind::Rectangle)) return;  // a frame or cell of the page itself
     bool labelled = LabelCount(object, ops, MarkKind::Rectangle) == 4;
     auto vertices = ShapeScreenPoints(object, ops);
     EnsureResult labels;
@@ -162,9 +162,12 @@ void SelectObject(FPDF_PAGEOBJECT object) {
     }
     SetMessage(u"已选中坐标系：拖动原点平移，拖动单位点或使用右下角按钮调整刻度");
   } else {
-    LoadPenFrom(object, kind, ops);
-    auto measured = kind == DrawnKind::Point ? std::nullopt : MeasurePolyline(object, ops);
-    g_selection.lengthCm = measured ? measured->total * kCmPerPoint : 0;
+    // The page's own drawings neither restyle the pen nor fix the length of later lines.
+    if (MayBeOwnDrawing(object, ops, kind)) LoadPenFrom(object, kind, ops);
+    if (kind == DrawnKind::Line) {
+      auto measured = MeasurePolyline(object, ops);
+      g_selection.lengthCm = measured ? measured->total * kCmPerPoint : 0;
+    }
     if (g_tool.mode != ToolMode::Select) {
       SetMessage(u"已选中图形：拖动移动，右侧可调整颜色、线宽和长度");
     } else if (kind == DrawnKind::Point) {
@@ -214,10 +217,10 @@ void SelectInRectangle(IntRect rect) {
   g_window.repaint();
 }
 
-void LockPointAt(ScreenPoint point) {
+bool LockPointAt(ScreenPoint point) {
   FPDF_PAGEOBJECT object = HitObject(point);
   PdfOps ops = CurrentOps();
-  if (object == nullptr || ClassifyDrawnObject(object, ops) != DrawnKind::Point) return;
+  if (object == nullptr || ClassifyDrawnObject(object, ops) != DrawnKind::Point) return false;
   SelectObject(object);
   auto lock = LockPointToSegment(ops, g_session.currentPage, object);
   g_pointLock = lock;
@@ -227,4 +230,5 @@ void LockPointAt(ScreenPoint point) {
     SetMessage(u"已选中点，但未找到可约束的直线段");
   }
   g_window.repaint();
+  return true;
 }

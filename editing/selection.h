@@ -14,8 +14,8 @@ struct SelectionState {
   std::vector<FPDF_PAGEOBJECT> group;    // marquee choice; two or more when in use
   FPDF_PAGEOBJECT selectedText = nullptr;
   FPDF_PAGEOBJECT selectedImage = nullptr;
-  // Total length of the selected object in cm; also the fixed length of the next arrows and
-  // straight lines (0 = free). Survives selection and mode changes.
+  // The fixed length of the next arrows and straight lines in cm (0 = free): set by selecting a
+  // segment or arrow and by the panel. Survives selection and mode changes.
   double lengthCm = 0;
 };
 
@@ -40,8 +40,9 @@ void MarkModifiedKeepingSelection();
 void SelectObject(FPDF_PAGEOBJECT object);
 // Marquee selection over a client rectangle (two corners in any order).
 void SelectInRectangle(IntRect rect);
-// Double-click on a point: selects it and locks it onto the nearest segment.
-void LockPointAt(ScreenPoint point);
+// Double-click on a point: selects it and locks it onto the nearest segment; false when no
+// point is there.
+bool LockPointAt(ScreenPoint point);
 
 // Hooks the selection calls out to: a constrained move in progress ends when the selection
 // changes; panels follow every change.

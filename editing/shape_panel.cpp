@@ -69,7 +69,11 @@ ShapePanel::ShapePanel(QWidget* canvas)
   connect(applyWidth_, &QPushButton::clicked, this, [this] {
     bool accepted = true;
     Wrapped([&] { accepted = ApplyWidth(widthEdit_->text().toStdU16String()); });
-    if (!accepted) widthEdit_->setFocus();
+    if (!accepted) {
+      widthEdit_->setFocus();
+    } else {
+      widthEdit_->setText(ToQString(FormatTwoPlaces(g_tool.lineWidth)));
+    }
   });
   auto applyLength = [this] {
     bool accepted = true;
@@ -77,6 +81,8 @@ ShapePanel::ShapePanel(QWidget* canvas)
     if (!accepted) {
       lengthEdit_->setFocus();
       lengthEdit_->selectAll();
+    } else {
+      lengthEdit_->setText(ToQString(FormatTwoPlaces(ShownLengthCm())));  // "5" becomes "5.00"
     }
   };
   connect(applyLength_, &QPushButton::clicked, this, applyLength);
@@ -124,7 +130,7 @@ void ShapePanel::Refresh() {
   lengthEdit_->setVisible(segment || layout == PanelLayout::Line);
   applyLength_->setVisible(layout == PanelLayout::Line);
   if (!widthEdit_->hasFocus()) widthEdit_->setText(ToQString(FormatTwoPlaces(g_tool.lineWidth)));
-  if (!lengthEdit_->hasFocus()) lengthEdit_->setText(ToQString(FormatTwoPlaces(g_selection.lengthCm)));
+  if (!lengthEdit_->hasFocus()) lengthEdit_->setText(ToQString(FormatTwoPlaces(ShownLengthCm())));
   bool sides = layout == PanelLayout::Rectangle || layout == PanelLayout::Triangle;
   if (editedRow_ >= 0 && (!shown || !sides)) CancelSideEdit();
   setVisible(shown);
@@ -282,7 +288,7 @@ bool ShapePanel::eventFilter(QObject* watched, QEvent* event) {
   }
   if (watched == lengthEdit_ && event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-    lengthEdit_->setText(ToQString(FormatTwoPlaces(g_selection.lengthCm)));
+    lengthEdit_->setText(ToQString(FormatTwoPlaces(ShownLengthCm())));
     if (g_mainWindow != nullptr) g_mainWindow->canvas()->setFocus();
     return true;
   }

@@ -69,8 +69,7 @@ PanelLayout CurrentPanelLayout() {
 bool UpdatePanelShown() {
   bool shown = ShapePanelVisible();
   if (shown == g_layout.shapePanelShown) return false;
-  g_layout.shapePanelShown = shown;
-  InvalidateRender(true);
+  SetSidePanelsShown(shown, g_layout.imagePanelShown);
   return true;
 }
 
@@ -130,7 +129,7 @@ bool ApplyWidth(const std::u16string& text) {
       ShowMessage(u"PDF 内容更新警告", u"点大小已更新，但 PDF 页面内容生成失败；请尽快另存为新文件。", MessageIcon::Warning);
     }
   } else {
-    if (!ops.FPDFPageObj_SetStrokeWidth || !ops.FPDFPageObj_SetStrokeWidth(selected, float(*value))) {
+    if (!SetPageStrokeWidth(selected, ops, float(*value))) {
       ShowMessage(kEditCaption, u"无法修改所选图形的线宽。", MessageIcon::Error);
       return true;
     }
@@ -166,8 +165,16 @@ bool ApplyLength(const std::u16string& text) {
   } else {
     Say(u"图形长度未修改；0 表示后续绘制不限制长度");
   }
-  g_selection.lengthCm = *value;
+  // Only a segment or arrow fixes the length of later lines; 0 frees them whatever is selected.
+  if (selected == nullptr || *value == 0 || SelectedKind() == DrawnKind::Line) g_selection.lengthCm = *value;
   return true;
+}
+
+double ShownLengthCm() {
+  if (g_selection.object == nullptr) return g_selection.lengthCm;
+  if (SelectedKind() == DrawnKind::Point) return 0;
+  auto measured = MeasurePolyline(g_selection.object, CurrentOps());
+  return measured ? measured->total * kCmPerPoint : 0;
 }
 
 std::optional<SideRows> SelectedSideRows() {

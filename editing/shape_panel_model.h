@@ -37,6 +37,10 @@ std::optional<SideRows> SelectedSideRows();
 // "a%u、b%u…" for the selected labelled segment or rectangle; empty without a label number.
 std::u16string SelectedCornerNames();
 
+// The length the panel's length box shows: the selected object's own length in cm (0 when it
+// cannot be measured), or the fixed length of later lines when nothing is selected.
+double ShownLengthCm();
+
 // A dragged arrow or segment's end: exactly `lengthCm` from the start towards the pointer
 // while it is set (the pointer itself when 0 or when either point is off the page).
 ScreenPoint FixedLengthEnd(ScreenPoint start, ScreenPoint pointer);

@@ -187,7 +187,9 @@
   X(FPDFAction_GetDest, "FPDFAction_GetDest", false, FPDF_DEST, (FPDF_DOCUMENT, FPDF_ACTION))    \
   X(FPDFDest_GetDestPageIndex, "FPDFDest_GetDestPageIndex", false, int, (FPDF_DOCUMENT, FPDF_DEST)) \
   X(FPDF_GetPageLabel, "FPDF_GetPageLabel", false, unsigned long,                                \
-    (FPDF_DOCUMENT, int, void*, unsigned long))
+    (FPDF_DOCUMENT, int, void*, unsigned long)) \
+  X(FPDFPath_GetDrawMode, "FPDFPath_GetDrawMode", false, FPDF_BOOL,                              \
+    (FPDF_PAGEOBJECT, int*, FPDF_BOOL*))
 
 struct PdfEngine {
 #define CORVAN_ENGINE_SLOT(slot, symbol, required, ret, params) ret(*slot) params = nullptr;

@@ -170,7 +170,7 @@ void PrintDocument() {
   bool supported = g_printer.supportsDuplex();
   if (requested && !supported) {
     MessageAnswer answer = ShowMessage(u"双面打印不可用", u"所选打印机不支持双面打印，是否以单面方式继续？",
-                                       MessageIcon::Warning, MessageButtons::YesNo);
+                                       MessageIcon::Warning, MessageButtons::YesNo, MessageAnswer::Yes);
     if (answer != MessageAnswer::Yes) return;
   }
   DuplexMode mode = DuplexMode::Simplex;

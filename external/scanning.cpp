@@ -74,7 +74,7 @@ std::optional<ScanFailure> ScanPages(const ScanOps& ops, FPDF_DOCUMENT document,
     if (added != ScanPageFailure::None) return ScanFailure{StatusOfPageFailure(added)};
     ++pages;
     if (ShowMessage(u"扫描 PDF", u"是否继续扫描下一页？\n选择“否”将打开已扫描的 PDF。", MessageIcon::Question,
-                    MessageButtons::YesNo) != MessageAnswer::Yes) {
+                    MessageButtons::YesNo, MessageAnswer::Yes) != MessageAnswer::Yes) {
       return std::nullopt;
     }
   }

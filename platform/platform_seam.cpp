@@ -12,8 +12,23 @@ void RequestProgramEnd() { g_programEnding = true; }
 
 bool ProgramEndRequested() { return g_programEnding; }
 
+MessageAnswer EscapeAnswerOf(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::Ok:
+      return MessageAnswer::Ok;
+    case MessageButtons::YesNo:
+      return MessageAnswer::No;
+    default:
+      return MessageAnswer::Cancel;
+  }
+}
+
+MessageAnswer DefaultAnswerOf(const MessageBoxRequest& request) {
+  return request.defaultAnswer ? *request.defaultAnswer : EscapeAnswerOf(request.buttons);
+}
+
 MessageAnswer ShowMessage(const std::u16string& caption, const std::u16string& text,
-                          MessageIcon icon, MessageButtons buttons) {
+                          MessageIcon icon, MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer) {
   if (g_platform.showMessageBox == nullptr || g_programEnding) {
     return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
   }
@@ -22,6 +37,7 @@ MessageAnswer ShowMessage(const std::u16string& caption, const std::u16string& t
   request.text = text;
   request.icon = icon;
   request.buttons = buttons;
+  request.defaultAnswer = defaultAnswer;
   MessageAnswer answer = g_platform.showMessageBox(request);
   if (g_programEnding) return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
   return answer;

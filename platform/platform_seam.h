@@ -10,7 +10,6 @@
 #include <vector>
 
 enum class MessageIcon { Error, Warning, Information, Question };
-// OkCancel defaults to Cancel: it guards risky operations.
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
@@ -19,8 +18,16 @@ struct MessageBoxRequest {
   std::u16string text;
   MessageIcon icon = MessageIcon::Error;
   MessageButtons buttons = MessageButtons::Ok;
+  // The button Enter presses. Questions guard risky steps, so unless the caller names a
+  // harmless answer it is the one that changes nothing: Cancel, else No.
+  std::optional<MessageAnswer> defaultAnswer;
   bool ownedByMainWindow = true;
 };
+
+// The answer Enter gives: the request's own, else Cancel or No (Ok for a plain box).
+MessageAnswer DefaultAnswerOf(const MessageBoxRequest& request);
+// The answer Esc and the close button give: Cancel, else No (Ok for a plain box).
+MessageAnswer EscapeAnswerOf(MessageButtons buttons);
 
 struct FileFilter {
   std::u16string description;
@@ -129,8 +136,10 @@ void RequestProgramEnd();
 bool ProgramEndRequested();
 
 // Shows a box through the seam; with no seam installed the box is answered with Cancel/Ok.
+// `defaultAnswer` names a harmless answer for Enter; without it Enter changes nothing.
 MessageAnswer ShowMessage(const std::u16string& caption, const std::u16string& text,
-                          MessageIcon icon, MessageButtons buttons = MessageButtons::Ok);
+                          MessageIcon icon, MessageButtons buttons = MessageButtons::Ok,
+                          std::optional<MessageAnswer> defaultAnswer = std::nullopt);
 std::optional<std::u16string> ShowFileDialog(const FileDialogRequest& request);
 void BeginBusy(const std::u16string& text);
 // True when the user asked to stop; false without a seam.

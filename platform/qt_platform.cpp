@@ -39,6 +39,19 @@ void NameButtonsInChinese(QMessageBox& box) {
   }
 }
 
+QMessageBox::StandardButton StandardButtonOf(MessageAnswer answer) {
+  switch (answer) {
+    case MessageAnswer::Ok:
+      return QMessageBox::Ok;
+    case MessageAnswer::Yes:
+      return QMessageBox::Yes;
+    case MessageAnswer::No:
+      return QMessageBox::No;
+    default:
+      return QMessageBox::Cancel;
+  }
+}
+
 MessageAnswer ShowBox(const MessageBoxRequest& request) {
   QMessageBox::Icon icon = QMessageBox::Critical;
   switch (request.icon) {
@@ -62,7 +75,6 @@ MessageAnswer ShowBox(const MessageBoxRequest& request) {
       break;
     case MessageButtons::OkCancel:
       box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-      box.setDefaultButton(QMessageBox::Cancel);
       break;
     case MessageButtons::YesNo:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -71,6 +83,8 @@ MessageAnswer ShowBox(const MessageBoxRequest& request) {
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
   }
+  box.setDefaultButton(StandardButtonOf(DefaultAnswerOf(request)));
+  box.setEscapeButton(StandardButtonOf(EscapeAnswerOf(request.buttons)));
   NameButtonsInChinese(box);
   switch (box.exec()) {
     case QMessageBox::Ok:

@@ -61,6 +61,37 @@ int PageRotation() {
 
 namespace {
 
+constexpr int kPageMargin = 16;  // around a page that fits the view
+
+// Pixels per point at zoom 1 for this view area; 0 when there is no room.
+float FitFactor(const IntRect& view, float pageWidth, float pageHeight) {
+  float availW = float(view.Width() - 2 * kPageMargin), availH = float(view.Height() - 2 * kPageMargin);
+  if (availW < 20 || availH < 20 || !(pageWidth > 0) || !(pageHeight > 0)) return 0;
+  float fit = availW / pageWidth;
+  if (g_view.fitMode == FitMode::FitPage) fit = std::min(fit, availH / pageHeight);
+  return fit;
+}
+
+}  // namespace
+
+void SetSidePanelsShown(bool shapePanel, bool imagePanel) {
+  bool before = g_layout.shapePanelShown || g_layout.imagePanelShown;
+  float oldFit = FitFactor(ViewArea(), PageWidthPt(), PageHeightPt());
+  g_layout.shapePanelShown = shapePanel;
+  g_layout.imagePanelShown = imagePanel;
+  if (before == (shapePanel || imagePanel)) return;
+  IntRect view = ViewArea();
+  float newFit = FitFactor(view, PageWidthPt(), PageHeightPt());
+  if (g_view.bitmapWidth > 0 && oldFit > 0 && newFit > 0) {
+    g_view.zoom = std::clamp(g_view.zoom * oldFit / newFit, kMinZoom, kMaxZoom);
+    g_view.fitShift = g_view.pageRect.left - (view.left + (view.Width() - g_view.bitmapWidth) / 2);
+    g_view.edgeSlack = std::max({0, g_view.pageRect.left - view.left, view.right - g_view.pageRect.right});
+  }
+  InvalidateRender(true);
+}
+
+namespace {
+
 // A render that cannot produce a bitmap shows none: the previous page's bitmap must not be
 // painted, nor hit, in its place. The next paint tries again.
 void ShowNoBitmap() {
@@ -73,11 +104,7 @@ void ShowNoBitmap() {
 std::optional<RenderSize> RenderSizeFor(float pageWidth, float pageHeight) {
   if (!(pageWidth > 0) || !(pageHeight > 0)) return std::nullopt;
   IntRect view = ViewArea();
-  float availW = float(view.Width() - 32);
-  float availH = float(view.Height() - 32);
-  if (availW < 20 || availH < 20) return std::nullopt;
-  float fit = availW / pageWidth;
-  if (g_view.fitMode == FitMode::FitPage) fit = std::min(fit, availH / pageHeight);
+  float fit = FitFactor(view, pageWidth, pageHeight);
   if (!(fit * g_view.zoom > 0)) return std::nullopt;
   float scale = std::min({float(kMaxBitmapSide) / pageHeight, float(kMaxBitmapSide) / pageWidth, fit * g_view.zoom});
   RenderSize size;
@@ -131,6 +158,7 @@ void Render() {
     g_view.pageRect.left = old.left;
     g_view.pageRect.top = old.top;
   } else {
+    g_view.fitShift = g_view.edgeSlack = 0;
     g_view.pageRect.left = width <= view.Width() ? view.left + (view.Width() - width) / 2 : view.left;
     g_view.pageRect.top = height <= view.Height() ? view.top + (view.Height() - height) / 2 : view.top;
   }
@@ -147,9 +175,11 @@ void ClampPosition() {
   int width = g_view.bitmapWidth;
   int height = g_view.bitmapHeight;
   if (width > view.Width()) {
-    page.left = std::max(view.right - width, std::min(view.left, page.left));
+    int slack = g_view.edgeSlack;
+    page.left = std::max(view.right - slack - width, std::min(view.left + slack, page.left));
   } else {
-    page.left = view.left + (view.Width() - width) / 2;
+    int centred = view.left + (view.Width() - width) / 2;
+    page.left = std::clamp(centred + g_view.fitShift, view.left, view.right - width);
   }
   if (height > view.Height()) {
     page.top = std::max(view.bottom - height, std::min(view.top, page.top));

@@ -58,6 +58,11 @@ struct PageView {
   IntRect pageRect;
   bool valid = false;
   bool keepPosition = false;
+  // How far a page narrower than the view sits right of the centre: a panel opening or
+  // closing beside it leaves it where it was. Back to 0 when the page is placed afresh.
+  int fitShift = 0;
+  // How far a page wider than the view may stand off the view's edges for the same reason.
+  int edgeSlack = 0;
   float zoom = 1.0f;
   FitMode fitMode = FitMode::FitPage;
   uint32_t background = 0xFFFFFF;  // red in the lowest byte
@@ -106,6 +111,9 @@ constexpr int kMaxBitmapPixels = 12000000;
 int ToolbarBandHeight();
 int StatusLineBandHeight();
 IntRect ViewArea();
+// Opens or closes the shape and image panels beside the page. The page keeps its size and
+// place on screen (the zoom absorbs the changed fit), so what is under the pointer stays.
+void SetSidePanelsShown(bool shapePanel, bool imagePanel);
 IntRect ScrollBarRect();
 
 // A page's size on screen (client pixels) and its bitmap's size (device pixels).

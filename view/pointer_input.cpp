@@ -42,8 +42,15 @@ bool AcceptStrokePoint(int x, int y) {
 
 static bool EditingToolActive() { return g_editingTools.active != nullptr && g_editingTools.active(); }
 
+// A dragged shape ends on the page shown, however far past its edge the pointer went.
+static ScreenPoint ClampedToPage(ScreenPoint p) {
+  const IntRect& r = g_view.pageRect;
+  return {std::clamp(p.x, r.left, std::max(r.left, r.right)), std::clamp(p.y, r.top, std::max(r.top, r.bottom))};
+}
+
 // Arrows and segments dragged out while a fixed length is set end at that length.
 static ScreenPoint LineEnd(ScreenPoint pointer) {
+  pointer = ClampedToPage(pointer);
   bool line = g_tool.mode == ToolMode::Arrow || (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::None &&
                                                  g_tool.geometryKind == GeometryKind::Segment);
   if (!line || g_editingTools.lineEnd == nullptr) return pointer;

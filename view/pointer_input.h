@@ -47,7 +47,8 @@ struct EditingTools {
   void (*contextMenu)(ScreenPoint point) = nullptr;
   // Right-button release in the select tool: the page text's menu; false when no text is there.
   bool (*textMenu)(ScreenPoint point) = nullptr;
-  // The pointer is over the selected text or drags it (the cursor offers to move it).
+  // The pointer is over the selected text or marquee group, or drags the text (the cursor
+  // offers to move it).
   bool (*overSelectedText)(ScreenPoint point) = nullptr;
   // The edit tool's cursor at a point: the selected image's handles, then the selection.
   CursorShape (*editCursor)(ScreenPoint point) = nullptr;

@@ -30,15 +30,27 @@ std::u16string ModeText() {
   }
 }
 
+namespace {
+
+// "手形工具：…" after "手形工具：…": the message only repeats which mode is on.
+bool NamesTheSameMode(const std::u16string& mode, const std::u16string& message) {
+  size_t colon = mode.find(u'：');
+  return colon != std::u16string::npos && message.compare(0, colon + 1, mode, 0, colon + 1) == 0;
+}
+
+}  // namespace
+
 std::u16string StatusLineText() {
   std::u16string text;
+  std::u16string mode = ModeText();
   if (g_session.document == nullptr) {
     text = u"文件→打开 PDF  |  可拖放 PDF 文件到窗口";
   } else {
     text = FillPlaceholders(u"%d/%d    %s    %s",
-                            {Num(g_session.currentPageIndex + 1), Num(g_session.pageCount), ModeText(),
+                            {Num(g_session.currentPageIndex + 1), Num(g_session.pageCount), mode,
                              g_session.modified ? u"有未保存的更改" : u""});
   }
-  if (!g_session.statusText.empty()) text += u"    " + g_session.statusText;
+  bool repeat = g_session.document != nullptr && NamesTheSameMode(mode, g_session.statusText);
+  if (!g_session.statusText.empty() && !repeat) text += u"    " + g_session.statusText;
   return text;
 }

@@ -26,6 +26,7 @@
 #include "app/main_window.h"
 #include "document/session.h"
 #include "external/printing.h"
+#include "platform/platform_seam.h"
 #include "platform/qt_platform.h"
 #include "platform/qt_printer.h"
 
@@ -100,6 +101,17 @@ class DialogsTest : public GuiTest {
     return texts;
   }
 
+  // Reads the default and escape buttons of the next box, then presses `key` on it as a user would.
+  static void AnswerNextBoxWithKey(int key, QString& defaultButton, QString& escapeButton) {
+    WhenModalOpens([&, key](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(box, nullptr);
+      defaultButton = box->defaultButton() != nullptr ? box->defaultButton()->text() : QString();
+      escapeButton = box->escapeButton() != nullptr ? box->escapeButton()->text() : QString();
+      QTest::keyClick(box, Qt::Key(key));
+    });
+  }
+
   QString previousDirectory_;
 };
 
@@ -144,6 +156,48 @@ TEST_F(DialogsTest, AWarningsOkAndCancelAreChineseAndCancelIsTheDefault) {
   RouteCommand(kCmdForceErase);  // asks first
   EXPECT_EQ(buttons, (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
   EXPECT_EQ(defaultButton, QStringLiteral("取消"));
+}
+
+TEST_F(DialogsTest, EraseAllAsksWithNoAsTheDefaultAndNeitherEnterNorEscapeErases) {
+  StartWithModifiedLesson();  // one red pen stroke on the page
+  int objects = CurrentObjectCount();
+  for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
+    QString defaultButton, escapeButton;
+    AnswerNextBoxWithKey(key, defaultButton, escapeButton);
+    RouteCommand(kCmdEraseAll);
+    EXPECT_EQ(defaultButton, QStringLiteral("否"));
+    EXPECT_EQ(escapeButton, QStringLiteral("否"));
+    EXPECT_EQ(CurrentObjectCount(), objects) << "key " << key;
+  }
+  WhenModalOpens([](QWidget* modal) { static_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click(); });
+  RouteCommand(kCmdEraseAll);
+  EXPECT_LT(CurrentObjectCount(), objects) << "是 still erases";
+}
+
+TEST_F(DialogsTest, EnterOnTheCloseQuestionKeepsEditingAndEveryBareQuestionDefaultsToNo) {
+  StartWithModifiedLesson();
+  QString defaultButton, escapeButton;
+  AnswerNextBoxWithKey(Qt::Key_Return, defaultButton, escapeButton);
+  EXPECT_FALSE(window_->close());
+  EXPECT_EQ(defaultButton, QStringLiteral("取消")) << "否 would discard the changes";
+  EXPECT_EQ(escapeButton, QStringLiteral("取消"));
+  EXPECT_TRUE(g_session.modified);
+  EXPECT_TRUE(window_->isVisible());
+
+  // A question that names no harmless answer: Enter and Esc both say No.
+  for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
+    AnswerNextBoxWithKey(key, defaultButton, escapeButton);
+    MessageAnswer answer = ShowMessage(u"删除 PDF 对象", u"确定删除所选对象吗？", MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(answer, MessageAnswer::No) << "key " << key;
+    EXPECT_EQ(defaultButton, QStringLiteral("否"));
+  }
+  // One that names Yes as harmless (more scanning, restoring the work) gets it.
+  AnswerNextBoxWithKey(Qt::Key_Return, defaultButton, escapeButton);
+  EXPECT_EQ(ShowMessage(u"扫描 PDF", u"是否继续扫描下一页？", MessageIcon::Question, MessageButtons::YesNo,
+                        MessageAnswer::Yes),
+            MessageAnswer::Yes);
+  EXPECT_EQ(defaultButton, QStringLiteral("是"));
+  EXPECT_EQ(escapeButton, QStringLiteral("否"));
 }
 
 TEST_F(DialogsTest, TheSaveDialogSpeaksChineseAndABareNameLandsBesideTheDocument) {
