@@ -10,7 +10,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libxkbcommon-dev qt6-translations-l10n
-  fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-gbsn00lp fonts-arphic-uming
+  fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-gbsn00lp fonts-arphic-uming fonts-dejavu-core
   qpdf poppler-utils mupdf-tools libharfbuzz-dev libxcb1-dev zip
   tesseract-ocr tesseract-ocr-chi-sim tesseract-ocr-eng
   libreoffice-core-nogui libreoffice-writer-nogui libreoffice-impress-nogui
