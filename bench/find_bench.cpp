@@ -17,6 +17,7 @@
 #include "app/startup.h"
 #include "bench/bench_documents.h"
 #include "bench/bench_setup.h"
+#include "bench/window_bench_start.h"
 #include "bench/bench_timing.h"
 #include "document/find_in_document.h"
 #include "document/open_document.h"
@@ -82,16 +83,9 @@ WindowRun SearchInWindow() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" CORVAN_OFFSCREEN_CONFIG);
-  }
-  std::string folder = MakeWindowBenchFolder();
+  std::string folder = BeginWindowBench();
   CorvanApplication application(argc, argv);
-  PrepareApplication();
-  if (!LoadPdfEngine()) {
-    std::fprintf(stderr, "libpdfium.so was not found; run scripts/setup.sh first\n");
-    return 1;
-  }
+  if (!FinishWindowBenchStart()) return 1;
   constexpr int kPages = 300;
   MakeTextDocument(folder + "/book-300.pdf", kPages);
   MainWindow* window = StartEditorWindow({QStringLiteral("corvan-pdf")});

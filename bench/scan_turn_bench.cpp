@@ -25,6 +25,7 @@
 #include "app/startup.h"
 #include "bench/bench_documents.h"
 #include "bench/bench_setup.h"
+#include "bench/window_bench_start.h"
 #include "bench/bench_timing.h"
 #include "content/image_file.h"
 #include "document/open_document.h"
@@ -238,16 +239,9 @@ int Run(const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" CORVAN_OFFSCREEN_CONFIG);
-  }
-  std::string folder = MakeWindowBenchFolder();
+  std::string folder = BeginWindowBench();
   CorvanApplication application(argc, argv);
-  PrepareApplication();
-  if (!LoadPdfEngine()) {
-    std::fprintf(stderr, "libpdfium.so was not found; run scripts/setup.sh first\n");
-    return 1;
-  }
+  if (!FinishWindowBenchStart()) return 1;
   MainWindow* window = StartEditorWindow({QStringLiteral("corvan-pdf")});
   QApplication::processEvents();
   int result = Run(folder);

@@ -18,6 +18,7 @@
 #include "app/startup.h"
 #include "bench/bench_documents.h"
 #include "bench/bench_setup.h"
+#include "bench/window_bench_start.h"
 #include "bench/bench_timing.h"
 #include "document/open_document.h"
 #include "document/session.h"
@@ -228,16 +229,9 @@ void ThumbnailFill(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" CORVAN_OFFSCREEN_CONFIG);
-  }
-  std::string folder = MakeWindowBenchFolder();
+  std::string folder = BeginWindowBench();
   CorvanApplication application(argc, argv);
-  PrepareApplication();
-  if (!LoadPdfEngine()) {
-    std::fprintf(stderr, "libpdfium.so was not found; run scripts/setup.sh first\n");
-    return 1;
-  }
+  if (!FinishWindowBenchStart()) return 1;
   // One measure alone when named ("page", "open", "pen", "thumbnails"), e.g. for a profiler.
   QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
   auto wanted = [&only](const char* name) { return only.isEmpty() || only == QLatin1String(name); };
