@@ -10,11 +10,11 @@
 #include "document/edit_wrapper.h"
 #include "document/session.h"
 #include "engine/engine_table.h"
-#include "view/navigator_panel.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/pointer_input.h"
 #include "view/tool_state.h"
+#include "widgets/navigator_panel.h"
+#include "widgets/page_canvas.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include "app/main_window.h"
 #include "document/session.h"
 #include "editing/text_selection.h"
-#include "view/navigator_panel.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/pointer_input.h"
 #include "view/tool_state.h"
+#include "widgets/navigator_panel.h"
+#include "widgets/page_canvas.h"
 
 namespace {
 

@@ -16,12 +16,12 @@
 #include "document/undo_history.h"
 #include "engine/engine_loader.h"
 #include "platform/platform_seam.h"
-#include "platform/qt_image_codec.h"
-#include "platform/qt_platform.h"
 #include "platform/text_encoding.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/tool_modes.h"
+#include "widgets/page_canvas.h"
+#include "widgets/qt_image_codec.h"
+#include "widgets/qt_platform.h"
 
 MainWindow* StartEditorWindow(const QStringList& arguments) {
   auto* window = new MainWindow;

@@ -25,7 +25,7 @@
 #include "engine/engine_loader.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
-#include "view/find_bar.h"
+#include "widgets/find_bar.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "document/open_document.h"
 #include "document/session.h"
 #include "engine/engine_table.h"
-#include "platform/qt_image_codec.h"
+#include "widgets/qt_image_codec.h"
 
 namespace {
 

@@ -23,8 +23,8 @@
 #include "document/session.h"
 #include "editing/selection.h"
 #include "engine/engine_table.h"
-#include "platform/qt_clipboard.h"
 #include "platform/text_encoding.h"
+#include "widgets/qt_clipboard.h"
 
 namespace {
 

@@ -39,10 +39,10 @@
 #include "engine/engine_loader.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/pointer_input.h"
 #include "view/tool_modes.h"
+#include "widgets/page_canvas.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include "content/object_list.h"
 #include "document/open_document.h"
 #include "document/session.h"
-#include "editing/object_list_dialog.h"
 #include "engine/engine_loader.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
 #include "support/text_pdf.h"
+#include "widgets/object_list_dialog.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "engine/engine_table.h"
 #include "document/file_writer.h"
 #include "external/printing.h"
-#include "platform/qt_printer.h"
+#include "widgets/qt_printer.h"
 
 namespace {
 

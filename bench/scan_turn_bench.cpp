@@ -32,11 +32,11 @@
 #include "document/session.h"
 #include "engine/engine_loader.h"
 #include "engine/engine_table.h"
-#include "platform/qt_image_codec.h"
 #include "platform/text_encoding.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/prepared_pages.h"
+#include "widgets/page_canvas.h"
+#include "widgets/qt_image_codec.h"
 
 namespace {
 

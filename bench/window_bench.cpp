@@ -26,11 +26,11 @@
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
 #include "view/navigator_model.h"
-#include "view/navigator_panel.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/pointer_input.h"
 #include "view/tool_state.h"
+#include "widgets/navigator_panel.h"
+#include "widgets/page_canvas.h"
 
 namespace {
 

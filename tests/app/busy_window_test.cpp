@@ -13,13 +13,13 @@
 #include "app/main_window.h"
 #include "document/open_document.h"
 #include "document/session.h"
-#include "platform/qt_platform.h"
 #include "platform/text_encoding.h"
 #include "view/ocr_selection.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
 #include "../external/external_test.h"
+#include "widgets/page_canvas.h"
+#include "widgets/qt_platform.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include "content/clipboard_dib.h"
 #include "content/image_clipboard.h"
 #include "editing/selection.h"
-#include "platform/qt_clipboard.h"
 #include "support/image_page_pdf.h"
+#include "widgets/qt_clipboard.h"
 
 namespace {
 

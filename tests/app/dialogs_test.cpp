@@ -27,8 +27,8 @@
 #include "document/session.h"
 #include "external/printing.h"
 #include "platform/platform_seam.h"
-#include "platform/qt_platform.h"
-#include "platform/qt_printer.h"
+#include "widgets/qt_platform.h"
+#include "widgets/qt_printer.h"
 
 namespace {
 

@@ -23,8 +23,8 @@
 #include "drawing/marks.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
+#include "widgets/page_canvas.h"
 
 namespace {
 

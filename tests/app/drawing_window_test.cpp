@@ -17,10 +17,10 @@
 #include "editing/selection.h"
 #include "engine/engine_table.h"
 #include "platform/platform_seam.h"
-#include "view/floating_buttons.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
+#include "widgets/floating_buttons.h"
+#include "widgets/page_canvas.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "drawing/find_remove.h"
 #include "drawing/marks.h"
 #include "engine/engine_table.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
+#include "widgets/page_canvas.h"
 
 class EditingWindowTest : public GuiTest {
  protected:

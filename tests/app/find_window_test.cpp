@@ -19,9 +19,9 @@
 #include "document/session.h"
 #include "support/searchable_pdf.h"
 #include "support/text_pdf.h"
-#include "view/find_bar.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
+#include "widgets/find_bar.h"
+#include "widgets/page_canvas.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include "editing/selection.h"
 #include "engine/engine_table.h"
 #include "support/pdf_fixtures.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
+#include "widgets/page_canvas.h"
 
 namespace {
 

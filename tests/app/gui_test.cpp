@@ -6,12 +6,12 @@
 
 #include "app/main_window.h"
 #include "app/startup.h"
-#include "platform/qt_platform.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/status_line.h"
 #include "view/tool_state.h"
 #include "view/toolbar.h"
+#include "widgets/page_canvas.h"
+#include "widgets/qt_platform.h"
 
 void GuiTest::SetUp() {
   DocumentTest::SetUp();

@@ -9,9 +9,9 @@
 #include "content/image_background.h"
 #include "document/edit_wrapper.h"
 #include "editing/drawn_objects.h"
-#include "platform/qt_clipboard.h"
 #include "support/pdf_fixtures.h"
 #include "support/image_page_pdf.h"
+#include "widgets/qt_clipboard.h"
 
 namespace {
 

@@ -19,10 +19,10 @@
 #include "content/image_clipboard.h"
 #include "document/edit_wrapper.h"
 #include "editing/selection.h"
-#include "platform/qt_clipboard.h"
 #include "support/image_page_pdf.h"
 #include "support/pdf_fixtures.h"
-#include "view/page_text_box.h"
+#include "widgets/page_text_box.h"
+#include "widgets/qt_clipboard.h"
 
 namespace {
 

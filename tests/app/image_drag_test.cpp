@@ -8,7 +8,7 @@
 
 #include "app/image_test_fixture.h"
 #include "editing/image_commands.h"
-#include "editing/image_panel.h"
+#include "widgets/image_panel.h"
 
 namespace {
 

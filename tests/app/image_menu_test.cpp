@@ -10,8 +10,8 @@
 
 #include "app/image_test_fixture.h"
 #include "document/undo_history.h"
-#include "platform/qt_clipboard.h"
 #include "support/text_pdf.h"
+#include "widgets/qt_clipboard.h"
 
 namespace {
 

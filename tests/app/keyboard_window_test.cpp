@@ -17,14 +17,14 @@
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
-#include "editing/shape_panel.h"
-#include "platform/qt_text_dialog.h"
 #include "view/keyboard_placement.h"
-#include "view/on_screen_keyboard.h"
-#include "view/page_canvas.h"
-#include "view/page_text_box.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
+#include "widgets/on_screen_keyboard.h"
+#include "widgets/page_canvas.h"
+#include "widgets/page_text_box.h"
+#include "widgets/qt_text_dialog.h"
+#include "widgets/shape_panel.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <QTest>
 
 #include "view/keyboard_placement.h"
-#include "view/keyboard_window_x11.h"
-#include "view/on_screen_keyboard.h"
+#include "widgets/keyboard_window_x11.h"
+#include "widgets/on_screen_keyboard.h"
 
 namespace {
 

@@ -19,11 +19,11 @@
 #include "drawing/coordinate_system.h"
 #include "drawing/marks.h"
 #include "editing/selection.h"
-#include "view/page_canvas.h"
-#include "view/page_number_controls.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
 #include "view/toolbar.h"
+#include "widgets/page_canvas.h"
+#include "widgets/page_number_controls.h"
 
 namespace {
 

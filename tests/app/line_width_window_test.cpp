@@ -10,9 +10,9 @@
 #include "drawing/geometry_edits.h"
 #include "editing/drawn_objects.h"
 #include "editing/selection.h"
-#include "editing/shape_panel.h"
 #include "editing/shape_panel_model.h"
 #include "view/tool_state.h"
+#include "widgets/shape_panel.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "document/undo_history.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
+#include "widgets/page_canvas.h"
 
 namespace fs = std::filesystem;
 

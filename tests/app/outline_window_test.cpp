@@ -20,11 +20,11 @@
 #include "document/open_document.h"
 #include "document/session.h"
 #include "support/searchable_pdf.h"
-#include "view/find_bar.h"
-#include "view/navigator_panel.h"
-#include "view/outline_panel.h"
-#include "view/page_canvas.h"
-#include "view/page_number_controls.h"
+#include "widgets/find_bar.h"
+#include "widgets/navigator_panel.h"
+#include "widgets/outline_panel.h"
+#include "widgets/page_canvas.h"
+#include "widgets/page_number_controls.h"
 
 namespace {
 

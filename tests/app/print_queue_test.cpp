@@ -20,7 +20,7 @@
 
 #include "app/gui_test.h"
 #include "external/printing.h"
-#include "platform/qt_printer.h"
+#include "widgets/qt_printer.h"
 
 namespace {
 

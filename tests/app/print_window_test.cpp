@@ -14,8 +14,8 @@
 #include "document/session.h"
 #include "engine/engine_table.h"
 #include "external/printing.h"
-#include "platform/qt_printer.h"
 #include "platform/text_encoding.h"
+#include "widgets/qt_printer.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "app/editing_test_fixture.h"
 #include "drawing/geometry_edits.h"
 #include "editing/selection.h"
-#include "editing/shape_panel.h"
 #include "editing/shape_panel_model.h"
 #include "support/pdf_fixtures.h"
+#include "widgets/shape_panel.h"
 
 namespace {
 

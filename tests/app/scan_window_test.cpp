@@ -19,11 +19,11 @@
 #include "app/gui_test.h"
 #include "app/main_window.h"
 #include "document/session.h"
-#include "platform/qt_platform.h"
-#include "platform/qt_scan_dialog.h"
 #include "platform/text_encoding.h"
 #include "support/sane_test_backend.h"
-#include "view/page_canvas.h"
+#include "widgets/page_canvas.h"
+#include "widgets/qt_platform.h"
+#include "widgets/qt_scan_dialog.h"
 
 namespace {
 

@@ -26,9 +26,9 @@
 #include "engine/engine_loader.h"
 #include "engine/engine_table.h"
 #include "platform/platform_seam.h"
-#include "platform/qt_platform.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
+#include "widgets/page_canvas.h"
+#include "widgets/qt_platform.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 
 #include "app/editing_test_fixture.h"
 #include "drawing/geometry_edits.h"
-#include "editing/pen_options_window.h"
 #include "editing/selection.h"
-#include "editing/shape_panel.h"
 #include "editing/shape_panel_model.h"
 #include "view/tool_state.h"
+#include "widgets/pen_options_window.h"
+#include "widgets/shape_panel.h"
 
 namespace {
 

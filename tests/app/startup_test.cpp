@@ -5,10 +5,10 @@
 #include "app/gui_test.h"
 #include "app/main_window.h"
 #include "document/session.h"
-#include "platform/qt_platform.h"
-#include "view/page_canvas.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
+#include "widgets/page_canvas.h"
+#include "widgets/qt_platform.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include "app/editing_test_fixture.h"
 #include "content/text_objects.h"
 #include "document/save_copy.h"
-#include "editing/object_list_dialog.h"
 #include "editing/selection.h"
 #include "editing/text_selection.h"
 #include "platform/text_encoding.h"
 #include "support/text_pdf.h"
+#include "widgets/object_list_dialog.h"
 
 namespace {
 

@@ -27,13 +27,13 @@
 #include "document/undo_history.h"
 #include "engine/engine_table.h"
 #include "external/printing.h"
-#include "platform/qt_platform.h"
-#include "platform/qt_text_dialog.h"
-#include "view/page_canvas.h"
-#include "view/page_number_controls.h"
-#include "view/page_text_box.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
+#include "widgets/page_canvas.h"
+#include "widgets/page_number_controls.h"
+#include "widgets/page_text_box.h"
+#include "widgets/qt_platform.h"
+#include "widgets/qt_text_dialog.h"
 
 namespace {
 

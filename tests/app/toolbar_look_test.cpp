@@ -10,10 +10,10 @@
 #include "app/command_ids.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
-#include "view/page_canvas.h"
-#include "view/page_number_controls.h"
 #include "view/page_view.h"
 #include "view/toolbar.h"
+#include "widgets/page_canvas.h"
+#include "widgets/page_number_controls.h"
 
 namespace {
 

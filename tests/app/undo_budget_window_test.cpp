@@ -13,8 +13,8 @@
 #include "document/edit_wrapper.h"
 #include "document/session.h"
 #include "document/undo_history.h"
-#include "platform/qt_platform.h"
 #include "view/page_view.h"
+#include "widgets/qt_platform.h"
 
 
 namespace {

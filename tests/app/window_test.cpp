@@ -22,15 +22,15 @@
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "engine/engine_table.h"
-#include "platform/qt_platform.h"
-#include "view/floating_buttons.h"
 #include "view/navigator_model.h"
-#include "view/on_screen_keyboard.h"
-#include "view/navigator_panel.h"
-#include "view/page_canvas.h"
-#include "view/page_number_controls.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
+#include "widgets/floating_buttons.h"
+#include "widgets/navigator_panel.h"
+#include "widgets/on_screen_keyboard.h"
+#include "widgets/page_canvas.h"
+#include "widgets/page_number_controls.h"
+#include "widgets/qt_platform.h"
 
 namespace {
 

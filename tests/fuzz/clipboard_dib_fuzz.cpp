@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "content/clipboard_dib.h"
-#include "platform/qt_clipboard.h"
+#include "widgets/qt_clipboard.h"
 
 namespace {
 

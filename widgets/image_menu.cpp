@@ -1,4 +1,4 @@
-#include "editing/image_menu.h"
+#include "widgets/image_menu.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -16,7 +16,7 @@
 #include "editing/selection.h"
 #include "engine/engine_table.h"
 #include "platform/platform_seam.h"
-#include "view/page_canvas.h"
+#include "widgets/page_canvas.h"
 
 namespace {
 

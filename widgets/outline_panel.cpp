@@ -1,4 +1,4 @@
-#include "view/outline_panel.h"
+#include "widgets/outline_panel.h"
 
 #include <QLabel>
 #include <QTreeWidget>
@@ -7,8 +7,8 @@
 #include "app/command_ids.h"
 #include "document/outline.h"
 #include "document/session.h"
-#include "platform/qt_platform.h"
 #include "view/command_sink.h"
+#include "widgets/qt_platform.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "view/navigator_panel.h"
+#include "widgets/navigator_panel.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -12,12 +12,12 @@
 #include "document/page_labels.h"
 #include "document/page_operations.h"
 #include "document/session.h"
-#include "platform/qt_platform.h"
 #include "platform/text_encoding.h"
 #include "view/command_sink.h"
 #include "view/navigator_model.h"
-#include "view/outline_panel.h"
 #include "view/page_view.h"
+#include "widgets/outline_panel.h"
+#include "widgets/qt_platform.h"
 
 namespace {
 

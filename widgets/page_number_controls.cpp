@@ -1,4 +1,4 @@
-#include "view/page_number_controls.h"
+#include "widgets/page_number_controls.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -6,11 +6,11 @@
 #include <QWidget>
 
 #include "app/command_ids.h"
-#include "platform/qt_platform.h"
 #include "view/command_sink.h"
 #include "view/navigator_model.h"
 #include "view/page_view.h"
-#include "view/toolbar_icons.h"
+#include "widgets/qt_platform.h"
+#include "widgets/toolbar_icons.h"
 
 namespace {
 

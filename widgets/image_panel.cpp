@@ -1,4 +1,4 @@
-#include "editing/image_panel.h"
+#include "widgets/image_panel.h"
 
 #include <QLineEdit>
 #include <QPainter>
@@ -13,9 +13,9 @@
 #include "editing/shape_panel_model.h"
 #include "engine/engine_table.h"
 #include "platform/platform_seam.h"
-#include "platform/qt_platform.h"
-#include "view/page_canvas.h"
 #include "view/tool_state.h"
+#include "widgets/page_canvas.h"
+#include "widgets/qt_platform.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "view/find_highlights.h"
+#include "widgets/find_highlights.h"
 
 #include <QPainter>
 #include <QPolygonF>

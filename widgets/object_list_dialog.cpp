@@ -1,4 +1,4 @@
-#include "editing/object_list_dialog.h"
+#include "widgets/object_list_dialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,8 +14,8 @@
 #include "editing/selection.h"
 #include "editing/text_selection.h"
 #include "platform/platform_seam.h"
-#include "platform/qt_platform.h"
 #include "platform/text_encoding.h"
+#include "widgets/qt_platform.h"
 
 ObjectListDialog::ObjectListDialog(QWidget* parent, PageObjectScan scan) : QDialog(parent) {
   setWindowTitle(QStringLiteral("编辑 PDF 内容"));

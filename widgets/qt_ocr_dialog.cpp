@@ -1,4 +1,4 @@
-#include "platform/qt_ocr_dialog.h"
+#include "widgets/qt_ocr_dialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "platform/platform_seam.h"
-#include "platform/qt_platform.h"
+#include "widgets/qt_platform.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "view/on_screen_keyboard.h"
+#include "widgets/on_screen_keyboard.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -10,10 +10,10 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "editing/shape_panel.h"
 #include "platform/platform_seam.h"
 #include "view/keyboard_placement.h"
-#include "view/keyboard_window_x11.h"
+#include "widgets/keyboard_window_x11.h"
+#include "widgets/shape_panel.h"
 
 KeyboardWindowSystem g_keyboardWindows = X11KeyboardWindows();
 

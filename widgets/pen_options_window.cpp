@@ -1,4 +1,4 @@
-#include "editing/pen_options_window.h"
+#include "widgets/pen_options_window.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -13,11 +13,11 @@
 #include "app/main_window.h"
 #include "document/edit_wrapper.h"
 #include "editing/pen_palette.h"
-#include "editing/shape_panel.h"
 #include "editing/shape_panel_model.h"
 #include "platform/platform_seam.h"
-#include "platform/qt_platform.h"
 #include "view/tool_state.h"
+#include "widgets/qt_platform.h"
+#include "widgets/shape_panel.h"
 
 namespace {
 

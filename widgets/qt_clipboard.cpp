@@ -1,4 +1,4 @@
-#include "platform/qt_clipboard.h"
+#include "widgets/qt_clipboard.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -10,7 +10,7 @@
 
 #include "content/clipboard_dib.h"
 #include "platform/platform_seam.h"
-#include "platform/qt_image_codec.h"
+#include "widgets/qt_image_codec.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "view/toolbar_icons.h"
+#include "widgets/toolbar_icons.h"
 
 #include <QIconEngine>
 #include <QPainter>

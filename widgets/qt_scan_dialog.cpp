@@ -1,4 +1,4 @@
-#include "platform/qt_scan_dialog.h"
+#include "widgets/qt_scan_dialog.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "platform/qt_platform.h"
+#include "widgets/qt_platform.h"
 
 bool ShowScanAcquisitionDialog(QWidget* owner, ScanDialogRequest& request) {
   QDialog dialog(owner);

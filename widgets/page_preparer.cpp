@@ -1,4 +1,4 @@
-#include "view/page_preparer.h"
+#include "widgets/page_preparer.h"
 
 #include "view/prepared_pages.h"
 

@@ -1,4 +1,4 @@
-#include "platform/qt_printer.h"
+#include "widgets/qt_printer.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,7 +15,7 @@
 
 #include "external/printing.h"
 #include "platform/file_system.h"
-#include "platform/qt_platform.h"
+#include "widgets/qt_platform.h"
 
 namespace {
 

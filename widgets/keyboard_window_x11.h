@@ -3,6 +3,6 @@
 // offscreen platform) no window is ever found.
 #pragma once
 
-#include "view/on_screen_keyboard.h"
+#include "widgets/on_screen_keyboard.h"
 
 KeyboardWindowSystem X11KeyboardWindows();

@@ -1,4 +1,4 @@
-#include "editing/image_selection_painter.h"
+#include "widgets/image_selection_painter.h"
 
 #include <QPainter>
 #include <QPainterPath>

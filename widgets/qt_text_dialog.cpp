@@ -1,4 +1,4 @@
-#include "platform/qt_text_dialog.h"
+#include "widgets/qt_text_dialog.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "content/text_rules.h"
-#include "platform/qt_platform.h"
-#include "view/on_screen_keyboard.h"
+#include "widgets/on_screen_keyboard.h"
+#include "widgets/qt_platform.h"
 
 QDialog* BuildTextDialog(QWidget* owner, TextDialogRequest& request) {
   auto* dialog = new QDialog(owner);

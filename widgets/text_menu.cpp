@@ -1,4 +1,4 @@
-#include "editing/text_menu.h"
+#include "widgets/text_menu.h"
 
 #include <QMenu>
 
@@ -7,9 +7,9 @@
 #include "editing/selection.h"
 #include "editing/text_selection.h"
 #include "platform/platform_seam.h"
-#include "view/page_canvas.h"
 #include "view/pointer_input.h"
 #include "view/tool_state.h"
+#include "widgets/page_canvas.h"
 
 namespace {
 

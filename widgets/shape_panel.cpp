@@ -1,4 +1,4 @@
-#include "editing/shape_panel.h"
+#include "widgets/shape_panel.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -9,14 +9,14 @@
 #include "app/main_window.h"
 #include "document/edit_wrapper.h"
 #include "document/session.h"
-#include "editing/pen_options_window.h"
 #include "editing/selection.h"
 #include "editing/shape_panel_model.h"
 #include "platform/platform_seam.h"
-#include "platform/qt_platform.h"
 #include "platform/text_encoding.h"
-#include "view/page_canvas.h"
 #include "view/tool_state.h"
+#include "widgets/page_canvas.h"
+#include "widgets/pen_options_window.h"
+#include "widgets/qt_platform.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "view/page_canvas.h"
+#include "widgets/page_canvas.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -14,25 +14,12 @@
 #include <cmath>
 
 #include "document/session.h"
-#include "platform/qt_platform.h"
 #include "drawing/coordinate_system.h"
 #include "drawing/line_tools.h"
 #include "drawing/shapes.h"
-#include "editing/drawn_object_menu.h"
-#include "editing/image_panel.h"
-#include "editing/image_selection_painter.h"
 #include "editing/selection.h"
-#include "editing/selection_painter.h"
-#include "editing/shape_panel.h"
-#include "editing/text_menu.h"
 #include "view/command_sink.h"
 #include "view/ocr_selection.h"
-#include "view/find_bar.h"
-#include "view/find_highlights.h"
-#include "view/floating_buttons.h"
-#include "view/navigator_panel.h"
-#include "view/page_number_controls.h"
-#include "view/page_preparer.h"
 #include "view/force_erase_trail.h"
 #include "view/page_view.h"
 #include "view/pencil_cursor.h"
@@ -41,7 +28,20 @@
 #include "view/tool_modes.h"
 #include "view/tool_state.h"
 #include "view/toolbar.h"
-#include "view/toolbar_icons.h"
+#include "widgets/drawn_object_menu.h"
+#include "widgets/find_bar.h"
+#include "widgets/find_highlights.h"
+#include "widgets/floating_buttons.h"
+#include "widgets/image_panel.h"
+#include "widgets/image_selection_painter.h"
+#include "widgets/navigator_panel.h"
+#include "widgets/page_number_controls.h"
+#include "widgets/page_preparer.h"
+#include "widgets/qt_platform.h"
+#include "widgets/selection_painter.h"
+#include "widgets/shape_panel.h"
+#include "widgets/text_menu.h"
+#include "widgets/toolbar_icons.h"
 
 void (*g_sendCommand)(int id) = nullptr;
 

@@ -1,4 +1,4 @@
-#include "view/floating_buttons.h"
+#include "widgets/floating_buttons.h"
 
 #include <QAbstractButton>
 #include <QPainter>

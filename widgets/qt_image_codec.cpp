@@ -1,4 +1,4 @@
-#include "platform/qt_image_codec.h"
+#include "widgets/qt_image_codec.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "editing/drawn_object_menu.h"
+#include "widgets/drawn_object_menu.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -7,13 +7,13 @@
 #include "document/edit_wrapper.h"
 #include "editing/deleting.h"
 #include "editing/hit_tests.h"
-#include "editing/image_menu.h"
 #include "editing/image_objects.h"
 #include "editing/selection.h"
 #include "editing/text_selection.h"
 #include "platform/platform_seam.h"
 #include "view/pointer_input.h"
 #include "view/tool_state.h"
+#include "widgets/image_menu.h"
 
 namespace {
 

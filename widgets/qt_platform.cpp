@@ -1,4 +1,4 @@
-#include "platform/qt_platform.h"
+#include "widgets/qt_platform.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -19,11 +19,11 @@
 #include "platform/child_process.h"
 #include "platform/default_program.h"
 #include "platform/platform_seam.h"
-#include "platform/qt_clipboard.h"
-#include "platform/qt_ocr_dialog.h"
-#include "platform/qt_printer.h"
-#include "platform/qt_scan_dialog.h"
-#include "platform/qt_text_dialog.h"
+#include "widgets/qt_clipboard.h"
+#include "widgets/qt_ocr_dialog.h"
+#include "widgets/qt_printer.h"
+#include "widgets/qt_scan_dialog.h"
+#include "widgets/qt_text_dialog.h"
 
 namespace {
 

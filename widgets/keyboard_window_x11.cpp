@@ -1,4 +1,4 @@
-#include "view/keyboard_window_x11.h"
+#include "widgets/keyboard_window_x11.h"
 
 #include <QGuiApplication>
 #include <QProcess>

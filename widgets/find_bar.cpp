@@ -1,4 +1,4 @@
-#include "view/find_bar.h"
+#include "widgets/find_bar.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -14,10 +14,10 @@
 #include "app/command_ids.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
-#include "platform/qt_platform.h"
 #include "view/command_sink.h"
-#include "view/find_highlights.h"
 #include "view/page_view.h"
+#include "widgets/find_highlights.h"
+#include "widgets/qt_platform.h"
 
 namespace {
 

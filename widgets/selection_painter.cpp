@@ -1,4 +1,4 @@
-#include "editing/selection_painter.h"
+#include "widgets/selection_painter.h"
 
 #include <QPainter>
 #include <algorithm>

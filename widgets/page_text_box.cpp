@@ -1,4 +1,4 @@
-#include "view/page_text_box.h"
+#include "widgets/page_text_box.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -26,11 +26,11 @@
 #include "document/session.h"
 #include "document/window_hooks.h"
 #include "platform/platform_seam.h"
-#include "platform/qt_platform.h"
 #include "platform/text_encoding.h"
-#include "view/on_screen_keyboard.h"
 #include "view/pointer_input.h"
 #include "view/tool_state.h"
+#include "widgets/on_screen_keyboard.h"
+#include "widgets/qt_platform.h"
 
 namespace {
 
