@@ -8,7 +8,6 @@
 #include <QTextEdit>
 
 #include "app/about_dialog.h"
-#include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/menus.h"
 #include "content/image_clipboard.h"
@@ -31,6 +30,7 @@
 #include "external/printing.h"
 #include "external/scanning.h"
 #include "platform/platform_seam.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "view/pointer_input.h"
 #include "view/tool_modes.h"

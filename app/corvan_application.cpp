@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-#include "app/edit_triggers.h"
 #include "app/main_window.h"
 #include "document/crash_recovery.h"
 #include "document/edit_wrapper.h"
@@ -13,6 +12,7 @@
 #include "view/page_view.h"
 #include "view/pointer_input.h"
 #include "view/tool_state.h"
+#include "widgets/edit_triggers.h"
 #include "widgets/navigator_panel.h"
 #include "widgets/page_canvas.h"
 

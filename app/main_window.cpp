@@ -16,7 +16,6 @@
 #include <QTextEdit>
 #include <QUrl>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/menus.h"
 #include "content/force_erase_tool.h"
@@ -30,6 +29,7 @@
 #include "drawing/drawing_commands.h"
 #include "editing/select_tool.h"
 #include "editing/selection.h"
+#include "view/command_ids.h"
 #include "view/command_sink.h"
 #include "view/navigator_model.h"
 #include "view/page_view.h"
@@ -49,6 +49,7 @@
 #include "widgets/qt_platform.h"
 #include "widgets/shape_panel.h"
 #include "widgets/text_menu.h"
+#include "widgets/window_access.h"
 
 MainWindow* g_mainWindow = nullptr;
 
@@ -113,6 +114,7 @@ void InstallWindowHooks() {
 
 MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
   g_mainWindow = this;
+  SetMainWindowAccess({this, canvas_, [] { g_mainWindow->RefreshAll(); }});
   setWindowTitle(ToQString(kApplicationName));
   resize(1100, 800);
   setMinimumSize(960, 500);
@@ -142,6 +144,7 @@ MainWindow::~MainWindow() {
   // The core outlives the window: it must not call into a window that is gone.
   g_window = WindowHooks{};
   g_sendCommand = nullptr;
+  SetMainWindowAccess({});
   g_mainWindow = nullptr;
 }
 

@@ -8,7 +8,7 @@
 #include <QProxyStyle>
 #include <QStyleOptionMenuItem>
 
-#include "app/command_ids.h"
+#include "view/command_ids.h"
 #include "view/command_sink.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"

@@ -18,7 +18,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/corvan_application.h"
 #include "app/main_window.h"
@@ -33,6 +32,7 @@
 #include "engine/engine_loader.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "view/prepared_pages.h"
 #include "widgets/page_canvas.h"

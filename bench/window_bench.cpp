@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <string>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/corvan_application.h"
 #include "app/main_window.h"
@@ -25,6 +24,7 @@
 #include "engine/engine_loader.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
+#include "view/command_ids.h"
 #include "view/navigator_model.h"
 #include "view/page_view.h"
 #include "view/pointer_input.h"

@@ -1,6 +1,5 @@
 #include "document/page_operations.h"
 
-#include "app/command_ids.h"
 #include "content/font_table.h"
 #include "document/open_document.h"
 #include "document/save_copy.h"
@@ -271,12 +270,4 @@ bool RotateCurrentPage(int quarterTurns) {
   UpdateTitle();
   g_window.repaint();
   return true;
-}
-
-std::vector<PageMenuItem> PageMenuItems() {
-  return {
-      {kCmdMergeAfterCurrent, u"在此页后插入 PDF...", true},
-      {kCmdInsertBlankPage, u"增加空白 PDF", true},
-      {kCmdDeletePage, u"删除此页", g_session.pageCount >= 2},
-  };
 }

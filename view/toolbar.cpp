@@ -1,7 +1,7 @@
 #include "view/toolbar.h"
 
-#include "app/command_ids.h"
 #include "document/session.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
 

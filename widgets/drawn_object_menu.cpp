@@ -3,7 +3,6 @@
 #include <QCursor>
 #include <QMenu>
 
-#include "app/main_window.h"
 #include "document/edit_wrapper.h"
 #include "editing/deleting.h"
 #include "editing/hit_tests.h"
@@ -14,6 +13,7 @@
 #include "view/pointer_input.h"
 #include "view/tool_state.h"
 #include "widgets/image_menu.h"
+#include "widgets/window_access.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ void ShowDrawnObjectMenu(ScreenPoint point) {
   FPDF_PAGEOBJECT hit = HitObject(point);
   if (hit == nullptr || ImageTakesPointFrom(hit, point)) return ShowImageMenu(point);
   SelectObject(hit);
-  QMenu menu(g_mainWindow);
+  QMenu menu(MainWindowWidget());
   QAction* remove = menu.addAction(QStringLiteral("删除所选图形"));
   if (remove == nullptr) {
     ShowMessage(u"图形编辑失败", u"无法打开图形操作菜单。", MessageIcon::Error);

@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/command_ids.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "view/command_ids.h"
 #include "view/command_sink.h"
 #include "view/page_view.h"
 #include "widgets/find_highlights.h"

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <optional>
 
-#include "app/command_ids.h"
 #include "document/session.h"
 #include "drawing/coordinate_system.h"
 #include "editing/selection.h"
+#include "view/command_ids.h"
 #include "view/command_sink.h"
 
 namespace {

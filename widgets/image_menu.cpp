@@ -4,9 +4,6 @@
 #include <QMenu>
 #include <cmath>
 
-#include "app/command_ids.h"
-#include "app/command_router.h"
-#include "app/main_window.h"
 #include "content/image_clipboard.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
@@ -16,7 +13,10 @@
 #include "editing/selection.h"
 #include "engine/engine_table.h"
 #include "platform/platform_seam.h"
+#include "view/command_ids.h"
+#include "view/command_sink.h"
 #include "widgets/page_canvas.h"
+#include "widgets/window_access.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ const ImageMenuItem kItems[] = {
     {nullptr, nullptr, nullptr},
     {u"增加图片...", CanAddImage, [](ScreenPoint p) { InsertImageAtPoint(p); }},
     {nullptr, nullptr, nullptr},
-    {u"更换底色...", ImageSelected, [](ScreenPoint) { RouteCommand(kCmdBackgroundColour); }},
+    {u"更换底色...", ImageSelected, [](ScreenPoint) { if (g_sendCommand != nullptr) g_sendCommand(kCmdBackgroundColour); }},
     {nullptr, nullptr, nullptr},
     {u"图片上移一个图层", [] { return CanMoveImageLayer(+1); }, [](ScreenPoint) { MoveSelectedImageLayer(+1); }},
     {u"图片下移一个图层", [] { return CanMoveImageLayer(-1); }, [](ScreenPoint) { MoveSelectedImageLayer(-1); }},
@@ -65,9 +65,11 @@ void ShowImageMenu(ScreenPoint point) {
   } else if (!InsideSelectedImage(point)) {
     g_selection.selectedImage = nullptr;
   }
+  PageCanvas* canvas = MainCanvas();
+  if (canvas == nullptr) return;
   g_window.refreshPanels();
   g_window.repaint();
-  QMenu menu(g_mainWindow);
+  QMenu menu(MainWindowWidget());
   const ImageMenuItem* chosen = nullptr;
   for (const ImageMenuItem& item : kItems) {
     if (item.text == nullptr) {
@@ -82,7 +84,7 @@ void ShowImageMenu(ScreenPoint point) {
     action->setEnabled(item.enabled());
     QObject::connect(action, &QAction::triggered, [&chosen, &item] { chosen = &item; });
   }
-  g_mainWindow->activateWindow();
-  menu.exec(g_mainWindow->canvas()->mapToGlobal(QPoint(point.x, point.y)));
+  MainWindowWidget()->activateWindow();
+  menu.exec(canvas->mapToGlobal(QPoint(point.x, point.y)));
   if (chosen != nullptr) chosen->run(point);
 }

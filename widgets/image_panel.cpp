@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/main_window.h"
 #include "document/edit_wrapper.h"
 #include "document/session.h"
 #include "editing/image_commands.h"
@@ -16,6 +15,7 @@
 #include "view/tool_state.h"
 #include "widgets/page_canvas.h"
 #include "widgets/qt_platform.h"
+#include "widgets/window_access.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ void ImagePanel::Apply() {
   EditScope scope = BeginPossibleEdit();
   accepted = ApplyImageRotationText(angleEdit_->text().toStdU16String());
   EndPossibleEdit(scope);
-  if (g_mainWindow != nullptr) g_mainWindow->RefreshAll();
+  RefreshWindow();
   if (!accepted) {
     angleEdit_->setFocus();
     angleEdit_->selectAll();
@@ -139,7 +139,7 @@ void RefreshImagePanel() {
   bool wanted = PanelWanted();
   if (wanted != g_layout.imagePanelShown) {
     SetSidePanelsShown(g_layout.shapePanelShown, wanted);
-    if (g_mainWindow != nullptr) g_mainWindow->canvas()->Relayout();
+    if (PageCanvas* canvas = MainCanvas()) canvas->Relayout();
   }
   g_imagePanel->Refresh();
 }

@@ -8,13 +8,14 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 
-#include "app/command_ids.h"
 #include "document/page_labels.h"
 #include "document/page_operations.h"
 #include "document/session.h"
 #include "platform/text_encoding.h"
+#include "view/command_ids.h"
 #include "view/command_sink.h"
 #include "view/navigator_model.h"
+#include "view/page_menu_model.h"
 #include "view/page_view.h"
 #include "widgets/outline_panel.h"
 #include "widgets/qt_platform.h"

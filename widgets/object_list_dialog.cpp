@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/main_window.h"
 #include "content/text_objects.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
@@ -16,6 +15,7 @@
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
 #include "widgets/qt_platform.h"
+#include "widgets/window_access.h"
 
 ObjectListDialog::ObjectListDialog(QWidget* parent, PageObjectScan scan) : QDialog(parent) {
   setWindowTitle(QStringLiteral("编辑 PDF 内容"));
@@ -135,6 +135,6 @@ void OpenObjectList() {
     ShowMessage(u"编辑 PDF 内容失败", scan.message, MessageIcon::Error);
     return;
   }
-  ObjectListDialog dialog(g_mainWindow, std::move(scan));
+  ObjectListDialog dialog(MainWindowWidget(), std::move(scan));
   dialog.exec();
 }

@@ -4,9 +4,9 @@
 #include <QTreeWidget>
 #include <algorithm>
 
-#include "app/command_ids.h"
 #include "document/outline.h"
 #include "document/session.h"
+#include "view/command_ids.h"
 #include "view/command_sink.h"
 #include "widgets/qt_platform.h"
 

@@ -5,7 +5,7 @@
 #include <QToolButton>
 #include <QWidget>
 
-#include "app/command_ids.h"
+#include "view/command_ids.h"
 #include "view/command_sink.h"
 #include "view/navigator_model.h"
 #include "view/page_view.h"

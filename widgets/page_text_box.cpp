@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <map>
 
-#include "app/edit_triggers.h"
 #include "content/add_text.h"
 #include "content/font_table.h"
 #include "content/text_box_layout.h"
@@ -29,6 +28,7 @@
 #include "platform/text_encoding.h"
 #include "view/pointer_input.h"
 #include "view/tool_state.h"
+#include "widgets/edit_triggers.h"
 #include "widgets/on_screen_keyboard.h"
 #include "widgets/qt_platform.h"
 

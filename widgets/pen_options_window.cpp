@@ -9,15 +9,15 @@
 #include <QWidget>
 #include <cmath>
 
-#include "app/command_ids.h"
-#include "app/main_window.h"
 #include "document/edit_wrapper.h"
 #include "editing/pen_palette.h"
 #include "editing/shape_panel_model.h"
 #include "platform/platform_seam.h"
+#include "view/command_ids.h"
 #include "view/tool_state.h"
 #include "widgets/qt_platform.h"
 #include "widgets/shape_panel.h"
+#include "widgets/window_access.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ class PenOptions : public QWidget {
     ChoosePenColour(kPenPalette[size_t(index)]);
     EndPossibleEdit(scope);
     update();
-    if (g_mainWindow != nullptr) g_mainWindow->RefreshAll();
+    RefreshWindow();
   }
 
   void mouseMoveEvent(QMouseEvent* event) override {
@@ -99,7 +99,7 @@ class PenOptions : public QWidget {
     EditScope scope = BeginPossibleEdit();
     ApplyWidth(FormatTwoPlaces(g_tool.lineWidth));
     EndPossibleEdit(scope);
-    if (g_mainWindow != nullptr) g_mainWindow->RefreshAll();
+    RefreshWindow();
   }
 
   void keyPressEvent(QKeyEvent* event) override {
@@ -137,11 +137,11 @@ void TogglePenOptions(QPoint anchorTopLeft, QSize anchorSize) {
     g_window->close();
     return;
   }
-  if (g_mainWindow == nullptr) {
+  if (MainWindowWidget() == nullptr) {
     ShowMessage(u"画笔设置失败", u"无法创建画笔属性面板。", MessageIcon::Error);
     return;
   }
-  g_window = new PenOptions(g_mainWindow);
+  g_window = new PenOptions(MainWindowWidget());
   QRect area = QGuiApplication::primaryScreen() != nullptr ? QGuiApplication::primaryScreen()->availableGeometry()
                                                           : QRect(0, 0, 1600, 1000);
   int x = anchorTopLeft.x(), y = anchorTopLeft.y() + anchorSize.height();

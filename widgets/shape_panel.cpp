@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/main_window.h"
 #include "document/edit_wrapper.h"
 #include "document/session.h"
 #include "editing/selection.h"
@@ -17,6 +16,7 @@
 #include "widgets/page_canvas.h"
 #include "widgets/pen_options_window.h"
 #include "widgets/qt_platform.h"
+#include "widgets/window_access.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ void Wrapped(Edit edit) {
   EditScope scope = BeginPossibleEdit();
   edit();
   EndPossibleEdit(scope);
-  if (g_mainWindow != nullptr) g_mainWindow->RefreshAll();
+  RefreshWindow();
 }
 
 int Top() { return g_layout.fullScreen ? 0 : kToolbarHeight; }
@@ -257,7 +257,7 @@ void ShapePanel::CancelSideEdit() {
   if (editedRow_ < 0) return;
   editedRow_ = -1;
   sideEdit_->hide();
-  if (g_mainWindow != nullptr) g_mainWindow->canvas()->setFocus();
+  if (PageCanvas* canvas = MainCanvas()) canvas->setFocus();
   update();
 }
 
@@ -289,7 +289,7 @@ bool ShapePanel::eventFilter(QObject* watched, QEvent* event) {
   if (watched == lengthEdit_ && event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
     lengthEdit_->setText(ToQString(FormatTwoPlaces(ShownLengthCm())));
-    if (g_mainWindow != nullptr) g_mainWindow->canvas()->setFocus();
+    if (PageCanvas* canvas = MainCanvas()) canvas->setFocus();
     return true;
   }
   return QWidget::eventFilter(watched, event);
@@ -300,6 +300,6 @@ ShapePanel* CurrentShapePanel() { return g_panel; }
 void RefreshShapePanel() {
   if (g_panel == nullptr) return;
   bool changed = UpdatePanelShown();
-  if (changed && g_mainWindow != nullptr) g_mainWindow->canvas()->Relayout();
+  if (PageCanvas* canvas = MainCanvas(); changed && canvas != nullptr) canvas->Relayout();
   g_panel->Refresh();
 }

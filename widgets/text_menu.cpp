@@ -2,7 +2,6 @@
 
 #include <QMenu>
 
-#include "app/main_window.h"
 #include "document/session.h"
 #include "editing/selection.h"
 #include "editing/text_selection.h"
@@ -10,19 +9,22 @@
 #include "view/pointer_input.h"
 #include "view/tool_state.h"
 #include "widgets/page_canvas.h"
+#include "widgets/window_access.h"
 
 namespace {
 
 void ShowMenu(QPoint client) {
-  QMenu menu(g_mainWindow);
+  PageCanvas* canvas = MainCanvas();
+  if (canvas == nullptr) return;
+  QMenu menu(MainWindowWidget());
   QAction* size = menu.addAction(QStringLiteral("设置字号..."));
   QAction* colour = menu.addAction(QStringLiteral("设置文字颜色..."));
   if (size == nullptr || colour == nullptr) {
     ShowMessage(u"文本编辑失败", u"无法打开文本属性菜单。", MessageIcon::Error);
     return;
   }
-  g_mainWindow->canvas()->update();  // the selection frame shows while the menu is open
-  QAction* chosen = menu.exec(g_mainWindow->canvas()->mapToGlobal(client));
+  canvas->update();  // the selection frame shows while the menu is open
+  QAction* chosen = menu.exec(canvas->mapToGlobal(client));
   if (chosen == size) {
     RunTextMenuChoice(TextMenuChoice::Size);
   } else if (chosen == colour) {

@@ -5,7 +5,7 @@
 #include <QPainterPath>
 #include <cmath>
 
-#include "app/command_ids.h"
+#include "view/command_ids.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <chrono>
 #include <filesystem>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
 #include "document/open_document.h"
 #include "document/session.h"
 #include "platform/text_encoding.h"
+#include "view/command_ids.h"
 #include "view/ocr_selection.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"

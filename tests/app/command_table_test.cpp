@@ -5,10 +5,10 @@
 #include <QMenuBar>
 #include <set>
 
-#include "app/command_ids.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
-#include "document/page_operations.h"
+#include "view/command_ids.h"
+#include "view/page_menu_model.h"
 #include "view/toolbar.h"
 
 namespace {

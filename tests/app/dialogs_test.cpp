@@ -20,13 +20,13 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
 #include "document/session.h"
 #include "external/printing.h"
 #include "platform/platform_seam.h"
+#include "view/command_ids.h"
 #include "widgets/qt_platform.h"
 #include "widgets/qt_printer.h"
 

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <map>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "document/cvn_container.h"
@@ -23,6 +22,7 @@
 #include "drawing/marks.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "widgets/page_canvas.h"
 

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QTest>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
@@ -17,6 +16,7 @@
 #include "editing/selection.h"
 #include "engine/engine_table.h"
 #include "platform/platform_seam.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
 #include "widgets/floating_buttons.h"

@@ -6,7 +6,6 @@
 #include <QTest>
 #include <vector>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
@@ -15,6 +14,7 @@
 #include "drawing/find_remove.h"
 #include "drawing/marks.h"
 #include "engine/engine_table.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
 #include "widgets/page_canvas.h"

@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
@@ -19,6 +18,7 @@
 #include "document/session.h"
 #include "support/searchable_pdf.h"
 #include "support/text_pdf.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "widgets/find_bar.h"
 #include "widgets/page_canvas.h"

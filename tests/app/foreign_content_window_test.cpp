@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "document/session.h"
@@ -17,6 +16,7 @@
 #include "editing/selection.h"
 #include "engine/engine_table.h"
 #include "support/pdf_fixtures.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
 #include "widgets/page_canvas.h"

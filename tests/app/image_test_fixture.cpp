@@ -7,10 +7,10 @@
 #include <QProcess>
 #include <cstring>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "document/session.h"
 #include "support/pdf_fixtures.h"
+#include "view/command_ids.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <QSpontaneKeyEvent>
 #include <QTest>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
+#include "view/command_ids.h"
 #include "view/keyboard_placement.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"

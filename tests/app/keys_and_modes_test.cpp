@@ -10,7 +10,6 @@
 #include <QTest>
 #include <cmath>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
@@ -19,6 +18,7 @@
 #include "drawing/coordinate_system.h"
 #include "drawing/marks.h"
 #include "editing/selection.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
 #include "view/toolbar.h"

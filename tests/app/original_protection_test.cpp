@@ -7,7 +7,6 @@
 #include <QTest>
 #include <filesystem>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
@@ -15,6 +14,7 @@
 #include "document/undo_history.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
 #include "widgets/page_canvas.h"

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
@@ -20,6 +19,7 @@
 #include "document/open_document.h"
 #include "document/session.h"
 #include "support/searchable_pdf.h"
+#include "view/command_ids.h"
 #include "widgets/find_bar.h"
 #include "widgets/navigator_panel.h"
 #include "widgets/outline_panel.h"

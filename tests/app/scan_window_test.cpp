@@ -14,13 +14,13 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
 #include "document/session.h"
 #include "platform/text_encoding.h"
 #include "support/sane_test_backend.h"
+#include "view/command_ids.h"
 #include "widgets/page_canvas.h"
 #include "widgets/qt_platform.h"
 #include "widgets/qt_scan_dialog.h"

@@ -16,7 +16,6 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/corvan_application.h"
 #include "app/main_window.h"
@@ -26,6 +25,7 @@
 #include "engine/engine_loader.h"
 #include "engine/engine_table.h"
 #include "platform/platform_seam.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "widgets/page_canvas.h"
 #include "widgets/qt_platform.h"

@@ -17,9 +17,7 @@
 #include <QTimer>
 #include <string>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
-#include "app/edit_triggers.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
 #include "content/add_text.h"
@@ -27,8 +25,10 @@
 #include "document/undo_history.h"
 #include "engine/engine_table.h"
 #include "external/printing.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
+#include "widgets/edit_triggers.h"
 #include "widgets/page_canvas.h"
 #include "widgets/page_number_controls.h"
 #include "widgets/page_text_box.h"

@@ -7,9 +7,9 @@
 #include <QPainter>
 #include <QToolButton>
 
-#include "app/command_ids.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "view/toolbar.h"
 #include "widgets/page_canvas.h"

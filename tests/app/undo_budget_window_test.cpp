@@ -7,12 +7,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/command_ids.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
 #include "document/edit_wrapper.h"
 #include "document/session.h"
 #include "document/undo_history.h"
+#include "view/command_ids.h"
 #include "view/page_view.h"
 #include "widgets/qt_platform.h"
 

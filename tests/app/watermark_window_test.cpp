@@ -2,13 +2,13 @@
 // run, the status line, and what the page view shows.
 #include <QImage>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "document/open_document.h"
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "platform/text_encoding.h"
+#include "view/command_ids.h"
 
 namespace {
 

@@ -15,13 +15,13 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "app/command_ids.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "engine/engine_table.h"
+#include "view/command_ids.h"
 #include "view/navigator_model.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"

@@ -1,10 +1,9 @@
-#include "app/edit_triggers.h"
+#include "widgets/edit_triggers.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-#include "app/main_window.h"
 #include "document/session.h"
 #include "editing/text_selection.h"
 #include "view/page_view.h"
@@ -12,13 +11,12 @@
 #include "view/tool_state.h"
 #include "widgets/navigator_panel.h"
 #include "widgets/page_canvas.h"
+#include "widgets/window_access.h"
 
 namespace {
 
-PageCanvas* Canvas() { return g_mainWindow != nullptr ? g_mainWindow->canvas() : nullptr; }
-
 bool IsNavigator(QObject* receiver) {
-  PageCanvas* canvas = Canvas();
+  PageCanvas* canvas = MainCanvas();
   return canvas != nullptr &&
          (receiver == canvas->navigator()->list() || receiver == canvas->navigator()->list()->viewport());
 }
@@ -29,7 +27,7 @@ bool IsEnter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key-
 bool NamedOrInside(QObject* receiver, const char* name) {
   for (QObject* object = receiver; object != nullptr; object = object->parent()) {
     if (object->objectName() == QLatin1String(name)) return true;
-    if (object == g_mainWindow) break;
+    if (object == MainWindowWidget()) break;
   }
   return false;
 }
@@ -45,7 +43,7 @@ bool DoubleClickOnPageText(const QMouseEvent* mouse) {
 }  // namespace
 
 bool InputMayEdit(QObject* receiver, QEvent* event) {
-  PageCanvas* canvas = Canvas();
+  PageCanvas* canvas = MainCanvas();
   if (canvas == nullptr) return false;
   switch (event->type()) {
     case QEvent::ContextMenu:
@@ -63,7 +61,7 @@ bool InputMayEdit(QObject* receiver, QEvent* event) {
       auto* key = static_cast<QKeyEvent*>(event);
       // Delete is wrapped whatever is selected: a needless snapshot costs a file write, an
       // unwrapped deletion would cost the user's undo step.
-      if (key->key() == Qt::Key_Delete) return (receiver == canvas || receiver == g_mainWindow) && !g_tool.ocrRegion;
+      if (key->key() == Qt::Key_Delete) return (receiver == canvas || receiver == MainWindowWidget()) && !g_tool.ocrRegion;
       if (IsEnter(key) && (key->modifiers() & Qt::ControlModifier)) {
         return NamedOrInside(receiver, kInPlaceTextEditorName);
       }
@@ -75,14 +73,14 @@ bool InputMayEdit(QObject* receiver, QEvent* event) {
 }
 
 bool InputEndsDrag(QObject* receiver, QEvent* event) {
-  PageCanvas* canvas = Canvas();
+  PageCanvas* canvas = MainCanvas();
   if (canvas == nullptr) return false;
   switch (event->type()) {
     case QEvent::UngrabMouse:
     case QEvent::TouchCancel:
       return receiver == canvas || IsNavigator(receiver);
     case QEvent::WindowDeactivate:
-      return receiver == g_mainWindow;
+      return receiver == MainWindowWidget();
     default:
       return false;
   }

@@ -1,7 +1,7 @@
 // The command table. Menu items, accelerators, toolbar, panel and floating buttons and pop-up
 // menus all end in one RouteCommand(id); every command the window knows is one row here, with
 // its name, its identifier and what it may do to the document. No toolkit code: the page
-// menu of the document core and the view's buttons name their commands from this table too.
+// menu's model and the view's buttons name their commands from this table too.
 #pragma once
 
 // What a command may do to the open document. `Edits` runs inside an undo scope (snapshot
