@@ -65,8 +65,79 @@ bool WriteAsJpeg(const PdfOps& ops, FPDF_PAGE* pages, FPDF_PAGEOBJECT image, con
   return !jpeg.empty() && jpeg.size() <= kMaxImageBytes && LoadJpegBytes(ops, pages, 1, image, jpeg);
 }
 
-Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image,
-                   const std::vector<ScreenPoint>& stroke, double radius, PageToScreenFn toScreen) {
+// The picture's pixels to paint: the kept ones when they are this image's, otherwise its
+// render at its own size, checked to be opaque.
+struct PicturePixels {
+  Outcome failed = Outcome::Modified;  // Skipped or Stop when there are none
+  FPDF_BITMAP bitmap = nullptr;        // the render, when it made them
+  uint8_t* buffer = nullptr;
+  int stride = 0;
+  bool reused = false;
+};
+
+bool Holds(const ErasedPicture* kept, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image, int index,
+           uint32_t w, uint32_t h) {
+  return kept != nullptr && kept->document == document && kept->page == page && kept->image == image &&
+         kept->objectIndex == index && kept->width == w && kept->height == h &&
+         kept->pixels.size() == size_t(w) * h * 4;
+}
+
+PicturePixels PixelsToPaint(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image,
+                            int index, const FS_MATRIX& m, uint32_t w, uint32_t h, ErasedPicture* kept) {
+  PicturePixels pixels;
+  if (Holds(kept, document, page, image, index, w, h)) {
+    pixels.buffer = kept->pixels.data();
+    pixels.stride = int(w) * 4;
+    pixels.reused = true;
+    return pixels;
+  }
+  OwnSizeRender render = RenderImageAtOwnSize(ops, document, page, image, m, w, h);
+  if (!render.matrixRestored || render.bitmap == nullptr) {
+    pixels.failed = render.matrixRestored ? Outcome::Skipped : Outcome::Stop;
+    return pixels;
+  }
+  // A soft mask or colour-key mask shows as alpha: white paint would not show through it, and
+  // the engine's transparency test does not see image masks.
+  if (render.format != kBitmapBgra || !FullyOpaque(render.buffer, size_t(render.stride), int(w), int(h))) {
+    ops.FPDFBitmap_Destroy(render.bitmap);
+    pixels.failed = Outcome::Skipped;
+    return pixels;
+  }
+  pixels.bitmap = render.bitmap;
+  pixels.buffer = render.buffer;
+  pixels.stride = render.stride;
+  return pixels;
+}
+
+void Keep(ErasedPicture& kept, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image, int index, uint32_t w,
+          uint32_t h, const uint8_t* buffer, int stride) {
+  kept = ErasedPicture{document, page, image, index, w, h, {}};
+  const size_t row = size_t(w) * 4;
+  kept.pixels.reserve(row * h);
+  for (uint32_t y = 0; y < h; ++y) {
+    const uint8_t* from = buffer + size_t(stride) * y;
+    kept.pixels.insert(kept.pixels.end(), from, from + row);
+  }
+}
+
+// The painted pixels written back into the image.
+Outcome WriteBack(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT image, uint8_t* buffer, int stride, uint32_t w,
+                  uint32_t h, bool grey, const ChangedCells& changed) {
+  FPDF_PAGE pages[] = {page};
+  if (StoredAsJpeg(ops, image) && WriteAsJpeg(ops, pages, image, buffer, stride, int(w), int(h), grey, changed)) {
+    return Outcome::Modified;
+  }
+  // Written as opaque BGRx over the same pixels: the image gains no soft mask of 255s.
+  FPDF_BITMAP opaque = ops.FPDFBitmap_CreateEx(int(w), int(h), kBitmapBgrx, buffer, stride);
+  if (opaque == nullptr) return Outcome::Skipped;
+  const bool written = ops.FPDFImageObj_SetBitmap(pages, 1, image, opaque);
+  ops.FPDFBitmap_Destroy(opaque);
+  return written ? Outcome::Modified : Outcome::Stop;
+}
+
+Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image, int index,
+                   const std::vector<ScreenPoint>& stroke, double radius, PageToScreenFn toScreen,
+                   ErasedPicture* kept) {
   FS_MATRIX m{};
   if (!ops.FPDFPageObj_GetMatrix(image, &m)) return Outcome::Skipped;
   ScreenPicture picture;
@@ -80,41 +151,22 @@ Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FP
   const uint32_t w = metadata.width, h = metadata.height;
   if (w < 1 || h < 1 || w > kMaxImageSide || h > kMaxImageSide || 4ull * w * h > kMaxImageBytes) return Outcome::Skipped;
 
-  OwnSizeRender render = RenderImageAtOwnSize(ops, document, page, image, m, w, h);
-  if (!render.matrixRestored) return Outcome::Stop;
-  if (render.bitmap == nullptr) return Outcome::Skipped;
-  FPDF_BITMAP bitmap = render.bitmap;
-  uint8_t* buffer = render.buffer;
-  const int stride = render.stride;
-  // A soft mask or colour-key mask shows as alpha: white paint would not show through it, and
-  // the engine's transparency test does not see image masks.
-  if (render.format != kBitmapBgra || !FullyOpaque(buffer, size_t(stride), int(w), int(h))) {
-    ops.FPDFBitmap_Destroy(bitmap);
-    return Outcome::Skipped;
-  }
+  PicturePixels pixels = PixelsToPaint(ops, document, page, image, index, m, w, h, kept);
+  if (pixels.buffer == nullptr) return pixels.failed;
   ChangedCells changed{int(w), int(h)};
-  if (!PaintStroke(buffer, size_t(stride), int(w), int(h), picture, stroke, StrokeReach(picture, int(w), int(h), radius),
-                   &changed)) {
-    ops.FPDFBitmap_Destroy(bitmap);
-    return Outcome::Unchanged;
+  Outcome outcome = Outcome::Unchanged;
+  if (PaintStroke(pixels.buffer, size_t(pixels.stride), int(w), int(h), picture, stroke,
+                  StrokeReach(picture, int(w), int(h), radius), &changed)) {
+    outcome = WriteBack(ops, page, image, pixels.buffer, pixels.stride, w, h,
+                        metadata.colorspace == kColourSpaceDeviceGrey, changed);
+    if (outcome == Outcome::Modified && kept != nullptr && !pixels.reused) {
+      Keep(*kept, document, page, image, index, w, h, pixels.buffer, pixels.stride);
+    } else if (outcome != Outcome::Modified && pixels.reused) {
+      *kept = ErasedPicture{};  // painted, but the image no longer holds these pixels
+    }
   }
-  FPDF_PAGE pages[] = {page};
-  if (StoredAsJpeg(ops, image) &&
-      WriteAsJpeg(ops, pages, image, buffer, stride, int(w), int(h), metadata.colorspace == kColourSpaceDeviceGrey,
-                  changed)) {
-    ops.FPDFBitmap_Destroy(bitmap);
-    return Outcome::Modified;
-  }
-  // Written as opaque BGRx over the same pixels: the image gains no soft mask of 255s.
-  FPDF_BITMAP opaque = ops.FPDFBitmap_CreateEx(int(w), int(h), kBitmapBgrx, buffer, stride);
-  if (opaque == nullptr) {
-    ops.FPDFBitmap_Destroy(bitmap);
-    return Outcome::Skipped;
-  }
-  const bool written = ops.FPDFImageObj_SetBitmap(pages, 1, image, opaque);
-  ops.FPDFBitmap_Destroy(opaque);
-  ops.FPDFBitmap_Destroy(bitmap);
-  return written ? Outcome::Modified : Outcome::Stop;
+  if (pixels.bitmap != nullptr) ops.FPDFBitmap_Destroy(pixels.bitmap);
+  return outcome;
 }
 
 }  // namespace
@@ -128,7 +180,8 @@ bool HasForceEraseEntries(const PdfOps& ops) {
 }
 
 ForceEraseResult ForceEraseImages(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page,
-                                  const std::vector<ScreenPoint>& stroke, double radius, PageToScreenFn toScreen) {
+                                  const std::vector<ScreenPoint>& stroke, double radius, PageToScreenFn toScreen,
+                                  ErasedPicture* kept) {
   ForceEraseResult result;
   if (document == nullptr || page == nullptr || stroke.empty() || !std::isfinite(radius) || !(radius > 0) ||
       toScreen == nullptr || !HasForceEraseEntries(ops)) {
@@ -140,7 +193,7 @@ ForceEraseResult ForceEraseImages(const PdfOps& ops, FPDF_DOCUMENT document, FPD
   for (int i = 0; i < count; ++i) {
     FPDF_PAGEOBJECT object = ops.FPDFPage_GetObject(page, i);
     if (object == nullptr || ops.FPDFPageObj_GetType(object) != kPageObjImage) continue;
-    switch (EraseImage(ops, document, page, object, stroke, radius, toScreen)) {
+    switch (EraseImage(ops, document, page, object, i, stroke, radius, toScreen, kept)) {
       case Outcome::NotUnderStroke:
       case Outcome::Unchanged:
         break;

@@ -11,6 +11,20 @@ namespace {
 
 void CurrentPageToScreen(float px, float py, float& x, float& y) { PageToScreen(px, py, x, y); }
 
+// The picture the last stroke wrote, reused by the next one while nothing else changed the
+// document in between (an edit, undo, another document).
+struct KeptPicture {
+  ErasedPicture picture;
+  uint64_t document = 0;
+  uint64_t generation = 0;
+};
+KeptPicture g_kept;
+
+ErasedPicture* KeptForThisStroke() {
+  if (g_kept.document != DocumentSerial() || g_kept.generation != EditGeneration()) g_kept.picture = ErasedPicture{};
+  return &g_kept.picture;
+}
+
 }  // namespace
 
 void RunForceErase(const std::vector<ScreenPoint>& trail) {
@@ -21,7 +35,7 @@ void RunForceErase(const std::vector<ScreenPoint>& trail) {
     return;
   }
   ForceEraseResult result = ForceEraseImages(ops, g_session.document, g_session.currentPage, trail,
-                                             kForceEraseRadius, CurrentPageToScreen);
+                                             kForceEraseRadius, CurrentPageToScreen, KeptForThisStroke());
   if (!result.ran) return;
   const bool changed = result.modified > 0 || result.possiblyChanged;
   bool committed = true;
@@ -37,6 +51,8 @@ void RunForceErase(const std::vector<ScreenPoint>& trail) {
     committed = ops.FPDFPage_GenerateContent(g_session.currentPage) != 0 &&
                 RegeneratePagesSharing(ops, g_session.document, g_session.currentPageIndex, result.modifiedImages);
   }
+  g_kept.document = DocumentSerial();
+  g_kept.generation = EditGeneration();
   if (result.skipped == 0) {
     g_session.statusText = result.modified > 0 ? u"图片像素已修改；共享图片可能同时改变"
                                                : u"没有需要修改的图片像素（文字和图形不受影响）";

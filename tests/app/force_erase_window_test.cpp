@@ -10,6 +10,7 @@
 #include <random>
 
 #include "app/force_erase_test_fixture.h"
+#include "content/force_erase_tool.h"
 #include "content/image_file.h"
 #include "content/image_pixels.h"
 #include "document/file_writer.h"
@@ -233,4 +234,79 @@ TEST_F(ForceEraseWindowTest, AnErasedJpegScanStaysAJpegOfAboutItsSize) {
   ASSERT_TRUE(SaveDocumentToPath(g_session.document, WorkPath("erased.pdf")));
   const qint64 sizeAfter = QFileInfo(QString::fromStdString(WorkPath("erased.pdf"))).size();
   EXPECT_LT(sizeAfter, sizeBefore * 3 / 2) << sizeBefore << " → " << sizeAfter;
+}
+
+TEST_F(ForceEraseWindowTest, StrokesAfterUndoRedoOrAPageTurnStartFromThePictureAsItIsThen) {
+  ImagePageSpec spec;
+  spec.pages = 2;
+  spec.width = 80;
+  spec.height = 60;
+  OpenPage(spec);
+  auto strokeAt = [&](float t) {
+    if (g_tool.mode != ToolMode::ForceErase) {  // undo leaves the mode
+      g_script.answers.push_back(MessageAnswer::Ok);
+      RouteCommand(kCmdForceErase);
+      ASSERT_EQ(g_tool.mode, ToolMode::ForceErase);
+    }
+    Canvas()->repaint();  // an undo or a turn shows the page anew
+    size_t steps = Steps();
+    Drag(UnitOnScreen(0.1f, t), UnitOnScreen(0.9f, t), 6);
+    ASSERT_EQ(Steps(), steps + 1);
+  };
+  // Rows of the image a stroke along unit height t whitens (row 0 at the top).
+  auto whiteRows = [&](const ImagePixels& pixels, int row) { return pixels.White(40, row); };
+  strokeAt(0.8f);  // near the top: rows about 12
+  ImagePixels first = Pixels();
+  ASSERT_TRUE(whiteRows(first, 12));
+  ASSERT_FALSE(whiteRows(first, 48));
+  RouteCommand(kCmdUndo);
+  ASSERT_EQ(Pixels().WhiteCount(), 0);
+  // After the undo the next stroke paints the picture as it is now, without the first one.
+  strokeAt(0.2f);  // near the bottom: rows about 48
+  ImagePixels second = Pixels();
+  EXPECT_FALSE(whiteRows(second, 12));
+  EXPECT_TRUE(whiteRows(second, 48));
+  EXPECT_EQ(qGray(ScreenPixel(UnitOnScreen(0.5f, 0.8f))), 128);
+  // Undo and redo give that state back; a stroke then adds to it.
+  RouteCommand(kCmdUndo);
+  RouteCommand(kCmdRedo);
+  ASSERT_EQ(Pixels().WhiteCount(), second.WhiteCount());
+  strokeAt(0.5f);
+  ImagePixels third = Pixels();
+  EXPECT_FALSE(whiteRows(third, 12));
+  EXPECT_TRUE(whiteRows(third, 30));
+  EXPECT_TRUE(whiteRows(third, 48));
+  // To the next page and back: still the picture as it is, and the page shows it.
+  RouteCommand(kCmdNextPage);
+  RouteCommand(kCmdPreviousPage);
+  strokeAt(0.65f);
+  ImagePixels fourth = Pixels();
+  EXPECT_FALSE(whiteRows(fourth, 12));
+  EXPECT_TRUE(whiteRows(fourth, 21));
+  EXPECT_TRUE(whiteRows(fourth, 30));
+  EXPECT_TRUE(whiteRows(fourth, 48));
+  EXPECT_EQ(ScreenPixel(UnitOnScreen(0.5f, 0.2f)), qRgb(255, 255, 255));
+  EXPECT_EQ(qGray(ScreenPixel(UnitOnScreen(0.5f, 0.8f))), 128);
+}
+
+TEST_F(ForceEraseWindowTest, AfterAnotherEditOfThePictureTheNextStrokePaintsItsNewPixels) {
+  ImagePageSpec spec;  // 40 × 30 grey pixels
+  OpenPage(spec);
+  auto at = [](QPoint p) { return std::vector<ScreenPoint>{{p.x(), p.y()}}; };
+  RunForceErase(at(UnitOnScreen(0.25f, 0.5f)));
+  ASSERT_TRUE(Pixels().White(10, 15));
+  // Another edit gives the picture new pixels, all black, through the session as every edit does.
+  FPDF_BITMAP black = g_engine.FPDFBitmap_CreateEx(40, 30, kBitmapBgrx, nullptr, 0);
+  ASSERT_TRUE(g_engine.FPDFBitmap_FillRect(black, 0, 0, 40, 30, 0xFF000000));
+  FPDF_PAGE pages[] = {g_session.currentPage};
+  ASSERT_TRUE(g_engine.FPDFImageObj_SetBitmap(pages, 1, Image(), black));
+  g_engine.FPDFBitmap_Destroy(black);
+  NotifyObjectModified();
+  RunForceErase(at(UnitOnScreen(0.75f, 0.5f)));
+  ImagePixels pixels = Pixels();
+  EXPECT_TRUE(pixels.White(30, 15));
+  // Where the first click was, the black of the other edit stays: the grey picture painted
+  // before it is not written back.
+  EXPECT_EQ(pixels.bgra[(15 * 40 + 10) * 4], 0);
+  EXPECT_EQ(pixels.bgra[(15 * 40 + 20) * 4 + 1], 0);
 }

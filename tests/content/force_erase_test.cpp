@@ -289,3 +289,78 @@ TEST_F(ForceEraseTest, ASoftMaskIsFoundEvenWhereOnlyOnePixelOrOneLineFarFromTheS
     ResetDocumentState();
   }
 }
+
+TEST_F(ForceEraseTest, TheNextStrokePaintsThePixelsTheLastOneWroteAndGivesWhatAFreshReadGives) {
+  // Two images: strokes on the first are kept and reused, one on the second replaces them.
+  ImagePageSpec spec;
+  spec.rgb.resize(size_t(spec.width) * spec.height * 3);
+  for (size_t i = 0; i < spec.rgb.size(); ++i) spec.rgb[i] = uint8_t(60 + (i * 7) % 120);
+  FPDF_PAGEOBJECT image = Open(spec);
+  ASSERT_NE(image, nullptr);
+  ErasedPicture kept;
+  auto erase = [&](const std::vector<ScreenPoint>& stroke) {
+    return ForceEraseImages(g_engine, g_session.document, g_session.currentPage, stroke, kForceEraseRadius, FlatScreen,
+                            &kept);
+  };
+  const std::vector<ScreenPoint> first = {{120, 660}, {160, 680}}, second = {{250, 760}, {280, 700}};
+  ASSERT_EQ(erase(first).modified, 1);
+  EXPECT_EQ(kept.image, image);
+  EXPECT_EQ(kept.width, 40u);
+  // What is kept is exactly what the engine now holds, alpha included.
+  EXPECT_EQ(kept.pixels, ReadImage(image).bgra);
+
+  ASSERT_EQ(erase(second).modified, 1);
+  std::vector<ScreenPoint> both = first;
+  both.insert(both.end(), second.begin(), second.end());
+  Pixels pixels = ReadImage(image);
+  std::vector<bool> white = ExpectedWhite(spec.matrix, spec.width, spec.height, first);
+  std::vector<bool> whiteSecond = ExpectedWhite(spec.matrix, spec.width, spec.height, second);
+  int mismatches = 0;
+  for (int r = 0; r < spec.height; ++r) {
+    for (int c = 0; c < spec.width; ++c) {
+      size_t i = size_t(r) * spec.width + c;
+      bool expected = white[i] || whiteSecond[i];
+      // Pixels no stroke reached keep their own colour, not the grey of a fresh spec.
+      if (!expected) mismatches += pixels.bgra[i * 4 + 2] != spec.rgb[i * 3];
+      mismatches += pixels.White(c, r) != expected;
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_EQ(kept.pixels, pixels.bgra);
+
+  // A stroke over white changes nothing and keeps what is kept.
+  EXPECT_EQ(erase({{140, 670}}).modified, 0);
+  EXPECT_EQ(kept.image, image);
+  EXPECT_EQ(kept.pixels, pixels.bgra);
+}
+
+TEST_F(ForceEraseTest, KeptPixelsOfAnotherImageOrPageAreNotUsed) {
+  ImagePageSpec spec;
+  FPDF_PAGEOBJECT image = Open(spec);
+  ErasedPicture kept;
+  ASSERT_EQ(ForceEraseImages(g_engine, g_session.document, g_session.currentPage, {{152, 677}}, kForceEraseRadius,
+                             FlatScreen, &kept)
+                .modified,
+            1);
+  // Pixels that are not the image's (all black) under another identity: a stroke must read
+  // the image afresh and leave it grey away from the stroke.
+  int x = 180;
+  for (auto change : {+[](ErasedPicture& k) { k.objectIndex = 1; }, +[](ErasedPicture& k) { k.page = nullptr; },
+                      +[](ErasedPicture& k) { k.image = nullptr; }, +[](ErasedPicture& k) { k.height = 29; }}) {
+    x += 25;  // fresh pixels each time
+    ErasedPicture other = kept;
+    std::fill(other.pixels.begin(), other.pixels.end(), 0);
+    for (size_t i = 3; i < other.pixels.size(); i += 4) other.pixels[i] = 255;
+    change(other);
+    ASSERT_EQ(ForceEraseImages(g_engine, g_session.document, g_session.currentPage, {{x, 760}}, kForceEraseRadius,
+                               FlatScreen, &other)
+                  .modified,
+              1);
+    Pixels pixels = ReadImage(image);
+    EXPECT_EQ(pixels.bgra[(29 * 40 + 39) * 4], 128);
+    EXPECT_TRUE(pixels.White(10, 5));  // the first click is still there
+    // Now the image's own pixels are kept.
+    EXPECT_EQ(other.pixels, pixels.bgra);
+    EXPECT_EQ(other.objectIndex, 0);
+  }
+}
