@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE
 #include <cstdlib>
+#include <iterator>
 
 #include <jpeglib.h>
 
@@ -110,6 +111,71 @@ void EncodeChangedBlocks(jpeg_decompress_struct& in, int component, jvirt_barray
   }
 }
 
+// Whether a Huffman table holds every symbol a block of 8-bit samples can need, so that any
+// block may be encoded with it (the encoder does not check: a missing symbol would corrupt
+// the stream silently). The standard tables do; tables optimised for one picture may not.
+bool HoldsEverySymbol(const JHUFF_TBL* table, bool dc) {
+  if (table == nullptr) return false;
+  int count = 0;
+  for (int length = 1; length <= 16; ++length) count += table->bits[length];
+  if (count > 256) return false;
+  bool present[256] = {};
+  for (int i = 0; i < count; ++i) present[table->huffval[i]] = true;
+  if (dc) {
+    for (int category = 0; category <= 11; ++category) {
+      if (!present[category]) return false;
+    }
+    return true;
+  }
+  if (!present[0x00] || !present[0xF0]) return false;  // end of block, sixteen zeros
+  for (int run = 0; run < 16; ++run) {
+    for (int size = 1; size <= 10; ++size) {
+      if (!present[run * 16 + size]) return false;
+    }
+  }
+  return true;
+}
+
+bool SourceTablesServe(const jpeg_decompress_struct& in) {
+  if (in.progressive_mode || in.arith_code) return false;
+  for (int c = 0; c < in.num_components; ++c) {
+    const jpeg_component_info& info = in.comp_info[c];
+    if (info.dc_tbl_no < 0 || info.dc_tbl_no >= NUM_HUFF_TBLS || info.ac_tbl_no < 0 || info.ac_tbl_no >= NUM_HUFF_TBLS ||
+        !HoldsEverySymbol(in.dc_huff_tbl_ptrs[info.dc_tbl_no], true) ||
+        !HoldsEverySymbol(in.ac_huff_tbl_ptrs[info.ac_tbl_no], false)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+JHUFF_TBL* CopyTable(jpeg_compress_struct& out, const JHUFF_TBL* from) {
+  if (from == nullptr) return nullptr;
+  JHUFF_TBL* table = jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(&out));
+  std::copy(std::begin(from->bits), std::end(from->bits), std::begin(table->bits));
+  std::copy(std::begin(from->huffval), std::end(from->huffval), std::begin(table->huffval));
+  table->sent_table = FALSE;
+  return table;
+}
+
+// The stream keeps its own Huffman tables when they serve every block: one encoding pass
+// instead of two, and the size it had. Otherwise the tables are optimised for the new data.
+void ChooseTables(const jpeg_decompress_struct& in, jpeg_compress_struct& out) {
+  if (!SourceTablesServe(in)) {
+    out.optimize_coding = TRUE;
+    return;
+  }
+  for (int n = 0; n < NUM_HUFF_TBLS; ++n) {
+    out.dc_huff_tbl_ptrs[n] = CopyTable(out, in.dc_huff_tbl_ptrs[n]);
+    out.ac_huff_tbl_ptrs[n] = CopyTable(out, in.ac_huff_tbl_ptrs[n]);
+  }
+  for (int c = 0; c < in.num_components; ++c) {
+    out.comp_info[c].dc_tbl_no = in.comp_info[c].dc_tbl_no;
+    out.comp_info[c].ac_tbl_no = in.comp_info[c].ac_tbl_no;
+  }
+  out.optimize_coding = FALSE;
+}
+
 bool Splice(Codec& codec, const std::vector<uint8_t>& source, const uint8_t* bgrx, size_t stride, int width, int height,
             const ChangedCells& changed) {
   codec.in.err = jpeg_std_error(&codec.trap.manager);
@@ -144,7 +210,7 @@ bool Splice(Codec& codec, const std::vector<uint8_t>& source, const uint8_t* bgr
     EncodeChangedBlocks(in, c, coefficients[c], bgrx, stride, width, height, grey, changed, cosine);
   }
   jpeg_copy_critical_parameters(&in, &codec.out);
-  codec.out.optimize_coding = TRUE;
+  ChooseTables(in, codec.out);
   jpeg_mem_dest(&codec.out, &codec.written, &codec.writtenSize);
   jpeg_write_coefficients(&codec.out, coefficients);
   jpeg_finish_compress(&codec.out);

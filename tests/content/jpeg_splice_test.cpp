@@ -1,6 +1,7 @@
 // Splicing changed blocks into a JPEG: with chroma at half resolution (4:2:0) and in grey,
 // the blocks that hold no changed pixel decode exactly as before, the changed ones show the
-// new pixels, and streams it cannot splice are refused.
+// new pixels, the stream's own Huffman tables are kept when they can encode any block, and
+// streams it cannot splice are refused.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -19,7 +20,7 @@ struct Picture {
   const uint8_t* At(int x, int y) const { return &bgrx[(size_t(y) * width + x) * 4]; }
 };
 
-std::vector<uint8_t> Encode(const Picture& p, bool grey, int sampling) {
+std::vector<uint8_t> Encode(const Picture& p, bool grey, int sampling, bool optimise = false) {
   jpeg_compress_struct codec{};
   jpeg_error_mgr errors{};
   codec.err = jpeg_std_error(&errors);
@@ -35,6 +36,7 @@ std::vector<uint8_t> Encode(const Picture& p, bool grey, int sampling) {
   if (grey) jpeg_set_colorspace(&codec, JCS_GRAYSCALE);
   jpeg_set_quality(&codec, 85, TRUE);
   codec.comp_info[0].h_samp_factor = codec.comp_info[0].v_samp_factor = sampling;
+  codec.optimize_coding = optimise ? TRUE : FALSE;
   jpeg_start_compress(&codec, TRUE);
   while (codec.next_scanline < codec.image_height) {
     JSAMPROW row = const_cast<JSAMPROW>(p.At(0, int(codec.next_scanline)));
@@ -95,7 +97,72 @@ void PaintWhite(Picture& p, ChangedCells& cells, int x0, int y0, int x1, int y1)
   }
 }
 
+// The Huffman table segments (DHT) of a stream, in order: their bytes, and how many symbols
+// the tables hold in all.
+struct Tables {
+  std::vector<uint8_t> bytes;
+  int symbols = 0;
+};
+
+Tables HuffmanTables(const std::vector<uint8_t>& jpeg) {
+  Tables tables;
+  size_t pos = 2;
+  while (pos + 4 <= jpeg.size() && jpeg[pos] == 0xFF && jpeg[pos + 1] != 0xDA) {
+    const size_t length = size_t(jpeg[pos + 2]) << 8 | jpeg[pos + 3];
+    if (jpeg[pos + 1] == 0xC4) {
+      tables.bytes.insert(tables.bytes.end(), jpeg.begin() + std::ptrdiff_t(pos), jpeg.begin() + std::ptrdiff_t(pos + 2 + length));
+      for (size_t at = pos + 4; at + 17 <= pos + 2 + length;) {
+        int count = 0;
+        for (int i = 1; i <= 16; ++i) count += jpeg[at + size_t(i)];
+        tables.symbols += count;
+        at += 17 + size_t(count);
+      }
+    }
+    pos += 2 + length;
+  }
+  return tables;
+}
+
 }  // namespace
+
+TEST(JpegSpliceTest, AStreamWhoseTablesHoldEverySymbolKeepsThemAndOneWithOptimisedTablesIsStillWhole) {
+  for (bool optimised : {false, true}) {
+    SCOPED_TRACE(optimised ? "optimised tables" : "standard tables");
+    const std::vector<uint8_t> source = Encode(Scene(), false, 2, optimised);
+    const Tables before = HuffmanTables(source);
+    // The standard tables hold 12 + 12 DC and 162 + 162 AC symbols; the optimised ones only
+    // what this smooth scene uses.
+    if (optimised) {
+      ASSERT_LT(before.symbols, 300);
+    } else {
+      ASSERT_EQ(before.symbols, 348);
+    }
+    const Picture decoded = Decode(source);
+    Picture painted = decoded;
+    ChangedCells cells{painted.width, painted.height};
+    PaintWhite(painted, cells, 16, 8, 48, 40);  // white among the gradients: new symbols
+    const std::vector<uint8_t> spliced =
+        SpliceJpegBlocks(source, painted.bgrx.data(), size_t(painted.width) * 4, painted.width, painted.height, cells);
+    ASSERT_FALSE(spliced.empty());
+    if (!optimised) {
+      EXPECT_EQ(HuffmanTables(spliced).bytes, before.bytes);
+    }
+    // A symbol missing from a kept table would leave a stream that decodes to garbage: the
+    // white and the untouched corner must both be right.
+    const Picture after = Decode(spliced);
+    ASSERT_EQ(after.width, 75);
+    for (int y = 10; y < 38; y += 3) {
+      for (int x = 18; x < 46; x += 3) {
+        EXPECT_GE(std::min({after.At(x, y)[0], after.At(x, y)[1], after.At(x, y)[2]}), 240) << x << "," << y;
+      }
+    }
+    for (int y = 0; y < 53; ++y) {
+      for (int x = 66; x < 75; ++x) {
+        for (int c = 0; c < 3; ++c) ASSERT_EQ(after.At(x, y)[c], decoded.At(x, y)[c]) << x << "," << y;
+      }
+    }
+  }
+}
 
 TEST(JpegSpliceTest, OnlyTheChangedBlocksDecodeDifferently) {
   for (bool grey : {false, true}) {
