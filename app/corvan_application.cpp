@@ -10,7 +10,7 @@
 #include "document/session.h"
 #include "engine/engine_table.h"
 #include "view/page_view.h"
-#include "view/pointer_input.h"
+#include "editing/pointer_input.h"
 #include "view/tool_state.h"
 #include "widgets/edit_triggers.h"
 #include "widgets/navigator_panel.h"

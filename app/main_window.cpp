@@ -18,15 +18,15 @@
 
 #include "app/command_router.h"
 #include "app/menus.h"
-#include "content/force_erase_tool.h"
-#include "content/image_clipboard.h"
+#include "editing/force_erase_tool.h"
+#include "editing/image_clipboard.h"
 #include "document/open_document.h"
 #include "document/recent_documents.h"
 #include "document/save_copy.h"
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "document/window_hooks.h"
-#include "drawing/drawing_commands.h"
+#include "editing/drawing_commands.h"
 #include "editing/select_tool.h"
 #include "editing/selection.h"
 #include "view/command_ids.h"
@@ -123,9 +123,6 @@ MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
   BuildMenus();
   InstallWindowHooks();
   g_sendCommand = RouteCommand;
-  InstallDrawingTools();
-  InstallForceEraseTool();
-  InstallEditingTools();
   InstallDrawnObjectMenu();
   InstallTextMenu();
   new ShapePanel(canvas_);
@@ -133,7 +130,6 @@ MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
   InstallTouchTracking();
   new ImagePanel(canvas_);
   new FindBar(canvas_);
-  g_selectionHooks.refreshPanels = RefreshSidePanels;
   SetDragDistance(QApplication::startDragDistance(), QApplication::startDragDistance());
   auto* fullScreenKey = new QShortcut(QKeySequence(Qt::Key_F11), this);
   fullScreenKey->setContext(Qt::ApplicationShortcut);

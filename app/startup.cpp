@@ -15,6 +15,7 @@
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "engine/engine_loader.h"
+#include "external/office_conversion.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
 #include "view/page_view.h"
@@ -27,6 +28,7 @@ MainWindow* StartEditorWindow(const QStringList& arguments) {
   auto* window = new MainWindow;
   if (g_platform.showMessageBox == nullptr) InstallQtPlatform(window);
   InstallQtImageCodec();
+  g_convertOfficeToPdf = ConvertOfficeToPdf;
   if (NewBlankDocument()) EnterPen();
   window->showMaximized();
   window->canvas()->Relayout();

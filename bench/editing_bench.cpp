@@ -22,6 +22,7 @@
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
+#include "view/current_context.h"
 #include "view/page_view.h"
 
 namespace {
@@ -122,7 +123,7 @@ int main() {
   EnsureDefaultFont();
   ScreenPoint a{g_view.pageRect.left + 200, g_view.pageRect.top + 200}, b{a.x + 120, a.y + 90};
   PdfOps ops = CurrentOps();
-  ShapeAdd added = AddGeometryShape(ops, g_session.currentPage, GeometryKind::Triangle, a, b, PenStyle{});
+  ShapeAdd added = AddGeometryShape(ops, g_session.currentPage, CurrentScreenMapping(), GeometryKind::Triangle, a, b, PenStyle{});
   auto outline = BuildOutline(GeometryKind::Triangle, a, b);
   if (!LabelNewTriangle(ops, CurrentLabelContext(), added.object, outline->points).ok) std::fprintf(stderr, "labels failed\n");
   SelectDrawnObject(added.object);

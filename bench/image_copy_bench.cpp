@@ -16,7 +16,7 @@
 #include "bench/bench_documents.h"
 #include "bench/bench_setup.h"
 #include "bench/bench_timing.h"
-#include "content/image_clipboard.h"
+#include "editing/image_clipboard.h"
 #include "content/image_file.h"
 #include "content/image_pixels.h"
 #include "document/open_document.h"

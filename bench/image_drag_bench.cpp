@@ -40,7 +40,7 @@
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
 #include "view/page_view.h"
-#include "view/pointer_input.h"
+#include "editing/pointer_input.h"
 #include "view/tool_modes.h"
 #include "widgets/page_canvas.h"
 

@@ -23,6 +23,7 @@
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
+#include "view/current_context.h"
 #include "view/page_view.h"
 
 namespace {

@@ -27,7 +27,7 @@
 #include "view/command_ids.h"
 #include "view/navigator_model.h"
 #include "view/page_view.h"
-#include "view/pointer_input.h"
+#include "editing/pointer_input.h"
 #include "view/tool_state.h"
 #include "widgets/navigator_panel.h"
 #include "widgets/page_canvas.h"

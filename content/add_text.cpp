@@ -8,6 +8,7 @@
 #include "content/text_rules.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "engine/page_box.h"
 #include "platform/platform_seam.h"
 
 TextToolSettings g_textSettings;
@@ -59,28 +60,6 @@ void PageChanged(const TextToolContext& ctx) {
 }
 
 }  // namespace
-
-TextToolContext CurrentTextToolContext() {
-  TextToolContext ctx;
-  ctx.pageRect = g_view.pageRect;
-  ctx.frame = CurrentPageFrame();
-  ctx.document = g_session.document;
-  ctx.page = g_session.currentPage;
-  ctx.ops = CurrentOps();
-  ctx.screenToPage = ScreenToPage;
-  ctx.fontByName = GetFontByName;
-  ctx.pageChanged = [] {
-    g_session.fullRewrite = true;
-    MarkModified();
-  };
-  ctx.textAdded = [](bool generated) {
-    g_session.statusText = generated ? u"文本已添加" : u"文本已添加，但生成 PDF 页面内容失败";
-    g_window.markViewStale();
-    g_window.markThumbnailStale();
-    if (generated) UpdateTitle();
-  };
-  return ctx;
-}
 
 bool AddTextLines(const TextToolContext& ctx, PagePoint anchor, const std::u16string& text,
                   const std::u16string& fontName, float size, uint32_t colour) {

@@ -9,7 +9,7 @@
 
 #include "drawing/marks.h"
 #include "engine/pdfium_types.h"
-#include "view/page_view.h"
+#include "geometry/screen_mapping.h"
 
 // Kept for the whole run and reused by the next text box; never stored on disk.
 struct TextToolSettings {
@@ -36,7 +36,6 @@ struct TextToolContext {
   void (*textAdded)(bool contentGenerated) = nullptr;
 };
 
-TextToolContext CurrentTextToolContext();
 
 constexpr const char16_t* kTextNotAddedCaption = u"文本添加失败";
 constexpr const char16_t* kTextNotAddedText = u"文本无法加入 PDF 页面。\n请检查文本行数和页面空间。";

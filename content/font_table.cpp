@@ -12,7 +12,6 @@
 #include "platform/system_error.h"
 #include "platform/text_encoding.h"
 
-FontCache g_fontCache;
 
 namespace {
 
@@ -141,9 +140,3 @@ FPDF_FONT DefaultFontFor(const std::u16string& characters) {
   return GetFontByName(g_fontCache.defaultName, characters);
 }
 
-void CloseDocumentFonts() {
-  for (auto& entry : g_fontCache.entries) {
-    if (entry.font != nullptr && g_engine.FPDFFont_Close != nullptr) g_engine.FPDFFont_Close(entry.font);
-  }
-  g_fontCache = FontCache{};
-}

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "document/document_fonts.h"
 #include "engine/pdfium_types.h"
 
 struct FontTableEntry {
@@ -17,20 +18,6 @@ struct FontTableEntry {
 // In order of preference: 微软雅黑, 宋体, 黑体, Arial Unicode MS.
 const std::vector<FontTableEntry>& FontTable();
 
-struct FontCacheEntry {
-  std::u16string displayName;
-  std::u16string characters;  // what the embedded subset holds
-  FPDF_FONT font = nullptr;
-};
-
-struct FontCache {
-  std::vector<FontCacheEntry> entries;
-  FPDF_FONT defaultFont = nullptr;
-  std::u16string defaultName;  // the table font the default was cut from
-  int loadCount = 0;  // subsets embedded so far for this document
-};
-
-extern FontCache g_fontCache;
 
 // CORVAN_FONTS_DIR, else fonts/ beside the executable, else /usr/local/share/corvan-pdf/fonts.
 std::u16string FontFolder();
@@ -44,5 +31,3 @@ FPDF_FONT GetFontByName(const std::u16string& displayName, const std::u16string&
 // The default font's face holding `characters` (a watermark's text): the label subset when it
 // covers them, else a subset of them; nothing (after a message) when no font can be used.
 FPDF_FONT DefaultFontFor(const std::u16string& characters);
-// Closes every cached handle and forgets the default font; before the document is closed.
-void CloseDocumentFonts();

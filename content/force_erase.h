@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "drawing/marks.h"
-#include "view/page_view.h"
+#include "geometry/points.h"
 
 constexpr double kForceEraseRadius = 12;  // screen pixels
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "view/page_view.h"
+#include "geometry/points.h"
 
 struct ScreenVec {
   double x = 0, y = 0;

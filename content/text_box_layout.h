@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "view/page_view.h"
+#include "geometry/points.h"
 
 struct TextBoxLayout {
   IntRect box;          // the text box, client pixels

@@ -3,13 +3,13 @@
 #include <memory>
 
 #include "document/cvn_container.h"
+#include "document/office_files.h"
 #include "document/recent_documents.h"
 #include "document/save_copy.h"
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "document/window_hooks.h"
 #include "engine/engine_table.h"
-#include "external/office_conversion.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"

@@ -1,6 +1,5 @@
 #include "document/page_operations.h"
 
-#include "content/font_table.h"
 #include "document/open_document.h"
 #include "document/save_copy.h"
 #include "document/session.h"

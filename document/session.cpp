@@ -1,9 +1,9 @@
 #include "document/session.h"
 
-#include "content/font_table.h"
+#include "document/document_fonts.h"
+#include "document/office_files.h"
 #include "document/window_hooks.h"
 #include "engine/engine_table.h"
-#include "external/office_conversion.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"

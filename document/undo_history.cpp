@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "content/font_table.h"
 #include "document/file_writer.h"
 #include "document/session.h"
 #include "document/window_hooks.h"

@@ -224,26 +224,26 @@ UnitLengthResult SetUnitLength(FPDF_PAGEOBJECT object, const PdfOps& ops, double
   return kUnitChanged;
 }
 
-int HitCoordinateHandle(FPDF_PAGEOBJECT object, const PdfOps& ops, int x, int y) {
+int HitCoordinateHandle(FPDF_PAGEOBJECT object, const PdfOps& ops, const ScreenMapping& screen, int x, int y) {
   auto points = ReadControlPoints(object, ops);
   if (!points) return 0;
   float ox, oy, ux, uy;
-  PageToScreen(points->origin.x, points->origin.y, ox, oy);
-  PageToScreen(points->unit.x, points->unit.y, ux, uy);
+  MapToScreen(screen, points->origin.x, points->origin.y, ox, oy);
+  MapToScreen(screen, points->unit.x, points->unit.y, ux, uy);
   bool onOrigin = std::fabs(x - ox) <= 8 && std::fabs(y - oy) <= 8;
   bool onUnit = std::fabs(x - ux) <= 8 && std::fabs(y - uy) <= 8;
   if (onOrigin && onUnit) return std::hypot(x - ux, y - uy) < std::hypot(x - ox, y - oy) ? 2 : 1;
   return onOrigin ? 1 : onUnit ? 2 : 0;
 }
 
-bool DragCoordinateHandle(FPDF_PAGEOBJECT object, const PdfOps& ops, int handle, ScreenPoint& last, ScreenPoint pointer,
-                          bool& changed) {
+bool DragCoordinateHandle(FPDF_PAGEOBJECT object, const PdfOps& ops, const ScreenMapping& screen, int handle,
+                          ScreenPoint& last, ScreenPoint pointer, bool& changed) {
   changed = false;
-  const IntRect& r = g_view.pageRect;
+  const IntRect& r = screen.pageRect;
   pointer.x = std::clamp(pointer.x, r.left, r.right);
   pointer.y = std::clamp(pointer.y, r.top, r.bottom);
-  auto from = ScreenToPageUnclamped(float(last.x), float(last.y));
-  auto to = ScreenToPageUnclamped(float(pointer.x), float(pointer.y));
+  auto from = MapToPage(screen, float(last.x), float(last.y));
+  auto to = MapToPage(screen, float(pointer.x), float(pointer.y));
   if (!from || !to || ops.FPDFPageObj_Transform == nullptr) return false;
   double dx = to->x - from->x, dy = to->y - from->y;
   if (std::fabs(dx) < 0.0001 && std::fabs(dy) < 0.0001) return true;

@@ -38,11 +38,11 @@ enum UnitLengthResult { kUnitChanged = 0, kUnitAtLimit = 1, kUnitFailed = 2, kUn
 UnitLengthResult SetUnitLength(FPDF_PAGEOBJECT object, const PdfOps& ops, double length);
 
 // 0 none, 1 origin, 2 unit point: a pointer within 8 pixels of a handle.
-int HitCoordinateHandle(FPDF_PAGEOBJECT object, const PdfOps& ops, int x, int y);
+int HitCoordinateHandle(FPDF_PAGEOBJECT object, const PdfOps& ops, const ScreenMapping& screen, int x, int y);
 // One drag step of a handle to the pointer (clamped into the page's screen rectangle);
 // false when the drag has to stop. `changed` reports whether the page changed.
-bool DragCoordinateHandle(FPDF_PAGEOBJECT object, const PdfOps& ops, int handle, ScreenPoint& last, ScreenPoint pointer,
-                          bool& changed);
+bool DragCoordinateHandle(FPDF_PAGEOBJECT object, const PdfOps& ops, const ScreenMapping& screen, int handle,
+                          ScreenPoint& last, ScreenPoint pointer, bool& changed);
 
 constexpr double kMaxUnitLength = 5000;
 constexpr double kMinUnitLength = 2;

@@ -49,9 +49,9 @@ bool HasRebuildEntries(const PdfOps& ops) {
          ops.FPDFPageObj_SetStrokeColor && ops.FPDFPageObj_SetStrokeWidth && ops.FPDFPath_SetDrawMode;
 }
 
-std::optional<ScreenPoint> ToScreen(PagePoint p) {
+std::optional<ScreenPoint> ToScreen(const ScreenMapping& screen, PagePoint p) {
   float x, y;
-  PageToScreen(p.x, p.y, x, y);
+  MapToScreen(screen, p.x, p.y, x, y);
   if (!std::isfinite(x) || !std::isfinite(y)) return std::nullopt;
   return ScreenPoint{int(std::lround(x)), int(std::lround(y))};
 }
@@ -99,7 +99,7 @@ EditResult ReplaceShape(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJ
   auto oldLabels = LabelsOfShape(ctx.page, old, ops, kind, *name);
   std::vector<ScreenPoint> screen;
   for (const PagePoint& p : vertices) {
-    auto s = ToScreen(p);
+    auto s = ToScreen(ctx.screen, p);
     if (!s) return rollback({}, true);
     screen.push_back(*s);
   }
@@ -121,8 +121,7 @@ bool EditAllowed(const LabelContext& ctx, FPDF_PAGEOBJECT shape, double cm) {
 // The corners top-left first, clockwise as the page is shown. Saving writes a rectangle
 // again starting along page x, which on a turned page is another corner and direction than
 // the one its labels a–d were placed in.
-std::array<PagePoint, 4> InScreenOrder(const std::array<PagePoint, 4>& v) {
-  PageFrame frame = CurrentPageFrame();
+std::array<PagePoint, 4> InScreenOrder(const PageFrame& frame, const std::array<PagePoint, 4>& v) {
   std::array<PagePoint, 4> shown;  // x to the right, y up
   for (size_t i = 0; i < 4; ++i) shown[i] = PageToDisplayed(frame, v[i].x, v[i].y);
   size_t first = 0;
@@ -153,7 +152,7 @@ std::optional<std::array<PagePoint, 3>> TriangleVertices(FPDF_PAGEOBJECT object,
   return std::array<PagePoint, 3>{(*points)[0].first, (*points)[1].first, (*points)[2].first};
 }
 
-std::optional<std::array<PagePoint, 4>> RectangleVertices(FPDF_PAGEOBJECT object, const PdfOps& ops) {
+std::optional<std::array<PagePoint, 4>> RectangleVertices(FPDF_PAGEOBJECT object, const PdfOps& ops, const PageFrame& frame) {
   auto points = PathPoints(object, ops);
   if (!points) return std::nullopt;
   size_t n = points->size();
@@ -169,7 +168,7 @@ std::optional<std::array<PagePoint, 4>> RectangleVertices(FPDF_PAGEOBJECT object
     const PagePoint& q = v[size_t((i + 1) % 4)];
     if (std::fabs(p.x - q.x) > 0.01f && std::fabs(p.y - q.y) > 0.01f) return std::nullopt;
   }
-  return InScreenOrder(v);
+  return InScreenOrder(frame, v);
 }
 
 std::optional<std::array<double, 3>> TriangleSides(FPDF_PAGEOBJECT object, const PdfOps& ops) {
@@ -180,8 +179,8 @@ std::optional<std::array<double, 3>> TriangleSides(FPDF_PAGEOBJECT object, const
   return sides;
 }
 
-std::optional<std::array<double, 4>> RectangleSides(FPDF_PAGEOBJECT object, const PdfOps& ops) {
-  auto v = RectangleVertices(object, ops);
+std::optional<std::array<double, 4>> RectangleSides(FPDF_PAGEOBJECT object, const PdfOps& ops, const PageFrame& frame) {
+  auto v = RectangleVertices(object, ops, frame);
   if (!v) return std::nullopt;
   std::array<double, 4> sides{};
   for (int i = 0; i < 4; ++i) sides[size_t(i)] = Length((*v)[size_t(i)], (*v)[size_t((i + 1) % 4)]) * kCmPerPoint;
@@ -208,7 +207,7 @@ EditResult SetTriangleSide(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGE
 
 EditResult SetRectangleSide(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJECT rectangle, int side, double cm) {
   if (!EditAllowed(ctx, rectangle, cm) || side < 0 || side > 3 || !HasRebuildEntries(ops)) return {};
-  auto v = RectangleVertices(rectangle, ops);
+  auto v = RectangleVertices(rectangle, ops, ctx.screen.frame);
   if (!v || !MarkedShapeName(rectangle, ops, MarkKind::Rectangle)) return {};
   // The side keeps its first vertex; its second vertex and the next one move along the side,
   // so the edit reads the same on screen whichever way the page is turned.
@@ -246,7 +245,7 @@ EditResult RebuildRectangle(const PdfOps& ops, const LabelContext& ctx, FPDF_PAG
   if (ctx.page == nullptr || ctx.font == nullptr || rectangle == nullptr || !HasRebuildEntries(ops)) return {};
   std::vector<PagePoint> vertices;
   for (const ScreenPoint& c : corners) {
-    auto p = ScreenToPageUnclamped(float(c.x), float(c.y));
+    auto p = MapToPage(ctx.screen, float(c.x), float(c.y));
     if (!p) return {};
     vertices.push_back(*p);
   }
@@ -448,17 +447,18 @@ PointResize ResizePoint(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT point
 
 std::optional<PointLock> g_pointLock;
 
-std::optional<PointLock> LockPointToSegment(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT point) {
+std::optional<PointLock> LockPointToSegment(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen,
+                                            FPDF_PAGEOBJECT point) {
   auto geometry = ReadPointGeometry(point, ops);
   if (!geometry || page == nullptr || !ops.FPDFPage_CountObjects || !ops.FPDFPage_GetObject) return std::nullopt;
   float cx, cy;
-  PageToScreen(geometry->centre.x, geometry->centre.y, cx, cy);
+  MapToScreen(screen, geometry->centre.x, geometry->centre.y, cx, cy);
   std::optional<PointLock> best;
   double bestDistance = 14;
   for (int i = ops.FPDFPage_CountObjects(page) - 1; i >= 0; --i) {
     FPDF_PAGEOBJECT object = ops.FPDFPage_GetObject(page, i);
     if (object == point) continue;
-    auto segment = RecogniseStraightSegment(object, ops);
+    auto segment = RecogniseStraightSegment(object, ops, screen);
     if (!segment) continue;
     double ax = segment->screenStart.x, ay = segment->screenStart.y;
     double bx = segment->screenEnd.x - ax, by = segment->screenEnd.y - ay;

@@ -12,10 +12,10 @@
 
 std::optional<std::array<PagePoint, 3>> TriangleVertices(FPDF_PAGEOBJECT object, const PdfOps& ops);
 // The corners top-left first, clockwise on screen (whatever order the path was written in).
-std::optional<std::array<PagePoint, 4>> RectangleVertices(FPDF_PAGEOBJECT object, const PdfOps& ops);
+std::optional<std::array<PagePoint, 4>> RectangleVertices(FPDF_PAGEOBJECT object, const PdfOps& ops, const PageFrame& frame);
 // Side i runs from vertex i to vertex i + 1; lengths in cm.
 std::optional<std::array<double, 3>> TriangleSides(FPDF_PAGEOBJECT object, const PdfOps& ops);
-std::optional<std::array<double, 4>> RectangleSides(FPDF_PAGEOBJECT object, const PdfOps& ops);
+std::optional<std::array<double, 4>> RectangleSides(FPDF_PAGEOBJECT object, const PdfOps& ops, const PageFrame& frame);
 
 // The stroke width as drawn on the page: the path's own width under its matrix's scale (a
 // length edit scales a path in place).
@@ -77,7 +77,8 @@ struct PointLock {
 // it to the new point.
 extern std::optional<PointLock> g_pointLock;
 // The nearest straight segment within 14 pixels of the point's centre.
-std::optional<PointLock> LockPointToSegment(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT point);
+std::optional<PointLock> LockPointToSegment(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen,
+                                            FPDF_PAGEOBJECT point);
 // The translation that keeps the point on its segment while the pointer moves.
 std::optional<PagePoint> ConstrainedOffset(const PointLock& lock, PagePoint startPointer, PagePoint startCentre,
                                            PagePoint pointer, PagePoint currentCentre);

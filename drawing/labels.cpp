@@ -5,9 +5,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "content/font_table.h"
 #include "document/session.h"
 #include "drawing/find_remove.h"
+#include "engine/page_box.h"
 #include "platform/text_encoding.h"
 
 namespace {
@@ -39,22 +39,14 @@ void TakeBack(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT object) {
 
 }  // namespace
 
-LabelContext CurrentLabelContext() {
-  LabelContext ctx;
-  ctx.document = g_session.document;
-  ctx.page = g_session.currentPage;
-  ctx.font = g_fontCache.defaultFont;
-  ctx.frame = CurrentPageFrame();
-  return ctx;
-}
-
 std::optional<std::vector<LabelPlacement>> ComputeLabelPlacements(const std::vector<ScreenPoint>& vertices,
-                                                                   const PageFrame& frame, uint32_t labelNumber) {
+                                                                   const ScreenMapping& screen, uint32_t labelNumber) {
+  const PageFrame& frame = screen.frame;
   float pageWidth = frame.DisplayedWidth(), pageHeight = frame.DisplayedHeight();
   std::vector<PagePoint> points;  // displayed coordinates
   PagePoint centre{0, 0};
   for (const ScreenPoint& v : vertices) {
-    auto page = ScreenToPageUnclamped(float(v.x), float(v.y));
+    auto page = MapToPage(screen, float(v.x), float(v.y));
     if (!page) return std::nullopt;
     PagePoint p = PageToDisplayed(frame, page->x, page->y);
     if (!std::isfinite(p.x) || !std::isfinite(p.y)) return std::nullopt;
@@ -98,11 +90,11 @@ LabelSetResult InsertLabelSet(const PdfOps& ops, const LabelContext& ctx, const 
   size_t count = vertices.size();
   if (count < 2 || count > 4) return result;
   uint32_t number = ReadLabelNumber(markName, KindForVertexCount(count));
-  if (number == 0 || ctx.document == nullptr || ctx.page == nullptr || ctx.font == nullptr || !(ctx.frame.width > 0) ||
-      !(ctx.frame.height > 0) || !HasLabelEntries(ops)) {
+  if (number == 0 || ctx.document == nullptr || ctx.page == nullptr || ctx.font == nullptr || !(ctx.screen.frame.width > 0) ||
+      !(ctx.screen.frame.height > 0) || !HasLabelEntries(ops)) {
     return result;
   }
-  auto placements = ComputeLabelPlacements(vertices, ctx.frame, number);
+  auto placements = ComputeLabelPlacements(vertices, ctx.screen, number);
   if (!placements) return result;
   std::vector<FPDF_PAGEOBJECT> made;
   for (const LabelPlacement& placement : *placements) {
@@ -115,7 +107,7 @@ LabelSetResult InsertLabelSet(const PdfOps& ops, const LabelContext& ctx, const 
       for (FPDF_PAGEOBJECT m : made) ops.FPDFPageObj_Destroy(m);
       return result;
     }
-    FS_MATRIX m = LabelMatrix(ctx.frame, placement);
+    FS_MATRIX m = LabelMatrix(ctx.screen.frame, placement);
     ops.FPDFPageObj_Transform(text, m.a, m.b, m.c, m.d, m.e, m.f);
     made.push_back(text);
   }
@@ -261,7 +253,7 @@ LabelSetResult LabelNewTriangle(const PdfOps& ops, const LabelContext& ctx, FPDF
 LabelledTriangleAdd AddLabelledTriangle(const PdfOps& ops, const LabelContext& ctx, ScreenPoint a, ScreenPoint b,
                                         const PenStyle& pen) {
   LabelledTriangleAdd result;
-  result.shape = InsertGeometryShape(ops, ctx.page, GeometryKind::Triangle, a, b, pen);
+  result.shape = InsertGeometryShape(ops, ctx.page, ctx.screen, GeometryKind::Triangle, a, b, pen);
   if (result.shape.object == nullptr) return result;
   result.labels = LabelNewTriangle(ops, ctx, result.shape.object, BuildOutline(GeometryKind::Triangle, a, b)->points);
   // Labelling regenerates the content with the triangle in it; without labels it is done here.

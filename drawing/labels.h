@@ -13,11 +13,10 @@ struct LabelContext {
   FPDF_DOCUMENT document = nullptr;
   FPDF_PAGE page = nullptr;
   FPDF_FONT font = nullptr;
-  PageFrame frame;  // labels are clamped to the displayed box and turned upright with it
+  // Where the page is shown: labels are clamped to its displayed box, turned upright with it
+  // and placed beside vertices given in client pixels.
+  ScreenMapping screen;
 };
-
-// The current page with the default font (which must have been ensured).
-LabelContext CurrentLabelContext();
 
 // Where a label's text starts, in displayed coordinates: offsets from its vertex are taken
 // on screen, so the label stands beside its vertex and reads upright on any rotation.
@@ -28,7 +27,7 @@ struct LabelPlacement {
 };
 
 std::optional<std::vector<LabelPlacement>> ComputeLabelPlacements(const std::vector<ScreenPoint>& vertices,
-                                                                   const PageFrame& frame, uint32_t labelNumber);
+                                                                   const ScreenMapping& screen, uint32_t labelNumber);
 // The text object's matrix for a placement: upright on screen at its displayed position.
 FS_MATRIX LabelMatrix(const PageFrame& frame, const LabelPlacement& placement);
 

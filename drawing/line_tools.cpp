@@ -35,19 +35,19 @@ std::optional<std::vector<PagePoint>> LineToolPoints(const LineToolInput& input)
     return std::nullopt;
   }
   if (input.kind == LineToolKind::StraightLine || input.kind == LineToolKind::Ray) {
-    auto clipped = ClipToRectangle(s, e, input.pageRect, input.kind == LineToolKind::Ray);
+    auto clipped = ClipToRectangle(s, e, input.screen.pageRect, input.kind == LineToolKind::Ray);
     if (!clipped) return std::nullopt;
     s = clipped->first;
     e = clipped->second;
   }
-  auto a = ScreenToPageUnclamped(float(s.x), float(s.y));
+  auto a = MapToPage(input.screen, float(s.x), float(s.y));
   if (!a) return std::nullopt;
   PagePoint b;
   if (input.kind == LineToolKind::EqualVector) {
     if (!input.pickedOffset) return std::nullopt;
     b = {a->x + input.pickedOffset->x, a->y + input.pickedOffset->y};
   } else {
-    auto mapped = ScreenToPageUnclamped(float(e.x), float(e.y));
+    auto mapped = MapToPage(input.screen, float(e.x), float(e.y));
     if (!mapped) return std::nullopt;
     b = *mapped;
     if (input.kind == LineToolKind::FixedLengthSegment) {

@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "drawing/marks.h"
-#include "view/tool_state.h"
+#include "drawing/shape_kinds.h"
 
 constexpr size_t kMaxPolylineVertices = 10000;
 
 struct LineToolInput {
   LineToolKind kind = LineToolKind::StraightLine;
   ScreenPoint start, end;
-  IntRect pageRect;                    // the page's screen rectangle
+  ScreenMapping screen;                // where the page is shown
   double fixedLengthCm = 5.0;
   std::optional<PagePoint> pickedOffset;  // equal vector: end − start of the picked vector
 };

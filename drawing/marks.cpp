@@ -230,11 +230,18 @@ std::optional<StraightSegment> RecogniseStraightSegment(FPDF_PAGEOBJECT object, 
   for (const PagePoint* p : {&result.start, &result.end}) {
     if (!std::isfinite(p->x) || !std::isfinite(p->y)) return std::nullopt;
   }
+  return result;
+}
+
+std::optional<StraightSegment> RecogniseStraightSegment(FPDF_PAGEOBJECT object, const PdfOps& ops,
+                                                        const ScreenMapping& screen) {
+  auto result = RecogniseStraightSegment(object, ops);
+  if (!result) return std::nullopt;
   float sx, sy, ex, ey;
-  PageToScreen(result.start.x, result.start.y, sx, sy);
-  PageToScreen(result.end.x, result.end.y, ex, ey);
+  MapToScreen(screen, result->start.x, result->start.y, sx, sy);
+  MapToScreen(screen, result->end.x, result->end.y, ex, ey);
   if (!std::isfinite(sx) || !std::isfinite(sy) || !std::isfinite(ex) || !std::isfinite(ey)) return std::nullopt;
-  result.screenStart = {int(std::lround(sx)), int(std::lround(sy))};
-  result.screenEnd = {int(std::lround(ex)), int(std::lround(ey))};
+  result->screenStart = {int(std::lround(sx)), int(std::lround(sy))};
+  result->screenEnd = {int(std::lround(ex)), int(std::lround(ey))};
   return result;
 }

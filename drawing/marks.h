@@ -10,7 +10,7 @@
 #include <string>
 
 #include "engine/engine_table.h"
-#include "view/page_view.h"
+#include "geometry/screen_mapping.h"
 
 using PdfOps = PdfEngine;
 
@@ -43,12 +43,15 @@ uint32_t NextLabelNumber(FPDF_PAGE page, const PdfOps& ops, MarkKind kind);
 
 struct StraightSegment {
   PagePoint start, end;             // page space, after the object's matrix
-  ScreenPoint screenStart, screenEnd;
+  ScreenPoint screenStart, screenEnd;  // client pixels; only when asked with the page's mapping
   bool arrow = false;
 };
 
 // A 2-segment line or a 5-segment arrow (end → wing → end → wing).
 std::optional<StraightSegment> RecogniseStraightSegment(FPDF_PAGEOBJECT object, const PdfOps& ops);
+// The same with its ends also as the page is shown on screen.
+std::optional<StraightSegment> RecogniseStraightSegment(FPDF_PAGEOBJECT object, const PdfOps& ops,
+                                                        const ScreenMapping& screen);
 
 // The identity when the object's matrix cannot be read because the entry is missing.
 bool ReadObjectMatrix(FPDF_PAGEOBJECT object, const PdfOps& ops, FS_MATRIX& matrix);

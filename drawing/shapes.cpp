@@ -11,8 +11,8 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-std::optional<PagePoint> ToPage(float x, float y) {
-  auto p = ScreenToPageUnclamped(x, y);
+std::optional<PagePoint> ToPage(const ScreenMapping& screen, float x, float y) {
+  auto p = MapToPage(screen, x, y);
   if (!p || !std::isfinite(p->x) || !std::isfinite(p->y)) return std::nullopt;
   return p;
 }
@@ -88,8 +88,8 @@ std::optional<Outline> BuildOutline(GeometryKind kind, ScreenPoint a, ScreenPoin
   return std::nullopt;
 }
 
-ShapeAdd InsertGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, ScreenPoint a, ScreenPoint b,
-                             const PenStyle& pen) {
+ShapeAdd InsertGeometryShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen, GeometryKind kind,
+                             ScreenPoint a, ScreenPoint b, const PenStyle& pen) {
   ShapeAdd result;
   if (kind == GeometryKind::Point || page == nullptr || !HasOutlineEntries(ops) || !(pen.width > 0) ||
       !std::isfinite(pen.width)) {
@@ -102,7 +102,7 @@ ShapeAdd InsertGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kin
   }
   std::vector<PagePoint> points;
   for (const ScreenPoint& p : outline->points) {
-    auto mapped = ToPage(float(p.x), float(p.y));
+    auto mapped = ToPage(screen, float(p.x), float(p.y));
     if (!mapped) return result;
     points.push_back(*mapped);
   }
@@ -124,9 +124,9 @@ ShapeAdd InsertGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kin
   return result;
 }
 
-ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, ScreenPoint a, ScreenPoint b,
-                          const PenStyle& pen) {
-  ShapeAdd result = InsertGeometryShape(ops, page, kind, a, b, pen);
+ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen, GeometryKind kind, ScreenPoint a,
+                          ScreenPoint b, const PenStyle& pen) {
+  ShapeAdd result = InsertGeometryShape(ops, page, screen, kind, a, b, pen);
   if (result.object != nullptr && ops.FPDFPage_GenerateContent(page)) result.result = kShapeAdded;
   return result;
 }
@@ -185,11 +185,11 @@ bool FinishPathObject(FPDF_PAGEOBJECT path, const PenStyle& pen, const std::u16s
   return true;
 }
 
-FPDF_PAGEOBJECT AddFreehandCurve(const std::vector<ScreenPoint>& raw, const PenStyle& pen) {
+FPDF_PAGEOBJECT AddFreehandCurve(const ScreenMapping& screen, const std::vector<ScreenPoint>& raw, const PenStyle& pen) {
   if (raw.size() < 2 || g_session.currentPage == nullptr) return nullptr;
   std::vector<PagePoint> points;
   for (const SmoothPoint& p : SmoothStroke(raw)) {
-    auto mapped = ToPage(p.x, p.y);
+    auto mapped = ToPage(screen, p.x, p.y);
     if (!mapped) return nullptr;
     points.push_back(*mapped);
   }
@@ -238,9 +238,10 @@ FPDF_PAGEOBJECT AddPagePath(const std::vector<PagePoint>& points, bool arrow, co
   return added ? path : nullptr;
 }
 
-FPDF_PAGEOBJECT AddSegment(ScreenPoint start, ScreenPoint end, bool arrow, const PenStyle& pen, float lengthTargetCm) {
-  auto a = ToPage(float(start.x), float(start.y));
-  auto b = ToPage(float(end.x), float(end.y));
+FPDF_PAGEOBJECT AddSegment(const ScreenMapping& screen, ScreenPoint start, ScreenPoint end, bool arrow, const PenStyle& pen,
+                           float lengthTargetCm) {
+  auto a = ToPage(screen, float(start.x), float(start.y));
+  auto b = ToPage(screen, float(end.x), float(end.y));
   if (!a || !b) return nullptr;
   bool moved = std::abs(end.x - start.x) >= 3 || std::abs(end.y - start.y) >= 3;
   if (!(lengthTargetCm > 0) && !moved) return nullptr;

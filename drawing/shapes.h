@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "drawing/marks.h"
-#include "view/stroke_smoothing.h"
-#include "view/tool_state.h"
+#include "drawing/shape_kinds.h"
+#include "geometry/stroke_smoothing.h"
 
 struct Outline {
   std::vector<ScreenPoint> points;
@@ -30,12 +30,12 @@ struct PenStyle {
   float width = 6.0f;
 };
 
-ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, ScreenPoint a, ScreenPoint b,
-                          const PenStyle& pen);
+ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen, GeometryKind kind, ScreenPoint a,
+                          ScreenPoint b, const PenStyle& pen);
 // The same without regenerating the page content (kShapeAddedNoContent on success): for a
 // caller that edits the page further and commits once.
-ShapeAdd InsertGeometryShape(const PdfOps& ops, FPDF_PAGE page, GeometryKind kind, ScreenPoint a, ScreenPoint b,
-                             const PenStyle& pen);
+ShapeAdd InsertGeometryShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen, GeometryKind kind,
+                             ScreenPoint a, ScreenPoint b, const PenStyle& pen);
 
 struct PointAdd {
   bool added = false;
@@ -49,8 +49,10 @@ PointAdd AddPoint(const PdfOps& ops, FPDF_PAGE page, PagePoint centre, float siz
                   const std::string& markName = {});
 
 // Each returns the new path, or nothing when nothing was added.
-FPDF_PAGEOBJECT AddFreehandCurve(const std::vector<ScreenPoint>& raw, const PenStyle& pen);
-FPDF_PAGEOBJECT AddSegment(ScreenPoint start, ScreenPoint end, bool arrow, const PenStyle& pen, float lengthTargetCm);
+// Gesture points are client pixels on the current page, shown as `screen` says.
+FPDF_PAGEOBJECT AddFreehandCurve(const ScreenMapping& screen, const std::vector<ScreenPoint>& raw, const PenStyle& pen);
+FPDF_PAGEOBJECT AddSegment(const ScreenMapping& screen, ScreenPoint start, ScreenPoint end, bool arrow, const PenStyle& pen,
+                           float lengthTargetCm);
 // A path through page points (an arrow head at the end of the first two when asked).
 FPDF_PAGEOBJECT AddPagePath(const std::vector<PagePoint>& points, bool arrow, const PenStyle& pen,
                             const std::u16string& statusText, bool* committed = nullptr);

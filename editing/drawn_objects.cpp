@@ -6,6 +6,7 @@
 #include "document/session.h"
 #include "drawing/coordinate_system.h"
 #include "drawing/geometry_edits.h"
+#include "view/page_view.h"
 
 namespace {
 
@@ -67,9 +68,9 @@ DrawnKind ClassifyDrawnObject(FPDF_PAGEOBJECT object, const PdfOps& ops) {
   }
   if (FindCoordinateSystem(object, ops) != 0) return DrawnKind::CoordinateSystem;
   if (FindMark(object, ops, MarkKind::Point)) return DrawnKind::Point;
-  if (RecogniseStraightSegment(object, ops)) return DrawnKind::Line;
+  if (RecogniseStraightSegment(object, ops, CurrentScreenMapping())) return DrawnKind::Line;
   if (TriangleVertices(object, ops)) return DrawnKind::Triangle;
-  if (RectangleVertices(object, ops)) return DrawnKind::Rectangle;
+  if (RectangleVertices(object, ops, CurrentPageFrame())) return DrawnKind::Rectangle;
   if (ops.FPDFPath_CountSegments && ops.FPDFPath_GetPathSegment && ops.FPDFPathSegment_GetType &&
       ops.FPDFPathSegment_GetPoint && IsEllipseOutline(object, ops)) {
     return DrawnKind::Ellipse;
@@ -170,7 +171,7 @@ double DistanceToSegment(float x, float y, const ScreenSegment& s) {
 }
 
 std::optional<std::vector<ScreenPoint>> ShapeScreenPoints(FPDF_PAGEOBJECT object, const PdfOps& ops) {
-  if (auto corners = RectangleVertices(object, ops)) {  // in the order its labels and handles use
+  if (auto corners = RectangleVertices(object, ops, CurrentPageFrame())) {  // in the order its labels and handles use
     std::vector<ScreenPoint> points;
     for (const PagePoint& corner : *corners) {
       auto at = PageToScreenPoint(corner);
@@ -197,7 +198,7 @@ std::vector<ControlPoint> ControlPointsOf(FPDF_PAGEOBJECT object, const PdfOps& 
   };
   switch (kind) {
     case DrawnKind::Line:
-      if (auto line = RecogniseStraightSegment(object, ops)) {
+      if (auto line = RecogniseStraightSegment(object, ops, CurrentScreenMapping())) {
         points = {{1, line->screenStart}, {2, line->screenEnd}};
       }
       break;
@@ -207,7 +208,7 @@ std::vector<ControlPoint> ControlPointsOf(FPDF_PAGEOBJECT object, const PdfOps& 
       }
       break;
     case DrawnKind::Rectangle:
-      if (auto v = RectangleVertices(object, ops)) {
+      if (auto v = RectangleVertices(object, ops, CurrentPageFrame())) {
         for (int i = 0; i < 4; ++i) add(i + 1, PageToScreenPoint((*v)[size_t(i)]));
       }
       break;

@@ -11,7 +11,7 @@
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
-#include "view/pointer_input.h"
+#include "editing/pointer_input.h"
 
 namespace {
 
@@ -186,7 +186,7 @@ void EraseAllOnPage() {
   g_session.statusText = failed == 0 && committed
                              ? FillPlaceholders(u"已擦除当前页 %d 个标注", {Num(removed)})
                              : FillPlaceholders(u"已移除 %d 个标注，失败 %d 个", {Num(removed), Num(failed)});
-  g_selectionHooks.refreshPanels();
+  g_window.refreshPanels();
   AfterPageChange();
   if (!committed) {
     ShowMessage(u"PDF 内容更新警告", u"标注已移除，但 PDF 页面内容生成失败；请尽快另存为新文件。", MessageIcon::Warning);

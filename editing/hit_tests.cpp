@@ -5,6 +5,7 @@
 
 #include "document/session.h"
 #include "editing/selection.h"
+#include "view/page_view.h"
 #include "view/tool_state.h"
 
 namespace {
@@ -132,7 +133,7 @@ FPDF_PAGEOBJECT HitLine(ScreenPoint point) {
   for (int i = ops.FPDFPage_CountObjects(g_session.currentPage) - 1; i >= 0; --i) {
     FPDF_PAGEOBJECT object = CandidatePath(ops, i);
     if (object == nullptr) continue;
-    auto line = RecogniseStraightSegment(object, ops);
+    auto line = RecogniseStraightSegment(object, ops, CurrentScreenMapping());
     if (!line) continue;
     std::vector<ScreenSegment> pieces{
         {float(line->screenStart.x), float(line->screenStart.y), float(line->screenEnd.x), float(line->screenEnd.y)}};
@@ -148,7 +149,7 @@ FPDF_PAGEOBJECT HitLine(ScreenPoint point) {
 
 int HitEndpoint(ScreenPoint point) {
   if (g_selection.object == nullptr) return 0;
-  auto line = RecogniseStraightSegment(g_selection.object, CurrentOps());
+  auto line = RecogniseStraightSegment(g_selection.object, CurrentOps(), CurrentScreenMapping());
   if (!line) return 0;
   if (Within(point, line->screenStart)) return 1;
   if (Within(point, line->screenEnd)) return 2;

@@ -13,7 +13,9 @@
 #include "editing/selection.h"
 #include "editing/shape_panel_model.h"
 #include "engine/engine_table.h"
+#include "engine/page_box.h"
 #include "platform/platform_seam.h"
+#include "view/page_view.h"
 #include "view/tool_modes.h"
 #include "view/tool_state.h"
 
@@ -136,7 +138,7 @@ bool DeleteSelectedImage() {
   g_selection.selectedImage = nullptr;
   g_session.statusText = u"图片已删除";
   NotifyKeepingSelection(u"图片已删除");
-  g_selectionHooks.refreshPanels();
+  g_window.refreshPanels();
   return true;
 }
 
@@ -167,7 +169,7 @@ bool ApplyImageRotationText(const std::u16string& text) {
   }
   double delta = NormalisedDegrees(target - AngleDegrees(*m));
   if (std::fabs(delta) < 1e-4) {
-    g_selectionHooks.refreshPanels();
+    g_window.refreshPanels();
     return true;
   }
   if (!WriteImageMatrix(image, TurnedAboutBounds(*m, delta, *bounds))) {
@@ -176,6 +178,6 @@ bool ApplyImageRotationText(const std::u16string& text) {
   }
   g_session.statusText = u"图片旋转角度已更新";
   NotifyKeepingSelection(u"图片旋转角度已更新");
-  g_selectionHooks.refreshPanels();
+  g_window.refreshPanels();
   return true;
 }

@@ -8,6 +8,7 @@
 #include "document/window_hooks.h"
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
+#include "view/page_view.h"
 
 ImageDrag g_imageDrag;
 
@@ -29,7 +30,7 @@ double Distance(ScreenPointF a, ScreenPointF b) { return std::hypot(a.x - b.x, a
 
 void EndDrag() {
   g_imageDrag = ImageDrag{};
-  g_selectionHooks.refreshPanels();
+  g_window.refreshPanels();
   g_window.repaint();
 }
 

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "editing/image_objects.h"
-#include "view/pointer_input.h"
+#include "editing/pointer_input.h"
 
 struct ImageDrag {
   bool active = false;

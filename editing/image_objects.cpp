@@ -8,6 +8,7 @@
 #include "editing/hit_tests.h"
 #include "editing/selection.h"
 #include "engine/engine_table.h"
+#include "view/page_view.h"
 
 namespace {
 
@@ -127,7 +128,7 @@ void SelectImage(FPDF_PAGEOBJECT image, const std::u16string& status) {
   SelectDrawnObject(nullptr);
   g_selection.selectedImage = image;
   g_session.statusText = status;
-  g_selectionHooks.refreshPanels();
+  g_window.refreshPanels();
   g_window.repaint();
 }
 

@@ -9,6 +9,7 @@
 #include "editing/reshape_drags.h"
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
+#include "view/page_view.h"
 
 DragState g_drag;
 

@@ -12,6 +12,8 @@
 #include "editing/move_drag.h"
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
+#include "view/current_context.h"
+#include "view/page_view.h"
 
 namespace {
 

@@ -15,7 +15,8 @@
 #include "editing/selection.h"
 #include "editing/shape_panel_model.h"
 #include "editing/text_selection.h"
-#include "view/pointer_input.h"
+#include "editing/pointer_input.h"
+#include "view/page_view.h"
 #include "view/tool_state.h"
 
 Marquee g_marquee;
@@ -27,7 +28,7 @@ int g_dragWidth = 4, g_dragHeight = 4;
 void ClearEverySelection() {
   ClearDrawnSelection();
   g_session.statusText = u"选取模式：拖动框选图形";
-  g_selectionHooks.refreshPanels();
+  g_window.refreshPanels();
   g_window.repaint();
 }
 
@@ -64,7 +65,7 @@ void PressInEdit(ScreenPoint p) {
   if ((hit == nullptr || ImageTakesPointFrom(hit, p)) && PressOnImage(p)) return;
   if (hit == nullptr) {
     ClearDrawnSelection();
-    g_selectionHooks.refreshPanels();
+    g_window.refreshPanels();
     g_window.repaint();
     return;
   }
@@ -72,7 +73,9 @@ void PressInEdit(ScreenPoint p) {
   BeginMove(p, true);
 }
 
-void Press(ScreenPoint p) {
+}  // namespace
+
+void SelectToolPress(ScreenPoint p) {
   switch (g_tool.mode) {
     case ToolMode::Select:
       PressInSelect(p);
@@ -91,9 +94,9 @@ void Press(ScreenPoint p) {
   }
 }
 
-bool Active() { return g_marquee.armed || TextDragRunning() || AnySelectionDrag() || EraseDragRunning() || ImageDragRunning(); }
+bool SelectToolActive() { return g_marquee.armed || TextDragRunning() || AnySelectionDrag() || EraseDragRunning() || ImageDragRunning(); }
 
-void Move(ScreenPoint p, bool leftHeld) {
+void SelectToolMove(ScreenPoint p, bool leftHeld) {
   if (ImageDragRunning()) {
     if (leftHeld) ImageDragStep(p);
     return;
@@ -124,7 +127,7 @@ void Move(ScreenPoint p, bool leftHeld) {
   }
 }
 
-void Release(ScreenPoint p) {
+void SelectToolRelease(ScreenPoint p) {
   if (ImageDragRunning()) {
     FinishImageDrag();
     return;
@@ -162,7 +165,7 @@ void Release(ScreenPoint p) {
   }
 }
 
-void Cancel() {
+void SelectToolCancel() {
   CancelImageDrag();
   if (EraseDragRunning()) EndEraseDrag();
   if (TextDragRunning()) EndTextDrag();
@@ -173,43 +176,29 @@ void Cancel() {
   }
 }
 
-CursorShape EditCursor(ScreenPoint p) {
+CursorShape EditToolCursor(ScreenPoint p) {
   if (auto shape = ImageHandleCursor(p)) return *shape;
   bool selected = g_selection.selectedImage != nullptr || g_selection.object != nullptr || !g_selection.group.empty();
   return selected ? CursorShape::SizeAll : CursorShape::Cross;
 }
 
-void DoubleClick(ScreenPoint p) {
+void SelectToolDoubleClick(ScreenPoint p) {
   if (g_tool.mode != ToolMode::Select || !InsidePage(p.x, p.y)) return;
   // The release that ends the double-click is no click of its own: it would select the
   // segment under the point just locked.
   if (EditTextAt(p) || LockPointAt(p)) g_marquee = Marquee{};
 }
 
-}  // namespace
 
 void SetDragDistance(int width, int height) {
   g_dragWidth = std::max(3, width);
   g_dragHeight = std::max(3, height);
 }
 
-void InstallEditingTools() {
-  g_editingTools.press = Press;
-  g_editingTools.move = Move;
-  g_editingTools.release = Release;
-  g_editingTools.cancel = Cancel;
-  g_editingTools.active = Active;
-  g_editingTools.doubleClick = DoubleClick;
-  g_editingTools.lineEnd = FixedLengthEnd;
-  g_editingTools.editCursor = EditCursor;
-  g_editingTools.overSelectedText = [](ScreenPoint p) {
-    if (TextDragRunning()) return true;
-    if (g_selection.group.size() >= 2 && HitGroup(p)) return true;  // a press here moves the group
-    if (g_selection.selectedText == nullptr) return false;
-    auto rect = TextScreenRect(g_selection.selectedText, CurrentOps(), CurrentPageFrame());
-    return rect && rect->Contains(p.x, p.y);
-  };
-  g_selectionHooks.endConstrainedMove = [] {
-    if (g_drag.moveArmed && g_drag.constrained) EndMove();
-  };
+bool OverSelectedText(ScreenPoint p) {
+  if (TextDragRunning()) return true;
+  if (g_selection.group.size() >= 2 && HitGroup(p)) return true;  // a press here moves the group
+  if (g_selection.selectedText == nullptr) return false;
+  auto rect = TextScreenRect(g_selection.selectedText, CurrentOps(), CurrentPageFrame());
+  return rect && rect->Contains(p.x, p.y);
 }

@@ -2,6 +2,7 @@
 // marquee, clicks that select on release, and double-clicks.
 #pragma once
 
+#include "editing/pointer_input.h"
 #include "view/page_view.h"
 
 struct Marquee {
@@ -14,5 +15,17 @@ extern Marquee g_marquee;
 
 // The system's drag distance (pixels in x and y; each taken as at least 3).
 void SetDragDistance(int width, int height);
-// Installs the tools into the page view's input dispatch.
-void InstallEditingTools();
+
+// A press on the page in these tools, the moves and release that follow it while the tool is
+// active, a cancel (command or capture loss) and double-clicks.
+void SelectToolPress(ScreenPoint point);
+void SelectToolMove(ScreenPoint point, bool leftHeld);
+void SelectToolRelease(ScreenPoint point);
+void SelectToolCancel();
+bool SelectToolActive();
+void SelectToolDoubleClick(ScreenPoint point);
+// The pointer is over the selected text or marquee group, or drags the text (the cursor
+// offers to move it).
+bool OverSelectedText(ScreenPoint point);
+// The edit tool's cursor at a point: the selected image's handles, then the selection.
+CursorShape EditToolCursor(ScreenPoint point);

@@ -9,14 +9,21 @@
 #include "drawing/find_remove.h"
 #include "drawing/labels.h"
 #include "editing/hit_tests.h"
+#include "editing/move_drag.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
+#include "view/current_context.h"
+#include "view/page_view.h"
 #include "view/tool_state.h"
 
 SelectionState g_selection;
-SelectionHooks g_selectionHooks;
 
 namespace {
+
+// A constrained move in progress ends when the selection changes.
+void EndConstrainedMove() {
+  if (g_drag.moveArmed && g_drag.constrained) EndMove();
+}
 
 constexpr const char16_t* kContentWarningCaption = u"PDF 内容更新警告";
 
@@ -61,7 +68,7 @@ void CommitLabelChange(bool committed, const char16_t* contentWarning) {
 
 void SelectLine(FPDF_PAGEOBJECT object, const PdfOps& ops) {
   g_tool.shapePanelRequested = true;
-  auto line = RecogniseStraightSegment(object, ops);
+  auto line = RecogniseStraightSegment(object, ops, CurrentScreenMapping());
   SetMessage(line && line->arrow ? u"已选中箭头：拖动两端控制点修改箭头" : u"已选中直线：拖动两端控制点修改直线");
   // The page's own lines keep their look: only the editor's marked segments get labels.
   if (!line || !MarkedShapeName(object, ops, MarkKind::Line) || !EnsureDefaultFont()) return;
@@ -150,7 +157,7 @@ void SelectObject(FPDF_PAGEOBJECT object) {
     SetMessage(u"请点击线条或曲线选中图形");
     return;
   }
-  g_selectionHooks.endConstrainedMove();
+  EndConstrainedMove();
   std::optional<PointLock> lock = g_pointLock;
   SelectDrawnObject(object);
   g_pointLock = lock;  // an established lock stays with its point
@@ -181,7 +188,7 @@ void SelectObject(FPDF_PAGEOBJECT object) {
       SetMessage(u"已选中图形：拖动移动，右侧可调整颜色、线宽和长度");
     }
   }
-  g_selectionHooks.refreshPanels();
+  g_window.refreshPanels();
   g_window.repaint();
 }
 
@@ -198,7 +205,7 @@ void SelectInRectangle(IntRect rect) {
     return;
   }
   std::vector<FPDF_PAGEOBJECT> members = ObjectsInRectangle(r);
-  g_selectionHooks.endConstrainedMove();
+  EndConstrainedMove();
   g_selection.group.clear();
   g_selection.object = nullptr;
   g_selection.selectedImage = nullptr;
@@ -213,7 +220,7 @@ void SelectInRectangle(IntRect rect) {
     g_selection.group = members;
     SetMessage(FillPlaceholders(u"已框选 %d 个图形，可拖动整组移动", {Num(static_cast<long long>(members.size()))}));
   }
-  g_selectionHooks.refreshPanels();
+  g_window.refreshPanels();
   g_window.repaint();
 }
 
@@ -222,7 +229,7 @@ bool LockPointAt(ScreenPoint point) {
   PdfOps ops = CurrentOps();
   if (object == nullptr || ClassifyDrawnObject(object, ops) != DrawnKind::Point) return false;
   SelectObject(object);
-  auto lock = LockPointToSegment(ops, g_session.currentPage, object);
+  auto lock = LockPointToSegment(ops, g_session.currentPage, CurrentScreenMapping(), object);
   g_pointLock = lock;
   if (lock) {
     SetMessage(u"点已锁定在线段上；拖动时只能沿该线段移动");

@@ -44,10 +44,3 @@ void SelectInRectangle(IntRect rect);
 // point is there.
 bool LockPointAt(ScreenPoint point);
 
-// Hooks the selection calls out to: a constrained move in progress ends when the selection
-// changes; panels follow every change.
-struct SelectionHooks {
-  void (*endConstrainedMove)() = [] {};
-  void (*refreshPanels)() = [] {};
-};
-extern SelectionHooks g_selectionHooks;

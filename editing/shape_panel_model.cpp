@@ -15,6 +15,8 @@
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
+#include "view/current_context.h"
+#include "view/page_view.h"
 #include "view/tool_state.h"
 
 namespace {
@@ -183,7 +185,7 @@ std::optional<SideRows> SelectedSideRows() {
   MarkKind mark = kind == DrawnKind::Rectangle ? MarkKind::Rectangle : MarkKind::Triangle;
   SideRows rows;
   if (kind == DrawnKind::Rectangle) {
-    auto sides = RectangleSides(g_selection.object, ops);
+    auto sides = RectangleSides(g_selection.object, ops, CurrentPageFrame());
     if (!sides) return std::nullopt;
     std::copy(sides->begin(), sides->end(), rows.lengths.begin());
     rows.count = 4;

@@ -9,6 +9,7 @@
 #include "editing/drawn_objects.h"
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
+#include "view/page_view.h"
 
 TextDrag g_textDrag;
 
@@ -50,7 +51,7 @@ void SelectText(FPDF_PAGEOBJECT object) {
   ClearDrawnSelection();
   g_selection.selectedText = object;
   g_session.statusText = u"已选中文本：拖动可移动，右键可设置属性，Delete 键可删除";
-  g_selectionHooks.refreshPanels();
+  g_window.refreshPanels();
   g_window.repaint();
 }
 
@@ -103,7 +104,7 @@ void CommitTextChange(const std::u16string& doneClause, bool showInStatus) {
   g_session.fullRewrite = true;
   NotifyKeepingSelection(doneClause);
   if (showInStatus) g_session.statusText = doneClause;
-  g_selectionHooks.refreshPanels();
+  g_window.refreshPanels();
 }
 
 FPDF_PAGEOBJECT TextForMenuAt(ScreenPoint point) {
@@ -149,6 +150,6 @@ bool DeleteSelectedText() {
   g_selection.selectedText = nullptr;
   NotifyObjectModified(u"所选文本已删除");
   g_session.statusText = u"所选文本已删除";
-  g_selectionHooks.refreshPanels();
+  g_window.refreshPanels();
   return true;
 }

@@ -46,3 +46,8 @@ PageBox DisplayedPageBox(FPDF_PAGE page) {
   if (!(shown.right > shown.left) || !(shown.top > shown.bottom)) return media;
   return shown;
 }
+
+FS_MATRIX UprightMatrix(const PageFrame& frame, float dx, float dy) {
+  Affine m = UprightTransform(frame, dx, dy);
+  return {m.a, m.b, m.c, m.d, m.e, m.f};
+}

@@ -1,23 +1,9 @@
-// Word and presentation files are opened through a conversion to PDF in a private folder.
+// Word and presentation files converted to PDF by LibreOffice in a private folder.
 #pragma once
 
 #include <string>
 
-struct OfficeConversion {
-  std::u16string outputFolder;
-  std::u16string outputPdf;
-  bool adopted = false;
-};
-
-// ".doc", ".docx" and the presentation extensions.
-bool IsConvertibleOffice(const std::u16string& path);
-bool IsWordDocument(const std::u16string& path);
-// Spreadsheets, templates and OpenDocument files: handed to the desktop's default program.
-bool IsOtherOfficeType(const std::u16string& path);
-
-// The converter opening uses: ConvertOfficeToPdf; when empty, opening a convertible file
-// reports that no renderer is available.
-extern bool (*g_convertOfficeToPdf)(const std::u16string& input, OfficeConversion& record);
+#include "document/office_files.h"
 
 // `soffice` on the search path, or empty.
 std::u16string FindLibreOffice();
@@ -25,8 +11,3 @@ std::u16string FindLibreOffice();
 // non-empty PDF came out (the record then names it). Shows its own messages; a run the user
 // stopped with 取消 ends silently. The caller adopts or discards the record.
 bool ConvertOfficeToPdf(const std::u16string& input, OfficeConversion& record);
-
-// Deletes the files directly inside the folder, then the folder.
-void DeleteConversionFolder(const std::u16string& folder);
-// Deletes the record's folder unless the opened document adopted it.
-void DiscardConversion(OfficeConversion& record);

@@ -209,26 +209,19 @@ void DestroyRenderCache() {
 }
 
 std::optional<PagePoint> ScreenToPage(int x, int y) {
-  const IntRect& r = g_view.pageRect;
-  if (!r.Contains(x, y)) return std::nullopt;
+  if (!g_view.pageRect.Contains(x, y)) return std::nullopt;
   return ScreenToPageUnclamped(float(x), float(y));
 }
 
 std::optional<PagePoint> ScreenToPageUnclamped(float x, float y) {
-  const IntRect& r = g_view.pageRect;
-  if (g_session.document == nullptr || r.Empty()) return std::nullopt;
-  float dx = (x - float(r.left)) * PageWidthPt() / float(r.Width());
-  float dy = (float(r.bottom) - y) * PageHeightPt() / float(r.Height());
-  return DisplayedToPage(CurrentPageFrame(), dx, dy);
+  if (g_session.document == nullptr) return std::nullopt;
+  return MapToPage(CurrentScreenMapping(), x, y);
 }
 
 void PageToScreen(float px, float py, float& x, float& y) { PageToScreen(CurrentPageFrame(), px, py, x, y); }
 
 void PageToScreen(const PageFrame& frame, float px, float py, float& x, float& y) {
-  PagePoint d = PageToDisplayed(frame, px, py);
-  const IntRect& r = g_view.pageRect;
-  x = float(r.left) + float(r.Width()) * d.x / PageWidthPt();
-  y = float(r.bottom) - float(r.Height()) * d.y / PageHeightPt();
+  MapToScreen(ScreenMapping{frame, g_view.pageRect}, px, py, x, y);
 }
 
 PageFrame CurrentPageFrame() {
@@ -242,39 +235,7 @@ PageFrame CurrentPageFrame() {
   return frame;
 }
 
-PagePoint DisplayedToPage(const PageFrame& f, float dx, float dy) {
-  switch (f.rotation) {
-    case 1:
-      return {f.originX + f.width - dy, f.originY + dx};
-    case 2:
-      return {f.originX + f.width - dx, f.originY + f.height - dy};
-    case 3:
-      return {f.originX + dy, f.originY + f.height - dx};
-    default:
-      return {f.originX + dx, f.originY + dy};
-  }
-}
-
-PagePoint PageToDisplayed(const PageFrame& f, float px, float py) {
-  float x = px - f.originX, y = py - f.originY;
-  switch (f.rotation) {
-    case 1:
-      return {y, f.width - x};
-    case 2:
-      return {f.width - x, f.height - y};
-    case 3:
-      return {f.height - y, x};
-    default:
-      return {x, y};
-  }
-}
-
-FS_MATRIX UprightMatrix(const PageFrame& frame, float dx, float dy) {
-  PagePoint at = DisplayedToPage(frame, dx, dy);
-  PagePoint right = DisplayedToPage(frame, dx + 1, dy);
-  PagePoint up = DisplayedToPage(frame, dx, dy + 1);
-  return {right.x - at.x, right.y - at.y, up.x - at.x, up.y - at.y, at.x, at.y};
-}
+ScreenMapping CurrentScreenMapping() { return ScreenMapping{CurrentPageFrame(), g_view.pageRect}; }
 
 bool CanZoomIn() { return g_session.document != nullptr && g_view.zoom < kMaxZoom; }
 bool CanZoomOut() { return g_session.document != nullptr && g_view.zoom > kMinZoom; }

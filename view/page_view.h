@@ -9,23 +9,8 @@
 #include <vector>
 
 #include "engine/pdfium_types.h"
-
-struct IntRect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool Empty() const { return right <= left || bottom <= top; }
-  // Edges count as inside.
-  bool Contains(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
-};
-
-struct PagePoint {
-  float x = 0, y = 0;
-};
-
-struct ScreenPoint {
-  int x = 0, y = 0;
-};
+#include "geometry/points.h"
+#include "geometry/screen_mapping.h"
 
 enum class FitMode { FitPage, FitWidth };
 
@@ -135,25 +120,10 @@ void InvalidateRender(bool keepPosition);
 // Drops the bitmap (page change, document replaced, exit).
 void DestroyRenderCache();
 
-// Where the displayed page sits in page space. PDFium shows the crop box clipped to the media
-// box, which need not start at (0, 0); displayed coordinates (dx, dy) start at that box's
-// lower-left corner as the user sees it (after the page's quarter turns), y up.
-struct PageFrame {
-  float originX = 0, originY = 0;  // the displayed box's lower-left corner, page space
-  float width = 0, height = 0;     // the box unrotated: W × H
-  int rotation = 0;                // quarter turns clockwise, 0 … 3
-  float DisplayedWidth() const { return rotation % 2 == 1 ? height : width; }
-  float DisplayedHeight() const { return rotation % 2 == 1 ? width : height; }
-};
-
 // The current page's frame; all zero without a page.
 PageFrame CurrentPageFrame();
-// Displayed point → page point and back; exact inverses, no rounding.
-PagePoint DisplayedToPage(const PageFrame& frame, float dx, float dy);
-PagePoint PageToDisplayed(const PageFrame& frame, float px, float py);
-// The matrix that draws an object's own upright frame at displayed point (dx, dy): its x axis
-// runs to the right on screen and its y axis up, whatever the page's rotation.
-FS_MATRIX UprightMatrix(const PageFrame& frame, float dx, float dy);
+// The current page as shown: its frame and its rectangle on screen.
+ScreenMapping CurrentScreenMapping();
 
 std::optional<PagePoint> ScreenToPage(int x, int y);
 // The same mapping without the inside-the-page test (for points that came from the page and

@@ -5,13 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "drawing/shape_kinds.h"
 #include "engine/pdfium_types.h"
 #include "view/page_view.h"
-#include "view/stroke_smoothing.h"
+#include "geometry/stroke_smoothing.h"
 
 enum class ToolMode { Select, Hand, Pen, Arrow, SelectErase, ForceErase, Text, ImagePlacement, Edit, Geometry };
-enum class GeometryKind { Segment = 0, Rectangle = 1, Ellipse = 2, Triangle = 3, Point = 4 };
-enum class LineToolKind { None = 0, StraightLine = 1, FixedLengthSegment = 2, Ray = 3, Polyline = 4, Vector = 5, EqualVector = 6 };
 
 // A left-button drag on the page by a drawing tool, in client pixels.
 struct StrokeDrag {

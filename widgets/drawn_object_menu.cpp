@@ -10,7 +10,7 @@
 #include "editing/selection.h"
 #include "editing/text_selection.h"
 #include "platform/platform_seam.h"
-#include "view/pointer_input.h"
+#include "editing/pointer_input.h"
 #include "view/tool_state.h"
 #include "widgets/image_menu.h"
 #include "widgets/window_access.h"
@@ -34,7 +34,7 @@ void ShowDrawnObjectMenu(ScreenPoint point) {
 
 }  // namespace
 
-void InstallDrawnObjectMenu() { g_editingTools.contextMenu = ShowDrawnObjectMenu; }
+void InstallDrawnObjectMenu() { g_pageMenus.contextMenu = ShowDrawnObjectMenu; }
 
 void OnDeleteKey() {
   if (g_tool.mode == ToolMode::Select && g_selection.selectedText != nullptr) {

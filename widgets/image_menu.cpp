@@ -4,7 +4,7 @@
 #include <QMenu>
 #include <cmath>
 
-#include "content/image_clipboard.h"
+#include "editing/image_clipboard.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
 #include "editing/drawn_objects.h"

@@ -6,6 +6,7 @@
 #include "editing/image_drag.h"
 #include "editing/image_objects.h"
 #include "editing/selection.h"
+#include "view/page_view.h"
 #include "view/tool_state.h"
 
 namespace {

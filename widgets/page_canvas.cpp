@@ -20,10 +20,10 @@
 #include "editing/selection.h"
 #include "view/command_sink.h"
 #include "view/ocr_selection.h"
-#include "view/force_erase_trail.h"
+#include "editing/force_erase_trail.h"
 #include "view/page_view.h"
 #include "view/pencil_cursor.h"
-#include "view/pointer_input.h"
+#include "editing/pointer_input.h"
 #include "view/status_line.h"
 #include "view/tool_modes.h"
 #include "view/tool_state.h"
@@ -321,7 +321,7 @@ std::vector<QPointF> LineToolPreview() {
     input.kind = g_tool.lineTool;
     input.start = g_tool.stroke.start;
     input.end = g_tool.stroke.current;
-    input.pageRect = g_view.pageRect;
+    input.screen = CurrentScreenMapping();
     input.fixedLengthCm = g_tool.fixedLengthCm;
     if (g_tool.equalVectorPicked) input.pickedOffset = g_tool.equalVectorOffset;
     if (auto produced = LineToolPoints(input)) points = *produced;

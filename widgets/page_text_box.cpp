@@ -26,7 +26,7 @@
 #include "document/window_hooks.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
-#include "view/pointer_input.h"
+#include "editing/pointer_input.h"
 #include "view/tool_state.h"
 #include "widgets/edit_triggers.h"
 #include "widgets/on_screen_keyboard.h"
@@ -234,7 +234,7 @@ void CreateControls(QWidget* canvas, const TextBoxLayout& layout) {
 void InstallTextTool(QWidget* canvas) {
   static QPointer<QWidget> toolCanvas;
   toolCanvas = canvas;
-  g_editingTools.textClick = [](ScreenPoint point) {
+  g_pageMenus.textClick = [](ScreenPoint point) {
     if (toolCanvas != nullptr) OpenTextBox(toolCanvas, point);
   };
 }

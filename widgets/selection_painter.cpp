@@ -8,6 +8,7 @@
 #include "editing/select_tool.h"
 #include "editing/selection.h"
 #include "editing/text_selection.h"
+#include "view/page_view.h"
 #include "view/tool_state.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "editing/selection.h"
 #include "editing/text_selection.h"
 #include "platform/platform_seam.h"
-#include "view/pointer_input.h"
+#include "editing/pointer_input.h"
 #include "view/tool_state.h"
 #include "widgets/page_canvas.h"
 #include "widgets/window_access.h"
@@ -40,7 +40,7 @@ bool ShowTextMenuAt(ScreenPoint point) {
 
 }  // namespace
 
-void InstallTextMenu() { g_editingTools.textMenu = ShowTextMenuAt; }
+void InstallTextMenu() { g_pageMenus.textMenu = ShowTextMenuAt; }
 
 void ShowTextMenuFromKeyboard() {
   if (g_tool.mode != ToolMode::Select || g_session.currentPage == nullptr || g_selection.selectedText == nullptr) return;

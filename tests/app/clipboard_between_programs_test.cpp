@@ -15,7 +15,7 @@
 #include "app/clipboard_test_pictures.h"
 #include "app/editing_test_fixture.h"
 #include "content/clipboard_dib.h"
-#include "content/image_clipboard.h"
+#include "editing/image_clipboard.h"
 #include "editing/selection.h"
 #include "support/image_page_pdf.h"
 #include "widgets/qt_clipboard.h"

@@ -85,7 +85,7 @@ TEST_F(DrawingWindowTest, RectanglesSegmentsAndArrowsAreLabelledToo) {
 
   RouteCommand(kCmdArrowTool);
   Drag(At(0.1f, 0.7f), At(0.5f, 0.8f));
-  auto arrow = RecogniseStraightSegment(Objects()[0], g_engine);
+  auto arrow = RecogniseStraightSegment(Objects()[0], g_engine, CurrentScreenMapping());
   ASSERT_TRUE(arrow.has_value());
   EXPECT_TRUE(arrow->arrow);
   EXPECT_EQ(MarkAndLabels(MarkKind::Line).second, 2u);
@@ -136,7 +136,7 @@ TEST_F(DrawingWindowTest, PenStrokesAndPointsAreOneStepEach) {
 TEST_F(DrawingWindowTest, EveryLineToolDrawsThroughTheWindow) {
   RouteCommand(kCmdStraightLine);
   Drag(At(0.3f, 0.3f), At(0.4f, 0.3f));
-  auto line = RecogniseStraightSegment(Objects()[0], g_engine);
+  auto line = RecogniseStraightSegment(Objects()[0], g_engine, CurrentScreenMapping());
   ASSERT_TRUE(line.has_value());
   EXPECT_NEAR(line->start.x, 0, 2);
   EXPECT_NEAR(line->end.x, 595, 2);
@@ -144,7 +144,7 @@ TEST_F(DrawingWindowTest, EveryLineToolDrawsThroughTheWindow) {
 
   RouteCommand(kCmdRay);
   Drag(At(0.5f, 0.5f), At(0.45f, 0.45f));
-  auto ray = RecogniseStraightSegment(Objects()[size_t(CurrentObjectCount() - 3)], g_engine);
+  auto ray = RecogniseStraightSegment(Objects()[size_t(CurrentObjectCount() - 3)], g_engine, CurrentScreenMapping());
   ASSERT_TRUE(ray.has_value());
 
   g_platform.askText = [](const std::u16string&, const std::u16string&, const std::u16string&) {
@@ -153,7 +153,7 @@ TEST_F(DrawingWindowTest, EveryLineToolDrawsThroughTheWindow) {
   RouteCommand(kCmdFixedLengthSegment);
   g_platform.askText = nullptr;
   Drag(At(0.2f, 0.8f), At(0.25f, 0.8f));
-  auto fixed = RecogniseStraightSegment(Objects()[size_t(CurrentObjectCount() - 3)], g_engine);
+  auto fixed = RecogniseStraightSegment(Objects()[size_t(CurrentObjectCount() - 3)], g_engine, CurrentScreenMapping());
   ASSERT_TRUE(fixed.has_value());
   EXPECT_NEAR(std::hypot(fixed->end.x - fixed->start.x, fixed->end.y - fixed->start.y), 56.69, 0.01);
 
@@ -161,7 +161,7 @@ TEST_F(DrawingWindowTest, EveryLineToolDrawsThroughTheWindow) {
   QPoint vectorStart = At(0.6f, 0.2f), vectorEnd = At(0.8f, 0.25f);
   Drag(vectorStart, vectorEnd);
   FPDF_PAGEOBJECT vector = Objects()[size_t(CurrentObjectCount() - 3)];
-  auto picked = RecogniseStraightSegment(vector, g_engine);
+  auto picked = RecogniseStraightSegment(vector, g_engine, CurrentScreenMapping());
   ASSERT_TRUE(picked.has_value());
   EXPECT_TRUE(picked->arrow);
 
@@ -176,7 +176,7 @@ TEST_F(DrawingWindowTest, EveryLineToolDrawsThroughTheWindow) {
   Click((vectorStart + vectorEnd) / 2);
   EXPECT_EQ(g_session.statusText, u"相等向量：点击页面放置起点");
   Drag(At(0.6f, 0.6f), At(0.61f, 0.6f));
-  auto copy = RecogniseStraightSegment(Objects()[size_t(CurrentObjectCount() - 3)], g_engine);
+  auto copy = RecogniseStraightSegment(Objects()[size_t(CurrentObjectCount() - 3)], g_engine, CurrentScreenMapping());
   ASSERT_TRUE(copy.has_value());
   EXPECT_TRUE(copy->arrow);
   EXPECT_NEAR(copy->end.x - copy->start.x, picked->end.x - picked->start.x, 1e-3);
@@ -247,7 +247,7 @@ TEST_F(DrawingWindowTest, AnEllipseIsDrawnInsideItsDragOnATurnedCroppedPage) {
   ASSERT_EQ(CurrentObjectCount(), 1);
   FPDF_PAGEOBJECT ellipse = Objects()[0];
   EXPECT_EQ(g_engine.FPDFPath_CountSegments(ellipse), 49);
-  EXPECT_FALSE(RecogniseStraightSegment(ellipse, g_engine).has_value());
+  EXPECT_FALSE(RecogniseStraightSegment(ellipse, g_engine, CurrentScreenMapping()).has_value());
   EXPECT_EQ(g_engine.FPDFPageObj_CountMarks(ellipse), 0);
   EXPECT_EQ(g_session.statusText, u"图形已添加");
   // Its outline, back on screen, spans the drag box: right, bottom, left and top extremes.
@@ -310,7 +310,7 @@ TEST_F(DrawingWindowTest, EachLineToolIsOneUndoStep) {
     RouteCommand(kCmdUndo);
     EXPECT_EQ(CurrentObjectCount(), base);
     EXPECT_EQ(g_history.undo.size(), steps);
-    auto first = RecogniseStraightSegment(Objects()[0], g_engine);
+    auto first = RecogniseStraightSegment(Objects()[0], g_engine, CurrentScreenMapping());
     ASSERT_TRUE(first.has_value());  // the first vector is still there, still an arrow
     EXPECT_TRUE(first->arrow);
   }

@@ -7,6 +7,7 @@
 #include "app/editing_test_fixture.h"
 #include "editing/erasing.h"
 #include "editing/selection.h"
+#include "view/page_view.h"
 #include "view/tool_state.h"
 
 namespace {

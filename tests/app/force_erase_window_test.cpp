@@ -18,6 +18,7 @@
 #include "platform/text_encoding.h"
 #include "support/image_page_pdf.h"
 #include "support/pdf_fixtures.h"
+#include "view/page_view.h"
 
 namespace {
 

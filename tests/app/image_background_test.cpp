@@ -6,7 +6,7 @@
 #include <QFileInfo>
 
 #include "app/image_test_fixture.h"
-#include "content/image_background.h"
+#include "editing/image_background.h"
 #include "document/edit_wrapper.h"
 #include "editing/drawn_objects.h"
 #include "support/pdf_fixtures.h"

@@ -16,7 +16,7 @@
 #include "app/editing_test_fixture.h"
 #include "app/image_test_fixture.h"
 #include "content/clipboard_dib.h"
-#include "content/image_clipboard.h"
+#include "editing/image_clipboard.h"
 #include "document/edit_wrapper.h"
 #include "editing/selection.h"
 #include "support/image_page_pdf.h"

@@ -10,6 +10,7 @@
 #include "content/image_file.h"
 #include "document/edit_wrapper.h"
 #include "editing/image_commands.h"
+#include "view/page_view.h"
 #include "view/status_line.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include "document/session.h"
 #include "support/pdf_fixtures.h"
 #include "view/command_ids.h"
+#include "view/page_view.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "editing/drawn_objects.h"
 #include "editing/selection.h"
 #include "editing/shape_panel_model.h"
+#include "view/page_view.h"
 #include "view/tool_state.h"
 #include "widgets/shape_panel.h"
 
@@ -53,7 +54,7 @@ TEST_F(LineWidthWindowTest, LengthEditsAndHandleDragsKeepTheWidthOnThePage) {
 
   SetLength(QStringLiteral("5"));
   EXPECT_EQ(Panel()->lengthEdit()->text(), QStringLiteral("5.00")) << "Enter shows the value as the panel writes it";
-  auto shortened = RecogniseStraightSegment(g_selection.object, g_engine);
+  auto shortened = RecogniseStraightSegment(g_selection.object, g_engine, CurrentScreenMapping());
   ASSERT_TRUE(shortened);
   EXPECT_NEAR(Length(*shortened), 5 * 72 / 2.54, 0.05);
   EXPECT_NEAR(PageWidth(g_selection.object), 6.0f, 0.01);
@@ -67,7 +68,7 @@ TEST_F(LineWidthWindowTest, LengthEditsAndHandleDragsKeepTheWidthOnThePage) {
   EXPECT_NEAR(PageWidth(g_selection.object), 12.0f, 0.01) << "应用线宽 12 shows 12 pt on the page";
 
   SetLength(QStringLiteral("4"));
-  auto line = RecogniseStraightSegment(g_selection.object, g_engine);
+  auto line = RecogniseStraightSegment(g_selection.object, g_engine, CurrentScreenMapping());
   ASSERT_TRUE(line);
   QPoint end(line->screenEnd.x, line->screenEnd.y);
   Press(end);
@@ -115,7 +116,7 @@ TEST_F(LineWidthWindowTest, OnlyASegmentOrArrowFixesTheLengthOfLaterLines) {
   RouteCommand(kCmdArrowTool);
   QPoint from = At(0.2f, 0.7f), to = from + QPoint(100, 0);
   Drag(from, to);
-  auto arrow = RecogniseStraightSegment(Paths().back(), g_engine);
+  auto arrow = RecogniseStraightSegment(Paths().back(), g_engine, CurrentScreenMapping());
   ASSERT_TRUE(arrow && arrow->arrow);
   double drawnCm = Length(*arrow) * 2.54 / 72;
   EXPECT_NEAR(Length(*arrow), OnPage(to).x - OnPage(from).x, 1) << "the arrow is as long as its drag";

@@ -9,6 +9,7 @@
 #include "drawing/geometry_edits.h"
 #include "editing/selection.h"
 #include "engine/page_box.h"
+#include "view/page_view.h"
 #include "view/tool_state.h"
 
 namespace {
@@ -98,7 +99,7 @@ TEST_F(PageStillWindowTest, ShapesDraggedPastTheEdgeOfACroppedTurnedPageEndOnIt)
   ExpectInsideShownBox(Paths().back(), "triangle");
   RouteCommand(kCmdArrowTool);
   Drag(At(0.5f, 0.2f), QPoint(page.right + 200, page.top + 30));
-  auto arrow = RecogniseStraightSegment(Paths().back(), g_engine);
+  auto arrow = RecogniseStraightSegment(Paths().back(), g_engine, CurrentScreenMapping());
   ASSERT_TRUE(arrow && arrow->arrow);
   EXPECT_LE(arrow->screenEnd.x, page.right) << "the tip stops at the page's right edge on screen";
   PageBox box = DisplayedPageBox(g_session.currentPage);

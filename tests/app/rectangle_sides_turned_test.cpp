@@ -28,7 +28,7 @@ class RectangleSidesTurnedTest : public EditingWindowTest, public ::testing::Wit
   }
   // The rectangle's corners on screen, as its handles show them.
   static std::array<QPoint, 4> Corners() {
-    auto v = RectangleVertices(g_selection.object, g_engine);
+    auto v = RectangleVertices(g_selection.object, g_engine, CurrentPageFrame());
     EXPECT_TRUE(v);
     std::array<QPoint, 4> corners;
     for (size_t i = 0; v && i < 4; ++i) corners[i] = OnScreen((*v)[i]);
@@ -36,7 +36,7 @@ class RectangleSidesTurnedTest : public EditingWindowTest, public ::testing::Wit
   }
   FPDF_PAGEOBJECT OnlyRectangle() const {
     for (FPDF_PAGEOBJECT path : Paths()) {
-      if (RectangleVertices(path, g_engine)) return path;
+      if (RectangleVertices(path, g_engine, CurrentPageFrame())) return path;
     }
     return nullptr;
   }
@@ -62,7 +62,7 @@ class RectangleSidesTurnedTest : public EditingWindowTest, public ::testing::Wit
     EXPECT_NEAR(after[0].y(), before[0].y(), 1);
     EXPECT_NEAR(after[1].y(), before[1].y(), 1) << "b1 moves along the top side only";
     EXPECT_NEAR(after[3].x(), before[3].x(), 1) << "d1 stays";
-    auto sides = RectangleSides(g_selection.object, g_engine);
+    auto sides = RectangleSides(g_selection.object, g_engine, CurrentPageFrame());
     ASSERT_TRUE(sides);
     EXPECT_NEAR((*sides)[0], 5, 0.01);
   }

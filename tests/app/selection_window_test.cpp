@@ -8,6 +8,7 @@
 #include "editing/hit_tests.h"
 #include "editing/selection.h"
 #include "platform/text_encoding.h"
+#include "view/page_view.h"
 #include "view/tool_state.h"
 
 namespace {
@@ -39,10 +40,10 @@ TEST_F(SelectionWindowTest, ReleaseSelectsAndAPressOnTheSelectionMovesItWithItsL
   EXPECT_EQ(Steps(), steps);
   EXPECT_EQ(g_session.statusText, u"");
 
-  auto before = RecogniseStraightSegment(segment, g_engine);
+  auto before = RecogniseStraightSegment(segment, g_engine, CurrentScreenMapping());
   PagePoint labelBefore = Centre(Labels(segment, MarkKind::Line)[0]);
   Drag(middle, middle + QPoint(40, 30));
-  auto after = RecogniseStraightSegment(segment, g_engine);
+  auto after = RecogniseStraightSegment(segment, g_engine, CurrentScreenMapping());
   ASSERT_TRUE(before && after);
   PagePoint expected{OnPage(middle + QPoint(40, 30)).x - OnPage(middle).x, OnPage(middle + QPoint(40, 30)).y - OnPage(middle).y};
   EXPECT_GT(expected.x, 0);
@@ -58,7 +59,7 @@ TEST_F(SelectionWindowTest, ReleaseSelectsAndAPressOnTheSelectionMovesItWithItsL
   Screenshot("selection-segment");
 
   RouteCommand(kCmdUndo);
-  auto undone = RecogniseStraightSegment(Paths()[0], g_engine);
+  auto undone = RecogniseStraightSegment(Paths()[0], g_engine, CurrentScreenMapping());
   ASSERT_TRUE(undone);
   EXPECT_NEAR(undone->start.x, before->start.x, 0.01);
 
@@ -157,7 +158,7 @@ TEST_F(SelectionWindowTest, ATriangleWithoutLabelsIsRelabelledWhenSelected) {
 TEST_F(SelectionWindowTest, ALockedPointSlidesAlongItsSegmentAndStopsAtItsEnd) {
   RouteCommand(kCmdSegmentTool);
   Drag(At(0.2f, 0.5f), At(0.6f, 0.5f));
-  auto segment = RecogniseStraightSegment(Paths()[0], g_engine);
+  auto segment = RecogniseStraightSegment(Paths()[0], g_engine, CurrentScreenMapping());
   ASSERT_TRUE(segment);
   RouteCommand(kCmdPointTool);
   Click(At(0.4f, 0.5f));
@@ -187,7 +188,7 @@ TEST_F(SelectionWindowTest, AnArrowHeadShrinksWithItsArrowAndGrowsOnlyBackToItsS
   RouteCommand(kCmdArrowTool);
   Drag(At(0.2f, 0.5f), At(0.7f, 0.5f));
   auto headOf = [](FPDF_PAGEOBJECT arrow) {
-    auto line = RecogniseStraightSegment(arrow, g_engine);
+    auto line = RecogniseStraightSegment(arrow, g_engine, CurrentScreenMapping());
     float x, y;
     g_engine.FPDFPathSegment_GetPoint(g_engine.FPDFPath_GetPathSegment(arrow, 2), &x, &y);
     return std::hypot(x - line->end.x, y - line->end.y) / 1.0965856099730655;
@@ -199,10 +200,10 @@ TEST_F(SelectionWindowTest, AnArrowHeadShrinksWithItsArrowAndGrowsOnlyBackToItsS
   EXPECT_EQ(g_session.statusText, u"已选中箭头：拖动两端控制点修改箭头");
   size_t steps = Steps();
 
-  auto line = RecogniseStraightSegment(g_selection.object, g_engine);
+  auto line = RecogniseStraightSegment(g_selection.object, g_engine, CurrentScreenMapping());
   QPoint start(line->screenStart.x, line->screenStart.y), end(line->screenEnd.x, line->screenEnd.y);
   Drag(end, start + QPoint(30, 0), 6);
-  auto shortLine = RecogniseStraightSegment(g_selection.object, g_engine);
+  auto shortLine = RecogniseStraightSegment(g_selection.object, g_engine, CurrentScreenMapping());
   ASSERT_TRUE(shortLine && shortLine->arrow);
   double shortLength = std::hypot(shortLine->end.x - shortLine->start.x, shortLine->end.y - shortLine->start.y);
   ASSERT_LT(shortLength / 2, stored);
@@ -262,7 +263,7 @@ TEST_F(SelectionWindowTest, AnEllipseSideStopsThreePixelsBeforeTheOtherAndARecta
   QPoint from(corner->at.x, corner->at.y), to = from + QPoint(40, 25);
   Drag(from, to, 5);
   FPDF_PAGEOBJECT rebuilt = g_selection.object;
-  auto vertices = RectangleVertices(rebuilt, g_engine);
+  auto vertices = RectangleVertices(rebuilt, g_engine, CurrentPageFrame());
   ASSERT_TRUE(vertices) << "still a rectangle";
   PagePoint target = OnPage(to);
   bool cornerAtPointer = false;
@@ -288,7 +289,7 @@ TEST_F(SelectionWindowTest, HitTestsPreferSegmentsToCoordinateSystemsAndCurvesHi
   Drag(QPoint(origin.x + 60, origin.y + 2), QPoint(origin.x + 160, origin.y + 2));
   FPDF_PAGEOBJECT segment = Paths()[1];
   EXPECT_EQ(HitObject({origin.x + 100, origin.y + 3}), segment);
-  auto line = RecogniseStraightSegment(segment, g_engine);
+  auto line = RecogniseStraightSegment(segment, g_engine, CurrentScreenMapping());
   ASSERT_TRUE(line);
   int y = line->screenStart.y;
   EXPECT_EQ(HitLine({origin.x + 100, y + 12}), segment);
@@ -329,16 +330,16 @@ class TurnedPageSelectionTest : public EditingWindowTest {
       FPDF_PAGEOBJECT o = g_engine.FPDFPage_GetObject(g_session.currentPage, i);
       if (g_engine.FPDFPageObj_GetType(o) == kPageObjPath) segment = o;
     }
-    auto before = RecogniseStraightSegment(segment, g_engine);
+    auto before = RecogniseStraightSegment(segment, g_engine, CurrentScreenMapping());
     EXPECT_TRUE(before);
     if (!before) return {};
     QPoint middle((before->screenStart.x + before->screenEnd.x) / 2, (before->screenStart.y + before->screenEnd.y) / 2);
     Click(middle);
     EXPECT_EQ(g_selection.object, segment) << "the click follows the page's mapping";
-    before = RecogniseStraightSegment(segment, g_engine);  // the panel re-centred the page
+    before = RecogniseStraightSegment(segment, g_engine, CurrentScreenMapping());  // the panel re-centred the page
     middle = QPoint((before->screenStart.x + before->screenEnd.x) / 2, (before->screenStart.y + before->screenEnd.y) / 2);
     Drag(middle, middle + QPoint(40, 30), 5);
-    auto after = RecogniseStraightSegment(segment, g_engine);
+    auto after = RecogniseStraightSegment(segment, g_engine, CurrentScreenMapping());
     EXPECT_TRUE(after);
     if (!after) return {};
     EXPECT_NEAR(after->screenStart.x - before->screenStart.x, 40, 1) << "right on screen stays right";
@@ -366,7 +367,7 @@ TEST_F(TurnedPageSelectionTest, SelectionAndMovesFollowACropBoxAwayFromTheOrigin
   PagePoint moved = DrawSelectAndDrag();
   EXPECT_GT(moved.x, 0);
   EXPECT_LT(moved.y, 0);
-  auto segment = RecogniseStraightSegment(g_selection.object, g_engine);
+  auto segment = RecogniseStraightSegment(g_selection.object, g_engine, CurrentScreenMapping());
   ASSERT_TRUE(segment);
   EXPECT_GT(segment->start.x, 100);
   EXPECT_LT(segment->end.x, 500);
@@ -375,7 +376,7 @@ TEST_F(TurnedPageSelectionTest, SelectionAndMovesFollowACropBoxAwayFromTheOrigin
   // The erase distance is measured through the same mapping.
   RouteCommand(kCmdSelectTool);  // with a selection, 选取擦除 would delete it first
   RouteCommand(kCmdSelectErase);
-  segment = RecogniseStraightSegment(Paths()[0], g_engine);
+  segment = RecogniseStraightSegment(Paths()[0], g_engine, CurrentScreenMapping());
   ASSERT_TRUE(segment);
   QPoint onLine((segment->screenStart.x + segment->screenEnd.x) / 2, (segment->screenStart.y + segment->screenEnd.y) / 2);
   int before = CurrentObjectCount();

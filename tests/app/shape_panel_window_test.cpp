@@ -7,6 +7,7 @@
 #include "drawing/geometry_edits.h"
 #include "editing/selection.h"
 #include "editing/shape_panel_model.h"
+#include "view/page_view.h"
 #include "view/tool_state.h"
 #include "widgets/pen_options_window.h"
 #include "widgets/shape_panel.h"
@@ -55,7 +56,7 @@ TEST_F(ShapePanelWindowTest, ARectangleSideAcceptsCentimetresAndRefusesMillimetr
   EXPECT_EQ(Steps(), steps);
   Type(Panel()->sideEdit(), QStringLiteral("2.5cm "));
   QTest::keyClick(Panel()->sideEdit(), Qt::Key_Return);
-  auto sides = RectangleSides(g_selection.object, g_engine);
+  auto sides = RectangleSides(g_selection.object, g_engine, CurrentPageFrame());
   ASSERT_TRUE(sides);
   EXPECT_NEAR((*sides)[0], 2.5, 1e-3);
   EXPECT_EQ(g_session.statusText, u"矩形边长已更新");
@@ -84,7 +85,7 @@ TEST_F(ShapePanelWindowTest, WidthAndLengthInputsAreCheckedAgainstTheirRanges) {
   QTest::mouseClick(Panel()->applyLengthButton(), Qt::LeftButton);
   EXPECT_EQ(g_session.statusText, u"直线目标长度已更新");
   Drag(At(0.2f, 0.5f), At(0.25f, 0.52f));  // a short drag draws a 4 cm arrow
-  auto arrow = RecogniseStraightSegment(Paths()[0], g_engine);
+  auto arrow = RecogniseStraightSegment(Paths()[0], g_engine, CurrentScreenMapping());
   ASSERT_TRUE(arrow);
   EXPECT_NEAR(std::hypot(arrow->end.x - arrow->start.x, arrow->end.y - arrow->start.y), 4 * 72 / 2.54, 0.05);
   // The segment tool takes the fixed length too, and the rubber band shows it while dragging.
@@ -97,7 +98,7 @@ TEST_F(ShapePanelWindowTest, WidthAndLengthInputsAreCheckedAgainstTheirRanges) {
   EXPECT_NEAR(std::hypot(b.x - a.x, b.y - a.y), 4 * 72 / 2.54, 1.5) << "the preview ends at 4 cm";
   EXPECT_GT(b.x, a.x) << "towards the pointer";
   Release(from + QPoint(10, 0));
-  auto segment = RecogniseStraightSegment(Paths().back(), g_engine);
+  auto segment = RecogniseStraightSegment(Paths().back(), g_engine, CurrentScreenMapping());
   ASSERT_TRUE(segment);
   EXPECT_NEAR(std::hypot(segment->end.x - segment->start.x, segment->end.y - segment->start.y), 4 * 72 / 2.54, 1.5);
   RouteCommand(kCmdArrowTool);
@@ -138,7 +139,7 @@ TEST_F(ShapePanelWindowTest, TheFixedLengthOfASelectedSegmentEndsWithItsDocument
   QPoint from = At(0.2f, 0.5f), to = At(0.3f, 0.5f);
   Drag(from, to);
   ASSERT_EQ(Paths().size(), 1u);
-  auto segment = RecogniseStraightSegment(Paths().back(), g_engine);
+  auto segment = RecogniseStraightSegment(Paths().back(), g_engine, CurrentScreenMapping());
   ASSERT_TRUE(segment);
   EXPECT_NEAR(std::hypot(segment->end.x - segment->start.x, segment->end.y - segment->start.y),
               OnPage(to).x - OnPage(from).x, 1) << "the new document's segment is as long as its drag";

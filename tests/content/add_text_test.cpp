@@ -14,6 +14,8 @@
 #include "drawing/drawing_test.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
+#include "view/current_context.h"
+#include "view/page_view.h"
 
 namespace {
 

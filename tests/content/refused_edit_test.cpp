@@ -17,6 +17,7 @@
 #include "support/document_test.h"
 #include "support/reader_checks.h"
 #include "support/text_pdf.h"
+#include "view/current_context.h"
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
 #include "support/reader_checks.h"
+#include "view/current_context.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "drawing/coordinate_system.h"
 #include "drawing/drawing_test.h"
 #include "engine/engine_table.h"
+#include "view/page_view.h"
 
 namespace {
 
@@ -62,14 +63,14 @@ TEST_F(CoordinateSystemTest, DraggingTheOriginMovesTheWholeSystem) {
   FPDF_PAGEOBJECT system = Build().object;
   auto before = *ReadControlPoints(system, CurrentOps());
   ScreenPoint origin = Screen(before.origin.x, before.origin.y);
-  EXPECT_EQ(HitCoordinateHandle(system, CurrentOps(), origin.x + 7, origin.y - 7), 1);
+  EXPECT_EQ(HitCoordinateHandle(system, CurrentOps(), CurrentScreenMapping(), origin.x + 7, origin.y - 7), 1);
   ScreenPoint unit = Screen(before.unit.x, before.unit.y);
-  EXPECT_EQ(HitCoordinateHandle(system, CurrentOps(), unit.x, unit.y + 8), 2);
-  EXPECT_EQ(HitCoordinateHandle(system, CurrentOps(), origin.x, origin.y + 30), 0);
+  EXPECT_EQ(HitCoordinateHandle(system, CurrentOps(), CurrentScreenMapping(), unit.x, unit.y + 8), 2);
+  EXPECT_EQ(HitCoordinateHandle(system, CurrentOps(), CurrentScreenMapping(), origin.x, origin.y + 30), 0);
   ScreenPoint last = origin;
   ScreenPoint target = Screen(before.origin.x + 10, before.origin.y + 5);
   bool changed = false;
-  ASSERT_TRUE(DragCoordinateHandle(system, CurrentOps(), 1, last, target, changed));
+  ASSERT_TRUE(DragCoordinateHandle(system, CurrentOps(), CurrentScreenMapping(), 1, last, target, changed));
   EXPECT_TRUE(changed);
   auto after = *ReadControlPoints(system, CurrentOps());
   EXPECT_NEAR(after.origin.x - before.origin.x, 10, 1.0);  // a screen pixel is about 0.8 points here

@@ -9,6 +9,8 @@
 #include "drawing/line_tools.h"
 #include "drawing/shapes.h"
 #include "engine/engine_table.h"
+#include "view/current_context.h"
+#include "view/page_view.h"
 
 namespace {
 
@@ -71,17 +73,17 @@ TEST_F(GeometryEditsTest, ARectangleSideMovesItsSecondVertexAndTheNeighbouringSi
   FPDF_PAGEOBJECT rectangle = LabelledShape(corners, MarkKind::Rectangle);
   EditResult edit = SetRectangleSide(CurrentOps(), CurrentLabelContext(), rectangle, 0, 5);
   ASSERT_TRUE(edit.ok);
-  auto v = *RectangleVertices(edit.newObject, CurrentOps());
+  auto v = *RectangleVertices(edit.newObject, CurrentOps(), CurrentPageFrame());
   EXPECT_NEAR(v[0].x, left, 1e-3);              // a stays
   EXPECT_NEAR(v[1].x, left + 5 * kCm, 1e-3);    // b moves 1 cm right
   EXPECT_NEAR(v[2].x, left + 5 * kCm, 1e-3);    // c with it
   EXPECT_NEAR(v[3].x, left, 1e-3);              // d stays
-  EXPECT_NEAR((*RectangleSides(edit.newObject, CurrentOps()))[1], 2, 1e-3);
+  EXPECT_NEAR((*RectangleSides(edit.newObject, CurrentOps(), CurrentPageFrame()))[1], 2, 1e-3);
   // A slanted side is no rectangle.
   FPDF_PAGEOBJECT slanted = AddLine({10, 10}, {50, 12});
   g_engine.FPDFPath_LineTo(slanted, 50, 50);
   g_engine.FPDFPath_LineTo(slanted, 10, 50);
-  EXPECT_FALSE(RectangleVertices(slanted, CurrentOps()).has_value());
+  EXPECT_FALSE(RectangleVertices(slanted, CurrentOps(), CurrentPageFrame()).has_value());
 }
 
 TEST_F(GeometryEditsTest, AFailedReplacementRollsBackToTheOldShape) {
@@ -136,10 +138,10 @@ TEST_F(GeometryEditsTest, PointsLockOntoSegmentsWithin14Pixels) {
   auto far = ScreenToPage(a.x + 100, a.y - 14);
   PointAdd nearPoint = AddPoint(CurrentOps(), g_session.currentPage, *near, 2, 0);
   PointAdd farPoint = AddPoint(CurrentOps(), g_session.currentPage, *far, 2, 0);
-  auto lock = LockPointToSegment(CurrentOps(), g_session.currentPage, nearPoint.object);
+  auto lock = LockPointToSegment(CurrentOps(), g_session.currentPage, CurrentScreenMapping(), nearPoint.object);
   ASSERT_TRUE(lock.has_value());
   EXPECT_EQ(lock->segment, segment);
-  EXPECT_FALSE(LockPointToSegment(CurrentOps(), g_session.currentPage, farPoint.object).has_value());
+  EXPECT_FALSE(LockPointToSegment(CurrentOps(), g_session.currentPage, CurrentScreenMapping(), farPoint.object).has_value());
   // Dragging past the end stops at the end point.
   auto centre = ReadPointGeometry(nearPoint.object, CurrentOps())->centre;
   auto offset = ConstrainedOffset(*lock, centre, centre, {centre.x + 1000, centre.y + 50}, centre);
@@ -170,7 +172,7 @@ TEST_F(GeometryEditsTest, LineToolsClipAndMeasure) {
   ShowPage();
   IntRect page = g_view.pageRect;
   LineToolInput input;
-  input.pageRect = page;
+  input.screen = CurrentScreenMapping();
   input.kind = LineToolKind::StraightLine;
   input.start = {page.left + 200, page.top + 300};
   input.end = {page.left + 260, page.top + 300};

@@ -14,6 +14,8 @@
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "engine/engine_table.h"
+#include "view/current_context.h"
+#include "view/page_view.h"
 
 namespace {
 
@@ -31,7 +33,7 @@ class LabelsTest : public DrawingTest {
     ScreenPoint top = Screen(apex.x, apex.y);
     ScreenPoint corner = Screen(apex.x + width / 2, apex.y - height);
     ScreenPoint start{2 * top.x - corner.x, top.y};
-    ShapeAdd added = AddGeometryShape(CurrentOps(), g_session.currentPage, GeometryKind::Triangle, start, corner,
+    ShapeAdd added = AddGeometryShape(CurrentOps(), g_session.currentPage, CurrentScreenMapping(), GeometryKind::Triangle, start, corner,
                                       PenStyle{});
     if (label) {
       auto outline = BuildOutline(GeometryKind::Triangle, start, corner);
@@ -98,7 +100,7 @@ TEST_F(LabelsTest, EnsuringIntactLabelsChangesNothing) {
 
 TEST_F(LabelsTest, PlacementsStayInsideThePage) {
   ShowPage(595, 842);
-  PageFrame frame = CurrentPageFrame();
+  ScreenMapping frame = CurrentScreenMapping();
   auto placements = ComputeLabelPlacements({Screen(2, 400), Screen(200, 400)}, frame, 1);
   ASSERT_TRUE(placements.has_value());
   EXPECT_FLOAT_EQ((*placements)[0].x, 0);  // pushed outward past the left edge: clamped
@@ -248,7 +250,7 @@ TEST_F(LabelsTest, ADrawnTriangleIsCommittedWithItsLabelsOrAloneWhenLabellingFai
 TEST_F(LabelsTest, OrphanLabelsGoAndEverythingElseStays) {
   ShowPage();
   PdfOps ops = CurrentOps();
-  ShapeAdd rectangle = AddGeometryShape(ops, g_session.currentPage, GeometryKind::Rectangle, Screen(100, 700),
+  ShapeAdd rectangle = AddGeometryShape(ops, g_session.currentPage, CurrentScreenMapping(), GeometryKind::Rectangle, Screen(100, 700),
                                         Screen(300, 600), PenStyle{});
   auto outline = BuildOutline(GeometryKind::Rectangle, Screen(100, 700), Screen(300, 600));
   ASSERT_TRUE(EnsureRectangleLabels(ops, CurrentLabelContext(), rectangle.object, outline->points).ok);

@@ -7,6 +7,7 @@
 #include "drawing/marks.h"
 #include "drawing/shapes.h"
 #include "engine/engine_table.h"
+#include "view/page_view.h"
 
 namespace {
 
@@ -98,7 +99,7 @@ TEST_F(MarksTest, StraightSegmentsAndArrowsAreRecognisedByShape) {
   PdfOps ops = CurrentOps();
   FPDF_PAGEOBJECT plain = AddLine({100, 100}, {300, 100});
   g_engine.FPDFPageObj_Transform(plain, 1, 0, 0, 1, 10, 20);
-  auto segment = RecogniseStraightSegment(plain, ops);
+  auto segment = RecogniseStraightSegment(plain, ops, CurrentScreenMapping());
   ASSERT_TRUE(segment.has_value());
   EXPECT_FALSE(segment->arrow);
   EXPECT_FLOAT_EQ(segment->start.x, 110);
@@ -111,7 +112,7 @@ TEST_F(MarksTest, StraightSegmentsAndArrowsAreRecognisedByShape) {
   g_engine.FPDFPath_LineTo(arrow, 200, 200);
   ASSERT_TRUE(AppendArrowHead(ops, arrow, {100, 200}, {200, 200}, 2));
   g_engine.FPDFPage_InsertObject(g_session.currentPage, arrow);
-  auto recognised = RecogniseStraightSegment(arrow, ops);
+  auto recognised = RecogniseStraightSegment(arrow, ops, CurrentScreenMapping());
   ASSERT_TRUE(recognised.has_value());
   EXPECT_TRUE(recognised->arrow);
 
@@ -121,11 +122,11 @@ TEST_F(MarksTest, StraightSegmentsAndArrowsAreRecognisedByShape) {
     g_engine.FPDFPath_LineTo(off, x, y);
   }
   g_engine.FPDFPage_InsertObject(g_session.currentPage, off);
-  EXPECT_FALSE(RecogniseStraightSegment(off, ops).has_value());
+  EXPECT_FALSE(RecogniseStraightSegment(off, ops, CurrentScreenMapping()).has_value());
   // A closed two-segment path is no segment either.
   FPDF_PAGEOBJECT closed = AddLine({10, 10}, {50, 50});
   g_engine.FPDFPath_Close(closed);
-  EXPECT_FALSE(RecogniseStraightSegment(closed, ops).has_value());
+  EXPECT_FALSE(RecogniseStraightSegment(closed, ops, CurrentScreenMapping()).has_value());
 }
 
 }  // namespace

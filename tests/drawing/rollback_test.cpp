@@ -12,6 +12,8 @@
 #include "drawing/labels.h"
 #include "drawing/shapes.h"
 #include "engine/engine_table.h"
+#include "view/current_context.h"
+#include "view/page_view.h"
 
 namespace {
 
@@ -54,7 +56,7 @@ class RollbackTest : public DrawingTest {
   // A labelled triangle or rectangle drawn by dragging on the screen.
   FPDF_PAGEOBJECT Labelled(GeometryKind kind) {
     ScreenPoint a = Screen(150, 700), b = Screen(350, 550);
-    ShapeAdd added = AddGeometryShape(CurrentOps(), g_session.currentPage, kind, a, b, PenStyle{});
+    ShapeAdd added = AddGeometryShape(CurrentOps(), g_session.currentPage, CurrentScreenMapping(), kind, a, b, PenStyle{});
     auto outline = BuildOutline(kind, a, b);
     bool ok = kind == GeometryKind::Triangle
                   ? LabelNewTriangle(CurrentOps(), CurrentLabelContext(), added.object, outline->points).ok
@@ -135,7 +137,7 @@ TEST_F(RollbackTest, OldLabelsThatStayAreReported) {
 TEST_F(RollbackTest, ARectangleThatCannotTakeItsMarkLosesItsNewLabels) {
   ShowPage();
   ScreenPoint a = Screen(150, 700), b = Screen(350, 550);
-  ShapeAdd rectangle = AddGeometryShape(CurrentOps(), g_session.currentPage, GeometryKind::Rectangle, a, b, PenStyle{});
+  ShapeAdd rectangle = AddGeometryShape(CurrentOps(), g_session.currentPage, CurrentScreenMapping(), GeometryKind::Rectangle, a, b, PenStyle{});
   PdfOps ops = CurrentOps();
   ops.FPDFPageObj_AddMark = SelectiveAddMark;
   g_refuseMarksOnPaths = true;  // the labels are in when the rectangle refuses its mark
@@ -150,7 +152,7 @@ TEST_F(RollbackTest, RefusedInsertionsAreFailuresAndNothingIsFreedTwice) {
   PdfOps ops = CurrentOps();
   ops.FPDFPage_InsertObject = CountedInsert;
   g_insertionsLeft = 0;
-  EXPECT_EQ(AddGeometryShape(ops, g_session.currentPage, GeometryKind::Ellipse, Screen(100, 700), Screen(300, 600),
+  EXPECT_EQ(AddGeometryShape(ops, g_session.currentPage, CurrentScreenMapping(), GeometryKind::Ellipse, Screen(100, 700), Screen(300, 600),
                              PenStyle{}).result,
             kShapeFailed);
   EXPECT_FALSE(AddPoint(ops, g_session.currentPage, {200, 200}, 3, 0).added);
@@ -161,7 +163,7 @@ TEST_F(RollbackTest, APointThatCannotBeReplacedStaysAndItsLockFollowsAReplacemen
   ShowPage();
   FPDF_PAGEOBJECT segment = AddLine({100, 400}, {400, 400});
   PointAdd point = AddPoint(CurrentOps(), g_session.currentPage, {200, 403}, 3, 0);
-  g_pointLock = LockPointToSegment(CurrentOps(), g_session.currentPage, point.object);
+  g_pointLock = LockPointToSegment(CurrentOps(), g_session.currentPage, CurrentScreenMapping(), point.object);
   ASSERT_TRUE(g_pointLock.has_value());
   EXPECT_EQ(g_pointLock->segment, segment);
   std::vector<FPDF_PAGEOBJECT> before = Objects();

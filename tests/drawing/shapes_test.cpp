@@ -9,6 +9,7 @@
 #include "drawing/shapes.h"
 #include "engine/engine_loader.h"
 #include "engine/engine_table.h"
+#include "view/page_view.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ TEST_F(ShapesTest, GeometryShapesArePathsWithTheirOutlineAndPen) {
   ShowPage();
   PdfOps ops = CurrentOps();
   PenStyle pen{30u | 60u << 8 | 90u << 16, 3};
-  ShapeAdd ellipse = AddGeometryShape(ops, g_session.currentPage, GeometryKind::Ellipse, Screen(100, 700),
+  ShapeAdd ellipse = AddGeometryShape(ops, g_session.currentPage, CurrentScreenMapping(), GeometryKind::Ellipse, Screen(100, 700),
                                       Screen(300, 600), pen);
   ASSERT_EQ(ellipse.result, kShapeAdded);
   EXPECT_EQ(SegmentCount(ellipse.object), 49);  // 48 outline points and the closing line
@@ -57,9 +58,9 @@ TEST_F(ShapesTest, GeometryShapesArePathsWithTheirOutlineAndPen) {
   float width = 0;
   g_engine.FPDFPageObj_GetStrokeWidth(ellipse.object, &width);
   EXPECT_FLOAT_EQ(width, 3);
-  EXPECT_EQ(AddGeometryShape(ops, g_session.currentPage, GeometryKind::Rectangle, {100, 100}, {101, 200}, pen).result,
+  EXPECT_EQ(AddGeometryShape(ops, g_session.currentPage, CurrentScreenMapping(), GeometryKind::Rectangle, {100, 100}, {101, 200}, pen).result,
             kShapeTooSmall);
-  EXPECT_EQ(AddGeometryShape(ops, g_session.currentPage, GeometryKind::Point, {100, 100}, {200, 200}, pen).result,
+  EXPECT_EQ(AddGeometryShape(ops, g_session.currentPage, CurrentScreenMapping(), GeometryKind::Point, {100, 100}, {200, 200}, pen).result,
             kShapeFailed);
   EXPECT_EQ(g_engine.FPDFPage_CountObjects(g_session.currentPage), 1);
 }
@@ -93,7 +94,7 @@ TEST_F(ShapesTest, ArrowHeadsAreHalfAShortSegment) {
 TEST_F(ShapesTest, ALengthTargetFixesTheSegmentLength) {
   ShowPage();
   PenStyle pen;
-  FPDF_PAGEOBJECT segment = AddSegment(Screen(100, 100), Screen(130, 140), false, pen, 5);
+  FPDF_PAGEOBJECT segment = AddSegment(CurrentScreenMapping(), Screen(100, 100), Screen(130, 140), false, pen, 5);
   ASSERT_NE(segment, nullptr);
   auto line = RecogniseStraightSegment(segment, CurrentOps());
   ASSERT_TRUE(line.has_value());
@@ -101,7 +102,7 @@ TEST_F(ShapesTest, ALengthTargetFixesTheSegmentLength) {
   EXPECT_EQ(g_session.statusText, u"划线已添加");
   EXPECT_TRUE(g_session.modified);
   // Without a target a tiny drag adds nothing.
-  EXPECT_EQ(AddSegment(Screen(300, 300), Screen(300, 300), true, pen, 0), nullptr);
+  EXPECT_EQ(AddSegment(CurrentScreenMapping(), Screen(300, 300), Screen(300, 300), true, pen, 0), nullptr);
 }
 
 TEST_F(ShapesTest, FreehandStrokesAreSmoothedAndRound) {
@@ -111,8 +112,8 @@ TEST_F(ShapesTest, FreehandStrokesAreSmoothedAndRound) {
   ASSERT_GT(smoothed.size(), raw.size());
   EXPECT_FLOAT_EQ(smoothed.front().x, float(raw.front().x));
   EXPECT_FLOAT_EQ(smoothed.back().x, float(raw.back().x));  // the provisional tail
-  EXPECT_EQ(AddFreehandCurve({Screen(100, 100)}, PenStyle{}), nullptr);
-  FPDF_PAGEOBJECT curve = AddFreehandCurve(raw, PenStyle{});
+  EXPECT_EQ(AddFreehandCurve(CurrentScreenMapping(), {Screen(100, 100)}, PenStyle{}), nullptr);
+  FPDF_PAGEOBJECT curve = AddFreehandCurve(CurrentScreenMapping(), raw, PenStyle{});
   ASSERT_NE(curve, nullptr);
   EXPECT_EQ(SegmentCount(curve), int(smoothed.size()));
   EXPECT_EQ(g_session.statusText, u"曲线已添加");
@@ -126,7 +127,7 @@ TEST_F(ShapesTest, AMissingEntryPointLeavesThePageUntouched) {
   ASSERT_TRUE(SavePdfCopy(u"", u""));
   PdfOps ops = CurrentOps();
   ops.FPDFPath_SetDrawMode = nullptr;
-  EXPECT_EQ(AddGeometryShape(ops, g_session.currentPage, GeometryKind::Triangle, Screen(100, 700), Screen(300, 500),
+  EXPECT_EQ(AddGeometryShape(ops, g_session.currentPage, CurrentScreenMapping(), GeometryKind::Triangle, Screen(100, 700), Screen(300, 500),
                              PenStyle{}).result,
             kShapeFailed);
   PdfOps noMark = CurrentOps();
@@ -158,7 +159,7 @@ TEST_F(ShapesTest, CurvesKeepRoundCapsAndJoinsThroughSaving) {
   auto cap = reinterpret_cast<GetStyle>(ResolveEngineSymbol("FPDFPageObj_GetLineCap"));
   auto join = reinterpret_cast<GetStyle>(ResolveEngineSymbol("FPDFPageObj_GetLineJoin"));
   ASSERT_TRUE(cap != nullptr && join != nullptr);
-  FPDF_PAGEOBJECT curve = AddFreehandCurve({Screen(100, 100), Screen(150, 160), Screen(220, 150)}, PenStyle{});
+  FPDF_PAGEOBJECT curve = AddFreehandCurve(CurrentScreenMapping(), {Screen(100, 100), Screen(150, 160), Screen(220, 150)}, PenStyle{});
   ASSERT_NE(curve, nullptr);
   EXPECT_EQ(cap(curve), 1);
   EXPECT_EQ(join(curve), 1);

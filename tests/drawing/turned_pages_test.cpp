@@ -10,11 +10,13 @@
 #include "drawing/drawing_test.h"
 #include "drawing/find_remove.h"
 #include "drawing/geometry_edits.h"
-#include "drawing/drawing_commands.h"
+#include "editing/drawing_commands.h"
 #include "drawing/labels.h"
 #include "drawing/line_tools.h"
 #include "drawing/shapes.h"
 #include "engine/engine_table.h"
+#include "view/current_context.h"
+#include "view/page_view.h"
 
 namespace {
 
@@ -61,9 +63,9 @@ TEST_F(TurnedPagesTest, ShapesAppearWhereTheyWereDragged) {
     SCOPED_TRACE(page.name);
     ShowHandMadePage(page.entries);
     ScreenPoint a = At(0.2f, 0.15f), b = At(0.55f, 0.45f);
-    ShapeAdd triangle = AddGeometryShape(CurrentOps(), g_session.currentPage, GeometryKind::Triangle, a, b, PenStyle{});
+    ShapeAdd triangle = AddGeometryShape(CurrentOps(), g_session.currentPage, CurrentScreenMapping(), GeometryKind::Triangle, a, b, PenStyle{});
     ASSERT_EQ(triangle.result, kShapeAdded);
-    ShapeAdd rectangle = AddGeometryShape(CurrentOps(), g_session.currentPage, GeometryKind::Rectangle, At(0.3f, 0.6f),
+    ShapeAdd rectangle = AddGeometryShape(CurrentOps(), g_session.currentPage, CurrentScreenMapping(), GeometryKind::Rectangle, At(0.3f, 0.6f),
                                           At(0.8f, 0.9f), PenStyle{});
     ASSERT_EQ(rectangle.result, kShapeAdded);
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(InsideShownBox(Vertex(triangle.object, i))) << i;
@@ -113,7 +115,7 @@ TEST_F(TurnedPagesTest, LabelsReadUprightBesideTheirVertices) {
     SCOPED_TRACE(page.name);
     ShowHandMadePage(page.entries);
     ScreenPoint a = At(0.3f, 0.3f), b = At(0.7f, 0.6f);
-    ShapeAdd triangle = AddGeometryShape(CurrentOps(), g_session.currentPage, GeometryKind::Triangle, a, b, PenStyle{});
+    ShapeAdd triangle = AddGeometryShape(CurrentOps(), g_session.currentPage, CurrentScreenMapping(), GeometryKind::Triangle, a, b, PenStyle{});
     auto outline = BuildOutline(GeometryKind::Triangle, a, b);
     LabelSetResult labels = LabelNewTriangle(CurrentOps(), CurrentLabelContext(), triangle.object, outline->points);
     ASSERT_TRUE(labels.ok);
@@ -157,15 +159,15 @@ TEST_F(TurnedPagesTest, ARectangleSideKeepsItsFirstVertexAndMovesItsSecondOnScre
     ShowHandMadePage(page.entries);
     PdfOps ops = CurrentOps();
     ScreenPoint from = At(0.25f, 0.3f), to = At(0.55f, 0.5f);
-    ShapeAdd rectangle = AddGeometryShape(ops, g_session.currentPage, GeometryKind::Rectangle, from, to, PenStyle{});
+    ShapeAdd rectangle = AddGeometryShape(ops, g_session.currentPage, CurrentScreenMapping(), GeometryKind::Rectangle, from, to, PenStyle{});
     auto outline = BuildOutline(GeometryKind::Rectangle, from, to);
     ASSERT_TRUE(EnsureRectangleLabels(ops, CurrentLabelContext(), rectangle.object, outline->points).ok);
-    auto before = *RectangleVertices(rectangle.object, ops);
-    double top = (*RectangleSides(rectangle.object, ops))[0];
+    auto before = *RectangleVertices(rectangle.object, ops, CurrentPageFrame());
+    double top = (*RectangleSides(rectangle.object, ops, CurrentPageFrame()))[0];
     EditResult wider = SetRectangleSide(ops, CurrentLabelContext(), rectangle.object, 0, top + 1);
     ASSERT_TRUE(wider.ok);
     EXPECT_TRUE(wider.oldLabelsRemoved);
-    auto after = *RectangleVertices(wider.newObject, ops);
+    auto after = *RectangleVertices(wider.newObject, ops, CurrentPageFrame());
     float cmPixels = kCm * Scale();
     // a and d stay; b and c move one centimetre to the right on screen.
     for (int i : {0, 3}) {
@@ -177,10 +179,10 @@ TEST_F(TurnedPagesTest, ARectangleSideKeepsItsFirstVertexAndMovesItsSecondOnScre
       EXPECT_NEAR(ScreenOf(after[size_t(i)]).y, ScreenOf(before[size_t(i)]).y, 1) << i;
     }
     // Side b-c set shorter: b stays, c and d come up on screen.
-    double right = (*RectangleSides(wider.newObject, ops))[1];
+    double right = (*RectangleSides(wider.newObject, ops, CurrentPageFrame()))[1];
     EditResult shorter = SetRectangleSide(ops, CurrentLabelContext(), wider.newObject, 1, right - 1);
     ASSERT_TRUE(shorter.ok);
-    auto last = *RectangleVertices(shorter.newObject, ops);
+    auto last = *RectangleVertices(shorter.newObject, ops, CurrentPageFrame());
     EXPECT_NEAR(ScreenOf(last[1]).y, ScreenOf(after[1]).y, 1);
     EXPECT_NEAR(ScreenOf(after[2]).y - ScreenOf(last[2]).y, cmPixels, 1.5);
     EXPECT_NEAR(ScreenOf(after[3]).y - ScreenOf(last[3]).y, cmPixels, 1.5);
@@ -204,7 +206,7 @@ TEST_F(TurnedPagesTest, ATriangleSideKeepsTheOppositeVertexOnScreen) {
     ShowHandMadePage(page.entries);
     PdfOps ops = CurrentOps();
     ScreenPoint a = At(0.3f, 0.3f), b = At(0.6f, 0.5f);
-    ShapeAdd triangle = AddGeometryShape(ops, g_session.currentPage, GeometryKind::Triangle, a, b, PenStyle{});
+    ShapeAdd triangle = AddGeometryShape(ops, g_session.currentPage, CurrentScreenMapping(), GeometryKind::Triangle, a, b, PenStyle{});
     auto outline = BuildOutline(GeometryKind::Triangle, a, b);
     ASSERT_TRUE(LabelNewTriangle(ops, CurrentLabelContext(), triangle.object, outline->points).ok);
     double base = (*TriangleSides(triangle.object, ops))[1];
@@ -226,7 +228,7 @@ TEST_F(TurnedPagesTest, LineToolsHitTestsAndHandlesFollowTheScreen) {
     ShowHandMadePage(page.entries);
     const IntRect& r = g_view.pageRect;
     LineToolInput input;
-    input.pageRect = r;
+    input.screen = CurrentScreenMapping();
     input.kind = LineToolKind::StraightLine;
     input.start = At(0.4f, 0.3f);
     input.end = At(0.5f, 0.3f);
@@ -264,7 +266,7 @@ TEST_F(TurnedPagesTest, LineToolsHitTestsAndHandlesFollowTheScreen) {
     auto near = ScreenToPage(middle.x + 8, middle.y - 10);  // 12.8 pixels off the line
     ASSERT_TRUE(near.has_value());
     PointAdd point = AddPoint(CurrentOps(), g_session.currentPage, *near, 2, 0);
-    auto lock = LockPointToSegment(CurrentOps(), g_session.currentPage, point.object);
+    auto lock = LockPointToSegment(CurrentOps(), g_session.currentPage, CurrentScreenMapping(), point.object);
     ASSERT_TRUE(lock.has_value());
     EXPECT_EQ(lock->segment, segment);
 
@@ -272,10 +274,10 @@ TEST_F(TurnedPagesTest, LineToolsHitTestsAndHandlesFollowTheScreen) {
     CoordinateBuild grid = BuildCoordinateSystem(g_session.currentPage, CurrentOps(), CurrentPageFrame());
     auto before = *ReadControlPoints(grid.object, CurrentOps());
     ScreenPoint origin = ScreenOf(before.origin);
-    EXPECT_EQ(HitCoordinateHandle(grid.object, CurrentOps(), origin.x - 7, origin.y + 7), 1);
+    EXPECT_EQ(HitCoordinateHandle(grid.object, CurrentOps(), CurrentScreenMapping(), origin.x - 7, origin.y + 7), 1);
     ScreenPoint last = origin;
     bool changed = false;
-    ASSERT_TRUE(DragCoordinateHandle(grid.object, CurrentOps(), 1, last, {origin.x + 40, origin.y - 25}, changed));
+    ASSERT_TRUE(DragCoordinateHandle(grid.object, CurrentOps(), CurrentScreenMapping(), 1, last, {origin.x + 40, origin.y - 25}, changed));
     ScreenPoint moved = ScreenOf(ReadControlPoints(grid.object, CurrentOps())->origin);
     EXPECT_NEAR(moved.x, origin.x + 40, 1);
     EXPECT_NEAR(moved.y, origin.y - 25, 1);

@@ -48,6 +48,7 @@ class OfficeConversionTest : public DocumentTest {
 
   void SetUp() override {
     DocumentTest::SetUp();
+    g_convertOfficeToPdf = ConvertOfficeToPdf;
     fakes_ = root_ + "/fakes";
     std::filesystem::create_directories(fakes_);
     WriteTestPdf(WorkPath("current.pdf"), {PageSpec{}, PageSpec{}, PageSpec{}});

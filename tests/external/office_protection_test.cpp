@@ -9,6 +9,7 @@
 #include "document/open_document.h"
 #include "document/recent_documents.h"
 #include "document/session.h"
+#include "external/office_conversion.h"
 #include "external/office_encryption.h"
 #include "external_test.h"
 #include "platform/default_program.h"
@@ -74,6 +75,7 @@ class OfficeProtectionTest : public DocumentTest {
  protected:
   void SetUp() override {
     DocumentTest::SetUp();
+    g_convertOfficeToPdf = ConvertOfficeToPdf;
     fakes_ = root_ + "/fakes";
     std::filesystem::create_directories(fakes_);
     WriteTestPdf(WorkPath("current.pdf"), {PageSpec{}, PageSpec{}});

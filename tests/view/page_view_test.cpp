@@ -7,7 +7,7 @@
 #include "engine/engine_table.h"
 #include "support/document_test.h"
 #include "view/page_view.h"
-#include "view/pointer_input.h"
+#include "editing/pointer_input.h"
 #include "view/tool_state.h"
 
 namespace {

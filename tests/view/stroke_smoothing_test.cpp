@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "view/stroke_smoothing.h"
+#include "geometry/stroke_smoothing.h"
 
 namespace {
 

@@ -7,4 +7,3 @@
 #include "view/page_view.h"
 
 void RunForceErase(const std::vector<ScreenPoint>& trail);
-void InstallForceEraseTool();

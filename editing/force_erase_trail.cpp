@@ -1,9 +1,11 @@
-#include "view/force_erase_trail.h"
+#include "editing/force_erase_trail.h"
 
 #include <algorithm>
 
 #include "document/window_hooks.h"
-#include "view/pointer_input.h"
+#include "editing/force_erase_tool.h"
+#include "editing/pointer_input.h"
+#include "view/page_view.h"
 #include "view/tool_state.h"
 
 namespace {
@@ -50,6 +52,6 @@ void FinishForceEraseTrail(int x, int y) {
   AddTrailPoint(x, y);
   std::vector<ScreenPoint> trail = std::move(g_tool.stroke.points);
   g_tool.stroke = StrokeDrag{};
-  if (g_drawingTools.finishForceErase != nullptr) g_drawingTools.finishForceErase(trail);
+  RunForceErase(trail);
   g_window.repaint();
 }

@@ -1,16 +1,19 @@
-#include "view/pointer_input.h"
+#include "editing/pointer_input.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "document/session.h"
 #include "document/window_hooks.h"
-#include "view/force_erase_trail.h"
+#include "editing/drawing_commands.h"
+#include "editing/force_erase_trail.h"
+#include "editing/select_tool.h"
+#include "editing/shape_panel_model.h"
 #include "view/ocr_selection.h"
+#include "view/page_view.h"
 #include "view/tool_modes.h"
 
-DrawingTools g_drawingTools;
-EditingTools g_editingTools;
+PageMenus g_pageMenus;
 
 namespace {
 
@@ -40,7 +43,7 @@ bool AcceptStrokePoint(int x, int y) {
   return true;
 }
 
-static bool EditingToolActive() { return g_editingTools.active != nullptr && g_editingTools.active(); }
+static bool EditingToolActive() { return SelectToolActive(); }
 
 // A dragged shape ends on the page shown, however far past its edge the pointer went.
 static ScreenPoint ClampedToPage(ScreenPoint p) {
@@ -53,8 +56,8 @@ static ScreenPoint LineEnd(ScreenPoint pointer) {
   pointer = ClampedToPage(pointer);
   bool line = g_tool.mode == ToolMode::Arrow || (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::None &&
                                                  g_tool.geometryKind == GeometryKind::Segment);
-  if (!line || g_editingTools.lineEnd == nullptr) return pointer;
-  return g_editingTools.lineEnd(g_tool.stroke.start, pointer);
+  if (!line) return pointer;
+  return FixedLengthEnd(g_tool.stroke.start, pointer);
 }
 
 bool InsidePage(int x, int y) { return g_session.document != nullptr && g_view.pageRect.Contains(x, y) && !g_view.pageRect.Empty(); }
@@ -76,29 +79,29 @@ void OnLeftPress(int x, int y) {
         return;
       }
       if (g_tool.lineTool == LineToolKind::Polyline) {
-        if (InsidePage(x, y) && g_drawingTools.addPolylineVertex != nullptr) g_drawingTools.addPolylineVertex({x, y});
+        if (InsidePage(x, y)) AddPolylinePoint({x, y});
         return;
       }
       if (g_tool.lineTool == LineToolKind::EqualVector && !g_tool.equalVectorPicked) {
-        if (g_drawingTools.pickVector != nullptr) g_drawingTools.pickVector({x, y});
+        PickVectorAt({x, y});
         return;
       }
       if (InsidePage(x, y)) StartStroke(x, y);
       return;
     case ToolMode::Select:
-      if (g_drawingTools.selectDragStartsAt != nullptr && g_drawingTools.selectDragStartsAt({x, y})) {
+      if (CoordinateHandleAt({x, y})) {
         g_tool.selectDrag = true;
-        g_drawingTools.beginSelectDrag({x, y});
-      } else if (InsidePage(x, y) && g_editingTools.press != nullptr) {
-        g_editingTools.press({x, y});
+        BeginHandleDrag({x, y});
+      } else if (InsidePage(x, y)) {
+        SelectToolPress({x, y});
       }
       return;
     case ToolMode::Edit:  // image handles may stand outside the page; the tool checks
-      if (g_editingTools.press != nullptr) g_editingTools.press({x, y});
+      SelectToolPress({x, y});
       return;
     case ToolMode::SelectErase:
     case ToolMode::ImagePlacement:
-      if (InsidePage(x, y) && g_editingTools.press != nullptr) g_editingTools.press({x, y});
+      if (InsidePage(x, y)) SelectToolPress({x, y});
       return;
     case ToolMode::Hand:
       if (InsidePage(x, y)) BeginPan(x, y, false);
@@ -111,7 +114,7 @@ void OnLeftPress(int x, int y) {
       if (InsidePage(x, y)) BeginForceEraseTrail(x, y);
       return;
     case ToolMode::Text:
-      if (InsidePage(x, y) && g_editingTools.textClick != nullptr) g_editingTools.textClick({x, y});
+      if (InsidePage(x, y) && g_pageMenus.textClick != nullptr) g_pageMenus.textClick({x, y});
       return;
     default:
       return;  // selection, images and erasing do their page work elsewhere
@@ -128,11 +131,11 @@ void OnMouseMove(int x, int y, bool leftHeld) {
     return;
   }
   if (g_tool.selectDrag) {
-    if (leftHeld && g_drawingTools.continueSelectDrag != nullptr) g_drawingTools.continueSelectDrag({x, y});
+    if (leftHeld) ContinueHandleDrag({x, y});
     return;
   }
   if (EditingToolActive()) {
-    g_editingTools.move({x, y}, leftHeld);
+    SelectToolMove({x, y}, leftHeld);
     return;
   }
   if (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::Polyline && !g_tool.polyline.empty()) {
@@ -185,11 +188,11 @@ void OnLeftRelease(int x, int y) {
   }
   if (g_tool.selectDrag) {
     g_tool.selectDrag = false;
-    if (g_drawingTools.endSelectDrag != nullptr) g_drawingTools.endSelectDrag();
+    EndHandleDrag();
     return;
   }
   if (EditingToolActive()) {
-    g_editingTools.release({x, y});
+    SelectToolRelease({x, y});
     return;
   }
   if (!g_tool.stroke.active) return;
@@ -202,14 +205,14 @@ void OnLeftRelease(int x, int y) {
   ScreenPoint end = LineEnd({x, y});
   g_tool.stroke = StrokeDrag{};
   if (g_tool.mode == ToolMode::Pen) {
-    if (g_drawingTools.finishPenStroke != nullptr) g_drawingTools.finishPenStroke(stroke.points);
+    FinishPenStroke(stroke.points);
   } else if (g_tool.mode == ToolMode::Arrow) {
-    if (g_drawingTools.finishLine != nullptr) g_drawingTools.finishLine(stroke.start, end, true);
+    FinishLine(stroke.start, end, true);
   } else if (g_tool.mode == ToolMode::Geometry) {
     if (g_tool.lineTool != LineToolKind::None) {
-      if (g_drawingTools.finishLineTool != nullptr) g_drawingTools.finishLineTool(g_tool.lineTool, stroke.start, {x, y});
-    } else if (g_drawingTools.finishGeometry != nullptr) {
-      g_drawingTools.finishGeometry(g_tool.geometryKind, stroke.start, end);
+      FinishLineTool(g_tool.lineTool, stroke.start, {x, y});
+    } else {
+      FinishGeometry(g_tool.geometryKind, stroke.start, end);
     }
   }
   g_window.repaint();
@@ -217,7 +220,7 @@ void OnLeftRelease(int x, int y) {
 
 void OnLeftDoubleClick(int x, int y) {
   if (g_pan.active || g_tool.ocrRegion) return;
-  if (g_editingTools.doubleClick != nullptr) g_editingTools.doubleClick({x, y});
+  SelectToolDoubleClick({x, y});
 }
 
 void OnMiddlePress(int x, int y) {
@@ -233,8 +236,8 @@ void OnRightRelease(int x, int y) {
   if (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::Polyline) {
     if (LineToolContextChanged()) {
       CancelLineTool(u"页面已改变，请重新选择折线工具");
-    } else if (g_drawingTools.finishPolyline != nullptr) {
-      g_drawingTools.finishPolyline();
+    } else {
+      FinishPolyline();
     }
     return;
   }
@@ -242,12 +245,12 @@ void OnRightRelease(int x, int y) {
     ToggleOcrRegion();
     return;
   }
-  if (g_tool.mode == ToolMode::Select && InsidePage(x, y) && g_editingTools.textMenu != nullptr &&
-      g_editingTools.textMenu({x, y})) {
+  if (g_tool.mode == ToolMode::Select && InsidePage(x, y) && g_pageMenus.textMenu != nullptr &&
+      g_pageMenus.textMenu({x, y})) {
     return;
   }
-  if (g_tool.mode == ToolMode::Edit && InsidePage(x, y) && g_editingTools.contextMenu != nullptr) {
-    g_editingTools.contextMenu({x, y});
+  if (g_tool.mode == ToolMode::Edit && InsidePage(x, y) && g_pageMenus.contextMenu != nullptr) {
+    g_pageMenus.contextMenu({x, y});
   }
 }
 
@@ -270,10 +273,10 @@ void OnEscape() {
 
 void CancelPointerDrag() {
   if (g_pan.active) EndPan();
-  if (EditingToolActive() && g_editingTools.cancel != nullptr) g_editingTools.cancel();
+  if (EditingToolActive()) SelectToolCancel();
   if (g_tool.selectDrag) {
     g_tool.selectDrag = false;
-    if (g_drawingTools.endSelectDrag != nullptr) g_drawingTools.endSelectDrag();
+    EndHandleDrag();
   }
   if (g_tool.stroke.active) {
     g_tool.stroke = StrokeDrag{};
@@ -297,7 +300,7 @@ bool PressCanStartDragEdit(int x, int y) {
     case ToolMode::Select:
       // A click may select and repair labels; a press may start a move or a reshape.
       return InsidePage(x, y) ||
-             (g_drawingTools.selectDragStartsAt != nullptr && g_drawingTools.selectDragStartsAt({x, y}));
+             CoordinateHandleAt({x, y});
     default:
       return false;
   }
@@ -310,8 +313,8 @@ CursorShape CursorFor(int x, int y) {
   switch (g_tool.mode) {
     case ToolMode::Select:
       if (g_tool.selectDrag) return CursorShape::SizeAll;
-      if (g_editingTools.overSelectedText != nullptr && g_editingTools.overSelectedText({x, y})) return CursorShape::SizeAll;
-      if (g_drawingTools.coordinateHandleAt != nullptr && g_drawingTools.coordinateHandleAt({x, y})) {
+      if (OverSelectedText({x, y})) return CursorShape::SizeAll;
+      if (CoordinateHandleAt({x, y})) {
         return CursorShape::SizeAll;
       }
       return inside ? CursorShape::Cross : CursorShape::Arrow;
@@ -323,7 +326,7 @@ CursorShape CursorFor(int x, int y) {
     case ToolMode::Text:
       return CursorShape::IBeam;
     case ToolMode::Edit:
-      return g_editingTools.editCursor != nullptr ? g_editingTools.editCursor({x, y}) : CursorShape::Cross;
+      return EditToolCursor({x, y});
     default:
       return CursorShape::Cross;
   }

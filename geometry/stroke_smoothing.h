@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "view/page_view.h"
+#include "geometry/points.h"
 
 struct SmoothPoint {
   float x, y;

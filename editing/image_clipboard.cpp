@@ -1,4 +1,4 @@
-#include "content/image_clipboard.h"
+#include "editing/image_clipboard.h"
 
 #include <cmath>
 #include <cstring>
@@ -12,7 +12,9 @@
 #include "drawing/find_remove.h"
 #include "editing/image_objects.h"
 #include "editing/selection.h"
+#include "engine/page_box.h"
 #include "platform/platform_seam.h"
+#include "view/page_view.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "content/image_background.h"
+#include "editing/image_background.h"
 
 #include <cmath>
 #include <string>

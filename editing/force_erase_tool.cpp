@@ -1,11 +1,12 @@
-#include "content/force_erase_tool.h"
+#include "editing/force_erase_tool.h"
 
 #include "content/force_erase.h"
 #include "content/shared_pictures.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
 #include "platform/platform_seam.h"
-#include "view/pointer_input.h"
+#include "editing/pointer_input.h"
+#include "view/page_view.h"
 
 namespace {
 
@@ -70,4 +71,3 @@ void RunForceErase(const std::vector<ScreenPoint>& trail) {
   }
 }
 
-void InstallForceEraseTool() { g_drawingTools.finishForceErase = RunForceErase; }

@@ -1,4 +1,4 @@
-#include "drawing/drawing_commands.h"
+#include "editing/drawing_commands.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,9 +10,11 @@
 #include "drawing/labels.h"
 #include "drawing/line_tools.h"
 #include "drawing/shapes.h"
+#include "editing/pointer_input.h"
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
-#include "view/pointer_input.h"
+#include "view/current_context.h"
+#include "view/page_view.h"
 #include "view/tool_modes.h"
 #include "view/tool_state.h"
 
@@ -34,7 +36,7 @@ void Refresh() {
 void LabelSegment(FPDF_PAGEOBJECT segment) {
   if (!EnsureDefaultFont()) return;
   PdfOps ops = CurrentOps();
-  auto line = RecogniseStraightSegment(segment, ops);
+  auto line = RecogniseStraightSegment(segment, ops, CurrentScreenMapping());
   if (!line) {
     ShowMessage(u"线段标注警告", u"线段已绘制，但无法读取端点以生成编号。", MessageIcon::Warning);
     return;
@@ -53,9 +55,11 @@ std::vector<ScreenPoint> OutlineVertices(GeometryKind kind, ScreenPoint a, Scree
   return outline ? outline->points : std::vector<ScreenPoint>{};
 }
 
+}  // namespace
+
 void FinishPenStroke(const std::vector<ScreenPoint>& points) {
   if (points.size() < 2) return;  // a single click draws nothing
-  if (AddFreehandCurve(points, CurrentPen()) == nullptr) {
+  if (AddFreehandCurve(CurrentScreenMapping(), points, CurrentPen()) == nullptr) {
     ShowMessage(u"操作失败", u"划线无法加入 PDF 页面。", MessageIcon::Error);
   }
   Refresh();
@@ -64,7 +68,7 @@ void FinishPenStroke(const std::vector<ScreenPoint>& points) {
 void FinishLine(ScreenPoint start, ScreenPoint end, bool arrow) {
   bool moved = std::abs(end.x - start.x) >= 3 || std::abs(end.y - start.y) >= 3;
   if (!moved && !(g_selection.lengthCm > 0)) return;
-  FPDF_PAGEOBJECT segment = AddSegment(start, end, arrow, CurrentPen(), float(g_selection.lengthCm));
+  FPDF_PAGEOBJECT segment = AddSegment(CurrentScreenMapping(), start, end, arrow, CurrentPen(), float(g_selection.lengthCm));
   if (segment == nullptr) {
     ShowMessage(u"操作失败", u"划线无法加入 PDF 页面。", MessageIcon::Error);
     return;
@@ -74,7 +78,7 @@ void FinishLine(ScreenPoint start, ScreenPoint end, bool arrow) {
   Refresh();
 }
 
-void FinishPoint(ScreenPoint at) {
+static void FinishPoint(ScreenPoint at) {
   auto centre = ScreenToPage(at.x, at.y);
   PointAdd added;
   if (centre) {
@@ -109,7 +113,7 @@ void FinishGeometry(GeometryKind kind, ScreenPoint start, ScreenPoint end) {
   if (kind == GeometryKind::Triangle) triangle = AddLabelledTriangle(ops, CurrentLabelContext(), start, end, CurrentPen());
   ShapeAdd added = kind == GeometryKind::Triangle
                        ? triangle.shape
-                       : AddGeometryShape(ops, g_session.currentPage, kind, start, end, CurrentPen());
+                       : AddGeometryShape(ops, g_session.currentPage, CurrentScreenMapping(), kind, start, end, CurrentPen());
   if (added.result == kShapeFailed) {
     ShowMessage(u"几何绘图失败", u"几何图形无法加入 PDF 页面。", MessageIcon::Error);
     return;
@@ -146,13 +150,13 @@ void FinishGeometry(GeometryKind kind, ScreenPoint start, ScreenPoint end) {
   Refresh();
 }
 
-bool LineToolPageChanged() {
+static bool LineToolPageChanged() {
   return g_session.document == nullptr || g_tool.lineToolDocument != g_session.document ||
          g_tool.lineToolPage != g_session.currentPageIndex;
 }
 
 // Adds the line tool's path and selects (and labels) it.
-void AddLineToolShape(const std::vector<PagePoint>& points, bool arrow, const char16_t* failureCaption,
+static void AddLineToolShape(const std::vector<PagePoint>& points, bool arrow, const char16_t* failureCaption,
                       const char16_t* failureText) {
   bool committed = false;
   FPDF_PAGEOBJECT path = AddPagePath(points, arrow, CurrentPen(), u"线工具图形已添加", &committed);
@@ -173,7 +177,7 @@ void FinishLineTool(LineToolKind kind, ScreenPoint start, ScreenPoint end) {
   input.kind = kind;
   input.start = start;
   input.end = end;
-  input.pageRect = g_view.pageRect;
+  input.screen = CurrentScreenMapping();
   input.fixedLengthCm = g_tool.fixedLengthCm;
   if (g_tool.equalVectorPicked) input.pickedOffset = g_tool.equalVectorOffset;
   auto points = LineToolPageChanged() ? std::nullopt : LineToolPoints(input);
@@ -208,7 +212,7 @@ void FinishPolyline() {
   AddLineToolShape(g_tool.polyline, false, u"折线绘制失败", u"无法将折线加入 PDF 页面。");
 }
 
-bool TakeVector(FPDF_PAGEOBJECT object) {
+static bool TakeVector(FPDF_PAGEOBJECT object) {
   auto offset = PickVector(object, CurrentOps());
   if (!offset) return false;
   g_tool.equalVectorPicked = true;
@@ -223,21 +227,23 @@ void PickVectorAt(ScreenPoint point) {
 }
 
 // Coordinate-system handle drags in the select tool.
+namespace {
 struct HandleDrag {
   int handle = 0;
   ScreenPoint last;
   bool changed = false;
 };
 HandleDrag g_handleDrag;
+}  // namespace
 
-bool HandleAt(ScreenPoint point) {
+bool CoordinateHandleAt(ScreenPoint point) {
   FPDF_PAGEOBJECT system = SelectedCoordinateSystem();
-  return system != nullptr && HitCoordinateHandle(system, CurrentOps(), point.x, point.y) != 0;
+  return system != nullptr && HitCoordinateHandle(system, CurrentOps(), CurrentScreenMapping(), point.x, point.y) != 0;
 }
 
 void BeginHandleDrag(ScreenPoint point) {
   g_handleDrag = HandleDrag{};
-  g_handleDrag.handle = HitCoordinateHandle(SelectedCoordinateSystem(), CurrentOps(), point.x, point.y);
+  g_handleDrag.handle = HitCoordinateHandle(SelectedCoordinateSystem(), CurrentOps(), CurrentScreenMapping(), point.x, point.y);
   g_handleDrag.last = point;
 }
 
@@ -245,7 +251,7 @@ void ContinueHandleDrag(ScreenPoint point) {
   FPDF_PAGEOBJECT system = SelectedCoordinateSystem();
   if (system == nullptr || g_handleDrag.handle == 0) return;
   bool changed = false;
-  bool goOn = DragCoordinateHandle(system, CurrentOps(), g_handleDrag.handle, g_handleDrag.last, point, changed);
+  bool goOn = DragCoordinateHandle(system, CurrentOps(), CurrentScreenMapping(), g_handleDrag.handle, g_handleDrag.last, point, changed);
   if (changed) {
     g_handleDrag.changed = true;
     g_session.fullRewrite = true;
@@ -264,15 +270,14 @@ void EndHandleDrag() {
   g_handleDrag = HandleDrag{};
 }
 
-}  // namespace
-
 FPDF_PAGEOBJECT StraightSegmentAt(ScreenPoint point) {
   FPDF_PAGE page = g_session.currentPage;
   PdfOps ops = CurrentOps();
   if (page == nullptr || ops.FPDFPage_CountObjects == nullptr) return nullptr;
+  ScreenMapping screen = CurrentScreenMapping();
   for (int i = ops.FPDFPage_CountObjects(page) - 1; i >= 0; --i) {
     FPDF_PAGEOBJECT object = ops.FPDFPage_GetObject(page, i);
-    auto segment = RecogniseStraightSegment(object, ops);
+    auto segment = RecogniseStraightSegment(object, ops, screen);
     if (!segment) continue;
     double ax = segment->screenStart.x, ay = segment->screenStart.y;
     double bx = segment->screenEnd.x - ax, by = segment->screenEnd.y - ay;
@@ -347,19 +352,4 @@ void ScaleSelectedCoordinateSystem(bool enlarge) {
   if (result == kUnitUnverified) {
     ShowMessage(kCaption, u"坐标系已修改，但无法读取调整后的控制点；请使用撤销恢复。", MessageIcon::Error);
   }
-}
-
-void InstallDrawingTools() {
-  g_drawingTools.finishPenStroke = FinishPenStroke;
-  g_drawingTools.finishLine = FinishLine;
-  g_drawingTools.finishGeometry = FinishGeometry;
-  g_drawingTools.finishLineTool = FinishLineTool;
-  g_drawingTools.addPolylineVertex = AddPolylinePoint;
-  g_drawingTools.finishPolyline = FinishPolyline;
-  g_drawingTools.pickVector = PickVectorAt;
-  g_drawingTools.selectDragStartsAt = HandleAt;
-  g_drawingTools.beginSelectDrag = BeginHandleDrag;
-  g_drawingTools.continueSelectDrag = ContinueHandleDrag;
-  g_drawingTools.endSelectDrag = EndHandleDrag;
-  g_drawingTools.coordinateHandleAt = HandleAt;
 }

@@ -1,4 +1,4 @@
-#include "view/stroke_smoothing.h"
+#include "geometry/stroke_smoothing.h"
 
 #include <algorithm>
 #include <cmath>
