@@ -27,6 +27,7 @@
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
 #include "editing/pointer_input.h"
+#include "view/current_context.h"
 #include "view/tool_state.h"
 #include "widgets/edit_triggers.h"
 #include "widgets/on_screen_keyboard.h"
