@@ -10,10 +10,10 @@
 #include <random>
 
 #include "app/force_erase_test_fixture.h"
-#include "content/force_erase_tool.h"
 #include "content/image_file.h"
 #include "content/image_pixels.h"
 #include "document/file_writer.h"
+#include "editing/force_erase_tool.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "support/image_page_pdf.h"
