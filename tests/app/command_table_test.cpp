@@ -5,8 +5,12 @@
 #include <QMenuBar>
 #include <set>
 
+#include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
+#include "document/session.h"
+#include "document/undo_history.h"
+#include "support/pdf_fixtures.h"
 #include "view/command_ids.h"
 #include "view/page_menu_model.h"
 #include "view/toolbar.h"
@@ -24,13 +28,18 @@ TEST(CommandTable, IdentifiersAndNamesAreUnique) {
   }
 }
 
-TEST(CommandTable, OnlyTheListedCommandsSkipTheSnapshot) {
+TEST(CommandTable, OnlyTheViewingCommandsSkipTheSnapshot) {
   // The commands that open, save, print, navigate, zoom, copy, undo, redo, scan and show
   // dialogs, plus the window's own navigation and view buttons.
-  const std::set<int> views = {104,   105,   1100,  1101,  1104,  1105,  1106,  1109,  1120,  1121,  1125,
-                               1126,  1127,  1130,  1131,  1139,  1141,  1143,  1144,  1145,  1146,  1147,
-                               32771, 32772, 32773, 32774, 32778, 32779, 32780, 32786, 32787, 32799, 32802,
-                               32804, 32805, 32807, 32809};
+  const std::set<int> views = {kCmdAbout, kCmdExit, kCmdFirstPage, kCmdPreviousPageButton, kCmdJumpToPage,
+                               kCmdNextPageButton, kCmdLastPage, kCmdNavigatorSelection, kCmdToggleNavigator,
+                               kCmdOpenButton, kCmdZoomOutButton, kCmdZoomInButton, kCmdFitMenu,
+                               kCmdSaveButton, kCmdFullScreenButton, kCmdNewButton, kCmdOcr,
+                               kCmdFloatingFitPage, kCmdFloatingDrawingMenu, kCmdFloatingZoomIn,
+                               kCmdFloatingZoomOut, kCmdFloatingFullScreen, kCmdOpen, kCmdSaveCopy,
+                               kCmdPreviousPage, kCmdNextPage, kCmdZoomIn, kCmdZoomOut, kCmdFitPage,
+                               kCmdNewDocument, kCmdPrint, kCmdFitWidth, kCmdCopy, kCmdUndo, kCmdRedo,
+                               kCmdScan, kCmdSaveCvn};
   for (const CommandInfo& command : kCommands) {
     if (command.id >= kCmdRecentFirst) continue;
     EXPECT_EQ(IsNonEditingCommand(command.id), views.count(command.id) == 1) << command.name;
@@ -42,6 +51,28 @@ TEST(CommandTable, OnlyTheListedCommandsSkipTheSnapshot) {
   }
   EXPECT_FALSE(IsNonEditingCommand(kCmdRecentLast + 1));  // unknown: wrapped, to be safe
   EXPECT_EQ(FindCommand(12345), nullptr);
+}
+
+// What the classification is for: turning pages, zooming and showing panels leave the
+// document and its undo history alone; a rotation is one undo step that 撤销 takes back.
+TEST_F(CommandTableTest, ViewingCommandsLeaveNoUndoStepAndAnEditTakesExactlyOne) {
+  WriteNumberedPdf(WorkPath("three.pdf"), 3);
+  StartWindow({QString::fromStdString(WorkPath("three.pdf"))});
+  ASSERT_EQ(g_session.pageCount, 3);
+  const uint64_t generation = EditGeneration();
+  for (int id : {kCmdNextPageButton, kCmdNextPage, kCmdLastPage, kCmdFirstPage, kCmdZoomInButton, kCmdZoomIn,
+                 kCmdFitWidth, kCmdToggleNavigator, kCmdToggleNavigator}) {
+    RouteCommand(id);
+    EXPECT_TRUE(g_history.undo.empty()) << FindCommand(id)->name;
+    EXPECT_EQ(EditGeneration(), generation) << FindCommand(id)->name;
+    EXPECT_FALSE(g_session.modified) << FindCommand(id)->name;
+  }
+  RouteCommand(kCmdRotateRight);
+  EXPECT_EQ(g_history.undo.size(), 1u);
+  EXPECT_TRUE(g_session.modified);
+  RouteCommand(kCmdUndo);
+  EXPECT_TRUE(g_history.undo.empty());
+  EXPECT_FALSE(g_session.modified);
 }
 
 TEST_F(CommandTableTest, EveryMenuItemToolbarButtonAndPageMenuItemIsInTheTable) {

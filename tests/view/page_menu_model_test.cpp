@@ -4,6 +4,7 @@
 #include "document/session.h"
 #include "support/document_test.h"
 #include "support/pdf_fixtures.h"
+#include "view/command_ids.h"
 #include "view/page_menu_model.h"
 
 namespace {
@@ -18,7 +19,7 @@ TEST_F(PageMenuModelTest, DeletingIsOfferedOnlyWhileAPageWouldRemain) {
   EXPECT_EQ(items[0].text, u"在此页后插入 PDF...");
   EXPECT_EQ(items[1].text, u"增加空白 PDF");
   EXPECT_EQ(items[2].text, u"删除此页");
-  EXPECT_EQ(items[2].command, 32791);
+  EXPECT_EQ(items[2].command, kCmdDeletePage);
   EXPECT_TRUE(items[0].enabled);
   EXPECT_TRUE(items[1].enabled);
   EXPECT_TRUE(items[2].enabled);
