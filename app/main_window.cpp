@@ -85,10 +85,20 @@ void InstallWindowHooks() {
   };
   g_window.destroyRenderCache = [] { DestroyRenderCache(); };
   g_window.documentClosing = [] { DropPreparedPages(); };
-  g_window.markViewStale = [] { InvalidateRender(true); };
-  g_window.markThumbnailStale = [] {
-    InvalidateCurrentThumbnail();
-    g_mainWindow->canvas()->navigator()->RepaintCurrentItem();
+  g_window.changed = [](Change what) {
+    switch (what) {
+      case Change::PageContent:
+        InvalidateCurrentThumbnail();
+        g_mainWindow->canvas()->navigator()->RepaintCurrentItem();
+        InvalidateRender(true);  // repaints
+        break;
+      case Change::PageShown:
+        InvalidateRender(true);
+        break;
+      case Change::Selection:
+        RefreshSidePanels();
+        break;
+    }
   };
   g_window.rebuildNavigator = [](int) { g_navigator.listPageCount = -1; };
   g_window.refreshNavigator = [] { g_mainWindow->canvas()->RefreshControls(); };
@@ -107,7 +117,6 @@ void InstallWindowHooks() {
     edit->selectAll();
   };
   g_window.toolModeChanged = [] { g_mainWindow->RefreshAll(); };
-  g_window.refreshPanels = RefreshSidePanels;
 }
 
 }  // namespace

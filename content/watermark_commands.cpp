@@ -16,13 +16,13 @@ void AfterWatermarkRun() {
   ReloadCurrentPage();
   MarkModified();
   g_window.clearSelections();
-  g_window.markViewStale();
+  g_window.changed(Change::PageShown);
   g_window.rebuildNavigator(g_session.pageCount);
 }
 
 void RefreshWindow() {
   UpdateTitle();
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   g_window.repaint();
 }
 

@@ -248,7 +248,7 @@ bool InstallDocument(FPDF_DOCUMENT document, FPDF_PAGE firstPage, int pageCount,
     g_session.statusText = hadDocument ? u"已新建空白 PDF" : u"";
   }
   UpdateTitle();
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   g_window.refreshNavigator();
   g_window.repaint();
   return true;

@@ -263,8 +263,7 @@ bool RotateCurrentPage(int quarterTurns) {
   g_session.pageWidth = width;
   g_session.pageHeight = height;
   MarkModified();
-  g_window.markViewStale();
-  g_window.markThumbnailStale();
+  g_window.changed(Change::PageContent);
   g_session.statusText = quarterTurns > 0 ? u"当前页已顺时针旋转 90°" : u"当前页已逆时针旋转 90°";
   UpdateTitle();
   g_window.repaint();

@@ -34,10 +34,8 @@ bool CommitPageContent() {
 
 void NotifyObjectModified(const std::u16string& doneClause) {
   MarkModified();
-  g_window.markViewStale();
-  g_window.markThumbnailStale();
+  g_window.changed(Change::PageContent);
   UpdateTitle();
-  g_window.repaint();
   if (!CommitPageContent()) {
     ShowMessage(u"PDF 内容更新警告", doneClause + u"，但 PDF 页面内容生成失败；请尽快另存为新文件。",
                 MessageIcon::Warning);
@@ -114,7 +112,7 @@ bool GoToPage(int index) {
     return false;
   }
   g_session.statusText.clear();
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   UpdateTitle();
   g_window.refreshNavigator();
   g_window.repaint();

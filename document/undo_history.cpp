@@ -138,7 +138,7 @@ bool RestoreRecord(const SnapshotRecord& record) {
   g_window.rebuildNavigator(g_session.pageCount);
   UpdateTitle();
   g_window.refreshNavigator();
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   g_window.repaint();
   return true;
 }

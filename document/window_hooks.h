@@ -6,6 +6,14 @@
 
 enum class ToolAfterInstall { Hand, Select };
 
+// What changed, said once by whoever changed it; the window decides what to render again,
+// repaint and refresh for it.
+enum class Change {
+  PageShown,    // the current page looks different (a drag in progress); its thumbnail follows later
+  PageContent,  // the current page's objects changed: its picture and its thumbnail
+  Selection,    // what is selected changed: the side panels follow
+};
+
 struct WindowHooks {
   void (*setTitle)(const std::u16string& title) = [](const std::u16string&) {};
   // A new document became current: fit width at zoom 1, the given tool, no selection or
@@ -20,11 +28,9 @@ struct WindowHooks {
   void (*destroyRenderCache)() = [] {};
   // The document is about to close: nothing may still hold its pages.
   void (*documentClosing)() = [] {};
-  void (*markViewStale)() = [] {};
-  void (*markThumbnailStale)() = [] {};
+  void (*changed)(Change what) = [](Change) {};
   void (*rebuildNavigator)(int pageCount) = [](int) {};
   void (*refreshNavigator)() = [] {};
-  void (*refreshPanels)() = [] {};
   void (*repaint)() = [] {};
   // Repaints only part of the client area (left, top, right, bottom; right and bottom excluded).
   void (*repaintArea)(int left, int top, int right, int bottom) = [](int, int, int, int) {};

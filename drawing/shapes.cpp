@@ -178,8 +178,7 @@ bool FinishPathObject(FPDF_PAGEOBJECT path, const PenStyle& pen, const std::u16s
   if (!InsertChecked(page, path, e)) return false;  // owned by the page now: forget it
   MarkModified();
   committed = CommitPageContent();
-  g_window.markViewStale();
-  g_window.markThumbnailStale();
+  g_window.changed(Change::PageContent);
   g_session.statusText = committed ? statusText : u"标注已添加，但生成 PDF 页面内容失败";
   UpdateTitle();
   return true;

@@ -14,7 +14,7 @@ constexpr const char16_t* kCaption = u"删除图形失败";
 constexpr const char16_t* kCleanupWarning = u"图形已删除，但自动编号或边长标注未能全部清理。";
 
 void Finish() {
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   g_window.repaint();
 }
 

@@ -26,10 +26,8 @@ constexpr const char16_t* kShapeContentWarning = u"图形已添加，但 PDF 页
 PenStyle CurrentPen() { return {g_tool.drawColor, g_tool.lineWidth}; }
 
 void Refresh() {
-  g_window.markViewStale();
-  g_window.markThumbnailStale();
+  g_window.changed(Change::PageContent);
   UpdateTitle();
-  g_window.repaint();
 }
 
 // Labels a freshly drawn straight segment, saying so when that does not work.
@@ -255,7 +253,7 @@ void ContinueHandleDrag(ScreenPoint point) {
   if (changed) {
     g_handleDrag.changed = true;
     g_session.fullRewrite = true;
-    g_window.markViewStale();
+    g_window.changed(Change::PageShown);
   }
   if (!goOn) g_handleDrag.handle = 0;
 }

@@ -29,10 +29,8 @@ bool HasEraseEntries(const PdfOps& ops) {
 }
 
 void AfterPageChange() {
-  g_window.markViewStale();
-  g_window.markThumbnailStale();
+  g_window.changed(Change::PageContent);
   UpdateTitle();
-  g_window.repaint();
 }
 
 }  // namespace
@@ -186,7 +184,7 @@ void EraseAllOnPage() {
   g_session.statusText = failed == 0 && committed
                              ? FillPlaceholders(u"已擦除当前页 %d 个标注", {Num(removed)})
                              : FillPlaceholders(u"已移除 %d 个标注，失败 %d 个", {Num(removed), Num(failed)});
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   AfterPageChange();
   if (!committed) {
     ShowMessage(u"PDF 内容更新警告", u"标注已移除，但 PDF 页面内容生成失败；请尽快另存为新文件。", MessageIcon::Warning);

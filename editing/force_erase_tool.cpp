@@ -45,8 +45,7 @@ void RunForceErase(const std::vector<ScreenPoint>& trail) {
     // The rewritten image streams are new objects: an incremental save would not carry them.
     g_session.fullRewrite = true;
     g_window.clearSelections();
-    g_window.markViewStale();
-    g_window.markThumbnailStale();
+    g_window.changed(Change::PageContent);
     g_window.refreshNavigator();
     UpdateTitle();
     committed = ops.FPDFPage_GenerateContent(g_session.currentPage) != 0 &&
@@ -58,7 +57,7 @@ void RunForceErase(const std::vector<ScreenPoint>& trail) {
     g_session.statusText = result.modified > 0 ? u"图片像素已修改；共享图片可能同时改变"
                                                : u"没有需要修改的图片像素（文字和图形不受影响）";
   }
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   g_window.repaint();
   if (!committed) {
     ShowMessage(u"PDF 内容更新警告", u"图片已修改，但页面内容生成失败；请检查或撤销。", MessageIcon::Warning);

@@ -124,7 +124,7 @@ FS_MATRIX PastedMatrix(const ImageSizeRecord& size, PagePoint centre) {
 void AfterImageChange(const std::u16string& status, const std::u16string& doneClause) {
   g_session.statusText = status;
   NotifyKeepingSelection(doneClause);
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
 }
 
 }  // namespace
@@ -281,7 +281,7 @@ bool MoveSelectedImageLayer(int step) {
       g_selection.selectedImage = moved;
     }
     NotifyKeepingSelection(u"图层已调整");
-    g_window.refreshPanels();
+    g_window.changed(Change::Selection);
     return true;
   }
   // The engine frees an object whose insertion it refused. The original picture, when it was
@@ -292,7 +292,7 @@ bool MoveSelectedImageLayer(int step) {
   }
   ClearDrawnSelection();
   NotifyKeepingSelection(u"图层已调整");
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   ShowMessage(u"图片恢复失败", u"图层调整和图片恢复均失败；图片已从页面中移除。", MessageIcon::Error);
   return false;
 }

@@ -138,7 +138,7 @@ bool DeleteSelectedImage() {
   g_selection.selectedImage = nullptr;
   g_session.statusText = u"图片已删除";
   NotifyKeepingSelection(u"图片已删除");
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   return true;
 }
 
@@ -169,7 +169,7 @@ bool ApplyImageRotationText(const std::u16string& text) {
   }
   double delta = NormalisedDegrees(target - AngleDegrees(*m));
   if (std::fabs(delta) < 1e-4) {
-    g_window.refreshPanels();
+    g_window.changed(Change::Selection);
     return true;
   }
   if (!WriteImageMatrix(image, TurnedAboutBounds(*m, delta, *bounds))) {
@@ -178,6 +178,6 @@ bool ApplyImageRotationText(const std::u16string& text) {
   }
   g_session.statusText = u"图片旋转角度已更新";
   NotifyKeepingSelection(u"图片旋转角度已更新");
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   return true;
 }

@@ -30,7 +30,7 @@ double Distance(ScreenPointF a, ScreenPointF b) { return std::hypot(a.x - b.x, a
 
 void EndDrag() {
   g_imageDrag = ImageDrag{};
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   g_window.repaint();
 }
 

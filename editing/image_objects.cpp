@@ -128,7 +128,7 @@ void SelectImage(FPDF_PAGEOBJECT image, const std::u16string& status) {
   SelectDrawnObject(nullptr);
   g_selection.selectedImage = image;
   g_session.statusText = status;
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   g_window.repaint();
 }
 

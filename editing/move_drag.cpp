@@ -83,8 +83,7 @@ void MoveStep(ScreenPoint point) {
   }
   g_drag.moved = true;
   g_drag.lastPagePoint = *at;
-  g_window.markViewStale();
-  g_window.repaint();
+  g_window.changed(Change::PageShown);
 }
 
 void EndMove() {

@@ -183,8 +183,7 @@ void EndpointStep(ScreenPoint point) {
     ShowMessage(u"线段属性警告", u"直线已更新，但端点编号未能同步更新。", MessageIcon::Warning);
   }
   g_drag.endpointChanged = true;
-  g_window.markViewStale();
-  g_window.repaint();
+  g_window.changed(Change::PageShown);
 }
 
 void EndEndpointDrag() {
@@ -337,8 +336,7 @@ void ControlPointStep(ScreenPoint point) {
     }
     g_drag.controlPointChanged = true;
   }
-  g_window.markViewStale();
-  g_window.repaint();
+  g_window.changed(Change::PageShown);
 }
 
 void EndControlPointDrag() {

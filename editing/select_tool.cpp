@@ -28,7 +28,7 @@ int g_dragWidth = 4, g_dragHeight = 4;
 void ClearEverySelection() {
   ClearDrawnSelection();
   g_session.statusText = u"选取模式：拖动框选图形";
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   g_window.repaint();
 }
 
@@ -65,7 +65,7 @@ void PressInEdit(ScreenPoint p) {
   if ((hit == nullptr || ImageTakesPointFrom(hit, p)) && PressOnImage(p)) return;
   if (hit == nullptr) {
     ClearDrawnSelection();
-    g_window.refreshPanels();
+    g_window.changed(Change::Selection);
     g_window.repaint();
     return;
   }

@@ -60,8 +60,7 @@ size_t LabelCount(FPDF_PAGEOBJECT shape, const PdfOps& ops, MarkKind kind) {
 // A committed label change is an edit of its own: the document is modified.
 void CommitLabelChange(bool committed, const char16_t* contentWarning) {
   MarkModifiedKeepingSelection();
-  g_window.markViewStale();
-  g_window.markThumbnailStale();
+  g_window.changed(Change::PageContent);
   UpdateTitle();
   if (!committed || !CommitPageContent()) ShowMessage(kContentWarningCaption, contentWarning, MessageIcon::Warning);
 }
@@ -188,7 +187,7 @@ void SelectObject(FPDF_PAGEOBJECT object) {
       SetMessage(u"已选中图形：拖动移动，右侧可调整颜色、线宽和长度");
     }
   }
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   g_window.repaint();
 }
 
@@ -220,7 +219,7 @@ void SelectInRectangle(IntRect rect) {
     g_selection.group = members;
     SetMessage(FillPlaceholders(u"已框选 %d 个图形，可拖动整组移动", {Num(static_cast<long long>(members.size()))}));
   }
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   g_window.repaint();
 }
 

@@ -51,7 +51,7 @@ void SelectText(FPDF_PAGEOBJECT object) {
   ClearDrawnSelection();
   g_selection.selectedText = object;
   g_session.statusText = u"已选中文本：拖动可移动，右键可设置属性，Delete 键可删除";
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   g_window.repaint();
 }
 
@@ -89,8 +89,7 @@ void TextDragStep(ScreenPoint point, const PdfOps& ops) {
   ops.FPDFPageObj_Transform(g_textDrag.object, 1, 0, 0, 1, dx, dy);
   g_textDrag.last = *reached;
   g_textDrag.moved = true;
-  g_window.markViewStale();
-  g_window.repaint();
+  g_window.changed(Change::PageShown);
 }
 
 void EndTextDrag() {
@@ -104,7 +103,7 @@ void CommitTextChange(const std::u16string& doneClause, bool showInStatus) {
   g_session.fullRewrite = true;
   NotifyKeepingSelection(doneClause);
   if (showInStatus) g_session.statusText = doneClause;
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
 }
 
 FPDF_PAGEOBJECT TextForMenuAt(ScreenPoint point) {
@@ -150,6 +149,6 @@ bool DeleteSelectedText() {
   g_selection.selectedText = nullptr;
   NotifyObjectModified(u"所选文本已删除");
   g_session.statusText = u"所选文本已删除";
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   return true;
 }

@@ -29,8 +29,7 @@ TextToolContext CurrentTextToolContext() {
   };
   ctx.textAdded = [](bool generated) {
     g_session.statusText = generated ? u"文本已添加" : u"文本已添加，但生成 PDF 页面内容失败";
-    g_window.markViewStale();
-    g_window.markThumbnailStale();
+    g_window.changed(Change::PageContent);
     if (generated) UpdateTitle();
   };
   return ctx;

@@ -67,7 +67,7 @@ void ShowImageMenu(ScreenPoint point) {
   }
   PageCanvas* canvas = MainCanvas();
   if (canvas == nullptr) return;
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   g_window.repaint();
   QMenu menu(MainWindowWidget());
   const ImageMenuItem* chosen = nullptr;

@@ -128,7 +128,7 @@ void ObjectListDialog::DeleteSelected() {
 void OpenObjectList() {
   if (g_session.document == nullptr || g_session.currentPage == nullptr) return;
   ClearDrawnSelection();
-  g_window.refreshPanels();
+  g_window.changed(Change::Selection);
   g_window.repaint();
   PageObjectScan scan = ScanPageObjects(g_session.currentPage, CurrentOps());
   if (!scan.ok) {
