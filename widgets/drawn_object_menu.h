@@ -2,7 +2,7 @@
 // Delete key.
 #pragma once
 
-// Installs the edit tool's context menu into the page view's input dispatch.
+// Installs the edit tool's context menu the pointer dispatch shows over drawn objects.
 void InstallDrawnObjectMenu();
 // The Delete key on the page: deletes the drawn selection as one undo step.
 void OnDeleteKey();

@@ -2,7 +2,7 @@
 // from a right click in the select tool or the context-menu key.
 #pragma once
 
-// Installs the right-click menu into the page view's input dispatch.
+// Installs the right-click menu the pointer dispatch shows over page text.
 void InstallTextMenu();
 // The context-menu key: the menu for the selected text at its rectangle's lower-left corner.
 void ShowTextMenuFromKeyboard();
