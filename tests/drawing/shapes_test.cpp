@@ -175,3 +175,31 @@ TEST_F(ShapesTest, CurvesKeepRoundCapsAndJoinsThroughSaving) {
 }
 
 }  // namespace
+
+namespace {
+
+// Page work takes the mapping it is handed, not the window's: a triangle drawn with a mapping
+// of its own (the page shown elsewhere and turned) lands where that mapping puts it.
+TEST_F(ShapesTest, AShapeLandsWhereTheMappingItIsHandedPutsIt) {
+  ShowPage();
+  ScreenMapping elsewhere;
+  elsewhere.frame = PageFrame{0, 0, 595, 842, 1};  // as if shown turned a quarter
+  elsewhere.pageRect = IntRect{1000, 1000, 1000 + 842, 1000 + 595};
+  ScreenPoint a{1100, 1100}, b{1300, 1400};
+  ShapeAdd triangle = AddGeometryShape(CurrentOps(), g_session.currentPage, elsewhere, GeometryKind::Triangle, a, b,
+                                       PenStyle{});
+  ASSERT_EQ(triangle.result, kShapeAdded);
+  auto outline = BuildOutline(GeometryKind::Triangle, a, b);
+  ASSERT_TRUE(outline.has_value());
+  for (int i = 0; i < 3; ++i) {
+    auto expected = MapToPage(elsewhere, float(outline->points[size_t(i)].x), float(outline->points[size_t(i)].y));
+    ASSERT_TRUE(expected.has_value());
+    PagePoint drawn = SegmentPoint(triangle.object, i);
+    EXPECT_NEAR(drawn.x, expected->x, 1e-3) << i;
+    EXPECT_NEAR(drawn.y, expected->y, 1e-3) << i;
+  }
+  // The apex is at the top on that screen: on a page turned a quarter that is its left edge.
+  EXPECT_LT(SegmentPoint(triangle.object, 0).x, SegmentPoint(triangle.object, 1).x);
+}
+
+}  // namespace
