@@ -98,10 +98,16 @@ void InstallWindowHooks() {
       case Change::Selection:
         RefreshSidePanels();
         break;
+      case Change::Pages:
+        g_mainWindow->canvas()->RefreshControls();
+        g_mainWindow->canvas()->update();
+        break;
+      case Change::Status:
+        g_mainWindow->canvas()->update();
+        break;
     }
   };
   g_window.rebuildNavigator = [](int) { g_navigator.listPageCount = -1; };
-  g_window.refreshNavigator = [] { g_mainWindow->canvas()->RefreshControls(); };
   g_window.repaint = [] { g_mainWindow->canvas()->update(); };
   g_window.repaintArea = [](int left, int top, int right, int bottom) {
     g_mainWindow->canvas()->update(QRect(left, top, right - left, bottom - top));

@@ -23,7 +23,7 @@ void AfterWatermarkRun() {
 void RefreshWindow() {
   UpdateTitle();
   g_window.changed(Change::Selection);
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 }  // namespace

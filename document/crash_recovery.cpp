@@ -288,8 +288,7 @@ bool RecoverDocument(const RecoveryLeftover& leftover) {
   g_session.statusText = u"已恢复上次未保存的更改，请另存为新文件";
   g_window.rebuildNavigator(g_session.pageCount);
   UpdateTitle();
-  g_window.refreshNavigator();
-  g_window.repaint();
+  g_window.changed(Change::Pages);
   return true;
 }
 

@@ -170,8 +170,7 @@ bool OpenDocument(const std::u16string& givenPath) {
   }
   g_window.rebuildNavigator(count);
   UpdateTitle();
-  g_window.refreshNavigator();
-  g_window.repaint();
+  g_window.changed(Change::Pages);
   AddRecentDocument(path);
   return true;
 }
@@ -249,7 +248,6 @@ bool InstallDocument(FPDF_DOCUMENT document, FPDF_PAGE firstPage, int pageCount,
   }
   UpdateTitle();
   g_window.changed(Change::Selection);
-  g_window.refreshNavigator();
-  g_window.repaint();
+  g_window.changed(Change::Pages);
   return true;
 }

@@ -77,8 +77,7 @@ void FinishSuccess(const Backup& backup, const std::u16string& status) {
   MarkModified();
   g_session.statusText = status;
   UpdateTitle();
-  g_window.refreshNavigator();
-  g_window.repaint();
+  g_window.changed(Change::Pages);
 }
 
 void Recover(const PageOperationTexts& texts, const Backup& backup) {
@@ -93,8 +92,7 @@ void Recover(const PageOperationTexts& texts, const Backup& backup) {
   }
   g_window.rebuildNavigator(g_session.pageCount);
   UpdateTitle();
-  g_window.refreshNavigator();
-  g_window.repaint();
+  g_window.changed(Change::Pages);
 }
 
 }  // namespace
@@ -266,6 +264,6 @@ bool RotateCurrentPage(int quarterTurns) {
   g_window.changed(Change::PageContent);
   g_session.statusText = quarterTurns > 0 ? u"当前页已顺时针旋转 90°" : u"当前页已逆时针旋转 90°";
   UpdateTitle();
-  g_window.repaint();
+  g_window.changed(Change::Status);
   return true;
 }

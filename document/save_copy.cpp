@@ -55,7 +55,7 @@ void AdoptSavedPath(const std::u16string& target, const std::u16string& statusTe
   MarkHistoryModified();
   g_session.statusText = statusText;
   UpdateTitle();
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& successText) {
@@ -119,7 +119,7 @@ void ReportUnflushedCopy(const std::u16string& caption, const std::u16string& ta
                                {target, Num(error), SystemErrorDescription(error)}),
               MessageIcon::Warning);
   g_session.statusText = u"副本已写入，但未确认写入磁盘";
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 bool ConfirmDiscardChanges() {

@@ -103,19 +103,18 @@ bool SwitchToPage(int index) {
 bool GoToPage(int index) {
   if (index < 0 || index >= g_session.pageCount) return false;
   if (index == g_session.currentPageIndex && g_session.currentPage != nullptr) {
-    g_window.refreshNavigator();
+    g_window.changed(Change::Pages);
     return true;
   }
   if (!SwitchToPage(index)) {
     ShowMessage(u"页面切换失败", u"无法读取该 PDF 页面。", MessageIcon::Error);
-    g_window.refreshNavigator();
+    g_window.changed(Change::Pages);
     return false;
   }
   g_session.statusText.clear();
   g_window.changed(Change::Selection);
   UpdateTitle();
-  g_window.refreshNavigator();
-  g_window.repaint();
+  g_window.changed(Change::Pages);
   return true;
 }
 

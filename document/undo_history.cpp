@@ -137,9 +137,8 @@ bool RestoreRecord(const SnapshotRecord& record) {
   g_window.clearToolState();
   g_window.rebuildNavigator(g_session.pageCount);
   UpdateTitle();
-  g_window.refreshNavigator();
   g_window.changed(Change::Selection);
-  g_window.repaint();
+  g_window.changed(Change::Pages);
   return true;
 }
 
@@ -175,7 +174,7 @@ bool Step(std::vector<SnapshotRecord>& from, std::vector<SnapshotRecord>& to,
   from.pop_back();
   if (current) to.push_back(std::move(*current));
   g_session.statusText = texts.done;
-  g_window.repaint();
+  g_window.changed(Change::Status);
   return true;
 }
 

@@ -12,6 +12,8 @@ enum class Change {
   PageShown,    // the current page looks different (a drag in progress); its thumbnail follows later
   PageContent,  // the current page's objects changed: its picture and its thumbnail
   Selection,    // what is selected changed: the side panels follow
+  Pages,        // which page is current or how many there are: page controls and navigator follow
+  Status,       // the status line or what is drawn over the page changed
 };
 
 struct WindowHooks {
@@ -30,7 +32,6 @@ struct WindowHooks {
   void (*documentClosing)() = [] {};
   void (*changed)(Change what) = [](Change) {};
   void (*rebuildNavigator)(int pageCount) = [](int) {};
-  void (*refreshNavigator)() = [] {};
   void (*repaint)() = [] {};
   // Repaints only part of the client area (left, top, right, bottom; right and bottom excluded).
   void (*repaintArea)(int left, int top, int right, int bottom) = [](int, int, int, int) {};

@@ -46,7 +46,7 @@ void RunForceErase(const std::vector<ScreenPoint>& trail) {
     g_session.fullRewrite = true;
     g_window.clearSelections();
     g_window.changed(Change::PageContent);
-    g_window.refreshNavigator();
+    g_window.changed(Change::Pages);
     UpdateTitle();
     committed = ops.FPDFPage_GenerateContent(g_session.currentPage) != 0 &&
                 RegeneratePagesSharing(ops, g_session.document, g_session.currentPageIndex, result.modifiedImages);

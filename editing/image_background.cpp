@@ -192,7 +192,7 @@ void ChooseBackgroundColour() {
   if (!colour) return;
   g_view.background = *colour & 0xFFFFFF;
   ResetThumbnails(g_session.pageCount);
-  g_window.refreshNavigator();
+  g_window.changed(Change::Pages);
   if (g_tool.mode == ToolMode::Edit && g_selection.selectedImage != nullptr && g_session.currentPage != nullptr &&
       ApplyImageBackground(g_session.currentPage, g_selection.selectedImage, g_view.background)) {
     g_session.statusText = u"已将图片区域内的上层对象移到底色下方";

@@ -55,10 +55,10 @@ bool RecogniseRegion(OcrPixelRect pageOnScreen, OcrPixelRect selection) {
                                                   pageOnScreen, selection);
   if (!image) return false;
   g_session.statusText = u"正在识别所选区域...";
-  g_window.repaint();
+  g_window.changed(Change::Status);
   bool shown = RunOcr(image->pixels.data(), image->width, image->height, image->width * 4);
   g_session.statusText = shown ? u"OCR 识别已完成" : u"OCR 识别未完成";
   g_window.toolModeChanged();
-  g_window.repaint();
+  g_window.changed(Change::Status);
   return shown;
 }
