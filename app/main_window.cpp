@@ -108,7 +108,6 @@ void InstallWindowHooks() {
     }
   };
   g_window.rebuildNavigator = [](int) { g_navigator.listPageCount = -1; };
-  g_window.repaint = [] { g_mainWindow->canvas()->update(); };
   g_window.repaintArea = [](int left, int top, int right, int bottom) {
     g_mainWindow->canvas()->update(QRect(left, top, right - left, bottom - top));
   };

@@ -1,5 +1,6 @@
-// What the document core asks of the window layer. Every hook defaults to doing nothing,
-// so the core runs headless in tests and tools; the main window installs real ones.
+// What the layers below the window tell it: mostly what changed (`changed`), and the few
+// resets a new or restored document needs. Every hook defaults to doing nothing, so the core
+// runs headless in tests and tools; the main window installs real ones.
 #pragma once
 
 #include <string>
@@ -32,7 +33,6 @@ struct WindowHooks {
   void (*documentClosing)() = [] {};
   void (*changed)(Change what) = [](Change) {};
   void (*rebuildNavigator)(int pageCount) = [](int) {};
-  void (*repaint)() = [] {};
   // Repaints only part of the client area (left, top, right, bottom; right and bottom excluded).
   void (*repaintArea)(int left, int top, int right, int bottom) = [](int, int, int, int) {};
   // The current page changed: pending line-tool points are dropped, image selection renewed.

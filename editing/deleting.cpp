@@ -15,7 +15,7 @@ constexpr const char16_t* kCleanupWarning = u"图形已删除，但自动编号�
 
 void Finish() {
   g_window.changed(Change::Selection);
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 }  // namespace

@@ -101,7 +101,7 @@ void FinishGeometry(GeometryKind kind, ScreenPoint start, ScreenPoint end) {
   }
   if (!BuildOutline(kind, start, end)) {
     g_session.statusText = u"拖动范围过小，请重新绘制";
-    g_window.repaint();
+    g_window.changed(Change::Status);
     return;
   }
   // A triangle is only drawn when its labels can be written; a refused drag loads no font.
@@ -181,7 +181,7 @@ void FinishLineTool(LineToolKind kind, ScreenPoint start, ScreenPoint end) {
   auto points = LineToolPageChanged() ? std::nullopt : LineToolPoints(input);
   if (!points) {
     g_session.statusText = u"绘制范围过小或页面已改变，请重试";
-    g_window.repaint();
+    g_window.changed(Change::Status);
     return;
   }
   bool arrow = kind == LineToolKind::Vector || kind == LineToolKind::EqualVector;
@@ -198,13 +198,13 @@ void AddPolylinePoint(ScreenPoint point) {
     ShowMessage(u"折线绘制", u"折线顶点过多，请右键完成当前折线。", MessageIcon::Warning);
   }
   g_tool.stroke.current = point;
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 void FinishPolyline() {
   if (g_tool.polyline.size() < 2) {
     g_session.statusText = u"请至少点击两个不同的折线顶点";
-    g_window.repaint();
+    g_window.changed(Change::Status);
     return;
   }
   AddLineToolShape(g_tool.polyline, false, u"折线绘制失败", u"无法将折线加入 PDF 页面。");
@@ -221,7 +221,7 @@ static bool TakeVector(FPDF_PAGEOBJECT object) {
 
 void PickVectorAt(ScreenPoint point) {
   if (!TakeVector(StraightSegmentAt(point))) g_session.statusText = u"请点击已有向量（带箭头的线）";
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 // Coordinate-system handle drags in the select tool.
@@ -340,7 +340,7 @@ void ScaleSelectedCoordinateSystem(bool enlarge) {
   }
   if (result == kUnitAtLimit) {
     g_session.statusText = u"坐标系单位已达到缩放限制";
-    g_window.repaint();
+    g_window.changed(Change::Status);
     return;
   }
   g_session.fullRewrite = true;

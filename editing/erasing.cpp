@@ -102,7 +102,7 @@ void EraseAt(ScreenPoint point) {
   FPDF_PAGEOBJECT candidate = ErasableAt(point);
   if (candidate == nullptr) {
     g_session.statusText = u"没有找到可擦除的标注划线";
-    g_window.repaint();
+    g_window.changed(Change::Status);
     return;
   }
   FPDF_PAGE page = g_session.currentPage;
@@ -171,7 +171,7 @@ void EraseAllOnPage() {
   bool committed = removed == 0 || ops.FPDFPage_GenerateContent(page) != 0;
   if (removed == 0 && failed == 0) {
     g_session.statusText = u"当前页没有可擦除的标注";
-    g_window.repaint();
+    g_window.changed(Change::Status);
     return;
   }
   if (removed == 0) {

@@ -53,5 +53,5 @@ void FinishForceEraseTrail(int x, int y) {
   std::vector<ScreenPoint> trail = std::move(g_tool.stroke.points);
   g_tool.stroke = StrokeDrag{};
   RunForceErase(trail);
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }

@@ -199,5 +199,5 @@ void ChooseBackgroundColour() {
     NotifyKeepingSelection(u"已将图片区域内的上层对象移到底色下方");
   }
   InvalidateRender(true);
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }

@@ -31,7 +31,7 @@ double Distance(ScreenPointF a, ScreenPointF b) { return std::hypot(a.x - b.x, a
 void EndDrag() {
   g_imageDrag = ImageDrag{};
   g_window.changed(Change::Selection);
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 }  // namespace
@@ -176,7 +176,7 @@ void ImageDragStep(ScreenPoint mouse) {
   }
   g_imageDrag.changed = true;
   InvalidateRender(true);
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 void FinishImageDrag() {

@@ -98,7 +98,7 @@ void EndMove() {
   g_drag.moveArmed = false;
   g_drag.moved = false;
   g_drag.constrained = false;
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 bool AnySelectionDrag() { return g_drag.moveArmed || g_drag.endpointDrag != 0 || g_drag.controlPointDrag != 0; }

@@ -140,7 +140,7 @@ void OnMouseMove(int x, int y, bool leftHeld) {
   }
   if (g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::Polyline && !g_tool.polyline.empty()) {
     g_tool.stroke.current = {x, y};  // the rubber band follows the pointer between clicks
-    g_window.repaint();
+    g_window.changed(Change::Status);
     return;
   }
   if (!g_tool.stroke.active || !leftHeld) return;
@@ -155,7 +155,7 @@ void OnMouseMove(int x, int y, bool leftHeld) {
   bool shape = g_tool.mode == ToolMode::Geometry && g_tool.lineTool == LineToolKind::None &&
                g_tool.geometryKind != GeometryKind::Segment;
   if (shape) {
-    g_window.repaint();  // a box-shaped preview changes everywhere inside its box
+    g_window.changed(Change::Status);  // a box-shaped preview changes everywhere inside its box
     return;
   }
   IntRect area = RubberBandArea(g_tool.stroke.start, previous, {x, y}, !pen);
@@ -215,7 +215,7 @@ void OnLeftRelease(int x, int y) {
       FinishGeometry(g_tool.geometryKind, stroke.start, end);
     }
   }
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 void OnLeftDoubleClick(int x, int y) {
@@ -280,7 +280,7 @@ void CancelPointerDrag() {
   }
   if (g_tool.stroke.active) {
     g_tool.stroke = StrokeDrag{};
-    g_window.repaint();
+    g_window.changed(Change::Status);
   }
 }
 

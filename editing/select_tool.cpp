@@ -29,13 +29,13 @@ void ClearEverySelection() {
   ClearDrawnSelection();
   g_session.statusText = u"选取模式：拖动框选图形";
   g_window.changed(Change::Selection);
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 void PressInSelect(ScreenPoint p) {
   if (PressOnSelectedText(p)) return;
   if (int id = HitControlPoint(p)) {
-    if (BeginControlPointDrag(id)) g_window.repaint();
+    if (BeginControlPointDrag(id)) g_window.changed(Change::Status);
     return;
   }
   if (int endpoint = HitEndpoint(p)) {
@@ -43,7 +43,7 @@ void PressInSelect(ScreenPoint p) {
     bool arrow = false;
     if (auto line = RecogniseStraightSegment(g_selection.object, CurrentOps())) arrow = line->arrow;
     g_session.statusText = arrow ? u"拖动端点修改箭头" : u"拖动端点修改直线";
-    g_window.repaint();
+    g_window.changed(Change::Status);
     return;
   }
   FPDF_PAGEOBJECT hit = HitObject(p);
@@ -66,7 +66,7 @@ void PressInEdit(ScreenPoint p) {
   if (hit == nullptr) {
     ClearDrawnSelection();
     g_window.changed(Change::Selection);
-    g_window.repaint();
+    g_window.changed(Change::Status);
     return;
   }
   if (hit != g_selection.object) SelectObject(hit);
@@ -123,7 +123,7 @@ void SelectToolMove(ScreenPoint p, bool leftHeld) {
         std::abs(g_marquee.current.y - g_marquee.start.y) >= g_dragHeight) {
       g_marquee.active = true;
     }
-    if (g_marquee.active) g_window.repaint();
+    if (g_marquee.active) g_window.changed(Change::Status);
   }
 }
 
@@ -172,7 +172,7 @@ void SelectToolCancel() {
   if (AnySelectionDrag()) EndSelectionDrag();
   if (g_marquee.armed) {
     g_marquee = Marquee{};
-    g_window.repaint();
+    g_window.changed(Change::Status);
   }
 }
 

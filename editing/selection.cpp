@@ -188,7 +188,7 @@ void SelectObject(FPDF_PAGEOBJECT object) {
     }
   }
   g_window.changed(Change::Selection);
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 void SelectInRectangle(IntRect rect) {
@@ -220,7 +220,7 @@ void SelectInRectangle(IntRect rect) {
     SetMessage(FillPlaceholders(u"已框选 %d 个图形，可拖动整组移动", {Num(static_cast<long long>(members.size()))}));
   }
   g_window.changed(Change::Selection);
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 bool LockPointAt(ScreenPoint point) {
@@ -235,6 +235,6 @@ bool LockPointAt(ScreenPoint point) {
   } else {
     SetMessage(u"已选中点，但未找到可约束的直线段");
   }
-  g_window.repaint();
+  g_window.changed(Change::Status);
   return true;
 }

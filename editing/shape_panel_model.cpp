@@ -42,7 +42,7 @@ bool ContextHolds() {
 
 void Say(const std::u16string& text) {
   g_session.statusText = text;
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 }  // namespace
@@ -307,5 +307,5 @@ void ChoosePenColour(uint32_t rgb) {
     NotifyKeepingSelection(u"图形颜色已更新");
   }
   g_tool.drawColor = rgb;
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }

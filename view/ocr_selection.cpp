@@ -48,13 +48,13 @@ void OcrPress(int x, int y) {
   g_ocrDrag.start = {x, y};
   g_ocrDrag.end = {x, y};
   g_ocrDrag.pageRectAtStart = g_view.pageRect;
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 void OcrMove(int x, int y) {
   if (!OcrDragShown()) return;
   g_ocrDrag.end = ClampToSelectable(x, y);
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 void OcrRelease(int x, int y) {
@@ -64,7 +64,7 @@ void OcrRelease(int x, int y) {
   IntRect selection = OcrDragRect();
   if (!SameRect(g_view.pageRect, g_ocrDrag.pageRectAtStart) || selection.Width() < 3 || selection.Height() < 3) {
     g_session.statusText = u"选区过小或页面位置已改变，请重新框选";
-    g_window.repaint();
+    g_window.changed(Change::Status);
     return;
   }
   g_tool.ocrRegion = false;

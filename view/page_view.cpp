@@ -197,7 +197,7 @@ void ClampPosition() {
 void InvalidateRender(bool keepPosition) {
   g_view.valid = false;
   g_view.keepPosition = keepPosition;
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 void DestroyRenderCache() {
@@ -283,7 +283,7 @@ void ScrollTo(int offset) {
   g_view.pageRect.top = ViewArea().top - offset;
   g_view.pageRect.bottom = g_view.pageRect.top + g_view.bitmapHeight;
   ClampPosition();
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 bool ScrollByWheel(int delta, int linesPerNotch) {
@@ -314,7 +314,7 @@ void PanTo(int x, int y) {
   g_view.pageRect.right = g_view.pageRect.left + g_view.bitmapWidth;
   g_view.pageRect.bottom = g_view.pageRect.top + g_view.bitmapHeight;
   ClampPosition();
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 void EndPan() { g_pan = PanState{}; }

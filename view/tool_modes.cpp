@@ -204,7 +204,7 @@ void ToggleOcrRegion() {
     g_session.statusText = kOcrPrompt;
   }
   g_window.toolModeChanged();
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 void LeaveOcrRegion() {
@@ -212,7 +212,7 @@ void LeaveOcrRegion() {
   g_tool.ocrRegion = false;
   if (g_session.statusText == kOcrPrompt) g_session.statusText.clear();
   g_window.toolModeChanged();
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 void CancelLineTool(const std::u16string& message) {

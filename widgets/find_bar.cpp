@@ -131,7 +131,7 @@ void FindBar::Close() {
   ClearFind();  // the marks go with the bar
   count_->clear();
   hide();
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 void FindBar::Step(int direction) {
@@ -197,7 +197,7 @@ void FindBar::RefreshCount() {
     g_session.statusText = g_find.pagesWithText == 0
                                ? u"未找到“" + shown + u"”：文档没有可查找的文字（可能是扫描页），请先用 OCR 识别文字"
                                : u"未找到“" + shown + u"”";
-    g_window.repaint();
+    g_window.changed(Change::Status);
   } else if (g_find.currentPage >= 0) {
     text = QStringLiteral("第 %1 / %2 处").arg(FindOrdinal()).arg(FindTotal());
   } else {
@@ -247,5 +247,5 @@ void ShowCurrentFindMatch() {
     g_view.pageRect.right += shift;
     ClampPosition();
   }
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }

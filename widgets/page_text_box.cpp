@@ -288,7 +288,7 @@ void OpenTextBox(QWidget* canvas, ScreenPoint click) {
   box->setFocus();
   ShowOnScreenKeyboardForTouch(box);
   g_session.statusText = kPrompt;
-  g_window.repaint();
+  g_window.changed(Change::Status);
 }
 
 void FinishTextBox(bool commit) {
@@ -323,7 +323,7 @@ void FinishTextBox(bool commit) {
     ShowMessage(u"文本无效", u"文本长度不能超过 4096 个字符。", MessageIcon::Warning);
   } else if (commit && n > 0) {
     if (AddTextLines(CurrentTextToolContext(), anchor, text, fontName, size, g_textSettings.colour)) {
-      g_window.repaint();
+      g_window.changed(Change::Status);
     } else {
       ShowMessage(kTextNotAddedCaption, kTextNotAddedText, MessageIcon::Error);
     }
