@@ -97,6 +97,7 @@ void InstallWindowHooks() {
         break;
       case Change::Selection:
         RefreshSidePanels();
+        g_mainWindow->canvas()->update();  // the selection is drawn over the page
         break;
       case Change::Pages:
         g_mainWindow->canvas()->RefreshControls();

@@ -23,7 +23,6 @@ void AfterWatermarkRun() {
 void RefreshWindow() {
   UpdateTitle();
   g_window.changed(Change::Selection);
-  g_window.changed(Change::Status);
 }
 
 }  // namespace

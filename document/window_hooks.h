@@ -12,7 +12,7 @@ enum class ToolAfterInstall { Hand, Select };
 enum class Change {
   PageShown,    // the current page looks different (a drag in progress); its thumbnail follows later
   PageContent,  // the current page's objects changed: its picture and its thumbnail
-  Selection,    // what is selected changed: the side panels follow
+  Selection,    // what is selected changed: the side panels and the page's overlay follow
   Pages,        // which page is current or how many there are: page controls and navigator follow
   Status,       // the status line or what is drawn over the page changed
 };

@@ -15,7 +15,6 @@ constexpr const char16_t* kCleanupWarning = u"图形已删除，但自动编号�
 
 void Finish() {
   g_window.changed(Change::Selection);
-  g_window.changed(Change::Status);
 }
 
 }  // namespace

@@ -58,7 +58,6 @@ void RunForceErase(const std::vector<ScreenPoint>& trail) {
                                                : u"没有需要修改的图片像素（文字和图形不受影响）";
   }
   g_window.changed(Change::Selection);
-  g_window.changed(Change::Status);
   if (!committed) {
     ShowMessage(u"PDF 内容更新警告", u"图片已修改，但页面内容生成失败；请检查或撤销。", MessageIcon::Warning);
   }

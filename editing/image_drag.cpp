@@ -31,7 +31,6 @@ double Distance(ScreenPointF a, ScreenPointF b) { return std::hypot(a.x - b.x, a
 void EndDrag() {
   g_imageDrag = ImageDrag{};
   g_window.changed(Change::Selection);
-  g_window.changed(Change::Status);
 }
 
 }  // namespace

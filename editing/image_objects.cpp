@@ -129,7 +129,6 @@ void SelectImage(FPDF_PAGEOBJECT image, const std::u16string& status) {
   g_selection.selectedImage = image;
   g_session.statusText = status;
   g_window.changed(Change::Selection);
-  g_window.changed(Change::Status);
 }
 
 void SelectFirstImage() {

@@ -29,7 +29,6 @@ void ClearEverySelection() {
   ClearDrawnSelection();
   g_session.statusText = u"选取模式：拖动框选图形";
   g_window.changed(Change::Selection);
-  g_window.changed(Change::Status);
 }
 
 void PressInSelect(ScreenPoint p) {
@@ -66,7 +65,6 @@ void PressInEdit(ScreenPoint p) {
   if (hit == nullptr) {
     ClearDrawnSelection();
     g_window.changed(Change::Selection);
-    g_window.changed(Change::Status);
     return;
   }
   if (hit != g_selection.object) SelectObject(hit);
@@ -188,7 +186,6 @@ void SelectToolDoubleClick(ScreenPoint p) {
   // segment under the point just locked.
   if (EditTextAt(p) || LockPointAt(p)) g_marquee = Marquee{};
 }
-
 
 void SetDragDistance(int width, int height) {
   g_dragWidth = std::max(3, width);

@@ -188,7 +188,6 @@ void SelectObject(FPDF_PAGEOBJECT object) {
     }
   }
   g_window.changed(Change::Selection);
-  g_window.changed(Change::Status);
 }
 
 void SelectInRectangle(IntRect rect) {
@@ -220,7 +219,6 @@ void SelectInRectangle(IntRect rect) {
     SetMessage(FillPlaceholders(u"已框选 %d 个图形，可拖动整组移动", {Num(static_cast<long long>(members.size()))}));
   }
   g_window.changed(Change::Selection);
-  g_window.changed(Change::Status);
 }
 
 bool LockPointAt(ScreenPoint point) {

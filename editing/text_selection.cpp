@@ -52,7 +52,6 @@ void SelectText(FPDF_PAGEOBJECT object) {
   g_selection.selectedText = object;
   g_session.statusText = u"已选中文本：拖动可移动，右键可设置属性，Delete 键可删除";
   g_window.changed(Change::Selection);
-  g_window.changed(Change::Status);
 }
 
 bool PressOnSelectedText(ScreenPoint point) {

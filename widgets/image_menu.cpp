@@ -68,7 +68,6 @@ void ShowImageMenu(ScreenPoint point) {
   PageCanvas* canvas = MainCanvas();
   if (canvas == nullptr) return;
   g_window.changed(Change::Selection);
-  g_window.changed(Change::Status);
   QMenu menu(MainWindowWidget());
   const ImageMenuItem* chosen = nullptr;
   for (const ImageMenuItem& item : kItems) {

@@ -129,7 +129,6 @@ void OpenObjectList() {
   if (g_session.document == nullptr || g_session.currentPage == nullptr) return;
   ClearDrawnSelection();
   g_window.changed(Change::Selection);
-  g_window.changed(Change::Status);
   PageObjectScan scan = ScanPageObjects(g_session.currentPage, CurrentOps());
   if (!scan.ok) {
     ShowMessage(u"编辑 PDF 内容失败", scan.message, MessageIcon::Error);
