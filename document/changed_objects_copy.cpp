@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "document/file_writer.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
 
@@ -272,16 +273,20 @@ std::string CrossReference(const std::map<uint32_t, uint64_t>& offsets, bool asS
   return text + "startxref\n" + std::to_string(sectionOffset) + "\n%%EOF\n";
 }
 
+// What the engine writes for a fresh load of the original bytes.
+std::optional<std::string> OriginalTail(const CopyBase& base) {
+  BaseReader reader{{(unsigned long)base.size, ReadBase, nullptr}, base.fd};
+  reader.fileAccess.m_Param = &reader;
+  ScopedDocument original(g_engine.FPDF_LoadCustomDocument(&reader.fileAccess, nullptr));
+  if (original == nullptr) return std::nullopt;
+  return IncrementalTail(original.get(), base.size);
+}
+
 }  // namespace
 
 std::optional<int> WriteChangedObjectsCopy(FPDF_DOCUMENT document, const CopyBase& base, int fd) {
   if (g_engine.FPDF_LoadCustomDocument == nullptr || base.fd < 0) return std::nullopt;
-  BaseReader reader{{(unsigned long)base.size, ReadBase, nullptr}, base.fd};
-  reader.fileAccess.m_Param = &reader;
-  FPDF_DOCUMENT original = g_engine.FPDF_LoadCustomDocument(&reader.fileAccess, nullptr);
-  if (original == nullptr) return std::nullopt;
-  std::optional<std::string> originalTail = IncrementalTail(original, base.size);
-  g_engine.FPDF_CloseDocument(original);
+  std::optional<std::string> originalTail = OriginalTail(base);
   if (!originalTail) return std::nullopt;
   std::optional<std::string> editedTail = IncrementalTail(document, base.documentFileSize);
   if (!editedTail) return std::nullopt;

@@ -10,6 +10,7 @@
 #include "document/file_writer.h"
 #include "document/save_copy.h"
 #include "document/session.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
@@ -73,11 +74,8 @@ bool WriteCvnBody(int fd) {
 bool VerifyCvnFile(const std::u16string& path) {
   CvnReader reader;
   if (OpenCvnReader(reader, path) != kCvnOk) return false;
-  FPDF_DOCUMENT document = g_engine.FPDF_LoadCustomDocument(&reader.fileAccess, nullptr);
-  if (document == nullptr) return false;
-  bool same = g_engine.FPDF_GetPageCount(document) == g_session.pageCount;
-  g_engine.FPDF_CloseDocument(document);
-  return same;
+  ScopedDocument document(g_engine.FPDF_LoadCustomDocument(&reader.fileAccess, nullptr));
+  return document != nullptr && g_engine.FPDF_GetPageCount(document.get()) == g_session.pageCount;
 }
 
 }  // namespace

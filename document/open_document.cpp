@@ -9,6 +9,7 @@
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "document/window_hooks.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
@@ -34,9 +35,10 @@ namespace {
 constexpr const char16_t* kOpenFailed = u"打开失败";
 constexpr const char16_t* kOpenCvnFailed = u"打开 CVN 失败";
 
+// The reader comes first: a CVN document reads through it until it is closed.
 struct LoadedDocument {
-  FPDF_DOCUMENT document = nullptr;
   std::unique_ptr<CvnReader> cvnReader;
+  ScopedDocument document;
 };
 
 bool LoadPdf(const std::u16string& pdfPath, LoadedDocument& loaded) {
@@ -45,7 +47,7 @@ bool LoadPdf(const std::u16string& pdfPath, LoadedDocument& loaded) {
     ShowMessage(kOpenFailed, u"PDF 文件路径无法转换为 UTF-8。", MessageIcon::Error);
     return false;
   }
-  loaded.document = g_engine.FPDF_LoadDocument(utf8->c_str(), nullptr);
+  loaded.document.reset(g_engine.FPDF_LoadDocument(utf8->c_str(), nullptr));
   if (loaded.document == nullptr) {
     ShowMessage(u"打开 PDF 失败", LoadErrorMessage(g_engine.FPDF_GetLastError()), MessageIcon::Error);
     return false;
@@ -68,7 +70,7 @@ bool LoadCvn(const std::u16string& path, LoadedDocument& loaded) {
     ShowMessage(kOpenCvnFailed, CvnOpenErrorMessage(result), MessageIcon::Error);
     return false;
   }
-  loaded.document = g_engine.FPDF_LoadCustomDocument(&reader->fileAccess, nullptr);
+  loaded.document.reset(g_engine.FPDF_LoadCustomDocument(&reader->fileAccess, nullptr));
   if (loaded.document == nullptr) {
     ShowMessage(kOpenCvnFailed, LoadErrorMessage(g_engine.FPDF_GetLastError()), MessageIcon::Error);
     return false;
@@ -87,21 +89,21 @@ void HandToDefaultProgram(const std::u16string& path) {
 }
 
 // Page count, first page and its size must be usable, and the old page must release.
-bool ValidateAndTakeFirstPage(FPDF_DOCUMENT document, FPDF_PAGE& page, int& count) {
+bool ValidateAndTakeFirstPage(FPDF_DOCUMENT document, ScopedPage& page, int& count) {
   count = g_engine.FPDF_GetPageCount(document);
+  page.reset(count > 0 ? g_engine.FPDF_LoadPage(document, 0) : nullptr);
   const char16_t* problem = nullptr;
-  page = nullptr;
   if (count <= 0) {
     problem = u"PDF 文件没有可显示的页面。";
-  } else if ((page = g_engine.FPDF_LoadPage(document, 0)) == nullptr) {
+  } else if (page == nullptr) {
     problem = u"无法读取 PDF 的第一页。";
-  } else if (!(g_engine.FPDF_GetPageWidthF(page) > 0) || !(g_engine.FPDF_GetPageHeightF(page) > 0)) {
+  } else if (!(g_engine.FPDF_GetPageWidthF(page.get()) > 0) || !(g_engine.FPDF_GetPageHeightF(page.get()) > 0)) {
     problem = u"PDF 的页面尺寸无效。";
   } else if (!ReleaseCurrentPage()) {
     problem = u"无法生成已修改页面的内容，原文件仍保留在窗口中。";
   }
   if (problem == nullptr) return true;
-  if (page != nullptr) g_engine.FPDF_ClosePage(page);
+  page.reset();
   ShowMessage(kOpenFailed, problem, MessageIcon::Error);
   return false;
 }
@@ -135,10 +137,10 @@ bool OpenDocument(const std::u16string& givenPath) {
   FileIdentity sourceIdentity = IdentityOfFile(path);
   FileIdentity pdfIdentity = IdentityOfFile(pdfPath);
   bool loadedOk = isCvn ? LoadCvn(path, loaded) : LoadPdf(pdfPath, loaded);
-  FPDF_PAGE page = nullptr;
+  ScopedPage page;
   int count = 0;
-  if (!loadedOk || !ValidateAndTakeFirstPage(loaded.document, page, count)) {
-    if (loaded.document != nullptr) g_engine.FPDF_CloseDocument(loaded.document);
+  if (!loadedOk || !ValidateAndTakeFirstPage(loaded.document.get(), page, count)) {
+    loaded.document.reset();  // before its converted file goes
     DiscardConversion(conversion);
     return false;
   }
@@ -149,7 +151,7 @@ bool OpenDocument(const std::u16string& givenPath) {
   g_session.conversionFolder = conversion.outputFolder;
   conversion.adopted = true;
 
-  InstallIntoSession(loaded.document, page, 0, count);
+  InstallIntoSession(loaded.document.release(), page.release(), 0, count);
   g_session.cvnReader = std::move(loaded.cvnReader);
   g_session.createdInMemory = false;
   g_session.fullRewrite = isCvn;
@@ -190,28 +192,28 @@ bool ShowOpenDialog() {
 }
 
 bool NewBlankDocument() {
-  FPDF_DOCUMENT document = g_engine.FPDF_CreateNewDocument();
+  ScopedDocument document(g_engine.FPDF_CreateNewDocument());
   if (document == nullptr) {
     ShowMessage(u"新建失败", u"无法创建空白 PDF 文档。", MessageIcon::Error);
     return false;
   }
-  FPDF_PAGE page = g_engine.FPDFPage_New(document, 0, kA4Width, kA4Height);
+  ScopedPage page(g_engine.FPDFPage_New(document.get(), 0, kA4Width, kA4Height));
   if (page == nullptr) {
-    g_engine.FPDF_CloseDocument(document);
     ShowMessage(u"新建失败", u"无法创建空白 PDF 页面。", MessageIcon::Error);
     return false;
   }
-  return InstallDocument(document, page, 1, false, true);
+  return InstallDocument(std::move(document), std::move(page), 1, false, true);
 }
 
-bool InstallDocument(FPDF_DOCUMENT document, FPDF_PAGE firstPage, int pageCount, bool modified,
+bool InstallDocument(ScopedDocument document, ScopedPage firstPage, int pageCount, bool modified,
                      bool askToSave) {
+  // The page closes before its document.
   auto closeNew = [&] {
-    g_engine.FPDF_ClosePage(firstPage);
-    g_engine.FPDF_CloseDocument(document);
+    firstPage.reset();
+    document.reset();
   };
-  if (!(g_engine.FPDF_GetPageWidthF(firstPage) > 0) || !(g_engine.FPDF_GetPageHeightF(firstPage) > 0) ||
-      pageCount != g_engine.FPDF_GetPageCount(document)) {
+  if (!(g_engine.FPDF_GetPageWidthF(firstPage.get()) > 0) || !(g_engine.FPDF_GetPageHeightF(firstPage.get()) > 0) ||
+      pageCount != g_engine.FPDF_GetPageCount(document.get())) {
     closeNew();
     ShowMessage(u"新建失败", u"PDF 页面尺寸或页数无效，当前文档未更改。", MessageIcon::Error);
     return false;
@@ -230,7 +232,7 @@ bool InstallDocument(FPDF_DOCUMENT document, FPDF_PAGE firstPage, int pageCount,
   DiscardHistory();
   ReleaseConversionFolder();
 
-  InstallIntoSession(document, firstPage, 0, pageCount);
+  InstallIntoSession(document.release(), firstPage.release(), 0, pageCount);
   g_session.createdInMemory = true;
   g_session.fullRewrite = false;
   g_session.path.clear();

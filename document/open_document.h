@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/pdfium_types.h"
+#include "engine/engine_handles.h"
 
 // The user's text for the engine error after a failed load by path.
 std::u16string LoadErrorMessage(unsigned long engineError);
@@ -12,7 +12,8 @@ std::u16string LoadErrorMessage(unsigned long engineError);
 bool OpenDocument(const std::u16string& path);
 bool ShowOpenDialog();
 bool NewBlankDocument();
-bool InstallDocument(FPDF_DOCUMENT document, FPDF_PAGE firstPage, int pageCount, bool modified,
+// Makes a document built elsewhere the session's; on a refusal both handles are closed.
+bool InstallDocument(ScopedDocument document, ScopedPage firstPage, int pageCount, bool modified,
                      bool askToSave);
 
 constexpr float kA4Width = 595;

@@ -5,6 +5,7 @@
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "document/window_hooks.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
@@ -123,26 +124,22 @@ bool MergePdf(int insertPosition) {
     ShowMessage(kMergeTexts.caption, u"第二个 PDF 文件路径无法转换为 UTF-8。", MessageIcon::Error);
     return false;
   }
-  FPDF_DOCUMENT second = g_engine.FPDF_LoadDocument(utf8->c_str(), nullptr);
+  ScopedDocument second(g_engine.FPDF_LoadDocument(utf8->c_str(), nullptr));
   if (second == nullptr) {
     ShowMessage(u"打开第二个 PDF 失败", LoadErrorMessage(g_engine.FPDF_GetLastError()), MessageIcon::Error);
     return false;
   }
-  int added = g_engine.FPDF_GetPageCount(second);
+  int added = g_engine.FPDF_GetPageCount(second.get());
   if (added <= 0) {
-    g_engine.FPDF_CloseDocument(second);
     ShowMessage(kMergeTexts.caption, u"所选 PDF 中没有可追加的页面。", MessageIcon::Error);
     return false;
   }
   bool append = insertPosition < 0;
   int index = append ? g_session.pageCount : insertPosition;
   Backup backup;
-  if (index > g_session.pageCount || !PrepareBackup(kMergeTexts, backup)) {
-    g_engine.FPDF_CloseDocument(second);
-    return false;
-  }
-  bool imported = g_engine.FPDF_ImportPages(g_session.document, second, nullptr, index) != 0;
-  g_engine.FPDF_CloseDocument(second);
+  if (index > g_session.pageCount || !PrepareBackup(kMergeTexts, backup)) return false;
+  bool imported = g_engine.FPDF_ImportPages(g_session.document, second.get(), nullptr, index) != 0;
+  second.reset();
   int count = g_engine.FPDF_GetPageCount(g_session.document);
   bool ok = imported && count == backup.pageCount + added;
   if (ok) {
@@ -170,10 +167,10 @@ bool InsertBlankPage(int position) {
   }
   Backup backup;
   if (!PrepareBackup(kInsertTexts, backup)) return false;
-  FPDF_PAGE page = g_engine.FPDFPage_New(g_session.document, position, width, height);
-  if (page != nullptr) g_engine.FPDF_ClosePage(page);
+  // The new page is only counted here; turning to it loads it again.
+  bool created = ScopedPage(g_engine.FPDFPage_New(g_session.document, position, width, height)) != nullptr;
   int count = g_engine.FPDF_GetPageCount(g_session.document);
-  bool ok = page != nullptr && count == backup.pageCount + 1;
+  bool ok = created && count == backup.pageCount + 1;
   if (ok) {
     g_session.pageCount = count;
     ok = SwitchToPage(position);

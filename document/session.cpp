@@ -3,6 +3,7 @@
 #include "document/document_fonts.h"
 #include "document/office_files.h"
 #include "document/window_hooks.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
@@ -68,31 +69,28 @@ bool ReleaseCurrentPage() {
 
 bool ReloadCurrentPage() {
   if (g_session.document == nullptr || g_session.currentPage == nullptr || !CommitPageContent()) return false;
-  FPDF_PAGE page = g_engine.FPDF_LoadPage(g_session.document, g_session.currentPageIndex);
+  ScopedPage page(g_engine.FPDF_LoadPage(g_session.document, g_session.currentPageIndex));
   if (page == nullptr) return false;
   g_window.leaveOcrSelection();
   g_window.clearSelections();
   g_engine.FPDF_ClosePage(g_session.currentPage);
   g_window.destroyRenderCache();
-  g_session.currentPage = page;
+  g_session.currentPage = page.release();
   return true;
 }
 
 bool SwitchToPage(int index) {
   if (g_session.document == nullptr || index < 0 || index >= g_session.pageCount) return false;
-  FPDF_PAGE page = g_engine.FPDF_LoadPage(g_session.document, index);
+  ScopedPage page(g_engine.FPDF_LoadPage(g_session.document, index));
   if (page == nullptr) return false;
-  float width = g_engine.FPDF_GetPageWidthF(page);
-  float height = g_engine.FPDF_GetPageHeightF(page);
-  if (!(width > 0) || !(height > 0) || !CommitPageContent()) {
-    g_engine.FPDF_ClosePage(page);
-    return false;
-  }
+  float width = g_engine.FPDF_GetPageWidthF(page.get());
+  float height = g_engine.FPDF_GetPageHeightF(page.get());
+  if (!(width > 0) || !(height > 0) || !CommitPageContent()) return false;
   g_window.leaveOcrSelection();
   g_window.clearSelections();
   if (g_session.currentPage != nullptr) g_engine.FPDF_ClosePage(g_session.currentPage);
   g_window.destroyRenderCache();
-  g_session.currentPage = page;
+  g_session.currentPage = page.release();
   g_session.currentPageIndex = index;
   g_session.pageWidth = width;
   g_session.pageHeight = height;

@@ -1,5 +1,6 @@
 #include "document/text_search.h"
 
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 
 namespace {
@@ -27,27 +28,24 @@ bool TextSearchAvailable() {
 std::optional<PageFindResult> FindOnPage(FPDF_DOCUMENT document, int index, FPDF_PAGE loaded,
                                          const std::u16string& query, FindOptions options) {
   if (document == nullptr || query.empty() || !TextSearchAvailable()) return std::nullopt;
-  FPDF_PAGE page = loaded != nullptr ? loaded : g_engine.FPDF_LoadPage(document, index);
+  ScopedPage ownPage(loaded != nullptr ? nullptr : g_engine.FPDF_LoadPage(document, index));
+  FPDF_PAGE page = loaded != nullptr ? loaded : ownPage.get();
   if (page == nullptr) return std::nullopt;
   PageFindResult result;
-  if (FPDF_TEXTPAGE text = g_engine.FPDFText_LoadPage(page)) {
-    result.hasText = g_engine.FPDFText_CountChars(text) > 0;
-    if (result.hasText) {
-      std::u16string terminated = query + u'\0';
-      unsigned long flags = (options.matchCase ? kFindMatchCase : 0) | (options.wholeWord ? kFindWholeWord : 0);
-      auto wide = reinterpret_cast<FPDF_WIDESTRING>(terminated.c_str());
-      if (FPDF_SCHHANDLE search = g_engine.FPDFText_FindStart(text, wide, flags, 0)) {
-        while (g_engine.FPDFText_FindNext(search)) {
-          TextMatch match{g_engine.FPDFText_GetSchResultIndex(search), g_engine.FPDFText_GetSchCount(search), {}};
-          if (match.charCount <= 0) break;
-          CollectRects(text, match);
-          result.matches.push_back(std::move(match));
-        }
-        g_engine.FPDFText_FindClose(search);
-      }
-    }
-    g_engine.FPDFText_ClosePage(text);
+  ScopedTextPage text(g_engine.FPDFText_LoadPage(page));
+  if (text == nullptr) return result;
+  result.hasText = g_engine.FPDFText_CountChars(text.get()) > 0;
+  if (!result.hasText) return result;
+  std::u16string terminated = query + u'\0';
+  unsigned long flags = (options.matchCase ? kFindMatchCase : 0) | (options.wholeWord ? kFindWholeWord : 0);
+  auto wide = reinterpret_cast<FPDF_WIDESTRING>(terminated.c_str());
+  ScopedSearch search(g_engine.FPDFText_FindStart(text.get(), wide, flags, 0));
+  if (search == nullptr) return result;
+  while (g_engine.FPDFText_FindNext(search.get())) {
+    TextMatch match{g_engine.FPDFText_GetSchResultIndex(search.get()), g_engine.FPDFText_GetSchCount(search.get()), {}};
+    if (match.charCount <= 0) break;
+    CollectRects(text.get(), match);
+    result.matches.push_back(std::move(match));
   }
-  if (page != loaded) g_engine.FPDF_ClosePage(page);
   return result;
 }

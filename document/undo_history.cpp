@@ -13,6 +13,7 @@
 #include "document/file_writer.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
@@ -110,21 +111,17 @@ bool PushUndo(SnapshotRecord record) {
 bool InstallFromSnapshotFile(const std::u16string& file, int pageIndex) {
   auto utf8 = Utf16ToUtf8(file);
   if (!utf8) return false;
-  FPDF_DOCUMENT document = g_engine.FPDF_LoadDocument(utf8->c_str(), nullptr);
+  ScopedDocument document(g_engine.FPDF_LoadDocument(utf8->c_str(), nullptr));
   if (document == nullptr) return false;
-  int count = g_engine.FPDF_GetPageCount(document);
-  FPDF_PAGE page = nullptr;
+  int count = g_engine.FPDF_GetPageCount(document.get());
+  ScopedPage page;
   int index = pageIndex < 0 ? 0 : (pageIndex >= count ? count - 1 : pageIndex);
-  if (count > 0) page = g_engine.FPDF_LoadPage(document, index);
-  bool usable = page != nullptr && g_engine.FPDF_GetPageWidthF(page) > 0 &&
-                g_engine.FPDF_GetPageHeightF(page) > 0;
-  if (!usable || !ReleaseCurrentPage()) {
-    if (page != nullptr) g_engine.FPDF_ClosePage(page);
-    g_engine.FPDF_CloseDocument(document);
-    return false;
-  }
+  if (count > 0) page.reset(g_engine.FPDF_LoadPage(document.get(), index));
+  bool usable = page != nullptr && g_engine.FPDF_GetPageWidthF(page.get()) > 0 &&
+                g_engine.FPDF_GetPageHeightF(page.get()) > 0;
+  if (!usable || !ReleaseCurrentPage()) return false;
   CloseSessionDocument();
-  InstallIntoSession(document, page, index, count);
+  InstallIntoSession(document.release(), page.release(), index, count);
   g_session.backingFile = file;
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "document/open_document.h"
@@ -95,19 +96,15 @@ ScanRun RunScanSession(const ScanOps& ops) {
     return run;
   }
   std::optional<ScanFailure> failure;
-  FPDF_DOCUMENT document = ops.FPDF_CreateNewDocument();
+  ScopedDocument document(ops.FPDF_CreateNewDocument());
   if (document == nullptr) {
     failure = ScanFailure{kSaneNoMemory};
   } else {
-    failure = ScanPages(ops, document, run.pages);
+    failure = ScanPages(ops, document.get(), run.pages);
   }
   StopSane();
   if (failure) ShowScanFailure(*failure, run.pages);
-  if (run.pages > 0) {
-    run.document = document;
-  } else if (document != nullptr) {
-    ops.FPDF_CloseDocument(document);
-  }
+  if (run.pages > 0) run.document = std::move(document);
   return run;
 }
 
@@ -120,11 +117,10 @@ void ScanToNewDocument() {
   if (!ConfirmDiscardChanges()) return;
   ScanRun run = RunScanSession(ops);
   if (run.document == nullptr) return;
-  FPDF_PAGE first = g_engine.FPDF_LoadPage(run.document, 0);
+  ScopedPage first(g_engine.FPDF_LoadPage(run.document.get(), 0));
   if (first == nullptr) {
-    ops.FPDF_CloseDocument(run.document);
     ShowMessage(kScanFailed, u"无法打开扫描后的 PDF，当前文档未更改。", MessageIcon::Error);
     return;
   }
-  InstallDocument(run.document, first, run.pages, true, false);
+  InstallDocument(std::move(run.document), std::move(first), run.pages, true, false);
 }

@@ -1,11 +1,12 @@
 // "从扫描仪新建": scanning pages one after another into a new, unsaved document.
 #pragma once
 
+#include "engine/engine_handles.h"
 #include "external/scan_pages.h"
 
 // What a scan run produced: the new document (or none) and its page count.
 struct ScanRun {
-  FPDF_DOCUMENT document = nullptr;
+  ScopedDocument document;
   int pages = 0;
 };
 
