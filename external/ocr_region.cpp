@@ -4,6 +4,7 @@
 
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "external/ocr_run.h"
 #include "platform/platform_seam.h"
@@ -32,21 +33,20 @@ std::optional<OcrImage> RenderOcrRegion(FPDF_PAGE page, float pageWidth, float p
     ShowMessage(u"OCR", u"内存不足，无法准备 OCR 页面图像。", MessageIcon::Error);
     return std::nullopt;
   }
-  FPDF_BITMAP bitmap = g_engine.FPDFBitmap_CreateEx(image.width, image.height, kBitmapBgra, image.pixels.data(),
-                                                    image.width * 4);
+  ScopedBitmap bitmap(g_engine.FPDFBitmap_CreateEx(image.width, image.height, kBitmapBgra, image.pixels.data(),
+                                                   image.width * 4));
   if (bitmap == nullptr) {
     ShowMessage(u"OCR", u"无法创建 OCR 页面图像。", MessageIcon::Error);
     return std::nullopt;
   }
-  if (!g_engine.FPDFBitmap_FillRect(bitmap, 0, 0, image.width, image.height, 0xFFFFFFFF)) {
-    g_engine.FPDFBitmap_Destroy(bitmap);
+  if (!g_engine.FPDFBitmap_FillRect(bitmap.get(), 0, 0, image.width, image.height, 0xFFFFFFFF)) {
     ShowMessage(u"OCR", u"无法初始化 OCR 页面图像。", MessageIcon::Error);
     return std::nullopt;
   }
   // The whole page at the plan's scale, shifted so the selection lands at the origin.
-  g_engine.FPDF_RenderPageBitmap(bitmap, page, -plan->x0, -plan->y0, plan->pageWidth, plan->pageHeight, 0,
+  g_engine.FPDF_RenderPageBitmap(bitmap.get(), page, -plan->x0, -plan->y0, plan->pageWidth, plan->pageHeight, 0,
                                  kRenderAnnotations);
-  g_engine.FPDFBitmap_Destroy(bitmap);
+  bitmap.reset();  // before the pixels it wrote into move out
   return image;
 }
 

@@ -3,23 +3,27 @@
 #include <string>
 
 #include "document/file_writer.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "external/print_pages.h"
 
 namespace {
 
+bool PageSize(FPDF_DOCUMENT document, int index, double& width, double& height) {
+  ScopedPage page(g_engine.FPDF_LoadPage(document, index));
+  if (page == nullptr) return false;
+  width = g_engine.FPDF_GetPageWidthF(page.get());
+  height = g_engine.FPDF_GetPageHeightF(page.get());
+  return true;
+}
+
 // Inserts the blank pages at their places, each the size of the page before it.
 bool InsertBlankPages(FPDF_DOCUMENT copy, const std::vector<int>& sequence) {
   for (size_t index = 1; index < sequence.size(); ++index) {
     if (sequence[index] != kBlankPage) continue;
-    FPDF_PAGE previous = g_engine.FPDF_LoadPage(copy, int(index) - 1);
-    if (previous == nullptr) return false;
-    double width = g_engine.FPDF_GetPageWidthF(previous);
-    double height = g_engine.FPDF_GetPageHeightF(previous);
-    g_engine.FPDF_ClosePage(previous);
-    FPDF_PAGE blank = g_engine.FPDFPage_New(copy, int(index), width, height);
-    if (blank == nullptr) return false;
-    g_engine.FPDF_ClosePage(blank);
+    double width = 0, height = 0;
+    if (!PageSize(copy, int(index) - 1, width, height)) return false;
+    if (ScopedPage(g_engine.FPDFPage_New(copy, int(index), width, height)) == nullptr) return false;
   }
   return true;
 }
@@ -35,14 +39,11 @@ bool WritePrintCopy(FPDF_DOCUMENT source, const std::vector<int>& sequence, int 
     numbers += std::to_string(index + 1);
   }
   if (numbers.empty() || sequence.front() == kBlankPage) return false;
-  FPDF_DOCUMENT copy = g_engine.FPDF_CreateNewDocument();
+  ScopedDocument copy(g_engine.FPDF_CreateNewDocument());
   if (copy == nullptr) return false;
-  bool ok = g_engine.FPDF_ImportPages(copy, source, numbers.c_str(), 0) != 0 && InsertBlankPages(copy, sequence) &&
-            g_engine.FPDF_GetPageCount(copy) == int(sequence.size());
-  if (ok) {
-    FileWriter writer = MakeFileWriter(fd);
-    ok = SaveDocumentToFile(copy, writer, kSaveNoIncremental);
-  }
-  g_engine.FPDF_CloseDocument(copy);
-  return ok;
+  bool ok = g_engine.FPDF_ImportPages(copy.get(), source, numbers.c_str(), 0) != 0 &&
+            InsertBlankPages(copy.get(), sequence) && g_engine.FPDF_GetPageCount(copy.get()) == int(sequence.size());
+  if (!ok) return false;
+  FileWriter writer = MakeFileWriter(fd);
+  return SaveDocumentToFile(copy.get(), writer, kSaveNoIncremental);
 }

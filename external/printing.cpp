@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "document/session.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "external/cups_queue.h"
 #include "external/print_copy.h"
@@ -31,8 +32,8 @@ enum class SheetResult { Printed, Failed, Cancelled };
 SheetResult PrintPageInBands(int index, int areaWidth, int areaHeight, std::vector<uint8_t>& pixels) {
   int number = index + 1;
   FPDF_PAGE page = index == g_session.currentPageIndex ? g_session.currentPage : nullptr;
-  bool loadedHere = page == nullptr;
-  if (loadedHere) page = g_engine.FPDF_LoadPage(g_session.document, index);
+  ScopedPage loadedHere(page == nullptr ? g_engine.FPDF_LoadPage(g_session.document, index) : nullptr);
+  if (page == nullptr) page = loadedHere.get();
   if (page == nullptr) {
     Fail(FillPlaceholders(u"无法加载第 %d 页，打印作业已取消。", {Num(number)}));
     return SheetResult::Failed;
@@ -58,14 +59,14 @@ SheetResult PrintPageInBands(int index, int areaWidth, int areaHeight, std::vect
   }
   for (int top = 0; result == SheetResult::Printed && top < place.height; top += rows) {
     int bandHeight = std::min(rows, place.height - top);
-    FPDF_BITMAP bitmap =
-        g_engine.FPDFBitmap_CreateEx(place.width, bandHeight, kBitmapBgra, pixels.data(), place.width * 4);
-    bool ok = bitmap != nullptr && g_engine.FPDFBitmap_FillRect(bitmap, 0, 0, place.width, bandHeight, 0xFFFFFFFF);
+    ScopedBitmap bitmap(
+        g_engine.FPDFBitmap_CreateEx(place.width, bandHeight, kBitmapBgra, pixels.data(), place.width * 4));
+    bool ok = bitmap != nullptr && g_engine.FPDFBitmap_FillRect(bitmap.get(), 0, 0, place.width, bandHeight, 0xFFFFFFFF);
     if (ok) {
-      g_engine.FPDF_RenderPageBitmap(bitmap, page, 0, -top, place.width, place.height, 0,
+      g_engine.FPDF_RenderPageBitmap(bitmap.get(), page, 0, -top, place.width, place.height, 0,
                                      kRenderAnnotationsForPrinting);
     }
-    if (bitmap != nullptr) g_engine.FPDFBitmap_Destroy(bitmap);
+    bitmap.reset();  // the band's pixels are complete
     ok = ok && g_printer.paint(pixels.data(), place.width, bandHeight, place.width * 4, place.x, place.y + top);
     if (!ok) {
       Fail(FillPlaceholders(u"无法完成打印第 %d 页。", {Num(number)}));
@@ -74,7 +75,6 @@ SheetResult PrintPageInBands(int index, int areaWidth, int areaHeight, std::vect
       result = SheetResult::Cancelled;
     }
   }
-  if (loadedHere) g_engine.FPDF_ClosePage(page);
   return result;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/engine_handles.h"
+
 ScanOps ScanOpsFromEngine() {
   ScanOps ops;
 #define CORVAN_SCAN_COPY(slot) ops.slot = g_engine.slot;
@@ -29,36 +31,36 @@ std::optional<PageSizePoints> ScannedPageSize(const ScannedImage& image) {
   return size;
 }
 
+namespace {
+
+// The picture as the page's one object, written into its content.
+bool FillWithPicture(const ScanOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, const ScannedImage& image,
+                     PageSizePoints size) {
+  ScopedPageObject picture(ops.FPDFPageObj_NewImageObj(document));
+  if (picture == nullptr) return false;
+  // BGRx: the unused fourth byte keeps any alpha out of the page.
+  ScopedBitmap bitmap(ops.FPDFBitmap_CreateEx(image.width, image.height, kBitmapBgrx,
+                                              const_cast<uint8_t*>(image.pixels.data()), image.width * 4));
+  bool placed = bitmap != nullptr && ops.FPDFImageObj_SetBitmap(&page, 1, picture.get(), bitmap.get()) &&
+                ops.FPDFImageObj_SetMatrix(picture.get(), size.width, 0, 0, size.height, 0, 0);
+  bitmap.reset();
+  if (!placed) return false;
+  // The page owns the picture from here, whatever the count says.
+  ops.FPDFPage_InsertObjectForImages(page, picture.release());
+  return ops.FPDFPage_CountObjects(page) == 1 && ops.FPDFPage_GenerateContent(page);
+}
+
+}  // namespace
+
 ScanPageFailure AddScannedPage(const ScanOps& ops, FPDF_DOCUMENT document, int index, const ScannedImage& image) {
   std::optional<PageSizePoints> size = ScannedPageSize(image);
   if (!size || image.pixels.size() != size_t(image.width) * 4 * size_t(image.height)) {
     return ScanPageFailure::InvalidImage;
   }
-  FPDF_PAGE page = ops.FPDFPage_New(document, index, size->width, size->height);
+  ScopedPage page(ops.FPDFPage_New(document, index, size->width, size->height));
   if (page == nullptr) return ScanPageFailure::OutOfMemory;
-
-  FPDF_PAGEOBJECT picture = ops.FPDFPageObj_NewImageObj(document);
-  bool inserted = false;
-  bool done = false;
-  if (picture != nullptr) {
-    // BGRx: the unused fourth byte keeps any alpha out of the page.
-    FPDF_BITMAP bitmap = ops.FPDFBitmap_CreateEx(image.width, image.height, kBitmapBgrx,
-                                                 const_cast<uint8_t*>(image.pixels.data()), image.width * 4);
-    bool placed = bitmap != nullptr && ops.FPDFImageObj_SetBitmap(&page, 1, picture, bitmap) &&
-                  ops.FPDFImageObj_SetMatrix(picture, size->width, 0, 0, size->height, 0, 0);
-    if (bitmap != nullptr) ops.FPDFBitmap_Destroy(bitmap);
-    if (placed) {
-      ops.FPDFPage_InsertObjectForImages(page, picture);
-      inserted = true;  // the page owns the picture now, whatever the count says
-      done = ops.FPDFPage_CountObjects(page) == 1 && ops.FPDFPage_GenerateContent(page);
-    }
-  }
-  if (done) {
-    ops.FPDF_ClosePage(page);
-    return ScanPageFailure::None;
-  }
-  if (picture != nullptr && !inserted) ops.FPDFPageObj_Destroy(picture);
-  ops.FPDF_ClosePage(page);
+  if (FillWithPicture(ops, document, page.get(), image, *size)) return ScanPageFailure::None;
+  page.reset();  // closed before it leaves the document
   ops.FPDFPage_Delete(document, index);
   return ScanPageFailure::EngineFailed;
 }

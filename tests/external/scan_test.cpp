@@ -21,6 +21,7 @@
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "support/document_test.h"
+#include "support/live_handles.h"
 #include "support/sane_test_backend.h"
 #include "support/pdf_fixtures.h"
 
@@ -270,6 +271,39 @@ TEST_F(ScanTest, APictureFillsItsPageUprightAndAFailedPageLeavesNothingBehind) {
   EXPECT_EQ(AddScannedPage(ScanOpsFromEngine(), document, 1, broken), ScanPageFailure::InvalidImage);
   EXPECT_EQ(g_engine.FPDF_GetPageCount(document), 1);
   g_engine.FPDF_CloseDocument(document);
+}
+
+FPDF_BOOL RefuseMatrix(FPDF_PAGEOBJECT, double, double, double, double, double, double) { return 0; }
+FPDF_BOOL RefuseContent(FPDF_PAGE) { return 0; }
+
+TEST_F(ScanTest, EveryPageClosesItsPageAndBitmapAndAPictureOffThePageIsDestroyed) {
+  LiveHandles live;
+  FPDF_DOCUMENT document = g_engine.FPDF_CreateNewDocument();
+  ASSERT_EQ(AddScannedPage(ScanOpsFromEngine(), document, 0, FourColours(72)), ScanPageFailure::None);
+  EXPECT_EQ(live.Closes(), 2);  // the page and the bitmap; the picture is the page's
+
+  // Refused before the picture reaches the page: page, bitmap and picture all go.
+  for (int refused = 0; refused < 2; ++refused) {
+    SCOPED_TRACE(refused);
+    ScanOps ops = ScanOpsFromEngine();
+    if (refused == 0) ops.FPDFImageObj_SetBitmap = RefuseBitmap;
+    if (refused == 1) ops.FPDFImageObj_SetMatrix = RefuseMatrix;
+    int closesBefore = live.Closes();
+    EXPECT_EQ(AddScannedPage(ops, document, 1, FourColours(72)), ScanPageFailure::EngineFailed);
+    EXPECT_EQ(live.Closes() - closesBefore, 3);
+    EXPECT_EQ(live.Open().documents, 1);
+    EXPECT_EQ(live.Open().pages + live.Open().bitmaps + live.Open().looseObjects, 0);
+  }
+
+  // Refused after it: the picture went with the page, which is closed and taken out again.
+  ScanOps ops = ScanOpsFromEngine();
+  ops.FPDFPage_GenerateContent = RefuseContent;
+  int closesBefore = live.Closes();
+  EXPECT_EQ(AddScannedPage(ops, document, 1, FourColours(72)), ScanPageFailure::EngineFailed);
+  EXPECT_EQ(live.Closes() - closesBefore, 2);
+  EXPECT_EQ(g_engine.FPDF_GetPageCount(document), 1);
+  g_engine.FPDF_CloseDocument(document);
+  EXPECT_EQ(live.Open(), HandleCounts{});
 }
 
 TEST_F(ScanTest, FramesOfEveryDepthAndLayoutBecomeOnePicture) {
