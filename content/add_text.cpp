@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "content/font_table.h"
 #include "content/text_rules.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
+#include "engine/engine_handles.h"
 #include "engine/page_box.h"
 #include "platform/platform_seam.h"
 
@@ -31,23 +33,16 @@ std::u16string DistinctCharacters(const std::vector<std::u16string>& lines) {
   return all;
 }
 
-void DestroyAll(const PdfOps& ops, const std::vector<FPDF_PAGEOBJECT>& objects) {
-  for (FPDF_PAGEOBJECT object : objects) ops.FPDFPageObj_Destroy(object);
-}
-
-FPDF_PAGEOBJECT MakeLine(const TextToolContext& ctx, FPDF_FONT font, float size, uint32_t colour,
-                         const std::u16string& line, const FS_MATRIX& m) {
+ScopedPageObject MakeLine(const TextToolContext& ctx, FPDF_FONT font, float size, uint32_t colour,
+                          const std::u16string& line, const FS_MATRIX& m) {
   const PdfOps& ops = ctx.ops;
-  FPDF_PAGEOBJECT text = ops.FPDFPageObj_CreateTextObj(ctx.document, font, size);
+  ScopedPageObject text(ops.FPDFPageObj_CreateTextObj(ctx.document, font, size));
   if (text == nullptr) return nullptr;
   std::u16string terminated = line + u'\0';
-  bool ok = ops.FPDFText_SetText(text, reinterpret_cast<FPDF_WIDESTRING>(terminated.c_str())) &&
-            ops.FPDFPageObj_SetFillColor(text, colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF, 255);
-  if (!ok) {
-    ops.FPDFPageObj_Destroy(text);
-    return nullptr;
-  }
-  ops.FPDFPageObj_Transform(text, m.a, m.b, m.c, m.d, m.e, m.f);
+  bool ok = ops.FPDFText_SetText(text.get(), reinterpret_cast<FPDF_WIDESTRING>(terminated.c_str())) &&
+            ops.FPDFPageObj_SetFillColor(text.get(), colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF, 255);
+  if (!ok) return nullptr;
+  ops.FPDFPageObj_Transform(text.get(), m.a, m.b, m.c, m.d, m.e, m.f);
   return text;
 }
 
@@ -77,31 +72,28 @@ bool AddTextLines(const TextToolContext& ctx, PagePoint anchor, const std::u16st
   auto baselines = LineBaselines(lines->size(), size, ctx.frame.DisplayedHeight(), at.y);
   if (!baselines) return false;
 
-  std::vector<FPDF_PAGEOBJECT> made;
+  std::vector<ScopedPageObject> made;
   for (size_t i = 0; i < lines->size(); ++i) {
     if ((*lines)[i].empty()) continue;  // keeps its slot, makes nothing
-    FPDF_PAGEOBJECT object = MakeLine(ctx, font, size, colour, (*lines)[i], UprightMatrix(ctx.frame, at.x, (*baselines)[i]));
-    if (object == nullptr) {
-      DestroyAll(ops, made);
-      return false;
-    }
-    made.push_back(object);
+    ScopedPageObject object = MakeLine(ctx, font, size, colour, (*lines)[i], UprightMatrix(ctx.frame, at.x, (*baselines)[i]));
+    if (object == nullptr) return false;
+    made.push_back(std::move(object));
   }
   int before = ops.FPDFPage_CountObjects(ctx.page);
-  if (before < 0) {
-    DestroyAll(ops, made);
-    return false;
-  }
+  if (before < 0) return false;
+  std::vector<FPDF_PAGEOBJECT> placed;  // in the page and checked
   size_t inserted = 0;
   bool countGrew = false;
   for (; inserted < made.size(); ++inserted) {
-    ops.FPDFPage_InsertObject(ctx.page, made[inserted]);  // the page owns it from here, even on failure
+    FPDF_PAGEOBJECT object = made[inserted].release();
+    ops.FPDFPage_InsertObject(ctx.page, object);  // the page owns it from here, even on failure
     int count = ops.FPDFPage_CountObjects(ctx.page);
     int expected = before + int(inserted) + 1;
-    if (count != expected || ops.FPDFPage_GetObject(ctx.page, expected - 1) != made[inserted]) {
+    if (count != expected || ops.FPDFPage_GetObject(ctx.page, expected - 1) != object) {
       countGrew = count > expected - 1;
       break;
     }
+    placed.push_back(object);
   }
   if (inserted == made.size()) {
     PageChanged(ctx);
@@ -113,14 +105,14 @@ bool AddTextLines(const TextToolContext& ctx, PagePoint anchor, const std::u16st
   // Broken off at object `inserted`: what went in comes out, what never went in is freed;
   // the broken object itself belongs to the page.
   bool removalFailed = false;
-  for (size_t k = 0; k < inserted; ++k) {
-    if (ops.FPDFPage_RemoveObject(ctx.page, made[k])) {
-      ops.FPDFPageObj_Destroy(made[k]);
+  for (FPDF_PAGEOBJECT object : placed) {
+    if (ops.FPDFPage_RemoveObject(ctx.page, object)) {
+      ops.FPDFPageObj_Destroy(object);
     } else {
       removalFailed = true;
     }
   }
-  for (size_t k = inserted + 1; k < made.size(); ++k) ops.FPDFPageObj_Destroy(made[k]);
+  made.clear();
   if (removalFailed || countGrew) {
     PageChanged(ctx);
     ops.FPDFPage_GenerateContent(ctx.page);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 #include "content/font_subset.h"
 #include "content/subset_name.h"
@@ -40,15 +41,16 @@ FPDF_FONT LoadFontFile(const FontTableEntry& entry, const std::u16string& charac
     errno = 13;  // invalid data
     return nullptr;
   }
-  FPDF_FONT font = g_engine.FPDFText_LoadFont(g_session.document, reinterpret_cast<const uint8_t*>(subset->data()),
-                                              uint32_t(subset->size()), 2, 1);
+  ScopedFont font(g_engine.FPDFText_LoadFont(g_session.document, reinterpret_cast<const uint8_t*>(subset->data()),
+                                              uint32_t(subset->size()), 2, 1));
   if (font == nullptr) {
     errno = 13;
     return nullptr;
   }
   ++g_fontCache.loadCount;
-  g_fontCache.entries.push_back({entry.displayName, characters, font});
-  return font;
+  FPDF_FONT loaded = font.get();
+  g_fontCache.entries.push_back({entry.displayName, characters, std::move(font)});
+  return loaded;
 }
 
 bool Covers(const std::u16string& held, const std::u16string& wanted) {
@@ -62,7 +64,7 @@ FPDF_FONT CachedFont(const std::u16string& displayName, const std::u16string& ch
   for (const auto& entry : g_fontCache.entries) {
     if (entry.font != nullptr && EqualsIgnoringCase(entry.displayName, displayName) &&
         Covers(entry.characters, characters)) {
-      return entry.font;
+      return entry.font.get();
     }
   }
   return nullptr;

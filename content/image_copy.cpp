@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "content/image_file.h"
@@ -17,9 +18,9 @@ bool HasCopyEntries(const PdfOps& ops) {
          ops.FPDFPageObj_GetClipPath && ops.FPDFClipPath_CountPaths && ops.FPDFPageObj_HasTransparency;
 }
 
-// An own-size BGRA render, checked; the bitmap stays the caller's.
+// An own-size BGRA render, checked.
 struct Pixels {
-  FPDF_BITMAP bitmap = nullptr;
+  ScopedBitmap bitmap;
   int stride = 0;
   const uint8_t* buffer = nullptr;
   bool opaque = true;
@@ -28,12 +29,9 @@ struct Pixels {
 Pixels ReadPixels(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image, const FS_MATRIX& own,
                   unsigned w, unsigned h) {
   OwnSizeRender render = RenderImageAtOwnSize(ops, document, page, image, own, w, h);
-  if (render.bitmap == nullptr) return {};
-  if (render.format != kBitmapBgra) {
-    ops.FPDFBitmap_Destroy(render.bitmap);
-    return {};
-  }
-  return {render.bitmap, render.stride, render.buffer, FullyOpaque(render.buffer, size_t(render.stride), int(w), int(h))};
+  ScopedBitmap bitmap(render.bitmap);
+  if (bitmap == nullptr || render.format != kBitmapBgra) return {};
+  return {std::move(bitmap), render.stride, render.buffer, FullyOpaque(render.buffer, size_t(render.stride), int(w), int(h))};
 }
 
 bool SamePixels(const Pixels& a, const Pixels& b, unsigned w, unsigned h) {
@@ -53,20 +51,15 @@ bool CarryJpeg(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_P
   if (jpeg.empty()) return false;
   if (!LoadJpegBytes(ops, nullptr, 0, copy, jpeg)) return false;
   Pixels carried = ReadPixels(ops, document, page, copy, own, w, h);
-  bool same = carried.bitmap != nullptr && SamePixels(original, carried, w, h);
-  if (carried.bitmap != nullptr) ops.FPDFBitmap_Destroy(carried.bitmap);
-  return same;
+  return carried.bitmap != nullptr && SamePixels(original, carried, w, h);
 }
 
 // The render's pixels into `copy`; an opaque picture goes without alpha, so no soft mask is
 // written for it.
 bool SetRenderedPixels(const PdfOps& ops, FPDF_PAGEOBJECT copy, const Pixels& pixels, unsigned w, unsigned h) {
-  FPDF_BITMAP view = ops.FPDFBitmap_CreateEx(int(w), int(h), pixels.opaque ? kBitmapBgrx : kBitmapBgra,
-                                             const_cast<uint8_t*>(pixels.buffer), pixels.stride);
-  if (view == nullptr) return false;
-  bool set = ops.FPDFImageObj_SetBitmap(nullptr, 0, copy, view) != 0;
-  ops.FPDFBitmap_Destroy(view);
-  return set;
+  ScopedBitmap view(ops.FPDFBitmap_CreateEx(int(w), int(h), pixels.opaque ? kBitmapBgrx : kBitmapBgra,
+                                            const_cast<uint8_t*>(pixels.buffer), pixels.stride));
+  return view != nullptr && ops.FPDFImageObj_SetBitmap(nullptr, 0, copy, view.get()) != 0;
 }
 
 }  // namespace
@@ -86,16 +79,12 @@ ImageCopy CopyImageObject(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE p
   }
   Pixels original = ReadPixels(ops, document, page, image, own, w, h);
   if (original.bitmap == nullptr) return failed;
-  FPDF_PAGEOBJECT copy = ops.FPDFPageObj_NewImageObj(document);
-  bool made = copy != nullptr && ops.FPDFImageObj_SetMatrix(copy, own.a, own.b, own.c, own.d, own.e, own.f);
+  ScopedPageObject copy(ops.FPDFPageObj_NewImageObj(document));
+  bool made = copy != nullptr && ops.FPDFImageObj_SetMatrix(copy.get(), own.a, own.b, own.c, own.d, own.e, own.f);
   if (made) {
-    made = (original.opaque && CarryJpeg(ops, document, page, image, copy, own, w, h, original)) ||
-           SetRenderedPixels(ops, copy, original, w, h);
+    made = (original.opaque && CarryJpeg(ops, document, page, image, copy.get(), own, w, h, original)) ||
+           SetRenderedPixels(ops, copy.get(), original, w, h);
   }
-  ops.FPDFBitmap_Destroy(original.bitmap);
-  if (!made) {
-    if (copy != nullptr) ops.FPDFPageObj_Destroy(copy);
-    return failed;
-  }
-  return {ImageCopyResult::Copied, copy};
+  if (!made) return failed;
+  return {ImageCopyResult::Copied, std::move(copy)};
 }

@@ -8,12 +8,13 @@
 #pragma once
 
 #include "drawing/marks.h"
+#include "engine/engine_handles.h"
 
 enum class ImageCopyResult { Copied, ClippedOrTranslucent, Failed };
 
 struct ImageCopy {
   ImageCopyResult result = ImageCopyResult::Failed;
-  FPDF_PAGEOBJECT object = nullptr;  // not on any page yet: the caller inserts or destroys it
+  ScopedPageObject object;  // not on any page yet: the caller inserts it or lets it go
 };
 
 // Clipped images and images drawn with a graphics-state alpha are refused

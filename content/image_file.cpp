@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/session.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
@@ -112,12 +113,10 @@ uint32_t SetPngPixels(FPDF_PAGEOBJECT image, const std::vector<uint8_t>& bytes, 
   if (picture.width <= 0 || picture.height <= 0 || picture.pixels.size() != stride * uint64_t(picture.height)) {
     return kImageUndecodable;
   }
-  FPDF_BITMAP bitmap = g_engine.FPDFBitmap_CreateEx(picture.width, picture.height, kBitmapBgra,
-                                                    picture.pixels.data(), int(stride));
+  ScopedBitmap bitmap(g_engine.FPDFBitmap_CreateEx(picture.width, picture.height, kBitmapBgra,
+                                                   picture.pixels.data(), int(stride)));
   if (bitmap == nullptr) return kImageOutOfMemory;
-  bool set = g_engine.FPDFImageObj_SetBitmap(pages.list, pages.count, image, bitmap) != 0;
-  g_engine.FPDFBitmap_Destroy(bitmap);
-  return set ? 0 : kImageFailure;
+  return g_engine.FPDFImageObj_SetBitmap(pages.list, pages.count, image, bitmap.get()) ? 0 : kImageFailure;
 }
 
 bool LoadPng(FPDF_PAGEOBJECT image, const std::vector<uint8_t>& bytes, const std::u16string& caption, CachedPages pages) {

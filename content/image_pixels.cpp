@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "content/image_file.h"
+#include "engine/engine_handles.h"
 
 namespace {
 
@@ -15,25 +16,24 @@ OwnSizeRender RenderImageAtOwnSize(const PdfOps& ops, FPDF_DOCUMENT document, FP
   OwnSizeRender render;
   if (!ops.FPDFImageObj_SetMatrix(image, width, 0, 0, height, 0, 0)) return render;
   render.matrixSet = true;
-  FPDF_BITMAP bitmap = ops.FPDFImageObj_GetRenderedBitmap(document, page, image);
+  ScopedBitmap bitmap(ops.FPDFImageObj_GetRenderedBitmap(document, page, image));
   if (!ops.FPDFImageObj_SetMatrix(image, own.a, own.b, own.c, own.d, own.e, own.f)) {
     render.matrixRestored = false;
-    if (bitmap != nullptr) ops.FPDFBitmap_Destroy(bitmap);
     return render;
   }
   if (bitmap == nullptr) return render;
-  auto* buffer = static_cast<uint8_t*>(ops.FPDFBitmap_GetBuffer(bitmap));
-  const int stride = ops.FPDFBitmap_GetStride(bitmap);
-  if (ops.FPDFBitmap_GetWidth(bitmap) != int64_t(width) || ops.FPDFBitmap_GetHeight(bitmap) != int64_t(height) ||
+  FPDF_BITMAP raw = bitmap.get();
+  auto* buffer = static_cast<uint8_t*>(ops.FPDFBitmap_GetBuffer(raw));
+  const int stride = ops.FPDFBitmap_GetStride(raw);
+  if (ops.FPDFBitmap_GetWidth(raw) != int64_t(width) || ops.FPDFBitmap_GetHeight(raw) != int64_t(height) ||
       buffer == nullptr || stride < 0 || uint64_t(stride) < 4ull * width ||
       uint64_t(stride) * height > kMaxOwnSizeBytes) {
-    ops.FPDFBitmap_Destroy(bitmap);
     return render;
   }
-  render.bitmap = bitmap;
   render.buffer = buffer;
   render.stride = stride;
-  render.format = ops.FPDFBitmap_GetFormat(bitmap);
+  render.format = ops.FPDFBitmap_GetFormat(raw);
+  render.bitmap = bitmap.release();
   return render;
 }
 

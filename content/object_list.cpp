@@ -1,6 +1,7 @@
 #include "content/object_list.h"
 
 #include "content/text_objects.h"
+#include "engine/engine_handles.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
 
@@ -112,12 +113,12 @@ PageObjectScan ScanPageObjects(FPDF_PAGE page, const PdfEngine& ops) {
     scan.message = u"当前 PDFium 运行库不支持编辑 PDF 文本和图片。";
     return scan;
   }
-  FPDF_TEXTPAGE textPage = ops.FPDFText_LoadPage(page);
+  ScopedTextPage textPage(ops.FPDFText_LoadPage(page));
   if (textPage == nullptr) {
     scan.message = u"无法读取当前页的文本内容。";
     return scan;
   }
-  Scanner scanner{ops, textPage, scan, {}};
+  Scanner scanner{ops, textPage.get(), scan, {}};
   int count = ops.FPDFPage_CountObjects(page);
   bool ok = count >= 0;
   for (int i = 0; ok && i < count; ++i) {
@@ -125,7 +126,6 @@ PageObjectScan ScanPageObjects(FPDF_PAGE page, const PdfEngine& ops) {
     ok = object != nullptr && scanner.Visit(object, 0);
   }
   if (!ok && scan.message.empty()) scan.message = u"无法读取当前页的 PDF 对象。";
-  ops.FPDFText_ClosePage(textPage);
   scan.ok = ok;
   if (!ok) scan.entries.clear();
   return scan;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "content/text_rebuild.h"
+#include "engine/engine_handles.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
 
@@ -46,13 +47,13 @@ TextEditOutcome EditTextObject(FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGE
     ShowMessage(kEditCaption, u"当前 PDFium 运行库不支持读取或替换 PDF 文本。", MessageIcon::Error);
     return outcome;
   }
-  FPDF_TEXTPAGE textPage = page != nullptr ? ops.FPDFText_LoadPage(page) : nullptr;
+  ScopedTextPage textPage(page != nullptr ? ops.FPDFText_LoadPage(page) : nullptr);
   if (textPage == nullptr) {
     ShowMessage(kEditCaption, u"无法读取当前页的文本。", MessageIcon::Error);
     return outcome;
   }
-  std::optional<std::u16string> old = ReadTextContent(textPage, text, ops);
-  ops.FPDFText_ClosePage(textPage);
+  std::optional<std::u16string> old = ReadTextContent(textPage.get(), text, ops);
+  textPage.reset();  // before the text changes
   if (!old) {
     ShowMessage(kEditCaption, u"无法读取所选文本对象。", MessageIcon::Error);
     return outcome;

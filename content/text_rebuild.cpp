@@ -5,6 +5,7 @@
 #include "content/font_table.h"
 #include "content/subset_name.h"
 #include "content/text_objects.h"
+#include "engine/engine_handles.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 
@@ -138,10 +139,9 @@ bool FontDrawsEvery(FPDF_FONT font, const std::u16string& content, const PdfEngi
 }  // namespace
 
 bool TextReadsBackAs(FPDF_PAGE page, FPDF_PAGEOBJECT text, const std::u16string& expected, const PdfEngine& ops) {
-  FPDF_TEXTPAGE textPage = ops.FPDFText_LoadPage(page);
+  ScopedTextPage textPage(ops.FPDFText_LoadPage(page));
   if (textPage == nullptr) return false;
-  std::optional<std::u16string> content = ReadTextContent(textPage, text, ops);
-  ops.FPDFText_ClosePage(textPage);
+  std::optional<std::u16string> content = ReadTextContent(textPage.get(), text, ops);
   return content && WithoutWhiteSpace(*content) == WithoutWhiteSpace(expected);
 }
 
@@ -154,13 +154,11 @@ ProbeResult ProbeTextContent(FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOB
     return ProbeResult::Failed;
   }
   if (!FontDrawsEvery(font, content, ops)) return ProbeResult::FontLacks;
-  FPDF_PAGEOBJECT probe = ops.FPDFPageObj_CreateTextObj(document, font, size);
-  if (probe == nullptr) return ProbeResult::Failed;
-  if (!ops.FPDFText_SetText(probe, Wide(content))) {
-    ops.FPDFPageObj_Destroy(probe);
-    return ProbeResult::FontLacks;
-  }
+  ScopedPageObject owned(ops.FPDFPageObj_CreateTextObj(document, font, size));
+  if (owned == nullptr) return ProbeResult::Failed;
+  if (!ops.FPDFText_SetText(owned.get(), Wide(content))) return ProbeResult::FontLacks;
   int before = ops.FPDFPage_CountObjects(page);
+  FPDF_PAGEOBJECT probe = owned.release();
   ops.FPDFPage_InsertObject(page, probe);  // the page owns it from here, even on failure
   int after = ops.FPDFPage_CountObjects(page);
   if (after != before + 1 || ops.FPDFPage_GetObject(page, after - 1) != probe) {
@@ -197,13 +195,11 @@ RebuildResult RebuildTextWithNewSubset(FPDF_DOCUMENT document, FPDF_PAGE page, F
   if (index < 0 || !face || !ops.FPDFTextObj_GetFontSize(text, &size)) return result;
   FPDF_FONT font = GetFontByName(*face, content, true);
   if (font == nullptr) return result;
-  FPDF_PAGEOBJECT fresh = ops.FPDFPageObj_CreateTextObj(document, font, size);
-  if (fresh == nullptr) return result;
-  if (!ops.FPDFText_SetText(fresh, Wide(content)) || !CopyLook(document, text, fresh, ops)) {
-    ops.FPDFPageObj_Destroy(fresh);
-    return result;
-  }
+  ScopedPageObject owned(ops.FPDFPageObj_CreateTextObj(document, font, size));
+  if (owned == nullptr) return result;
+  if (!ops.FPDFText_SetText(owned.get(), Wide(content)) || !CopyLook(document, text, owned.get(), ops)) return result;
   // Placed just before the old object, so it takes its place in the page order.
+  FPDF_PAGEOBJECT fresh = owned.release();
   bool inserted = ops.FPDFPage_InsertObjectAtIndex(page, fresh, size_t(index));  // the page owns it now
   if (!inserted || ops.FPDFPage_GetObject(page, index) != fresh || ops.FPDFPage_GetObject(page, index + 1) != text) {
     result.pageTouched = IndexOnPage(page, fresh, ops) >= 0 && !TakeOff(page, fresh, ops);

@@ -7,8 +7,10 @@
 #include <numbers>
 #include <optional>
 #include <random>
+#include <utility>
 #include <vector>
 
+#include "engine/engine_handles.h"
 #include "engine/page_box.h"
 #include "platform/text_encoding.h"
 
@@ -62,18 +64,15 @@ std::u16string PageMessage(const char16_t* prefix, int index, const char16_t* su
 // A page of the run: the current page as it is, any other loaded for the run.
 struct RunPage {
   FPDF_PAGE page = nullptr;
-  bool loaded = false;
+  ScopedPage loaded;
 };
 
 RunPage OpenRunPage(const WatermarkOps& ops, FPDF_DOCUMENT document, FPDF_PAGE currentPage, int currentIndex,
                     int index) {
-  if (currentPage != nullptr && index == currentIndex) return {currentPage, false};
-  return {ops.FPDF_LoadPage(document, index), true};
-}
-
-void CloseRunPage(const WatermarkOps& ops, RunPage& page) {
-  if (page.loaded && page.page != nullptr) ops.FPDF_ClosePage(page.page);
-  page = {};
+  if (currentPage != nullptr && index == currentIndex) return {currentPage, nullptr};
+  ScopedPage loaded(ops.FPDF_LoadPage(document, index));
+  FPDF_PAGE page = loaded.get();
+  return {page, std::move(loaded)};
 }
 
 std::optional<std::u16string> MarkName(const WatermarkOps& ops, FPDF_PAGEOBJECTMARK mark) {
@@ -125,17 +124,22 @@ bool HasAnnotationEntries(const WatermarkOps& ops) {
          ops.FPDFAnnot_GetSubtype;
 }
 
+// The handle is closed again before the annotation may be removed.
+std::optional<int> AnnotationSubtype(const WatermarkOps& ops, FPDF_PAGE page, int i) {
+  ScopedAnnotation annotation(ops.FPDFPage_GetAnnot(page, i));
+  if (annotation == nullptr) return std::nullopt;
+  return ops.FPDFAnnot_GetSubtype(annotation.get());
+}
+
 // Removes the watermark annotations of one page, last to first; nothing on success.
 std::optional<std::u16string> RemoveWatermarkAnnotations(const WatermarkOps& ops, FPDF_PAGE page, int index,
                                                          int& removed) {
   int count = ops.FPDFPage_GetAnnotCount(page);
   if (count < 0) return PageMessage(u"无法读取第 ", index, u" 页的批注。");
   for (int i = count - 1; i >= 0; --i) {
-    FPDF_ANNOTATION annotation = ops.FPDFPage_GetAnnot(page, i);
-    if (annotation == nullptr) return PageMessage(u"无法读取第 ", index, u" 页的批注内容。");
-    int subtype = ops.FPDFAnnot_GetSubtype(annotation);
-    ops.FPDFPage_CloseAnnot(annotation);
-    if (subtype != kWatermarkAnnotationSubtype) continue;
+    std::optional<int> subtype = AnnotationSubtype(ops, page, i);
+    if (!subtype) return PageMessage(u"无法读取第 ", index, u" 页的批注内容。");
+    if (*subtype != kWatermarkAnnotationSubtype) continue;
     if (!ops.FPDFPage_RemoveAnnot(page, i)) return PageMessage(u"无法删除第 ", index, u" 页的水印批注。");
     ++removed;
   }
@@ -176,19 +180,18 @@ std::optional<std::u16string> RemoveWatermarkObjects(const WatermarkOps& ops, FP
 std::optional<std::u16string> AddToPage(const WatermarkOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, int index,
                                         FPDF_FONT font, const std::u16string& text, float size,
                                         const std::string& runMark) {
-  FPDF_PAGEOBJECT object = ops.FPDFPageObj_CreateTextObj(document, font, size);
+  ScopedPageObject owned(ops.FPDFPageObj_CreateTextObj(document, font, size));
+  FPDF_PAGEOBJECT object = owned.get();
   float width = ops.FPDF_GetPageWidthF(page);
   float height = ops.FPDF_GetPageHeightF(page);
-  auto fail = [&](const char16_t* prefix, const char16_t* suffix) {
-    if (object != nullptr) ops.FPDFPageObj_Destroy(object);
-    return PageMessage(prefix, index, suffix);
-  };
   if (object == nullptr || !(width > 0) || !(height > 0) ||
       !ops.FPDFText_SetText(object, reinterpret_cast<FPDF_WIDESTRING>(text.c_str())) ||
       !ops.FPDFPageObj_SetFillColor(object, kWatermarkGrey, kWatermarkGrey, kWatermarkGrey, kWatermarkAlpha)) {
-    return fail(u"无法创建第 ", u" 页的水印文字。");
+    return PageMessage(u"无法创建第 ", index, u" 页的水印文字。");
   }
-  if (ops.FPDFPageObj_AddMark(object, runMark.c_str()) == nullptr) return fail(u"无法标记第 ", u" 页的水印对象。");
+  if (ops.FPDFPageObj_AddMark(object, runMark.c_str()) == nullptr) {
+    return PageMessage(u"无法标记第 ", index, u" 页的水印对象。");
+  }
 
   // 45° counter-clockwise as the page is shown: a turned page turns the text with it.
   int quarterTurns = ops.FPDFPage_GetRotation ? ops.FPDFPage_GetRotation(page) : 0;
@@ -198,7 +201,7 @@ std::optional<std::u16string> AddToPage(const WatermarkOps& ops, FPDF_DOCUMENT d
 
   float left = 0, bottom = 0, right = 0, top = 0;
   if (!ops.FPDFPageObj_GetBounds(object, &left, &bottom, &right, &top)) {
-    return fail(u"无法计算第 ", u" 页的水印位置。");
+    return PageMessage(u"无法计算第 ", index, u" 页的水印位置。");
   }
   // Centred on what is shown: the crop box, which need not start at (0, 0).
   PageBox shown = DisplayedPageBox(page);
@@ -207,7 +210,7 @@ std::optional<std::u16string> AddToPage(const WatermarkOps& ops, FPDF_DOCUMENT d
 
   // The page owns the object from here on, even when the insertion fails.
   int before = ops.FPDFPage_CountObjects(page);
-  ops.FPDFPage_InsertObject(page, object);
+  ops.FPDFPage_InsertObject(page, owned.release());
   int after = ops.FPDFPage_CountObjects(page);
   if (after != before + 1 || ops.FPDFPage_GetObject(page, after - 1) != object) {
     return PageMessage(u"无法将水印添加到第 ", index, u" 页。");
@@ -250,7 +253,7 @@ WatermarkOutcome AddWatermarkToAllPages(const WatermarkOps& ops, FPDF_DOCUMENT d
     } else {
       failure = AddToPage(ops, document, page.page, index, font, text, size, runMark);
     }
-    CloseRunPage(ops, page);
+    page = {};  // a page loaded for the run closes before the rollback loads it again
     if (failure) {
       // The failing page may hold this run's object too (inserted, content not generated), so
       // it counts as changed until the rollback says otherwise.
@@ -304,7 +307,6 @@ WatermarkOutcome RemoveWatermarksFromPages(const WatermarkOps& ops, FPDF_DOCUMEN
       if (!failure) failure = RemoveWatermarkObjects(ops, page.page, index, objects, runMark != nullptr ? &runMark16 : nullptr,
                                                     outcome.count);
     }
-    CloseRunPage(ops, page);
     if (failure) {
       outcome.message = *failure;
       return outcome;

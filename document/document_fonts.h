@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/pdfium_types.h"
+#include "engine/engine_handles.h"
 
 struct FontCacheEntry {
   std::u16string displayName;
   std::u16string characters;  // what the embedded subset holds
-  FPDF_FONT font = nullptr;
+  ScopedFont font;
 };
 
 struct FontCache {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "content/image_copy.h"
@@ -11,6 +12,7 @@
 #include "editing/drawn_objects.h"
 #include "editing/image_objects.h"
 #include "editing/selection.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "platform/platform_seam.h"
 #include "view/navigator_model.h"
@@ -46,9 +48,10 @@ bool HasEntryPoints() {
          e.FPDFPath_SetDrawMode && e.FPDFPageObj_SetFillColor && e.FPDFPageObj_AddMark;
 }
 
-// The filled, unstroked rectangle; nothing after a message (the path is destroyed).
-FPDF_PAGEOBJECT BuildRectangle(const PageBox& box, uint32_t rgb) {
-  FPDF_PAGEOBJECT path = g_engine.FPDFPageObj_CreateNewPath(box.left, box.bottom);
+// The filled, unstroked rectangle; nothing after a message.
+ScopedPageObject BuildRectangle(const PageBox& box, uint32_t rgb) {
+  ScopedPageObject owned(g_engine.FPDFPageObj_CreateNewPath(box.left, box.bottom));
+  FPDF_PAGEOBJECT path = owned.get();
   if (path == nullptr) {
     Fail(u"无法创建图片底色对象。");
     return nullptr;
@@ -58,45 +61,53 @@ FPDF_PAGEOBJECT BuildRectangle(const PageBox& box, uint32_t rgb) {
                 g_engine.FPDFPageObj_SetFillColor(path, rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF, 255) &&
                 g_engine.FPDFPath_SetDrawMode(path, kFillWinding, 0);
   if (!shaped) {
-    g_engine.FPDFPageObj_Destroy(path);
     Fail(u"无法设置图片底色。");
     return nullptr;
   }
   if (g_engine.FPDFPageObj_AddMark(path, kImageBackgroundMark) == nullptr) {
-    g_engine.FPDFPageObj_Destroy(path);
     Fail(u"无法标记底色层，无法将其设为不可编辑对象。");
     return nullptr;
   }
-  return path;
+  return owned;
 }
 
 bool Remove(FPDF_PAGE page, FPDF_PAGEOBJECT object) { return g_engine.FPDFPage_RemoveObject(page, object) != 0; }
 
 // Appends on top; false when the object did not arrive (the engine owns it either way).
 bool Append(FPDF_PAGE page, FPDF_PAGEOBJECT object) { return InsertChecked(page, object, g_engine); }
+bool AppendOwned(FPDF_PAGE page, ScopedPageObject& object) { return Append(page, object.release()); }
+
+// Takes an object of ours back off the page; its owner holds it again when that worked.
+bool TakeBack(FPDF_PAGE page, ScopedPageObject& owner, FPDF_PAGEOBJECT object) {
+  if (!Remove(page, object)) return false;
+  owner.reset(object);
+  return true;
+}
 
 // Everything from the image up is taken off and appended again in the new order, with the
 // copy in the image's place. Appending, never insertion at an index: an object read from the
 // page is saved in its own content stream wherever it is moved, and a new object inserted at
 // an index joins its neighbour's, so objects moved under the rectangle could be saved above
 // it again. Appended, the rectangle and the copy go into a new stream after all the others.
-bool LayerByAppending(FPDF_PAGE page, FPDF_PAGEOBJECT image, FPDF_PAGEOBJECT copy, std::vector<Above>& above,
-                      FPDF_PAGEOBJECT rectangle) {
+// The rectangle, the copy and the image while it is off the page are ours: whichever of them
+// is off the page at the end is destroyed with its owner.
+bool LayerByAppending(FPDF_PAGE page, FPDF_PAGEOBJECT image, ScopedPageObject copyOwner, std::vector<Above>& above,
+                      ScopedPageObject rectangleOwner) {
+  FPDF_PAGEOBJECT copy = copyOwner.get(), rectangle = rectangleOwner.get();
   if (!Remove(page, image)) {
-    g_engine.FPDFPageObj_Destroy(rectangle);
-    g_engine.FPDFPageObj_Destroy(copy);
     Fail(u"无法调整图片图层。");
     return false;
   }
-  bool copyInPage = false, copyLost = false, rectangleInPage = false, rectangleLost = false;
+  ScopedPageObject imageOwner(image);
+  bool copyInPage = false, rectangleInPage = false;
   auto restore = [&]() {
     bool complete = true;
-    if (rectangleInPage && Remove(page, rectangle)) rectangleInPage = false;
-    if (copyInPage && Remove(page, copy)) copyInPage = false;
+    if (rectangleInPage && TakeBack(page, rectangleOwner, rectangle)) rectangleInPage = false;
+    if (copyInPage && TakeBack(page, copyOwner, copy)) copyInPage = false;
     for (Above& entry : above) {  // those still in place come off too, so the old order returns
       if (entry.inPage && Remove(page, entry.object)) entry.inPage = false;
     }
-    complete = Append(page, image) && complete;
+    complete = AppendOwned(page, imageOwner) && complete;
     for (Above& entry : above) {
       if (entry.lost) complete = false;
       if (!entry.inPage && !entry.lost) {
@@ -104,8 +115,6 @@ bool LayerByAppending(FPDF_PAGE page, FPDF_PAGEOBJECT image, FPDF_PAGEOBJECT cop
         if (!entry.inPage) entry.lost = true, complete = false;
       }
     }
-    if (!rectangleInPage && !rectangleLost) g_engine.FPDFPageObj_Destroy(rectangle);
-    if (!copyInPage && !copyLost) g_engine.FPDFPageObj_Destroy(copy);
     return complete && !copyInPage && !rectangleInPage;
   };
   for (Above& entry : above) {
@@ -123,15 +132,12 @@ bool LayerByAppending(FPDF_PAGE page, FPDF_PAGEOBJECT image, FPDF_PAGEOBJECT cop
   for (Above& entry : above) {
     if (ok && entry.overlaps) ok = (entry.inPage = Append(page, entry.object)) || (entry.lost = true, false);
   }
-  if (ok) ok = (rectangleInPage = Append(page, rectangle)) || (rectangleLost = true, false);
-  if (ok) ok = (copyInPage = Append(page, copy)) || (copyLost = true, false);
+  if (ok) ok = rectangleInPage = AppendOwned(page, rectangleOwner);
+  if (ok) ok = copyInPage = AppendOwned(page, copyOwner);
   for (Above& entry : above) {
     if (ok && !entry.overlaps) ok = (entry.inPage = Append(page, entry.object)) || (entry.lost = true, false);
   }
-  if (ok) {
-    g_engine.FPDFPageObj_Destroy(image);
-    return true;
-  }
+  if (ok) return true;
   if (restore()) {
     Fail(u"无法完成图层调整；页面内容已恢复。");
   } else {
@@ -161,13 +167,12 @@ bool ApplyImageBackground(FPDF_PAGE page, FPDF_PAGEOBJECT& image, uint32_t rgb) 
     Fail(u"无法获取所选图片的位置和尺寸。");
     return false;
   }
-  FPDF_PAGEOBJECT rectangle = BuildRectangle(*box, rgb);
+  ScopedPageObject rectangle = BuildRectangle(*box, rgb);
   if (rectangle == nullptr) return false;
   std::vector<Above> above;
   for (int i = imageIndex + 1; i < count; ++i) {
     FPDF_PAGEOBJECT object = g_engine.FPDFPage_GetObject(page, i);
     if (object == nullptr) {
-      g_engine.FPDFPageObj_Destroy(rectangle);
       Fail(u"无法读取图片上方的页面对象。");
       return false;
     }
@@ -176,14 +181,14 @@ bool ApplyImageBackground(FPDF_PAGE page, FPDF_PAGEOBJECT& image, uint32_t rgb) 
   // The picture goes back as a new object: only then is it saved above the new rectangle.
   ImageCopy copy = CopyImageObject(CurrentOps(), g_session.document, page, image);
   if (copy.result != ImageCopyResult::Copied) {
-    g_engine.FPDFPageObj_Destroy(rectangle);
     Fail(copy.result == ImageCopyResult::ClippedOrTranslucent
              ? u"所选图片带有裁剪路径或透明效果，无法在其下方添加底色。"
              : u"无法复制所选图片的像素数据，未添加底色。");
     return false;
   }
-  if (!LayerByAppending(page, image, copy.object, above, rectangle)) return false;
-  image = copy.object;
+  FPDF_PAGEOBJECT copied = copy.object.get();
+  if (!LayerByAppending(page, image, std::move(copy.object), above, std::move(rectangle))) return false;
+  image = copied;
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include "drawing/find_remove.h"
 #include "editing/image_objects.h"
 #include "editing/selection.h"
+#include "engine/engine_handles.h"
 #include "engine/page_box.h"
 #include "platform/platform_seam.h"
 #include "view/page_view.h"
@@ -67,15 +68,14 @@ std::optional<BgraPicture> ReadSelectedPicture(const PdfOps& ops) {
   if (sized && ops.FPDFPageObj_GetMatrix(image, &own)) {
     render = RenderImageAtOwnSize(ops, g_session.document, g_session.currentPage, image, own, w, h);
   }
-  if (render.bitmap == nullptr) {
+  ScopedBitmap bitmap(render.bitmap);
+  if (bitmap == nullptr) {
     ShowMessage(kCaption, u"无法读取所选图片的像素数据。", MessageIcon::Error);
     return std::nullopt;
   }
-  FPDF_BITMAP bitmap = render.bitmap;
   const int width = int(w), height = int(h), format = render.format, stride = render.stride;
   const uint8_t* buffer = render.buffer;
   if (format != kBitmapBgrx && format != kBitmapBgra) {
-    ops.FPDFBitmap_Destroy(bitmap);
     ShowMessage(kCaption, u"所选图片的像素格式或尺寸不受支持。", MessageIcon::Error);
     return std::nullopt;
   }
@@ -90,7 +90,6 @@ std::optional<BgraPicture> ReadSelectedPicture(const PdfOps& ops) {
       for (int x = 0; x < width; ++x) out[x * 4 + 3] = 255;
     }
   }
-  ops.FPDFBitmap_Destroy(bitmap);
   return picture;
 }
 
@@ -222,28 +221,27 @@ bool PasteImage(ScreenPoint mouse) {
     return false;
   }
   // The engine reads the pixels through the bitmap; they stay ours.
-  FPDF_BITMAP bitmap = ops.FPDFBitmap_CreateEx(picture->width, picture->height, kBitmapBgra,
-                                               const_cast<uint8_t*>(picture->pixels.data()), picture->width * 4);
+  ScopedBitmap bitmap(ops.FPDFBitmap_CreateEx(picture->width, picture->height, kBitmapBgra,
+                                              const_cast<uint8_t*>(picture->pixels.data()), picture->width * 4));
   if (bitmap == nullptr) {
     ShowMessage(kCaption, u"无法创建粘贴图片的像素数据。", MessageIcon::Error);
     return false;
   }
-  FPDF_PAGEOBJECT image = ops.FPDFPageObj_NewImageObj(g_session.document);
-  if (image == nullptr) {
-    ops.FPDFBitmap_Destroy(bitmap);
+  ScopedPageObject owned(ops.FPDFPageObj_NewImageObj(g_session.document));
+  if (owned == nullptr) {
     ShowMessage(kCaption, u"无法创建新的图片对象。", MessageIcon::Error);
     return false;
   }
   FPDF_PAGE pages[] = {page};
   const FS_MATRIX m = PastedMatrix(size, *point);
-  bool placed = ops.FPDFImageObj_SetMatrix(image, m.a, m.b, m.c, m.d, m.e, m.f) &&
-                ops.FPDFImageObj_SetBitmap(pages, 1, image, bitmap);
-  ops.FPDFBitmap_Destroy(bitmap);
+  bool placed = ops.FPDFImageObj_SetMatrix(owned.get(), m.a, m.b, m.c, m.d, m.e, m.f) &&
+                ops.FPDFImageObj_SetBitmap(pages, 1, owned.get(), bitmap.get());
+  bitmap.reset();
   if (!placed) {
-    ops.FPDFPageObj_Destroy(image);
     ShowMessage(kCaption, u"无法设置粘贴图片的位置或像素数据。", MessageIcon::Error);
     return false;
   }
+  FPDF_PAGEOBJECT image = owned.release();
   if (!InsertChecked(page, image, ops)) {
     // The page owns the object even when the insertion failed: it is forgotten, not destroyed.
     ShowMessage(kCaption, u"无法将粘贴图片插入 PDF 页面。", MessageIcon::Error);
@@ -270,11 +268,11 @@ bool MoveSelectedImageLayer(int step) {
   // moved instead. A picture that cannot be copied (clipped, transparent) moves itself.
   ImageCopy copy = CopyImageObject(ops, g_session.document, page, image);
   if (!ops.FPDFPage_RemoveObject(page, image)) {
-    if (copy.object != nullptr) ops.FPDFPageObj_Destroy(copy.object);
     ShowMessage(kCaption, u"无法从 PDF 页面移除所选图片以调整图层。", MessageIcon::Error);
     return false;
   }
-  FPDF_PAGEOBJECT moved = copy.object != nullptr ? copy.object : image;
+  // From the insertion on, the copy is the page's.
+  FPDF_PAGEOBJECT moved = copy.object != nullptr ? copy.object.release() : image;
   if (ops.FPDFPage_InsertObjectAtIndex(page, moved, size_t(target))) {
     if (moved != image) {
       ops.FPDFPageObj_Destroy(image);

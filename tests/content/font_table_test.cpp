@@ -30,7 +30,7 @@ TEST_F(FontTableTest, TheDefaultFontIsTheFirstThatLoadsAndLoadsOncePerDocument) 
   ASSERT_TRUE(EnsureDefaultFont()) << RecordedBoxesText();
   ASSERT_EQ(g_fontCache.entries.size(), 1u);
   EXPECT_EQ(g_fontCache.entries[0].displayName, u"宋体");
-  EXPECT_EQ(g_fontCache.defaultFont, g_fontCache.entries[0].font);
+  EXPECT_EQ(g_fontCache.defaultFont, g_fontCache.entries[0].font.get());
   EXPECT_TRUE(EnsureDefaultFont());
   // Text the label subset covers comes from the cache: no second copy.
   EXPECT_EQ(GetFontByName(u"宋体", u"a1 b2"), g_fontCache.defaultFont);

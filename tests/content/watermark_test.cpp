@@ -22,6 +22,7 @@
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "support/document_test.h"
+#include "support/live_handles.h"
 #include "support/pdf_fixtures.h"
 
 namespace {
@@ -233,6 +234,33 @@ TEST_F(WatermarkTest, AFailureOnTheLastOfTenPagesTakesBackThisRunOnlyAndLeavesEa
   EXPECT_EQ(Utf8(MarkNameOf(g_engine.FPDFPage_GetObject(five, 1), 0)), "CorvanWatermark-EARLIER-RUN");
   g_engine.FPDF_ClosePage(five);
   EXPECT_EQ(AnnotationCounts(), annotationsBefore);
+}
+
+TEST_F(WatermarkTest, RunsCloseEveryPageAndAnnotationTheyOpenAndLeaveNoObjectOffAPage) {
+  OpenTenPagesWithEarlierWatermarks();
+  GoToPage(3);  // used in place; the nine others are loaded
+  FontFor(u"内部资料 DRAFT");  // the session's font, loaded before counting
+  LiveHandles live;
+
+  // Fails on the tenth page; the rollback loads the pages again and takes this run's objects out.
+  WatermarkOps ops = WatermarkOpsFromEngine();
+  ops.FPDFPage_GenerateContent = GenerateFailingOnce;
+  g_failGenerateAtCall = 10;
+  WatermarkOutcome failed = Add(ops);
+  EXPECT_FALSE(failed.ok);
+  EXPECT_EQ(failed.count, 0);
+  EXPECT_EQ(live.Open(), HandleCounts{});
+  // Nine pages loaded by the run and again by the rollback, nine objects taken back (the
+  // tenth, never written into its page's content, went with the page when it closed).
+  EXPECT_EQ(live.Closes(), 9 + 9 + 9);
+
+  // Removal reads both annotations of page 2 and removes the earlier run's object on page 5.
+  int closesBefore = live.Closes();
+  WatermarkOutcome removed = Remove();
+  EXPECT_TRUE(removed.ok) << Utf8(removed.message);
+  EXPECT_EQ(removed.count, 2);
+  EXPECT_EQ(live.Open(), HandleCounts{});
+  EXPECT_EQ(live.Closes() - closesBefore, 9 + 2 + 1);
 }
 
 TEST_F(WatermarkTest, AFailedRollbackIsReportedAndThePagesStayCounted) {
