@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "drawing/find_remove.h"
+#include "engine/engine_handles.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ class GridWriter {
 
   bool Start(double x, double y) {
     PagePoint p = Map(x, y);
-    path_ = ops_.FPDFPageObj_CreateNewPath(p.x, p.y);
+    path_.reset(ops_.FPDFPageObj_CreateNewPath(p.x, p.y));
     return path_ != nullptr;
   }
 
@@ -40,14 +41,14 @@ class GridWriter {
     for (auto [x, y] : corners) {
       PagePoint p = Map(x, y);
       if (first) {
-        ok_ = ok_ && ops_.FPDFPath_MoveTo(path_, p.x, p.y);
+        ok_ = ok_ && ops_.FPDFPath_MoveTo(path_.get(), p.x, p.y);
         start = p;
         first = false;
       } else {
-        ok_ = ok_ && ops_.FPDFPath_LineTo(path_, p.x, p.y);
+        ok_ = ok_ && ops_.FPDFPath_LineTo(path_.get(), p.x, p.y);
       }
     }
-    ok_ = ok_ && ops_.FPDFPath_LineTo(path_, start.x, start.y);
+    ok_ = ok_ && ops_.FPDFPath_LineTo(path_.get(), start.x, start.y);
   }
 
   void Rectangle(double x0, double y0, double x1, double y1) { Polygon({{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}); }
@@ -67,13 +68,15 @@ class GridWriter {
     }
   }
 
-  FPDF_PAGEOBJECT path() const { return path_; }
+  FPDF_PAGEOBJECT path() const { return path_.get(); }
+  // Hands the path over (to the page it goes into); until then the writer destroys it.
+  FPDF_PAGEOBJECT Release() { return path_.release(); }
   bool ok() const { return ok_; }
 
  private:
   const PdfOps& ops_;
   PageFrame frame_;
-  FPDF_PAGEOBJECT path_ = nullptr;
+  ScopedPageObject path_;
   bool ok_ = true;
 };
 
@@ -143,16 +146,10 @@ CoordinateBuild BuildCoordinateSystem(FPDF_PAGE page, const PdfOps& ops, const P
   FPDF_PAGEOBJECT path = grid.path();
   bool ok = grid.ok() && ops.FPDFPageObj_SetFillColor(path, 0, 0, 0, 255) && ops.FPDFPath_SetDrawMode(path, 2, 0) &&
             ops.FPDFPageObj_AddMark(path, MakeCoordinateSystemMarkName(m.nx).c_str()) != nullptr;
-  if (!ok) {
-    ops.FPDFPageObj_Destroy(path);
-    return build;
-  }
+  if (!ok) return build;
   int before = ops.FPDFPage_CountObjects(page);
-  if (before < 0) {
-    ops.FPDFPageObj_Destroy(path);
-    return build;
-  }
-  ops.FPDFPage_InsertObject(page, path);  // the page owns the path from here on
+  if (before < 0) return build;
+  ops.FPDFPage_InsertObject(page, grid.Release());  // the page owns the path from here on
   int after = ops.FPDFPage_CountObjects(page);
   if (after == before) return build;      // not taken: forget the handle, the page is as it was
   build.object = path;

@@ -5,6 +5,7 @@
 
 #include "drawing/find_remove.h"
 #include "drawing/shapes.h"
+#include "engine/engine_handles.h"
 
 namespace {
 
@@ -73,7 +74,8 @@ EditResult ReplaceShape(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJ
   unsigned r, g, b, a;
   std::optional<float> width = ReadPageStrokeWidth(old, ops);
   if (!name || !width || !ops.FPDFPageObj_GetStrokeColor(old, &r, &g, &b, &a)) return result;
-  FPDF_PAGEOBJECT path = ops.FPDFPageObj_CreateNewPath(vertices[0].x, vertices[0].y);
+  ScopedPageObject owned(ops.FPDFPageObj_CreateNewPath(vertices[0].x, vertices[0].y));
+  FPDF_PAGEOBJECT path = owned.get();
   if (path == nullptr) return result;
   bool ok = true;
   for (size_t i = 1; i <= vertices.size() && ok; ++i) {
@@ -83,10 +85,7 @@ EditResult ReplaceShape(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJ
   if (ok && ops.FPDFPath_Close) ok = ops.FPDFPath_Close(path);  // a joined first corner, not a notch
   ok = ok && ops.FPDFPageObj_SetStrokeColor(path, r, g, b, a) && ops.FPDFPageObj_SetStrokeWidth(path, *width) &&
        ops.FPDFPath_SetDrawMode(path, 0, 1) && ops.FPDFPageObj_AddMark(path, name->c_str()) != nullptr;
-  if (!ok) {
-    ops.FPDFPageObj_Destroy(path);
-    return result;
-  }
+  if (!ok) return result;
   // Takes the new path and labels off again; the page is back only when all of them went and
   // the content was regenerated.
   auto rollback = [&](const std::vector<FPDF_PAGEOBJECT>& newLabels, bool pathOnPage) {
@@ -95,7 +94,7 @@ EditResult ReplaceShape(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJ
     result.rollbackCommitted = ops.FPDFPage_GenerateContent(ctx.page) != 0 && removed;
     return result;
   };
-  if (!InsertChecked(ctx.page, path, ops)) return rollback({}, false);
+  if (!InsertChecked(ctx.page, owned.release(), ops)) return rollback({}, false);
   auto oldLabels = LabelsOfShape(ctx.page, old, ops, kind, *name);
   std::vector<ScreenPoint> screen;
   for (const PagePoint& p : vertices) {
@@ -313,7 +312,8 @@ FPDF_PAGEOBJECT RebuildArrow(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT 
   auto wing = [&](PagePoint w) {
     return PagePoint{float(end.x + fit * (w.x - arrow.end.x)), float(end.y + fit * (w.y - arrow.end.y))};
   };
-  FPDF_PAGEOBJECT path = ops.FPDFPageObj_CreateNewPath(arrow.start.x, arrow.start.y);
+  ScopedPageObject owned(ops.FPDFPageObj_CreateNewPath(arrow.start.x, arrow.start.y));
+  FPDF_PAGEOBJECT path = owned.get();
   if (path == nullptr) return nullptr;
   PagePoint w1 = wing((*points)[2].first), w2 = wing((*points)[4].first);
   auto name = FindMark(old, ops, MarkKind::Line);
@@ -322,12 +322,9 @@ FPDF_PAGEOBJECT RebuildArrow(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT 
             ops.FPDFPageObj_SetStrokeColor(path, r, g, b, a) &&
             ops.FPDFPageObj_SetStrokeWidth(path, *width) &&
             ops.FPDFPath_SetDrawMode(path, 0, 1) && (!name || ops.FPDFPageObj_AddMark(path, name->c_str()) != nullptr);
-  if (!ok) {
-    ops.FPDFPageObj_Destroy(path);
-    return nullptr;
-  }
+  if (!ok) return nullptr;
   int before = ops.FPDFPage_CountObjects(page);
-  bool inserted = ops.FPDFPage_InsertObjectAtIndex(page, path, size_t(index)) &&
+  bool inserted = ops.FPDFPage_InsertObjectAtIndex(page, owned.release(), size_t(index)) &&
                   ops.FPDFPage_CountObjects(page) == before + 1 && ops.FPDFPage_GetObject(page, index) == path;
   if (!inserted) return nullptr;  // the page owns the path even when it refused it
   if (!ops.FPDFPage_RemoveObject(page, old)) {

@@ -4,9 +4,11 @@
 #include <cmath>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "document/session.h"
 #include "drawing/find_remove.h"
+#include "engine/engine_handles.h"
 #include "engine/page_box.h"
 #include "platform/text_encoding.h"
 
@@ -96,34 +98,33 @@ LabelSetResult InsertLabelSet(const PdfOps& ops, const LabelContext& ctx, const 
   }
   auto placements = ComputeLabelPlacements(vertices, ctx.screen, number);
   if (!placements) return result;
-  std::vector<FPDF_PAGEOBJECT> made;
+  std::vector<ScopedPageObject> made;
   for (const LabelPlacement& placement : *placements) {
-    FPDF_PAGEOBJECT text = ops.FPDFPageObj_CreateTextObj(ctx.document, ctx.font, kLabelFontSize);
-    bool ok = text != nullptr && SetText(ops, text, placement.text) &&
-              ops.FPDFPageObj_SetFillColor(text, 25, 25, 25, 255) &&
-              ops.FPDFPageObj_AddMark(text, markName.c_str()) != nullptr;
-    if (!ok) {
-      if (text != nullptr) ops.FPDFPageObj_Destroy(text);
-      for (FPDF_PAGEOBJECT m : made) ops.FPDFPageObj_Destroy(m);
-      return result;
-    }
+    ScopedPageObject text(ops.FPDFPageObj_CreateTextObj(ctx.document, ctx.font, kLabelFontSize));
+    bool ok = text != nullptr && SetText(ops, text.get(), placement.text) &&
+              ops.FPDFPageObj_SetFillColor(text.get(), 25, 25, 25, 255) &&
+              ops.FPDFPageObj_AddMark(text.get(), markName.c_str()) != nullptr;
+    if (!ok) return result;
     FS_MATRIX m = LabelMatrix(ctx.screen.frame, placement);
-    ops.FPDFPageObj_Transform(text, m.a, m.b, m.c, m.d, m.e, m.f);
-    made.push_back(text);
+    ops.FPDFPageObj_Transform(text.get(), m.a, m.b, m.c, m.d, m.e, m.f);
+    made.push_back(std::move(text));
   }
+  std::vector<FPDF_PAGEOBJECT> inserted;
   for (size_t i = 0; i < made.size(); ++i) {
-    if (!InsertChecked(ctx.page, made[i], ops)) {
-      TakeBack(ops, ctx.page, made[i]);
-      for (size_t k = i + 1; k < made.size(); ++k) ops.FPDFPageObj_Destroy(made[k]);
+    FPDF_PAGEOBJECT text = made[i].release();
+    if (!InsertChecked(ctx.page, text, ops)) {
+      TakeBack(ops, ctx.page, text);
+      made.clear();  // frees those never inserted
       // Labels already in come off again; any the page keeps are handed back as stranded.
-      for (size_t k = 0; k < i; ++k) {
-        if (!RemoveObjects(ctx.page, {made[k]}, ops)) result.labels.push_back(made[k]);
+      for (FPDF_PAGEOBJECT label : inserted) {
+        if (!RemoveObjects(ctx.page, {label}, ops)) result.labels.push_back(label);
       }
       return result;
     }
+    inserted.push_back(text);
   }
   result.ok = true;
-  result.labels = made;
+  result.labels = inserted;
   return result;
 }
 

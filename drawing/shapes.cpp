@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "document/session.h"
 #include "document/window_hooks.h"
@@ -37,14 +38,11 @@ bool StyleStroke(const PdfOps& ops, FPDF_PAGEOBJECT path, const PenStyle& pen) {
 }
 
 // An open path through the points; nothing (and no leftover object) on failure.
-FPDF_PAGEOBJECT PathThrough(const PdfOps& ops, const std::vector<PagePoint>& points) {
-  FPDF_PAGEOBJECT path = ops.FPDFPageObj_CreateNewPath(points[0].x, points[0].y);
+ScopedPageObject PathThrough(const PdfOps& ops, const std::vector<PagePoint>& points) {
+  ScopedPageObject path(ops.FPDFPageObj_CreateNewPath(points[0].x, points[0].y));
   if (path == nullptr) return nullptr;
   for (size_t i = 1; i < points.size(); ++i) {
-    if (!ops.FPDFPath_LineTo(path, points[i].x, points[i].y)) {
-      ops.FPDFPageObj_Destroy(path);
-      return nullptr;
-    }
+    if (!ops.FPDFPath_LineTo(path.get(), points[i].x, points[i].y)) return nullptr;
   }
   return path;
 }
@@ -107,19 +105,14 @@ ShapeAdd InsertGeometryShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapp
     points.push_back(*mapped);
   }
   if (outline->closed) points.push_back(points.front());
-  FPDF_PAGEOBJECT path = PathThrough(ops, points);
+  ScopedPageObject path = PathThrough(ops, points);
   if (path == nullptr) return result;
   // Closed, the first corner is joined like the others instead of showing a notch.
-  if (outline->closed && ops.FPDFPath_Close && !ops.FPDFPath_Close(path)) {
-    ops.FPDFPageObj_Destroy(path);
-    return result;
-  }
-  if (!StyleStroke(ops, path, pen)) {
-    ops.FPDFPageObj_Destroy(path);
-    return result;
-  }
-  if (!InsertChecked(page, path, ops)) return result;  // the page owns the path now: forget it
-  result.object = path;
+  if (outline->closed && ops.FPDFPath_Close && !ops.FPDFPath_Close(path.get())) return result;
+  if (!StyleStroke(ops, path.get(), pen)) return result;
+  FPDF_PAGEOBJECT inserted = path.release();
+  if (!InsertChecked(page, inserted, ops)) return result;  // the page owns the path now: forget it
+  result.object = inserted;
   result.result = kShapeAddedNoContent;
   return result;
 }
@@ -145,7 +138,8 @@ PointAdd AddPoint(const PdfOps& ops, FPDF_PAGE page, PagePoint centre, float siz
   std::string name = markName.empty() ? MakePointMarkName() : markName;
   if (name.empty()) return result;
   float r = diameter / 2;
-  FPDF_PAGEOBJECT path = ops.FPDFPageObj_CreateNewPath(centre.x + r, centre.y);
+  ScopedPageObject owned(ops.FPDFPageObj_CreateNewPath(centre.x + r, centre.y));
+  FPDF_PAGEOBJECT path = owned.get();
   if (path == nullptr) return result;
   bool ok = true;
   for (int i = 1; i < 48 && ok; ++i) {
@@ -156,26 +150,20 @@ PointAdd AddPoint(const PdfOps& ops, FPDF_PAGE page, PagePoint centre, float siz
   SetColour(ops.FPDFPageObj_SetFillColor, path, colour, ok);
   SetColour(ops.FPDFPageObj_SetStrokeColor, path, colour, ok);
   ok = ok && ops.FPDFPath_SetDrawMode(path, 2, 0) && ops.FPDFPageObj_AddMark(path, name.c_str()) != nullptr;
-  if (!ok) {
-    ops.FPDFPageObj_Destroy(path);
-    return result;
-  }
-  if (!InsertChecked(page, path, ops)) return result;  // owned by the page now: forget it
+  if (!ok) return result;
+  if (!InsertChecked(page, owned.release(), ops)) return result;  // owned by the page now: forget it
   result.added = true;
   result.object = path;
   result.committed = ops.FPDFPage_GenerateContent(page) != 0;
   return result;
 }
 
-bool FinishPathObject(FPDF_PAGEOBJECT path, const PenStyle& pen, const std::u16string& statusText, bool& committed) {
+bool FinishPathObject(ScopedPageObject path, const PenStyle& pen, const std::u16string& statusText, bool& committed) {
   const PdfEngine& e = g_engine;
   committed = false;
   FPDF_PAGE page = g_session.currentPage;
-  if (page == nullptr || !StyleStroke(e, path, pen)) {
-    e.FPDFPageObj_Destroy(path);
-    return false;
-  }
-  if (!InsertChecked(page, path, e)) return false;  // owned by the page now: forget it
+  if (page == nullptr || !StyleStroke(e, path.get(), pen)) return false;
+  if (!InsertChecked(page, path.release(), e)) return false;  // owned by the page now: forget it
   MarkModified();
   committed = CommitPageContent();
   g_window.changed(Change::PageContent);
@@ -192,17 +180,15 @@ FPDF_PAGEOBJECT AddFreehandCurve(const ScreenMapping& screen, const std::vector<
     if (!mapped) return nullptr;
     points.push_back(*mapped);
   }
-  FPDF_PAGEOBJECT path = PathThrough(g_engine, points);
+  ScopedPageObject owned = PathThrough(g_engine, points);
+  FPDF_PAGEOBJECT path = owned.get();
   if (path == nullptr) return nullptr;
   bool ok = true;
   if (g_engine.FPDFPageObj_SetLineCap != nullptr) ok = ok && g_engine.FPDFPageObj_SetLineCap(path, 1);
   if (g_engine.FPDFPageObj_SetLineJoin != nullptr) ok = ok && g_engine.FPDFPageObj_SetLineJoin(path, 1);
-  if (!ok) {
-    g_engine.FPDFPageObj_Destroy(path);
-    return nullptr;
-  }
+  if (!ok) return nullptr;
   bool committed = false;
-  return FinishPathObject(path, pen, u"曲线已添加", committed) ? path : nullptr;
+  return FinishPathObject(std::move(owned), pen, u"曲线已添加", committed) ? path : nullptr;
 }
 
 bool AppendArrowHead(const PdfOps& ops, FPDF_PAGEOBJECT path, PagePoint start, PagePoint end, float penWidth) {
@@ -225,14 +211,12 @@ FPDF_PAGEOBJECT AddPagePath(const std::vector<PagePoint>& points, bool arrow, co
     if (!std::isfinite(p.x) || !std::isfinite(p.y)) return nullptr;
   }
   if (arrow && !(std::hypot(points[1].x - points[0].x, points[1].y - points[0].y) > 0.0001f)) return nullptr;
-  FPDF_PAGEOBJECT path = PathThrough(g_engine, points);
+  ScopedPageObject owned = PathThrough(g_engine, points);
+  FPDF_PAGEOBJECT path = owned.get();
   if (path == nullptr) return nullptr;
-  if (arrow && !AppendArrowHead(g_engine, path, points[0], points[1], pen.width)) {
-    g_engine.FPDFPageObj_Destroy(path);
-    return nullptr;
-  }
+  if (arrow && !AppendArrowHead(g_engine, path, points[0], points[1], pen.width)) return nullptr;
   bool regenerated = false;
-  bool added = FinishPathObject(path, pen, statusText, regenerated);
+  bool added = FinishPathObject(std::move(owned), pen, statusText, regenerated);
   if (committed != nullptr) *committed = regenerated;
   return added ? path : nullptr;
 }

@@ -8,6 +8,7 @@
 
 #include "drawing/marks.h"
 #include "drawing/shape_kinds.h"
+#include "engine/engine_handles.h"
 #include "geometry/stroke_smoothing.h"
 
 struct Outline {
@@ -63,6 +64,6 @@ bool AppendArrowHead(const PdfOps& ops, FPDF_PAGEOBJECT path, PagePoint start, P
 // Styles, inserts and commits a built path, marking the document modified; `committed` tells
 // whether the page content could be regenerated. False when it failed: a path that failed
 // before insertion is destroyed; one the page refused belongs to the page and is forgotten.
-bool FinishPathObject(FPDF_PAGEOBJECT path, const PenStyle& pen, const std::u16string& statusText, bool& committed);
+bool FinishPathObject(ScopedPageObject path, const PenStyle& pen, const std::u16string& statusText, bool& committed);
 
 constexpr float kPointsPerCm = 72.0f / 2.54f;
