@@ -12,6 +12,7 @@
 #include "editing/image_objects.h"
 #include "editing/selection.h"
 #include "editing/shape_panel_model.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "engine/page_box.h"
 #include "platform/platform_seam.h"
@@ -90,22 +91,19 @@ bool InsertImageAtPoint(ScreenPoint point, std::optional<std::u16string> path) {
   if (!path) return false;
   auto matrix = PlacementMatrix(point);
   if (!matrix) return false;
-  FPDF_PAGEOBJECT image = g_engine.FPDFPageObj_NewImageObj(g_session.document);
+  ScopedPageObject owned(g_engine.FPDFPageObj_NewImageObj(g_session.document));
+  FPDF_PAGEOBJECT image = owned.get();
   if (image == nullptr) {
     Fail(u"无法创建新的图片对象。");
     return false;
   }
   // Until it is inserted the object is ours: every failure before that destroys it.
   if (!WriteImageMatrix(image, *matrix)) {
-    g_engine.FPDFPageObj_Destroy(image);
     Fail(u"无法设置新图片的位置和尺寸。");
     return false;
   }
-  if (!LoadImageFileIntoObject(image, false, *path)) {
-    g_engine.FPDFPageObj_Destroy(image);
-    return false;
-  }
-  if (!InsertChecked(page, image, g_engine)) {  // the page owns it now, inserted or not
+  if (!LoadImageFileIntoObject(image, false, *path)) return false;
+  if (!InsertChecked(page, owned.release(), g_engine)) {  // the page owns it now, inserted or not
     Fail(u"无法将新图片插入 PDF 页面。");
     return false;
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "content/font_table.h"
 #include "document/session.h"
@@ -11,6 +12,7 @@
 #include "drawing/labels.h"
 #include "editing/move_drag.h"
 #include "editing/selection.h"
+#include "engine/engine_handles.h"
 #include "platform/platform_seam.h"
 #include "view/current_context.h"
 #include "view/page_view.h"
@@ -52,8 +54,9 @@ bool StyleLike(FPDF_PAGEOBJECT path, FPDF_PAGEOBJECT old, const Stroke& s, const
 }
 
 // Inserts the replacement, then takes the old object out. False when the insertion failed.
-bool Replace(FPDF_PAGEOBJECT old, FPDF_PAGEOBJECT path, const PdfOps& ops, const char16_t* insertFailure) {
+bool Replace(FPDF_PAGEOBJECT old, ScopedPageObject replacement, const PdfOps& ops, const char16_t* insertFailure) {
   FPDF_PAGE page = g_session.currentPage;
+  FPDF_PAGEOBJECT path = replacement.release();
   if (!InsertChecked(page, path, ops)) {
     // The page owns what it was given even when the insertion fails: forget the handle.
     ShowMessage(kEditCaption, insertFailure, MessageIcon::Error);
@@ -104,9 +107,10 @@ std::optional<double> HeadLength(FPDF_PAGEOBJECT object, const StraightSegment& 
   return head;
 }
 
-FPDF_PAGEOBJECT BuildLine(PagePoint start, PagePoint end, double headLength, const PdfOps& ops, bool& built) {
+ScopedPageObject BuildLine(PagePoint start, PagePoint end, double headLength, const PdfOps& ops, bool& built) {
   built = false;
-  FPDF_PAGEOBJECT path = ops.FPDFPageObj_CreateNewPath(start.x, start.y);
+  ScopedPageObject owned(ops.FPDFPageObj_CreateNewPath(start.x, start.y));
+  FPDF_PAGEOBJECT path = owned.get();
   if (path == nullptr) return nullptr;
   bool ok = ops.FPDFPath_LineTo(path, end.x, end.y);
   double dx = end.x - start.x, dy = end.y - start.y, length = std::hypot(dx, dy);
@@ -120,7 +124,7 @@ FPDF_PAGEOBJECT BuildLine(PagePoint start, PagePoint end, double headLength, con
     }
   }
   built = ok;
-  return path;
+  return owned;
 }
 
 // Moves the shape's labels to its current outline: a new set in, the old set out.
@@ -166,17 +170,17 @@ void EndpointStep(ScreenPoint point) {
     head = *measured;
   }
   bool built = false;
-  FPDF_PAGEOBJECT path = BuildLine(start, end, head, ops, built);
+  ScopedPageObject owned = BuildLine(start, end, head, ops, built);
+  FPDF_PAGEOBJECT path = owned.get();
   if (path == nullptr) {
     ShowMessage(kEditCaption, u"无法创建更新后的直线。", MessageIcon::Error);
     return;
   }
   if (!built || !StyleLike(path, old, *stroke, ops)) {
-    ops.FPDFPageObj_Destroy(path);
     ShowMessage(kEditCaption, u"无法生成更新后的直线或箭头。", MessageIcon::Error);
     return;
   }
-  if (!Replace(old, path, ops, u"无法将更新后的直线加入 PDF 页面。")) return;
+  if (!Replace(old, std::move(owned), ops, u"无法将更新后的直线加入 PDF 页面。")) return;
   auto s = ToScreen(start), e = ToScreen(end);
   if (MarkedShapeName(path, ops, MarkKind::Line) &&
       (!s || !e || !EnsureDefaultFont() || !RebuildSegmentLabels(ops, CurrentLabelContext(), path, *s, *e).ok)) {
@@ -291,7 +295,8 @@ bool ReplaceByOutline(const std::vector<ScreenPoint>& outline, const PdfOps& ops
     ShowMessage(kEditCaption, u"无法读取所选几何图形的颜色和线宽。", MessageIcon::Error);
     return false;
   }
-  FPDF_PAGEOBJECT path = ops.FPDFPageObj_CreateNewPath(points[0].x, points[0].y);
+  ScopedPageObject owned(ops.FPDFPageObj_CreateNewPath(points[0].x, points[0].y));
+  FPDF_PAGEOBJECT path = owned.get();
   if (path == nullptr) {
     ShowMessage(kEditCaption, u"无法创建更新后的几何图形。", MessageIcon::Error);
     return false;
@@ -300,11 +305,10 @@ bool ReplaceByOutline(const std::vector<ScreenPoint>& outline, const PdfOps& ops
   for (size_t i = 1; i <= points.size() && ok; ++i) ok = ops.FPDFPath_LineTo(path, points[i % points.size()].x, points[i % points.size()].y);
   if (ok && ops.FPDFPath_Close) ok = ops.FPDFPath_Close(path);  // a joined first corner, not a notch
   if (!ok || !StyleLike(path, old, *stroke, ops)) {
-    ops.FPDFPageObj_Destroy(path);
     ShowMessage(kEditCaption, u"无法生成更新后的几何图形。", MessageIcon::Error);
     return false;
   }
-  return Replace(old, path, ops, u"无法将更新后的几何图形加入 PDF 页面。");
+  return Replace(old, std::move(owned), ops, u"无法将更新后的几何图形加入 PDF 页面。");
 }
 
 }  // namespace
