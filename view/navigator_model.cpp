@@ -4,6 +4,7 @@
 
 #include "document/page_labels.h"
 #include "document/session.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
 #include "view/page_view.h"
@@ -27,7 +28,8 @@ bool ThumbnailFor(int index) {
   if (entry.tried) return !entry.pixels.empty();
   entry.tried = true;
   bool current = index == g_session.currentPageIndex && g_session.currentPage != nullptr;
-  FPDF_PAGE page = current ? g_session.currentPage : g_engine.FPDF_LoadPage(g_session.document, index);
+  ScopedPage loaded(current ? nullptr : g_engine.FPDF_LoadPage(g_session.document, index));
+  FPDF_PAGE page = current ? g_session.currentPage : loaded.get();
   if (page == nullptr) return false;
   float w = g_engine.FPDF_GetPageWidthF(page);
   float h = g_engine.FPDF_GetPageHeightF(page);
@@ -36,18 +38,17 @@ bool ThumbnailFor(int index) {
     int width = std::max(1, int(w * scale + 0.5f));
     int height = std::max(1, int(h * scale + 0.5f));
     entry.pixels.resize(size_t(width) * height * 4);
-    FPDF_BITMAP bitmap = g_engine.FPDFBitmap_CreateEx(width, height, kBitmapBgrx, entry.pixels.data(), width * 4);
-    if (bitmap != nullptr && g_engine.FPDFBitmap_FillRect(bitmap, 0, 0, width, height, BackgroundFillColour())) {
-      g_engine.FPDF_RenderPageBitmap(bitmap, page, 0, 0, width, height, 0, 0x01);
+    ScopedBitmap bitmap(g_engine.FPDFBitmap_CreateEx(width, height, kBitmapBgrx, entry.pixels.data(), width * 4));
+    if (bitmap != nullptr && g_engine.FPDFBitmap_FillRect(bitmap.get(), 0, 0, width, height, BackgroundFillColour())) {
+      g_engine.FPDF_RenderPageBitmap(bitmap.get(), page, 0, 0, width, height, 0, 0x01);
       entry.width = width;
       entry.height = height;
       ++g_navigator.renderCount;
     } else {
+      bitmap.reset();  // before the pixels it draws into go
       entry.pixels.clear();
     }
-    if (bitmap != nullptr) g_engine.FPDFBitmap_Destroy(bitmap);
   }
-  if (!current) g_engine.FPDF_ClosePage(page);
   return !entry.pixels.empty();
 }
 

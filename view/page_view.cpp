@@ -21,10 +21,7 @@ constexpr int kRenderAnnotations = 0x01;
 float PageWidthPt() { return g_session.pageWidth; }
 float PageHeightPt() { return g_session.pageHeight; }
 
-void DestroyBitmap() {
-  if (g_view.bitmap != nullptr && g_engine.FPDFBitmap_Destroy != nullptr) g_engine.FPDFBitmap_Destroy(g_view.bitmap);
-  g_view.bitmap = nullptr;
-}
+void DestroyBitmap() { g_view.bitmap.reset(); }
 
 // The unrotated page size (W, H) for the displayed size and rotation.
 void UnrotatedSize(int rotation, float& w, float& h) {
@@ -137,17 +134,17 @@ void Render() {
     if (g_view.pixels.capacity() > 2 * bytes) PixelBuffer().swap(g_view.pixels);
     g_view.pixels.resize(bytes);
   }
-  g_view.bitmap =
-      g_engine.FPDFBitmap_CreateEx(pixelWidth, pixelHeight, kBitmapBgrx, g_view.pixels.data(), pixelWidth * 4);
+  g_view.bitmap.reset(
+      g_engine.FPDFBitmap_CreateEx(pixelWidth, pixelHeight, kBitmapBgrx, g_view.pixels.data(), pixelWidth * 4));
   if (g_view.bitmap == nullptr) {
     g_view.pixels.clear();
     return ShowNoBitmap();
   }
   if (!prepared) {
-    if (!g_engine.FPDFBitmap_FillRect(g_view.bitmap, 0, 0, pixelWidth, pixelHeight, BackgroundFillColour())) {
+    if (!g_engine.FPDFBitmap_FillRect(g_view.bitmap.get(), 0, 0, pixelWidth, pixelHeight, BackgroundFillColour())) {
       return ShowNoBitmap();
     }
-    g_engine.FPDF_RenderPageBitmap(g_view.bitmap, g_session.currentPage, 0, 0, pixelWidth, pixelHeight, 0,
+    g_engine.FPDF_RenderPageBitmap(g_view.bitmap.get(), g_session.currentPage, 0, 0, pixelWidth, pixelHeight, 0,
                                    kRenderAnnotations);
   }
   g_view.bitmapWidth = width;

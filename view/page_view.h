@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "engine/engine_handles.h"
 #include "engine/pdfium_types.h"
 #include "geometry/points.h"
 #include "geometry/screen_mapping.h"
@@ -33,7 +34,7 @@ struct UnsetAllocator : std::allocator<T> {
 using PixelBuffer = std::vector<uint8_t, UnsetAllocator<uint8_t>>;
 
 struct PageView {
-  FPDF_BITMAP bitmap = nullptr;
+  ScopedBitmap bitmap;          // draws into `pixels`
   PixelBuffer pixels;           // top-down BGRx rows, stride pixelWidth * 4; the window paints these
   int bitmapWidth = 0;          // the page's size on screen, in client pixels
   int bitmapHeight = 0;
