@@ -84,7 +84,10 @@ void InstallWindowHooks() {
     ClearDrawnSelection();
   };
   g_window.destroyRenderCache = [] { DestroyRenderCache(); };
-  g_window.documentClosing = [] { DropPreparedPages(); };
+  g_window.documentClosing = [] {
+    DropPreparedPages();
+    ForgetKeptPicture();
+  };
   g_window.changed = [](Change what) {
     switch (what) {
       case Change::PageContent:

@@ -28,6 +28,10 @@ ErasedPicture* KeptForThisStroke() {
 
 }  // namespace
 
+void ForgetKeptPicture() { g_kept = KeptPicture{}; }
+
+size_t KeptPictureBytes() { return g_kept.picture.pixels.capacity(); }
+
 void RunForceErase(const std::vector<ScreenPoint>& trail) {
   if (g_session.document == nullptr || g_session.currentPage == nullptr || trail.empty()) return;
   PdfOps ops = CurrentOps();

@@ -7,3 +7,6 @@
 #include "view/page_view.h"
 
 void RunForceErase(const std::vector<ScreenPoint>& trail);
+// The picture a stroke wrote is kept for the next stroke on it; the document closing drops it.
+void ForgetKeptPicture();
+size_t KeptPictureBytes();

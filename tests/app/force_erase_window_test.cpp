@@ -311,3 +311,21 @@ TEST_F(ForceEraseWindowTest, AfterAnotherEditOfThePictureTheNextStrokePaintsItsN
   EXPECT_EQ(pixels.bgra[(15 * 40 + 10) * 4], 0);
   EXPECT_EQ(pixels.bgra[(15 * 40 + 20) * 4 + 1], 0);
 }
+
+namespace {
+
+// The pixels kept for the next stroke belong to the open document: closing it lets them go.
+TEST_F(ForceEraseWindowTest, ThePictureKeptForTheNextStrokeGoesWithItsDocument) {
+  ImagePageSpec spec;  // 40 × 30 grey pixels
+  OpenPage(spec);
+  ASSERT_EQ(KeptPictureBytes(), 0u);
+  RunForceErase({ScreenPoint{UnitOnScreen(0.25f, 0.5f).x(), UnitOnScreen(0.25f, 0.5f).y()}});
+  ASSERT_TRUE(Pixels().White(10, 15));
+  EXPECT_GE(KeptPictureBytes(), 40u * 30 * 4);
+  WriteNumberedPdf(WorkPath("other.pdf"), 1);
+  g_script.answers.push_back(MessageAnswer::No);  // do not save the erased page
+  OpenOrFail(WorkPath("other.pdf"));
+  EXPECT_EQ(KeptPictureBytes(), 0u);
+}
+
+}  // namespace
