@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "content/image_file.h"
 #include "content/image_pixels.h"
 #include "content/jpeg_splice.h"
 #include "content/stroke_cover.h"
+#include "engine/engine_handles.h"
 #include "platform/platform_seam.h"
 
 namespace {
@@ -69,7 +71,7 @@ bool WriteAsJpeg(const PdfOps& ops, FPDF_PAGE* pages, FPDF_PAGEOBJECT image, con
 // render at its own size, checked to be opaque.
 struct PicturePixels {
   Outcome failed = Outcome::Modified;  // Skipped or Stop when there are none
-  FPDF_BITMAP bitmap = nullptr;        // the render, when it made them
+  ScopedBitmap bitmap;                 // the render, when it made them
   uint8_t* buffer = nullptr;
   int stride = 0;
   bool reused = false;
@@ -92,18 +94,18 @@ PicturePixels PixelsToPaint(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE
     return pixels;
   }
   OwnSizeRender render = RenderImageAtOwnSize(ops, document, page, image, m, w, h);
-  if (!render.matrixRestored || render.bitmap == nullptr) {
+  ScopedBitmap bitmap(render.bitmap);
+  if (!render.matrixRestored || bitmap == nullptr) {
     pixels.failed = render.matrixRestored ? Outcome::Skipped : Outcome::Stop;
     return pixels;
   }
   // A soft mask or colour-key mask shows as alpha: white paint would not show through it, and
   // the engine's transparency test does not see image masks.
   if (render.format != kBitmapBgra || !FullyOpaque(render.buffer, size_t(render.stride), int(w), int(h))) {
-    ops.FPDFBitmap_Destroy(render.bitmap);
     pixels.failed = Outcome::Skipped;
     return pixels;
   }
-  pixels.bitmap = render.bitmap;
+  pixels.bitmap = std::move(bitmap);
   pixels.buffer = render.buffer;
   pixels.stride = render.stride;
   return pixels;
@@ -128,11 +130,9 @@ Outcome WriteBack(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT image, uint
     return Outcome::Modified;
   }
   // Written as opaque BGRx over the same pixels: the image gains no soft mask of 255s.
-  FPDF_BITMAP opaque = ops.FPDFBitmap_CreateEx(int(w), int(h), kBitmapBgrx, buffer, stride);
+  ScopedBitmap opaque(ops.FPDFBitmap_CreateEx(int(w), int(h), kBitmapBgrx, buffer, stride));
   if (opaque == nullptr) return Outcome::Skipped;
-  const bool written = ops.FPDFImageObj_SetBitmap(pages, 1, image, opaque);
-  ops.FPDFBitmap_Destroy(opaque);
-  return written ? Outcome::Modified : Outcome::Stop;
+  return ops.FPDFImageObj_SetBitmap(pages, 1, image, opaque.get()) ? Outcome::Modified : Outcome::Stop;
 }
 
 Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image, int index,
@@ -165,7 +165,6 @@ Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FP
       *kept = ErasedPicture{};  // painted, but the image no longer holds these pixels
     }
   }
-  if (pixels.bitmap != nullptr) ops.FPDFBitmap_Destroy(pixels.bitmap);
   return outcome;
 }
 

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "engine/engine_handles.h"
+
 namespace {
 
 std::optional<std::vector<uint8_t>> RawData(const PdfOps& ops, FPDF_PAGEOBJECT image) {
@@ -63,13 +65,12 @@ bool RegeneratePagesSharing(const PdfOps& ops, FPDF_DOCUMENT document, int curre
   const int pageCount = ops.FPDF_GetPageCount(document);
   for (int index = 0; index < pageCount; ++index) {
     if (index == currentIndex) continue;
-    FPDF_PAGE page = ops.FPDF_LoadPage(document, index);
+    ScopedPage page(ops.FPDF_LoadPage(document, index));
     if (page == nullptr) {
       allWritten = false;
       continue;
     }
-    if (MarkSharingImages(ops, page, pictures) && !ops.FPDFPage_GenerateContent(page)) allWritten = false;
-    ops.FPDF_ClosePage(page);
+    if (MarkSharingImages(ops, page.get(), pictures) && !ops.FPDFPage_GenerateContent(page.get())) allWritten = false;
   }
   return allWritten;
 }
