@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "document/session.h"
+#include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 
 namespace {
@@ -75,32 +76,31 @@ void Start(PreparedPage& entry, IFSDK_PAUSE* pause) {
   entry.document = DocumentSerial();
   entry.generation = EditGeneration();
   entry.fill = BackgroundFillColour();
-  FPDF_PAGE page = g_engine.FPDF_LoadPage(g_session.document, entry.index);
+  ScopedPage page(g_engine.FPDF_LoadPage(g_session.document, entry.index));
   if (page == nullptr) return;
-  entry.pageWidth = g_engine.FPDF_GetPageWidthF(page);
-  entry.pageHeight = g_engine.FPDF_GetPageHeightF(page);
+  entry.pageWidth = g_engine.FPDF_GetPageWidthF(page.get());
+  entry.pageHeight = g_engine.FPDF_GetPageHeightF(page.get());
   std::optional<RenderSize> size = RenderSizeFor(entry.pageWidth, entry.pageHeight);
   size_t bytes = size ? size_t(size->pixelWidth) * size->pixelHeight * 4 : 0;
   if (!size || BytesHeld() + bytes > kPreparedPagesBudget) {
     if (size) entry.size = *size;
-    g_engine.FPDF_ClosePage(page);
     return;
   }
   entry.size = *size;
   entry.pixels.resize(bytes);
-  entry.bitmap = g_engine.FPDFBitmap_CreateEx(size->pixelWidth, size->pixelHeight, kBitmapBgrx, entry.pixels.data(),
-                                              size->pixelWidth * 4);
-  if (entry.bitmap == nullptr ||
-      !g_engine.FPDFBitmap_FillRect(entry.bitmap, 0, 0, size->pixelWidth, size->pixelHeight, entry.fill)) {
-    if (entry.bitmap != nullptr) g_engine.FPDFBitmap_Destroy(entry.bitmap);
-    entry.bitmap = nullptr;
+  ScopedBitmap bitmap(g_engine.FPDFBitmap_CreateEx(size->pixelWidth, size->pixelHeight, kBitmapBgrx,
+                                                   entry.pixels.data(), size->pixelWidth * 4));
+  if (bitmap == nullptr ||
+      !g_engine.FPDFBitmap_FillRect(bitmap.get(), 0, 0, size->pixelWidth, size->pixelHeight, entry.fill)) {
+    bitmap.reset();  // before its pixels go
     PixelBuffer().swap(entry.pixels);
-    g_engine.FPDF_ClosePage(page);
     return;
   }
-  entry.page = page;
-  Settle(entry, g_engine.FPDF_RenderPageBitmap_Start(entry.bitmap, page, 0, 0, size->pixelWidth, size->pixelHeight, 0,
-                                                     kRenderAnnotations, pause));
+  // From here the entry holds both until EndRender closes them in the engine's order.
+  entry.page = page.release();
+  entry.bitmap = bitmap.release();
+  Settle(entry, g_engine.FPDF_RenderPageBitmap_Start(entry.bitmap, entry.page, 0, 0, size->pixelWidth,
+                                                     size->pixelHeight, 0, kRenderAnnotations, pause));
 }
 
 void Advance(PreparedPage& entry, IFSDK_PAUSE* pause) {

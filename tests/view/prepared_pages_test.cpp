@@ -7,6 +7,7 @@
 #include "document/window_hooks.h"
 #include "engine/engine_table.h"
 #include "support/document_test.h"
+#include "support/live_handles.h"
 #include "view/page_view.h"
 #include "view/prepared_pages.h"
 
@@ -194,6 +195,28 @@ TEST_F(PreparedPagesTest, PagesOverTheMemoryBudgetAreNotPrepared) {
   EXPECT_TRUE(IsPagePrepared(0));
   EXPECT_TRUE(IsPagePrepared(2));
   EXPECT_LE(PreparedPagesBytes(), kPreparedPagesBudget);
+}
+
+TEST_F(PreparedPagesTest, APageLoadedToBePreparedIsClosedWhetherItIsKeptOrRefused) {
+  WriteBoxPages(WorkPath("boxes.pdf"), 200, 150, 0);
+  OpenOrFail(WorkPath("boxes.pdf"));
+  g_view.deviceScale = 2.0f;
+  g_view.zoom = kMaxZoom;
+  Render();
+  LiveHandles live;
+  PrepareAll();  // the next page is loaded, found over the budget and closed again
+  EXPECT_FALSE(IsPagePrepared(1));
+  EXPECT_EQ(live.Open(), HandleCounts{});
+  EXPECT_EQ(live.Closes(), 1);
+
+  g_view.zoom = 1.0f;
+  InvalidateRender(false);
+  Render();
+  int closesBefore = live.Closes();
+  PrepareAll();  // kept: its render ends with its page and bitmap closed, the pixels stay
+  EXPECT_TRUE(IsPagePrepared(1));
+  EXPECT_EQ(live.Open(), HandleCounts{});
+  EXPECT_EQ(live.Closes() - closesBefore, 2);
 }
 
 }  // namespace
