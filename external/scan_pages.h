@@ -9,12 +9,12 @@
 
 #include "engine/engine_table.h"
 
-// The engine entry points the scan code uses, as a table of its own.
+// The engine entry points the scan code uses, as a table of its own (handles it opens close
+// through their owners, engine/engine_handles.h).
 #define CORVAN_SCAN_OPS(X)                                                                        \
-  X(FPDF_CreateNewDocument) X(FPDF_CloseDocument) X(FPDFPage_New) X(FPDFPage_Delete)              \
-  X(FPDF_ClosePage) X(FPDFPageObj_NewImageObj) X(FPDFBitmap_CreateEx) X(FPDFBitmap_Destroy)       \
-  X(FPDFImageObj_SetBitmap) X(FPDFImageObj_SetMatrix) X(FPDFPage_InsertObjectForImages)          \
-  X(FPDFPageObj_Destroy) X(FPDFPage_CountObjects) X(FPDFPage_GenerateContent)
+  X(FPDF_CreateNewDocument) X(FPDFPage_New) X(FPDFPage_Delete) X(FPDFPageObj_NewImageObj)         \
+  X(FPDFBitmap_CreateEx) X(FPDFImageObj_SetBitmap) X(FPDFImageObj_SetMatrix)                      \
+  X(FPDFPage_InsertObjectForImages) X(FPDFPage_CountObjects) X(FPDFPage_GenerateContent)
 
 struct ScanOps {
 #define CORVAN_SCAN_SLOT(slot) decltype(PdfEngine::slot) slot = nullptr;
