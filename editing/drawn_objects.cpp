@@ -68,9 +68,9 @@ DrawnKind ClassifyDrawnObject(FPDF_PAGEOBJECT object, const PdfOps& ops) {
   }
   if (FindCoordinateSystem(object, ops) != 0) return DrawnKind::CoordinateSystem;
   if (FindMark(object, ops, MarkKind::Point)) return DrawnKind::Point;
-  if (RecogniseStraightSegment(object, ops, CurrentScreenMapping())) return DrawnKind::Line;
+  if (RecogniseStraightSegment(object, ops)) return DrawnKind::Line;
   if (TriangleVertices(object, ops)) return DrawnKind::Triangle;
-  if (RectangleVertices(object, ops, CurrentPageFrame())) return DrawnKind::Rectangle;
+  if (RectangleVertices(object, ops, PageFrame{})) return DrawnKind::Rectangle;  // the corners' order does not matter here
   if (ops.FPDFPath_CountSegments && ops.FPDFPath_GetPathSegment && ops.FPDFPathSegment_GetType &&
       ops.FPDFPathSegment_GetPoint && IsEllipseOutline(object, ops)) {
     return DrawnKind::Ellipse;

@@ -130,10 +130,11 @@ FPDF_PAGEOBJECT HitObject(ScreenPoint point) {
 FPDF_PAGEOBJECT HitLine(ScreenPoint point) {
   PdfOps ops = CurrentOps();
   if (!CanEnumerate(ops)) return nullptr;
+  const ScreenMapping screen = CurrentScreenMapping();
   for (int i = ops.FPDFPage_CountObjects(g_session.currentPage) - 1; i >= 0; --i) {
     FPDF_PAGEOBJECT object = CandidatePath(ops, i);
     if (object == nullptr) continue;
-    auto line = RecogniseStraightSegment(object, ops, CurrentScreenMapping());
+    auto line = RecogniseStraightSegment(object, ops, screen);
     if (!line) continue;
     std::vector<ScreenSegment> pieces{
         {float(line->screenStart.x), float(line->screenStart.y), float(line->screenEnd.x), float(line->screenEnd.y)}};
