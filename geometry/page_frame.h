@@ -13,9 +13,34 @@ struct PageFrame {
   float DisplayedHeight() const { return rotation % 2 == 1 ? width : height; }
 };
 
-// Displayed point → page point and back; exact inverses, no rounding.
-PagePoint DisplayedToPage(const PageFrame& frame, float dx, float dy);
-PagePoint PageToDisplayed(const PageFrame& frame, float px, float py);
+// Displayed point → page point and back; exact inverses, no rounding. Inline: hit tests map
+// every corner of every object on the page.
+inline PagePoint DisplayedToPage(const PageFrame& f, float dx, float dy) {
+  switch (f.rotation) {
+    case 1:
+      return {f.originX + f.width - dy, f.originY + dx};
+    case 2:
+      return {f.originX + f.width - dx, f.originY + f.height - dy};
+    case 3:
+      return {f.originX + dy, f.originY + f.height - dx};
+    default:
+      return {f.originX + dx, f.originY + dy};
+  }
+}
+
+inline PagePoint PageToDisplayed(const PageFrame& f, float px, float py) {
+  float x = px - f.originX, y = py - f.originY;
+  switch (f.rotation) {
+    case 1:
+      return {y, f.width - x};
+    case 2:
+      return {f.width - x, f.height - y};
+    case 3:
+      return {f.height - y, x};
+    default:
+      return {x, y};
+  }
+}
 
 // A 2-D affine map (x' = a·x + c·y + e, y' = b·x + d·y + f), the engine's matrix order.
 struct Affine {

@@ -8,10 +8,3 @@ std::optional<PagePoint> MapToPage(const ScreenMapping& screen, float x, float y
   float dy = (float(r.bottom) - y) * height / float(r.Height());
   return DisplayedToPage(screen.frame, dx, dy);
 }
-
-void MapToScreen(const ScreenMapping& screen, float px, float py, float& x, float& y) {
-  PagePoint d = PageToDisplayed(screen.frame, px, py);
-  const IntRect& r = screen.pageRect;
-  x = float(r.left) + float(r.Width()) * d.x / screen.frame.DisplayedWidth();
-  y = float(r.bottom) - float(r.Height()) * d.y / screen.frame.DisplayedHeight();
-}

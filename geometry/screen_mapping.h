@@ -15,4 +15,9 @@ struct ScreenMapping {
 // points that came from the page and may round to just outside it).
 std::optional<PagePoint> MapToPage(const ScreenMapping& screen, float x, float y);
 // A page point → client pixels as floats; callers round where they need integers.
-void MapToScreen(const ScreenMapping& screen, float px, float py, float& x, float& y);
+inline void MapToScreen(const ScreenMapping& screen, float px, float py, float& x, float& y) {
+  PagePoint d = PageToDisplayed(screen.frame, px, py);
+  const IntRect& r = screen.pageRect;
+  x = float(r.left) + float(r.Width()) * d.x / screen.frame.DisplayedWidth();
+  y = float(r.bottom) - float(r.Height()) * d.y / screen.frame.DisplayedHeight();
+}
