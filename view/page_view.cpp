@@ -217,10 +217,6 @@ std::optional<PagePoint> ScreenToPageUnclamped(float x, float y) {
 
 void PageToScreen(float px, float py, float& x, float& y) { PageToScreen(CurrentPageFrame(), px, py, x, y); }
 
-void PageToScreen(const PageFrame& frame, float px, float py, float& x, float& y) {
-  MapToScreen(ScreenMapping{frame, g_view.pageRect}, px, py, x, y);
-}
-
 PageFrame CurrentPageFrame() {
   PageFrame frame;
   if (g_session.currentPage == nullptr) return frame;

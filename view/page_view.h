@@ -133,7 +133,9 @@ std::optional<PagePoint> ScreenToPageUnclamped(float x, float y);
 // Client pixels as floats; callers round where they need integers.
 void PageToScreen(float px, float py, float& x, float& y);
 // The same with the page's frame read once by the caller (walks over many objects).
-void PageToScreen(const PageFrame& frame, float px, float py, float& x, float& y);
+inline void PageToScreen(const PageFrame& frame, float px, float py, float& x, float& y) {
+  MapToScreen(ScreenMapping{frame, g_view.pageRect}, px, py, x, y);
+}
 
 bool CanZoomIn();
 bool CanZoomOut();
