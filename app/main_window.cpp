@@ -18,8 +18,6 @@
 
 #include "app/command_router.h"
 #include "app/menus.h"
-#include "editing/force_erase_tool.h"
-#include "editing/image_clipboard.h"
 #include "document/open_document.h"
 #include "document/recent_documents.h"
 #include "document/save_copy.h"
@@ -27,6 +25,8 @@
 #include "document/undo_history.h"
 #include "document/window_hooks.h"
 #include "editing/drawing_commands.h"
+#include "editing/force_erase_tool.h"
+#include "editing/image_clipboard.h"
 #include "editing/select_tool.h"
 #include "editing/selection.h"
 #include "view/command_ids.h"

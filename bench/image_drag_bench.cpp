@@ -35,12 +35,12 @@
 #include "editing/image_commands.h"
 #include "editing/image_drag.h"
 #include "editing/image_objects.h"
+#include "editing/pointer_input.h"
 #include "editing/selection.h"
 #include "engine/engine_loader.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
 #include "view/page_view.h"
-#include "editing/pointer_input.h"
 #include "view/tool_modes.h"
 #include "widgets/page_canvas.h"
 

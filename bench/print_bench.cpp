@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "bench/bench_timing.h"
+#include "document/file_writer.h"
 #include "document/open_document.h"
 #include "document/session.h"
 #include "engine/engine_loader.h"
 #include "engine/engine_table.h"
-#include "document/file_writer.h"
 #include "external/printing.h"
 #include "widgets/qt_printer.h"
 

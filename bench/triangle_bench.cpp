@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "content/font_table.h"
 #include "bench/bench_setup.h"
 #include "bench/bench_timing.h"
+#include "content/font_table.h"
 #include "document/file_writer.h"
 #include "document/open_document.h"
 #include "document/session.h"

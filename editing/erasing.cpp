@@ -8,10 +8,10 @@
 #include "drawing/labels.h"
 #include "editing/drawn_objects.h"
 #include "editing/pen_palette.h"
+#include "editing/pointer_input.h"
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
-#include "editing/pointer_input.h"
 
 namespace {
 

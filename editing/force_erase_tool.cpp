@@ -4,8 +4,8 @@
 #include "content/shared_pictures.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
-#include "platform/platform_seam.h"
 #include "editing/pointer_input.h"
+#include "platform/platform_seam.h"
 #include "view/page_view.h"
 
 namespace {

@@ -11,11 +11,11 @@
 #include "editing/image_drag.h"
 #include "editing/image_objects.h"
 #include "editing/move_drag.h"
+#include "editing/pointer_input.h"
 #include "editing/reshape_drags.h"
 #include "editing/selection.h"
 #include "editing/shape_panel_model.h"
 #include "editing/text_selection.h"
-#include "editing/pointer_input.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
 

@@ -7,8 +7,8 @@
 
 #include "drawing/shape_kinds.h"
 #include "engine/pdfium_types.h"
-#include "view/page_view.h"
 #include "geometry/stroke_smoothing.h"
+#include "view/page_view.h"
 
 enum class ToolMode { Select, Hand, Pen, Arrow, SelectErase, ForceErase, Text, ImagePlacement, Edit, Geometry };
 

@@ -5,9 +5,9 @@
 #include <QMouseEvent>
 
 #include "document/session.h"
+#include "editing/pointer_input.h"
 #include "editing/text_selection.h"
 #include "view/page_view.h"
-#include "editing/pointer_input.h"
 #include "view/tool_state.h"
 #include "widgets/navigator_panel.h"
 #include "widgets/page_canvas.h"

@@ -4,10 +4,10 @@
 #include <QMenu>
 #include <cmath>
 
-#include "editing/image_clipboard.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
 #include "editing/drawn_objects.h"
+#include "editing/image_clipboard.h"
 #include "editing/image_commands.h"
 #include "editing/image_objects.h"
 #include "editing/selection.h"

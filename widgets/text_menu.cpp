@@ -3,10 +3,10 @@
 #include <QMenu>
 
 #include "document/session.h"
+#include "editing/pointer_input.h"
 #include "editing/selection.h"
 #include "editing/text_selection.h"
 #include "platform/platform_seam.h"
-#include "editing/pointer_input.h"
 #include "view/tool_state.h"
 #include "widgets/page_canvas.h"
 #include "widgets/window_access.h"

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "../external/external_test.h"
 #include "app/command_router.h"
 #include "app/gui_test.h"
 #include "app/main_window.h"
@@ -17,7 +18,6 @@
 #include "view/ocr_selection.h"
 #include "view/page_view.h"
 #include "view/tool_state.h"
-#include "../external/external_test.h"
 #include "widgets/page_canvas.h"
 #include "widgets/qt_platform.h"
 

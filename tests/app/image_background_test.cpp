@@ -6,11 +6,11 @@
 #include <QFileInfo>
 
 #include "app/image_test_fixture.h"
-#include "editing/image_background.h"
 #include "document/edit_wrapper.h"
 #include "editing/drawn_objects.h"
-#include "support/pdf_fixtures.h"
+#include "editing/image_background.h"
 #include "support/image_page_pdf.h"
+#include "support/pdf_fixtures.h"
 #include "widgets/qt_clipboard.h"
 
 namespace {

@@ -2,18 +2,18 @@
 
 #include <cstdio>
 
+#include "content/font_table.h"
+#include "document/file_writer.h"
+#include "document/open_document.h"
+#include "document/save_copy.h"
 #include "document/session.h"
 #include "drawing/drawing_test.h"
 #include "drawing/find_remove.h"
-#include "content/font_table.h"
 #include "drawing/labels.h"
 #include "drawing/shapes.h"
-#include "document/open_document.h"
-#include "document/file_writer.h"
-#include "document/save_copy.h"
+#include "engine/engine_table.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
-#include "engine/engine_table.h"
 #include "view/current_context.h"
 #include "view/page_view.h"
 

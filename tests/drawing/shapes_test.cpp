@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "document/session.h"
-#include "drawing/drawing_test.h"
 #include "content/font_table.h"
 #include "document/save_copy.h"
+#include "document/session.h"
+#include "drawing/drawing_test.h"
 #include "drawing/shapes.h"
 #include "engine/engine_loader.h"
 #include "engine/engine_table.h"

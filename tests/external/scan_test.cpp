@@ -22,8 +22,8 @@
 #include "platform/text_encoding.h"
 #include "support/document_test.h"
 #include "support/live_handles.h"
-#include "support/sane_test_backend.h"
 #include "support/pdf_fixtures.h"
+#include "support/sane_test_backend.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include "document/open_document.h"
 #include "document/session.h"
+#include "editing/pointer_input.h"
 #include "engine/engine_table.h"
 #include "support/document_test.h"
 #include "view/page_view.h"
-#include "editing/pointer_input.h"
 #include "view/tool_state.h"
 
 namespace {
