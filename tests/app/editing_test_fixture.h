@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "engine/engine_table.h"
 #include "view/command_ids.h"
 #include "view/page_view.h"
+#include "support/pdf_fixtures.h"
 #include "view/tool_state.h"
 #include "widgets/page_canvas.h"
 
@@ -26,6 +28,19 @@ class EditingWindowTest : public GuiTest {
     StartWindow();
     RouteCommand(kCmdFitPage);
     Canvas()->repaint();
+  }
+  // Opens a one-page PDF whose page dictionary holds `pageEntries` (boxes, /Rotate), fitted.
+  void OpenHandMadePage(const std::string& pageEntries) {
+    WriteHandMadePdf(WorkPath("page.pdf"), pageEntries);
+    OpenOrFail(WorkPath("page.pdf"));
+    RouteCommand(kCmdFitPage);
+    Canvas()->repaint();
+  }
+  // Types into a line edit, replacing what it holds.
+  static void Type(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
   }
   QPoint At(float fx, float fy) const {
     if (!g_view.valid) Canvas()->repaint();

@@ -20,11 +20,6 @@ namespace {
 class LineWidthWindowTest : public EditingWindowTest {
  protected:
   ShapePanel* Panel() const { return CurrentShapePanel(); }
-  void Type(QLineEdit* edit, const QString& text) {
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-  }
   static float PageWidth(FPDF_PAGEOBJECT object) {
     auto width = ReadPageStrokeWidth(object, g_engine);
     return width ? *width : -1;

@@ -16,12 +16,6 @@ namespace {
 
 class PageStillWindowTest : public EditingWindowTest {
  protected:
-  void Open(const std::string& pageEntries) {
-    WriteHandMadePdf(WorkPath("page.pdf"), pageEntries);
-    OpenOrFail(WorkPath("page.pdf"));
-    RouteCommand(kCmdFitPage);
-    Canvas()->repaint();
-  }
   void Send(QEvent::Type type, QPoint at) {
     Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, at, Canvas()->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
@@ -87,7 +81,7 @@ TEST_F(PageStillWindowTest, ADoubleClickLocksAPointWhileThePanelOpensAtFitWidth)
 }
 
 TEST_F(PageStillWindowTest, ShapesDraggedPastTheEdgeOfACroppedTurnedPageEndOnIt) {
-  Open("/MediaBox [0 0 595 842] /CropBox [100 100 495 742] /Rotate 90");
+  OpenHandMadePage("/MediaBox [0 0 595 842] /CropBox [100 100 495 742] /Rotate 90");
   ASSERT_EQ(PageRotation(), 1);
   const IntRect& page = g_view.pageRect;
   QPoint beyond(page.right + 60, page.bottom + 40);

@@ -313,12 +313,6 @@ namespace {
 
 class TurnedPageSelectionTest : public EditingWindowTest {
  protected:
-  void Open(const std::string& pageEntries) {
-    WriteHandMadePdf(WorkPath("page.pdf"), pageEntries);
-    OpenOrFail(WorkPath("page.pdf"));
-    RouteCommand(kCmdFitPage);
-    Canvas()->repaint();
-  }
   // Draws a segment, selects it with a click on its middle and drags it by (40, 30) pixels;
   // returns the page-space movement of its start.
   PagePoint DrawSelectAndDrag() {
@@ -350,7 +344,7 @@ class TurnedPageSelectionTest : public EditingWindowTest {
 };
 
 TEST_F(TurnedPageSelectionTest, SelectionAndMovesFollowAQuarterTurnedPage) {
-  Open("/MediaBox [0 0 595 842] /Rotate 90");
+  OpenHandMadePage("/MediaBox [0 0 595 842] /Rotate 90");
   ASSERT_EQ(PageRotation(), 1);
   PagePoint moved = DrawSelectAndDrag();
   // A quarter turn clockwise: screen right is page up, screen down is page right.
@@ -363,7 +357,7 @@ TEST_F(TurnedPageSelectionTest, SelectionAndMovesFollowAQuarterTurnedPage) {
 }
 
 TEST_F(TurnedPageSelectionTest, SelectionAndMovesFollowACropBoxAwayFromTheOrigin) {
-  Open("/MediaBox [0 0 595 842] /CropBox [100 100 500 700]");
+  OpenHandMadePage("/MediaBox [0 0 595 842] /CropBox [100 100 500 700]");
   PagePoint moved = DrawSelectAndDrag();
   EXPECT_GT(moved.x, 0);
   EXPECT_LT(moved.y, 0);

@@ -17,11 +17,6 @@ namespace {
 class ShapePanelWindowTest : public EditingWindowTest {
  protected:
   ShapePanel* Panel() const { return CurrentShapePanel(); }
-  void Type(QLineEdit* edit, const QString& text) {
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-  }
   // Presses in the pen options window at window coordinates.
   void PenWindowPress(QPoint at) {
     QWidget* window = PenOptionsWindow();
