@@ -25,10 +25,9 @@ constexpr int kScanWidth = 2480, kScanHeight = 3508;
 // The page as the window shows it fitted: 842 points over 750 pixels, 20 pixels from the top.
 constexpr float kScale = 750.0f / 842.0f;
 
-void FittedPage(float px, float py, float& x, float& y) {
-  x = 20 + px * kScale;
-  y = 20 + (842 - py) * kScale;
-}
+// An A4 page fitted 750 pixels high, 20 pixels from the window's corner.
+const ScreenMapping kFittedPage{PageFrame{0, 0, 595, 842, 0},
+                                IntRect{20, 20, 20 + int(595 * kScale + 0.5f), 20 + int(842 * kScale + 0.5f)}};
 
 std::vector<uint8_t> g_scanJpeg;
 
@@ -93,7 +92,7 @@ ErasedPicture g_kept;
 bool TimedErase(const std::vector<ScreenPoint>& stroke, double& ms) {
   auto start = BenchClock::now();
   ForceEraseResult result = ForceEraseImages(g_engine, g_session.document, g_session.currentPage, stroke,
-                                             kForceEraseRadius, FittedPage, &g_kept);
+                                             kForceEraseRadius, kFittedPage, &g_kept);
   ms = MillisecondsSince(start);
   return result.modified == 1 && result.skipped == 0;
 }

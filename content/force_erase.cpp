@@ -20,17 +20,17 @@ bool Finite(ScreenVec a) { return std::isfinite(a.x) && std::isfinite(a.y); }
 
 enum class Outcome { NotUnderStroke, Unchanged, Modified, Skipped, Stop };
 
-ScreenVec Screen(PageToScreenFn toScreen, double px, double py) {
+ScreenVec Screen(const ScreenMapping& screen, double px, double py) {
   float x = 0, y = 0;
-  toScreen(float(px), float(py), x, y);
+  MapToScreen(screen, float(px), float(py), x, y);
   return {x, y};
 }
 
-bool MapPicture(const FS_MATRIX& m, PageToScreenFn toScreen, ScreenPicture& picture) {
+bool MapPicture(const FS_MATRIX& m, const ScreenMapping& screen, ScreenPicture& picture) {
   // Unit point (s, t) lies at page point (a·s + c·t + e, b·s + d·t + f).
-  ScreenVec o = Screen(toScreen, double(m.c) + m.e, double(m.d) + m.f);
-  ScreenVec p1 = Screen(toScreen, double(m.a) + m.c + m.e, double(m.b) + m.d + m.f);
-  ScreenVec p2 = Screen(toScreen, m.e, m.f);
+  ScreenVec o = Screen(screen, double(m.c) + m.e, double(m.d) + m.f);
+  ScreenVec p1 = Screen(screen, double(m.a) + m.c + m.e, double(m.b) + m.d + m.f);
+  ScreenVec p2 = Screen(screen, m.e, m.f);
   picture.origin = o;
   picture.along = p1 - o;
   picture.down = p2 - o;
@@ -136,12 +136,12 @@ Outcome WriteBack(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT image, uint
 }
 
 Outcome EraseImage(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT image, int index,
-                   const std::vector<ScreenPoint>& stroke, double radius, PageToScreenFn toScreen,
+                   const std::vector<ScreenPoint>& stroke, double radius, const ScreenMapping& screen,
                    ErasedPicture* kept) {
   FS_MATRIX m{};
   if (!ops.FPDFPageObj_GetMatrix(image, &m)) return Outcome::Skipped;
   ScreenPicture picture;
-  if (!MapPicture(m, toScreen, picture)) return Outcome::Skipped;
+  if (!MapPicture(m, screen, picture)) return Outcome::Skipped;
   if (!StrokeTouches(picture, stroke, radius)) return Outcome::NotUnderStroke;
 
   if (ops.FPDFClipPath_CountPaths(ops.FPDFPageObj_GetClipPath(image)) >= 1) return Outcome::Skipped;
@@ -179,11 +179,11 @@ bool HasForceEraseEntries(const PdfOps& ops) {
 }
 
 ForceEraseResult ForceEraseImages(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page,
-                                  const std::vector<ScreenPoint>& stroke, double radius, PageToScreenFn toScreen,
+                                  const std::vector<ScreenPoint>& stroke, double radius, const ScreenMapping& screen,
                                   ErasedPicture* kept) {
   ForceEraseResult result;
   if (document == nullptr || page == nullptr || stroke.empty() || !std::isfinite(radius) || !(radius > 0) ||
-      toScreen == nullptr || !HasForceEraseEntries(ops)) {
+      screen.pageRect.Empty() || !HasForceEraseEntries(ops)) {
     return result;
   }
   const int count = ops.FPDFPage_CountObjects(page);
@@ -192,7 +192,7 @@ ForceEraseResult ForceEraseImages(const PdfOps& ops, FPDF_DOCUMENT document, FPD
   for (int i = 0; i < count; ++i) {
     FPDF_PAGEOBJECT object = ops.FPDFPage_GetObject(page, i);
     if (object == nullptr || ops.FPDFPageObj_GetType(object) != kPageObjImage) continue;
-    switch (EraseImage(ops, document, page, object, i, stroke, radius, toScreen, kept)) {
+    switch (EraseImage(ops, document, page, object, i, stroke, radius, screen, kept)) {
       case Outcome::NotUnderStroke:
       case Outcome::Unchanged:
         break;

@@ -7,12 +7,10 @@
 #include <vector>
 
 #include "drawing/marks.h"
-#include "geometry/points.h"
+#include "geometry/screen_mapping.h"
 
 constexpr double kForceEraseRadius = 12;  // screen pixels
 
-// Page point → client pixel (the page view's mapping, page rotation and crop box included).
-using PageToScreenFn = void (*)(float px, float py, float& x, float& y);
 
 struct ForceEraseResult {
   int modified = 0;              // images whose pixels were rewritten
@@ -43,5 +41,5 @@ bool HasForceEraseEntries(const PdfOps& ops);
 // With `kept`, an image it holds is painted from its pixels, and the last image written is
 // kept there (an image whose write failed is forgotten).
 ForceEraseResult ForceEraseImages(const PdfOps& ops, FPDF_DOCUMENT document, FPDF_PAGE page,
-                                  const std::vector<ScreenPoint>& stroke, double radius, PageToScreenFn toScreen,
+                                  const std::vector<ScreenPoint>& stroke, double radius, const ScreenMapping& screen,
                                   ErasedPicture* kept = nullptr);

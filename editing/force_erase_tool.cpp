@@ -10,8 +10,6 @@
 
 namespace {
 
-void CurrentPageToScreen(float px, float py, float& x, float& y) { PageToScreen(px, py, x, y); }
-
 // The picture the last stroke wrote, reused by the next one while nothing else changed the
 // document in between (an edit, undo, another document).
 struct KeptPicture {
@@ -40,7 +38,7 @@ void RunForceErase(const std::vector<ScreenPoint>& trail) {
     return;
   }
   ForceEraseResult result = ForceEraseImages(ops, g_session.document, g_session.currentPage, trail,
-                                             kForceEraseRadius, CurrentPageToScreen, KeptForThisStroke());
+                                             kForceEraseRadius, CurrentScreenMapping(), KeptForThisStroke());
   if (!result.ran) return;
   const bool changed = result.modified > 0 || result.possiblyChanged;
   bool committed = true;

@@ -17,10 +17,10 @@
 
 namespace {
 
-void FlatScreen(float px, float py, float& x, float& y) {
-  x = px;
-  y = 1000 - py;
-}
+// Page points one to one on screen, y turned down from 1000.
+const ScreenMapping kFlatScreen{PageFrame{0, 0, 1000, 1000, 0}, IntRect{0, 0, 1000, 1000}};
+
+void FlatScreen(float px, float py, float& x, float& y) { MapToScreen(kFlatScreen, px, py, x, y); }
 
 using Pixels = ImagePixels;
 
@@ -62,7 +62,7 @@ class ForceEraseTest : public DocumentTest {
     return FirstImage(g_session.currentPage);
   }
   ForceEraseResult Erase(const std::vector<ScreenPoint>& stroke) {
-    return ForceEraseImages(g_engine, g_session.document, g_session.currentPage, stroke, kForceEraseRadius, FlatScreen);
+    return ForceEraseImages(g_engine, g_session.document, g_session.currentPage, stroke, kForceEraseRadius, kFlatScreen);
   }
   // Every pixel as the forward computation says, and the counts of white pixels.
   void ExpectErasedExactly(FPDF_PAGEOBJECT image, const ImagePageSpec& spec, const std::vector<ScreenPoint>& stroke) {
@@ -192,8 +192,10 @@ TEST_F(ForceEraseTest, StrokesAwayFromImagesOrOverWhiteChangeNothing) {
   EXPECT_EQ(ReadImage(image).WhiteCount(), whites);
   // Nothing to run on: no stroke, no page.
   EXPECT_FALSE(Erase({}).ran);
-  EXPECT_FALSE(ForceEraseImages(g_engine, g_session.document, nullptr, {{1, 1}}, 12, FlatScreen).ran);
-  EXPECT_FALSE(ForceEraseImages(g_engine, g_session.document, g_session.currentPage, {{1, 1}}, std::nan(""), FlatScreen).ran);
+  EXPECT_FALSE(ForceEraseImages(g_engine, g_session.document, nullptr, {{1, 1}}, 12, kFlatScreen).ran);
+  EXPECT_FALSE(ForceEraseImages(g_engine, g_session.document, g_session.currentPage, {{1, 1}}, 12, ScreenMapping{}).ran)
+      << "no page on screen: nothing to erase";
+  EXPECT_FALSE(ForceEraseImages(g_engine, g_session.document, g_session.currentPage, {{1, 1}}, std::nan(""), kFlatScreen).ran);
 }
 
 TEST_F(ForceEraseTest, ALongStrokeWritesTheImageOnceAndSurvivesSaving) {
@@ -299,7 +301,7 @@ TEST_F(ForceEraseTest, TheNextStrokePaintsThePixelsTheLastOneWroteAndGivesWhatAF
   ASSERT_NE(image, nullptr);
   ErasedPicture kept;
   auto erase = [&](const std::vector<ScreenPoint>& stroke) {
-    return ForceEraseImages(g_engine, g_session.document, g_session.currentPage, stroke, kForceEraseRadius, FlatScreen,
+    return ForceEraseImages(g_engine, g_session.document, g_session.currentPage, stroke, kForceEraseRadius, kFlatScreen,
                             &kept);
   };
   const std::vector<ScreenPoint> first = {{120, 660}, {160, 680}}, second = {{250, 760}, {280, 700}};
@@ -339,7 +341,7 @@ TEST_F(ForceEraseTest, KeptPixelsOfAnotherImageOrPageAreNotUsed) {
   FPDF_PAGEOBJECT image = Open(spec);
   ErasedPicture kept;
   ASSERT_EQ(ForceEraseImages(g_engine, g_session.document, g_session.currentPage, {{152, 677}}, kForceEraseRadius,
-                             FlatScreen, &kept)
+                             kFlatScreen, &kept)
                 .modified,
             1);
   // Pixels that are not the image's (all black) under another identity: a stroke must read
@@ -353,7 +355,7 @@ TEST_F(ForceEraseTest, KeptPixelsOfAnotherImageOrPageAreNotUsed) {
     for (size_t i = 3; i < other.pixels.size(); i += 4) other.pixels[i] = 255;
     change(other);
     ASSERT_EQ(ForceEraseImages(g_engine, g_session.document, g_session.currentPage, {{x, 760}}, kForceEraseRadius,
-                               FlatScreen, &other)
+                               kFlatScreen, &other)
                   .modified,
               1);
     Pixels pixels = ReadImage(image);
