@@ -326,6 +326,13 @@ TEST_F(ForceEraseWindowTest, ThePictureKeptForTheNextStrokeGoesWithItsDocument) 
   g_script.answers.push_back(MessageAnswer::No);  // do not save the erased page
   OpenOrFail(WorkPath("other.pdf"));
   EXPECT_EQ(KeptPictureBytes(), 0u);
+  // The same file opened again: a stroke elsewhere starts from the picture as saved, so the
+  // first stroke, never saved, does not come back with it.
+  OpenInForceErase(WorkPath("page.pdf"));
+  RunForceErase({ScreenPoint{UnitOnScreen(0.75f, 0.5f).x(), UnitOnScreen(0.75f, 0.5f).y()}});
+  ImagePixels pixels = Pixels();
+  EXPECT_TRUE(pixels.White(30, 15));
+  EXPECT_FALSE(pixels.White(10, 15));
 }
 
 }  // namespace
