@@ -84,7 +84,7 @@ EditResult ReplaceShape(const PdfOps& ops, const LabelContext& ctx, FPDF_PAGEOBJ
   }
   if (ok && ops.FPDFPath_Close) ok = ops.FPDFPath_Close(path);  // a joined first corner, not a notch
   ok = ok && ops.FPDFPageObj_SetStrokeColor(path, r, g, b, a) && ops.FPDFPageObj_SetStrokeWidth(path, *width) &&
-       ops.FPDFPath_SetDrawMode(path, 0, 1) && ops.FPDFPageObj_AddMark(path, name->c_str()) != nullptr;
+       ops.FPDFPath_SetDrawMode(path, 0, 1) && CopyOwnMarks(old, path, ops);
   if (!ok) return result;
   // Takes the new path and labels off again; the page is back only when all of them went and
   // the content was regenerated.
@@ -316,12 +316,11 @@ FPDF_PAGEOBJECT RebuildArrow(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT 
   FPDF_PAGEOBJECT path = owned.get();
   if (path == nullptr) return nullptr;
   PagePoint w1 = wing((*points)[2].first), w2 = wing((*points)[4].first);
-  auto name = FindMark(old, ops, MarkKind::Line);
   bool ok = ops.FPDFPath_LineTo(path, end.x, end.y) && ops.FPDFPath_LineTo(path, w1.x, w1.y) &&
             ops.FPDFPath_LineTo(path, end.x, end.y) && ops.FPDFPath_LineTo(path, w2.x, w2.y) &&
             ops.FPDFPageObj_SetStrokeColor(path, r, g, b, a) &&
             ops.FPDFPageObj_SetStrokeWidth(path, *width) &&
-            ops.FPDFPath_SetDrawMode(path, 0, 1) && (!name || ops.FPDFPageObj_AddMark(path, name->c_str()) != nullptr);
+            ops.FPDFPath_SetDrawMode(path, 0, 1) && CopyOwnMarks(old, path, ops);
   if (!ok) return nullptr;
   int before = ops.FPDFPage_CountObjects(page);
   bool inserted = ops.FPDFPage_InsertObjectAtIndex(page, owned.release(), size_t(index)) &&

@@ -11,7 +11,9 @@
 
 namespace {
 
-uint64_t g_sequence[4] = {0, 0, 0, 0};
+uint64_t g_sequence[5] = {0, 0, 0, 0, 0};
+
+constexpr const char* kCoordinateSystemPrefix = "CorvanCoordinateSystem_";
 
 uint64_t TickCount() {
   timespec now{};
@@ -109,6 +111,8 @@ const char* MarkPrefix(MarkKind kind) {
       return "PDFEditorRectangle_";
     case MarkKind::Triangle:
       return "PDFEditorTriangle_";
+    case MarkKind::Ink:
+      return "PDFEditorInk_";
     default:
       return "PDFEditorPoint_";
   }
@@ -128,7 +132,9 @@ std::string MakeTriangleMarkName(uint32_t labelNumber) {
 
 std::string MakePointMarkName() { return MakeName(MarkKind::Point, false, 0); }
 
-std::string MakeCoordinateSystemMarkName(int halfWidth) { return "CorvanCoordinateSystem_" + std::to_string(halfWidth); }
+std::string MakeCoordinateSystemMarkName(int halfWidth) { return kCoordinateSystemPrefix + std::to_string(halfWidth); }
+
+std::string MakeInkMarkName() { return MakeName(MarkKind::Ink, false, 0); }
 
 std::optional<std::string> FindMark(FPDF_PAGEOBJECT object, const PdfOps& ops, MarkKind kind) {
   std::optional<std::string> found;
@@ -138,6 +144,46 @@ std::optional<std::string> FindMark(FPDF_PAGEOBJECT object, const PdfOps& ops, M
     return true;
   });
   return found;
+}
+
+namespace {
+
+bool IsOwnMarkName(std::u16string_view name) {
+  for (MarkKind kind : {MarkKind::Line, MarkKind::Rectangle, MarkKind::Triangle, MarkKind::Point, MarkKind::Ink}) {
+    if (StartsWith(name, MarkPrefix(kind))) return true;
+  }
+  return StartsWith(name, kCoordinateSystemPrefix);
+}
+
+}  // namespace
+
+bool CarriesOwnMark(FPDF_PAGEOBJECT object, const PdfOps& ops) {
+  bool own = false;
+  ScanMarks(object, ops, [&](std::u16string_view name) {
+    own = IsOwnMarkName(name) && Narrow(name).has_value();
+    return own;
+  });
+  return own;
+}
+
+bool AddInkMark(FPDF_PAGEOBJECT object, const PdfOps& ops) {
+  std::string name = MakeInkMarkName();
+  return object != nullptr && !name.empty() && ops.FPDFPageObj_AddMark != nullptr &&
+         ops.FPDFPageObj_AddMark(object, name.c_str()) != nullptr;
+}
+
+bool CopyOwnMarks(FPDF_PAGEOBJECT from, FPDF_PAGEOBJECT to, const PdfOps& ops) {
+  std::vector<std::string> names;
+  ScanMarks(from, ops, [&](std::u16string_view name) {
+    if (IsOwnMarkName(name)) {
+      if (auto narrow = Narrow(name)) names.push_back(*narrow);
+    }
+    return false;
+  });
+  for (const std::string& name : names) {
+    if (ops.FPDFPageObj_AddMark == nullptr || ops.FPDFPageObj_AddMark(to, name.c_str()) == nullptr) return false;
+  }
+  return true;
 }
 
 bool HasMarkNamed(FPDF_PAGEOBJECT object, const PdfOps& ops, const char* name) {
@@ -152,7 +198,7 @@ bool HasMarkNamed(FPDF_PAGEOBJECT object, const PdfOps& ops, const char* name) {
 int FindCoordinateSystem(FPDF_PAGEOBJECT object, const PdfOps& ops) {
   int number = 0;
   ScanMarks(object, ops, [&](std::u16string_view name) {
-    const std::string prefix = "CorvanCoordinateSystem_";
+    const std::string prefix = kCoordinateSystemPrefix;
     if (!StartsWith(name, prefix.c_str()) || name.size() == prefix.size()) return false;
     int value = 0;
     for (size_t i = prefix.size(); i < name.size(); ++i) {

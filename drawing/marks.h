@@ -17,7 +17,9 @@ using PdfOps = PdfEngine;
 // A copy of the engine table for one operation.
 inline PdfOps CurrentOps() { return g_engine; }
 
-enum class MarkKind { Line, Rectangle, Triangle, Point };
+// `Ink` marks everything else the editor draws (pen strokes, polylines, ellipses, segments and
+// shapes before they are labelled): what carries none of these marks is the page's own content.
+enum class MarkKind { Line, Rectangle, Triangle, Point, Ink };
 
 const char* MarkPrefix(MarkKind kind);
 
@@ -28,11 +30,20 @@ std::string MakeRectangleMarkName(uint32_t labelNumber);
 std::string MakeTriangleMarkName(uint32_t labelNumber);
 std::string MakePointMarkName();
 std::string MakeCoordinateSystemMarkName(int halfWidth);
+std::string MakeInkMarkName();
 
 // The first mark of the kind on the object, narrowed to ASCII; nothing when absent.
 std::optional<std::string> FindMark(FPDF_PAGEOBJECT object, const PdfOps& ops, MarkKind kind);
 // Whether the object carries a mark with exactly this name.
 bool HasMarkNamed(FPDF_PAGEOBJECT object, const PdfOps& ops, const char* name);
+// Whether the editor drew the object: it carries any drawn-object mark, the coordinate
+// system's included.
+bool CarriesOwnMark(FPDF_PAGEOBJECT object, const PdfOps& ops);
+// Adds a fresh ink mark; false when the engine cannot.
+bool AddInkMark(FPDF_PAGEOBJECT object, const PdfOps& ops);
+// Gives a rebuilt object every drawn-object mark of the one it replaces; false when one could
+// not be added.
+bool CopyOwnMarks(FPDF_PAGEOBJECT from, FPDF_PAGEOBJECT to, const PdfOps& ops);
 // The number of a "CorvanCoordinateSystem_%d" mark (1 … 128), or 0.
 int FindCoordinateSystem(FPDF_PAGEOBJECT object, const PdfOps& ops);
 // The "_L" number of a name (a triangle without one reads its hexadecimal sequence); 0 when

@@ -30,11 +30,13 @@ void SetColour(FPDF_BOOL (*set)(FPDF_PAGEOBJECT, unsigned, unsigned, unsigned, u
   ok = ok && set(object, colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF, 255);
 }
 
-// Stroke colour (alpha 255) and width, no fill.
+// Stroke colour (alpha 255) and width, no fill, and the ink mark that tells the stroke from
+// the page's own paths of the same look.
 bool StyleStroke(const PdfOps& ops, FPDF_PAGEOBJECT path, const PenStyle& pen) {
   bool ok = std::isfinite(pen.width) && pen.width > 0;
   SetColour(ops.FPDFPageObj_SetStrokeColor, path, pen.colour, ok);
-  return ok && ops.FPDFPageObj_SetStrokeWidth(path, pen.width) && ops.FPDFPath_SetDrawMode(path, 0, 1);
+  return ok && ops.FPDFPageObj_SetStrokeWidth(path, pen.width) && ops.FPDFPath_SetDrawMode(path, 0, 1) &&
+         AddInkMark(path, ops);
 }
 
 // An open path through the points; nothing (and no leftover object) on failure.

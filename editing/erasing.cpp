@@ -1,13 +1,12 @@
 #include "editing/erasing.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "document/session.h"
 #include "document/window_hooks.h"
-#include "drawing/geometry_edits.h"
 #include "drawing/labels.h"
 #include "editing/drawn_objects.h"
-#include "editing/pen_palette.h"
 #include "editing/pointer_input.h"
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
@@ -28,6 +27,27 @@ bool HasEraseEntries(const PdfOps& ops) {
          ops.FPDFPage_GenerateContent && ops.FPDFPath_GetDrawMode;
 }
 
+bool InsideOutlineBox(const ScreenOutline& outline, ScreenPoint p) {
+  float left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+  for (const ScreenSegment& q : outline.points) {
+    left = std::min(left, q.ax);
+    right = std::max(right, q.ax);
+    top = std::min(top, q.ay);
+    bottom = std::max(bottom, q.ay);
+  }
+  return float(p.x) >= left && float(p.x) <= right && float(p.y) >= top && float(p.y) <= bottom;
+}
+
+// Removes and destroys one erased object; a coordinate system gone makes later saves full
+// rewrites, as its deletion does.
+bool RemoveErased(const PdfOps& ops, FPDF_PAGE page, FPDF_PAGEOBJECT object) {
+  bool system = FindCoordinateSystem(object, ops) != 0;  // read before the handle goes
+  if (!ops.FPDFPage_RemoveObject(page, object)) return false;
+  ops.FPDFPageObj_Destroy(object);
+  if (system) g_session.fullRewrite = true;
+  return true;
+}
+
 void AfterPageChange() {
   g_window.changed(Change::PageContent);
   UpdateTitle();
@@ -45,17 +65,12 @@ bool CleanAllOrphanLabels(const PdfOps& ops, FPDF_PAGE page) {
 
 bool IsErasable(FPDF_PAGEOBJECT object, const PdfOps& ops) {
   if (object == nullptr || !ops.FPDFPageObj_GetType || ops.FPDFPageObj_GetType(object) != kPageObjPath ||
-      !ops.FPDFPageObj_GetStrokeColor || !ops.FPDFPageObj_GetStrokeWidth || !ops.FPDFPath_CountSegments ||
-      !ops.FPDFPath_GetPathSegment || !ops.FPDFPathSegment_GetType || !ops.FPDFPathSegment_GetClose ||
+      !ops.FPDFPath_CountSegments || !ops.FPDFPath_GetPathSegment || !ops.FPDFPathSegment_GetType ||
       !ops.FPDFPathSegment_GetPoint) {
     return false;
   }
-  unsigned r, g, b, a;
-  std::optional<float> width = ReadPageStrokeWidth(object, ops);  // as shown, after a length edit too
-  if (!width || !ops.FPDFPageObj_GetStrokeColor(object, &r, &g, &b, &a)) return false;
-  if (!(*width >= 0.98f && *width <= 20.02f) || !IsPaletteColour(PaletteRgb(r, g, b))) return false;
-  // A filled path reports a stroke colour and width too; it is the document's own drawing.
-  if (!IsStrokeOnlyPath(object, ops)) return false;
+  // Only the mark tells the teacher's ink from the book's: a book draws in black 1 pt too.
+  if (!CarriesOwnMark(object, ops)) return false;
   int count = ops.FPDFPath_CountSegments(object);
   if (count < 2) return false;
   for (int i = 0; i < count; ++i) {
@@ -63,8 +78,8 @@ bool IsErasable(FPDF_PAGEOBJECT object, const PdfOps& ops) {
     float x, y;
     if (segment == nullptr || !ops.FPDFPathSegment_GetPoint(segment, &x, &y)) return false;
     int type = ops.FPDFPathSegment_GetType(segment);
-    if (i == 0 && (type != kSegmentMoveTo || ops.FPDFPathSegment_GetClose(segment))) return false;
-    if (i > 0 && type != kSegmentLineTo) return false;
+    // A coordinate system's grid is made of many sub-paths; no ink of the editor has curves.
+    if (i == 0 ? type != kSegmentMoveTo : type != kSegmentMoveTo && type != kSegmentLineTo) return false;
   }
   return true;
 }
@@ -81,6 +96,12 @@ FPDF_PAGEOBJECT ErasableAt(ScreenPoint point) {
     if (!IsErasable(object, ops)) continue;
     ScreenOutline outline = ScreenOutlineOf(object, ops);
     if (!outline.complete) continue;  // unreadable matrix or a coordinate beyond the screen
+    // A point is a filled disc: a click anywhere on it takes it.
+    if (FindMark(object, ops, MarkKind::Point) && InsideOutlineBox(outline, point) && bestDistance > 0) {
+      bestDistance = 0;
+      best = object;
+      continue;
+    }
     for (const ScreenSegment& s : outline.segments) {
       double distance = DistanceToSegment(float(point.x), float(point.y), s);
       if (distance < bestDistance) {
@@ -106,15 +127,17 @@ void EraseAt(ScreenPoint point) {
     return;
   }
   FPDF_PAGE page = g_session.currentPage;
-  if (!ops.FPDFPage_RemoveObject(page, candidate)) {
+  if (!RemoveErased(ops, page, candidate)) {
     ShowMessage(u"擦除失败", u"无法从 PDF 页面移除所选标注。", MessageIcon::Error);
     return;
   }
-  ops.FPDFPageObj_Destroy(candidate);
   bool committed = ops.FPDFPage_GenerateContent(page) != 0;
   MarkModified();
   g_selection.selectedText = nullptr;
-  if (g_selection.object == candidate) ClearDrawnSelection();
+  if (g_selection.object == candidate ||
+      std::find(g_selection.group.begin(), g_selection.group.end(), candidate) != g_selection.group.end()) {
+    ClearDrawnSelection();
+  }
   bool clean = CleanAllOrphanLabels(ops, page);
   g_session.statusText = committed ? u"标注已擦除" : u"划线已移除，但生成 PDF 页面内容失败";
   if (!clean) ShowMessage(u"标注清理警告", u"图形已擦除，但其编号或边长标注未能全部清理。", MessageIcon::Warning);
@@ -161,8 +184,7 @@ void EraseAllOnPage() {
   for (int i = ops.FPDFPage_CountObjects(page) - 1; i >= 0; --i) {
     FPDF_PAGEOBJECT object = ops.FPDFPage_GetObject(page, i);
     if (!IsErasable(object, ops)) continue;
-    if (ops.FPDFPage_RemoveObject(page, object)) {
-      ops.FPDFPageObj_Destroy(object);
+    if (RemoveErased(ops, page, object)) {
       ++removed;
     } else {
       ++failed;

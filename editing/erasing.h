@@ -1,11 +1,11 @@
-// Erasing the editor's own pen and line strokes: the stroke nearest the pointer, a drag
+// Erasing what the editor drew (strokes, shapes, points, coordinate systems): the stroke nearest the pointer, a drag
 // that erases every 6 pixels, and every stroke of the page at once.
 #pragma once
 
 #include "drawing/marks.h"
 
-// A stroked, unfilled path in a palette colour, 0.98 … 20.02 points wide, made of one move-to
-// and line-tos.
+// A path the editor drew (it carries a drawn-object mark) made of straight pieces. The page's
+// own paths are never erasable, whatever their colour and width.
 bool IsErasable(FPDF_PAGEOBJECT object, const PdfOps& ops);
 // The erasable path nearest a client point (strictly within 12 pixels), or none; on equal
 // distances the earlier object.

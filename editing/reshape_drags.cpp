@@ -46,11 +46,7 @@ bool StyleLike(FPDF_PAGEOBJECT path, FPDF_PAGEOBJECT old, const Stroke& s, const
       !ops.FPDFPageObj_SetStrokeWidth(path, s.width) || !ops.FPDFPath_SetDrawMode(path, 0, 1)) {
     return false;
   }
-  for (MarkKind kind : {MarkKind::Line, MarkKind::Triangle, MarkKind::Rectangle}) {
-    auto name = FindMark(old, ops, kind);
-    if (name && (!ops.FPDFPageObj_AddMark || ops.FPDFPageObj_AddMark(path, name->c_str()) == nullptr)) return false;
-  }
-  return true;
+  return CopyOwnMarks(old, path, ops);
 }
 
 // Inserts the replacement, then takes the old object out. False when the insertion failed.

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QTest>
+#include <string>
 
 #include "app/command_router.h"
 #include "app/gui_test.h"
@@ -108,12 +109,20 @@ TEST_F(DrawingWindowTest, ATooSmallDragDrawsNothing) {
   EXPECT_EQ(g_fontCache.defaultFont, nullptr);
 }
 
+FPDF_PAGEOBJECTMARK (*g_realAddMark)(FPDF_PAGEOBJECT, const char*) = nullptr;
+// Marks only the ink, never a label's text.
+FPDF_PAGEOBJECTMARK AddMarkToPathsOnly(FPDF_PAGEOBJECT object, const char* name) {
+  return g_engine.FPDFPageObj_GetType(object) == kPageObjPath && std::string(name).rfind("PDFEditorInk_", 0) == 0
+             ? g_realAddMark(object, name)
+             : nullptr;
+}
+
 TEST_F(DrawingWindowTest, ARectangleWhoseLabelsFailIsKeptAndSaysSo) {
-  auto addMark = g_engine.FPDFPageObj_AddMark;
-  g_engine.FPDFPageObj_AddMark = nullptr;
+  g_realAddMark = g_engine.FPDFPageObj_AddMark;
+  g_engine.FPDFPageObj_AddMark = AddMarkToPathsOnly;
   RouteCommand(kCmdRectangleTool);
   Drag(At(0.1f, 0.1f), At(0.4f, 0.3f));
-  g_engine.FPDFPageObj_AddMark = addMark;
+  g_engine.FPDFPageObj_AddMark = g_realAddMark;
   EXPECT_EQ(CurrentObjectCount(), 1);  // the rectangle stays, unlabelled
   ASSERT_FALSE(g_script.boxes.empty());
   EXPECT_EQ(g_script.boxes[0].caption, u"矩形属性警告");
@@ -248,7 +257,8 @@ TEST_F(DrawingWindowTest, AnEllipseIsDrawnInsideItsDragOnATurnedCroppedPage) {
   FPDF_PAGEOBJECT ellipse = Objects()[0];
   EXPECT_EQ(g_engine.FPDFPath_CountSegments(ellipse), 49);
   EXPECT_FALSE(RecogniseStraightSegment(ellipse, g_engine, CurrentScreenMapping()).has_value());
-  EXPECT_EQ(g_engine.FPDFPageObj_CountMarks(ellipse), 0);
+  EXPECT_EQ(g_engine.FPDFPageObj_CountMarks(ellipse), 1) << "its ink mark";
+  EXPECT_TRUE(CarriesOwnMark(ellipse, g_engine));
   EXPECT_EQ(g_session.statusText, u"图形已添加");
   // Its outline, back on screen, spans the drag box: right, bottom, left and top extremes.
   int left = 1 << 20, right = -1, top = 1 << 20, bottom = -1;

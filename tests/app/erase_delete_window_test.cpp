@@ -14,13 +14,16 @@ namespace {
 
 class EraseDeleteWindowTest : public EditingWindowTest {
  protected:
-  // A stroke through page points, committed, in an RGB colour and width.
-  FPDF_PAGEOBJECT AddStroke(std::vector<PagePoint> points, unsigned r, unsigned g, unsigned b, float width) {
+  // A stroke through page points, committed, in an RGB colour and width; the editor's own
+  // (with its ink mark) or the page's.
+  FPDF_PAGEOBJECT AddStroke(std::vector<PagePoint> points, unsigned r, unsigned g, unsigned b, float width,
+                            bool own = true) {
     FPDF_PAGEOBJECT path = g_engine.FPDFPageObj_CreateNewPath(points[0].x, points[0].y);
     for (size_t i = 1; i < points.size(); ++i) g_engine.FPDFPath_LineTo(path, points[i].x, points[i].y);
     g_engine.FPDFPageObj_SetStrokeColor(path, r, g, b, 255);
     g_engine.FPDFPageObj_SetStrokeWidth(path, width);
     g_engine.FPDFPath_SetDrawMode(path, 0, 1);
+    if (own) EXPECT_TRUE(AddInkMark(path, g_engine));
     g_engine.FPDFPage_InsertObject(g_session.currentPage, path);
     g_engine.FPDFPage_GenerateContent(g_session.currentPage);
     InvalidateRender(true);
@@ -77,16 +80,16 @@ TEST_F(EraseDeleteWindowTest, ASlowDragErasesAtThePressAndEverySixPixels) {
   EXPECT_EQ(Paths().size(), 5u);
 }
 
-TEST_F(EraseDeleteWindowTest, ForeignStrokesAreNeverErasedAndEraseAllOnAPageWithoutStrokesOnlyTalks) {
+TEST_F(EraseDeleteWindowTest, UnmarkedStrokesAreNeverErasedAndEraseAllOnAPageWithoutInkOnlyTalks) {
   int row = At(0.f, 0.3f).y();
   QPoint left = At(0.2f, 0.f), right = At(0.7f, 0.f);
   PagePoint a = OnPage(QPoint(left.x(), row)), b = OnPage(QPoint(right.x(), row));
-  FPDF_PAGEOBJECT foreign = AddStroke({a, b}, 1, 2, 3, 6);
+  FPDF_PAGEOBJECT foreign = AddStroke({a, b}, 1, 2, 3, 6, false);
   PagePoint c = OnPage(QPoint(left.x(), row + 60)), d = OnPage(QPoint(right.x(), row + 60));
-  FPDF_PAGEOBJECT wide = AddStroke({c, d}, 230, 35, 35, 25);
+  FPDF_PAGEOBJECT wide = AddStroke({c, d}, 230, 35, 35, 25, false);
   EXPECT_FALSE(IsErasable(foreign, g_engine));
   FPDF_PAGEOBJECT hairline =
-      AddStroke({OnPage(At(0.1f, 0.9f)), OnPage(At(0.2f, 0.92f)), OnPage(At(0.3f, 0.9f))}, 0, 0, 0, 0);
+      AddStroke({OnPage(At(0.1f, 0.9f)), OnPage(At(0.2f, 0.92f)), OnPage(At(0.3f, 0.9f))}, 0, 0, 0, 0, false);
   RouteCommand(kCmdSelectTool);
   Click(At(0.2f, 0.9f));
   ASSERT_EQ(g_selection.object, hairline);
@@ -128,7 +131,7 @@ TEST_F(EraseDeleteWindowTest, EraseAllRemovesDrawnStrokesAndTheirLabelsAfterAYes
   Drag(At(0.2f, 0.8f), At(0.4f, 0.9f));
   RouteCommand(kCmdEllipseTool);
   Drag(At(0.6f, 0.8f), At(0.8f, 0.9f));
-  FPDF_PAGEOBJECT foreign = AddStroke({OnPage(At(0.1f, 0.1f)), OnPage(At(0.3f, 0.1f))}, 1, 2, 3, 6);
+  FPDF_PAGEOBJECT foreign = AddStroke({OnPage(At(0.1f, 0.1f)), OnPage(At(0.3f, 0.1f))}, 1, 2, 3, 6, false);
   ASSERT_EQ(CurrentObjectCount(), 1 + 2 + 1 + 1 + 4 + 1 + 1);
   g_script.answers = {MessageAnswer::No};
   RouteCommand(kCmdEraseAll);
