@@ -121,15 +121,17 @@ void Dispatch(int id) {
         PasteImage(MouseOnCanvas());
       }
       return;
+    // A text field undoes its own typing first; with none left (the page-number box after a
+    // jump, say) the keys reach the document's history.
     case kCmdUndo:
-      if (QLineEdit* edit = FocusedEdit()) {
+      if (QLineEdit* edit = FocusedEdit(); edit != nullptr && edit->isUndoAvailable()) {
         edit->undo();
       } else {
         Undo();
       }
       return;
     case kCmdRedo:
-      if (QLineEdit* edit = FocusedEdit()) {
+      if (QLineEdit* edit = FocusedEdit(); edit != nullptr && edit->isRedoAvailable()) {
         edit->redo();
       } else {
         Redo();

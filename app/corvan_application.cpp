@@ -8,6 +8,7 @@
 #include "document/crash_recovery.h"
 #include "document/edit_wrapper.h"
 #include "document/session.h"
+#include "document/undo_history.h"
 #include "editing/pointer_input.h"
 #include "engine/engine_table.h"
 #include "view/page_view.h"
@@ -85,7 +86,14 @@ bool CorvanApplication::notify(QObject* receiver, QEvent* event) {
   bool result = QApplication::notify(receiver, event);
   --depth_;
 
-  if (wrap) EndPossibleEdit(scope);
+  if (wrap) {
+    size_t undo = g_history.undo.size(), redo = g_history.redo.size();
+    EndPossibleEdit(scope);
+    // The record of this input exists only now: the shortcuts follow it at once.
+    if ((undo != g_history.undo.size() || redo != g_history.redo.size()) && g_mainWindow != nullptr) {
+      g_mainWindow->UpdateEditMenu();
+    }
+  }
   if (leftRelease && DragEditHeld() && (receiver == Canvas() || receiver == NavigatorViewport())) {
     EndDragEdit();
     if (g_mainWindow != nullptr) g_mainWindow->RefreshAll();

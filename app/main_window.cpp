@@ -66,6 +66,9 @@ void RefreshSidePanels() {
 void InstallWindowHooks() {
   g_window.setTitle = [](const std::u16string& title) { g_mainWindow->setWindowTitle(ToQString(title)); };
   g_window.documentInstalled = [](ToolAfterInstall tool) {
+    // A new document starts at the page width without the side panels, not at the zoom that
+    // made up for them.
+    g_layout.shapePanelShown = g_layout.imagePanelShown = false;
     g_view.fitMode = FitMode::FitWidth;
     g_view.zoom = 1.0f;
     DestroyRenderCache();
@@ -206,8 +209,8 @@ void MainWindow::UpdateEditMenu() {
     action(kCmdCut)->setEnabled(selection && !edit->isReadOnly());
     action(kCmdCopy)->setEnabled(selection);
     action(kCmdPaste)->setEnabled(!edit->isReadOnly() && clipboardText);
-    action(kCmdUndo)->setEnabled(edit->isUndoAvailable());
-    action(kCmdRedo)->setEnabled(edit->isRedoAvailable());
+    action(kCmdUndo)->setEnabled(edit->isUndoAvailable() || !g_history.undo.empty());
+    action(kCmdRedo)->setEnabled(edit->isRedoAvailable() || !g_history.redo.empty());
     return;
   }
   QTextCursor cursor;

@@ -20,6 +20,8 @@ class MainWindow : public QMainWindow {
 
   // Title, controls, toolbar, navigator and view after any change.
   void RefreshAll();
+  // Cut, copy, paste, undo and redo as the focus and the undo history allow.
+  void UpdateEditMenu();
   // Shows a pop-up menu at the lower-left corner of a toolbar button (or at the cursor).
   void ShowMenuUnderButton(QMenu& menu, int buttonId);
   void ToggleFullScreen();
@@ -33,7 +35,6 @@ class MainWindow : public QMainWindow {
  private:
   void BuildMenus();
   void RebuildRecentMenu();
-  void UpdateEditMenu();
 
   PageCanvas* canvas_;
   QMenu* fileMenu_ = nullptr;

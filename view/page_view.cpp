@@ -79,8 +79,10 @@ void SetSidePanelsShown(bool shapePanel, bool imagePanel) {
   if (before == (shapePanel || imagePanel)) return;
   IntRect view = ViewArea();
   float newFit = FitFactor(view, PageWidthPt(), PageHeightPt());
+  // The page keeps its pixels per point, also when the panel goes with an undo that has just
+  // dropped the bitmap.
+  if (oldFit > 0 && newFit > 0) g_view.zoom = std::clamp(g_view.zoom * oldFit / newFit, kMinZoom, kMaxZoom);
   if (g_view.bitmapWidth > 0 && oldFit > 0 && newFit > 0) {
-    g_view.zoom = std::clamp(g_view.zoom * oldFit / newFit, kMinZoom, kMaxZoom);
     g_view.fitShift = g_view.pageRect.left - (view.left + (view.Width() - g_view.bitmapWidth) / 2);
     g_view.edgeSlack = std::max({0, g_view.pageRect.left - view.left, view.right - g_view.pageRect.right});
   }

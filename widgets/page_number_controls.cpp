@@ -1,5 +1,6 @@
 #include "widgets/page_number_controls.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -28,6 +29,26 @@ QToolButton* MakeButton(QWidget* parent, const QString& text, int id) {
   return button;
 }
 
+// With none of its own typing left to undo, the page box lets Ctrl+Z and Ctrl+Y through to
+// the window, whose undo and redo then reach the document's history.
+class DocumentUndoKeys : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::ShortcutOverride) return false;
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (edit == nullptr || key->modifiers() != Qt::ControlModifier) return false;
+    bool undo = key->key() == Qt::Key_Z && !edit->isUndoAvailable();
+    bool redo = key->key() == Qt::Key_Y && !edit->isRedoAvailable();
+    if (!undo && !redo) return false;
+    event->ignore();
+    return true;
+  }
+};
+
 }  // namespace
 
 PageNumberControls::PageNumberControls(QWidget* canvas)
@@ -41,6 +62,7 @@ PageNumberControls::PageNumberControls(QWidget* canvas)
       next_(MakeButton(canvas, QStringLiteral("▶"), kCmdNextPageButton)),
       last_(MakeButton(canvas, QStringLiteral("▶|"), kCmdLastPage)) {
   pageEdit_->setMaxLength(32);
+  pageEdit_->installEventFilter(new DocumentUndoKeys(pageEdit_));
   pageEdit_->setAlignment(Qt::AlignCenter);
   label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   label_->setToolTip(QStringLiteral("文档定义的页码标签"));
