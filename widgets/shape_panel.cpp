@@ -224,7 +224,14 @@ void ShapePanel::paintEvent(QPaintEvent*) {
   }
 }
 
+void ShapePanel::mousePressEvent(QMouseEvent* event) { event->accept(); }
+
+void ShapePanel::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+
+void ShapePanel::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+
 void ShapePanel::mouseDoubleClickEvent(QMouseEvent* event) {
+  event->accept();
   PanelLayout layout = CurrentPanelLayout();
   if (layout != PanelLayout::Rectangle && layout != PanelLayout::Triangle) return;
   int rows = layout == PanelLayout::Rectangle ? 4 : 3;

@@ -27,6 +27,10 @@ class ShapePanel : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // The panel takes every click on itself: none reaches the page under it.
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 

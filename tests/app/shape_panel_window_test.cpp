@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <algorithm>
+#include <cmath>
 #include <QPushButton>
 
 #include "app/editing_test_fixture.h"
 #include "drawing/geometry_edits.h"
+#include "drawing/shapes.h"
 #include "editing/selection.h"
 #include "editing/shape_panel_model.h"
 #include "view/page_view.h"
@@ -217,6 +221,59 @@ TEST_F(ShapePanelWindowTest, TheTriangleLayoutAndTheEditToggleShowingAHiddenPane
   RouteCommand(kCmdEditMode);
   EXPECT_EQ(g_tool.mode, ToolMode::Hand);
   EXPECT_FALSE(g_layout.shapePanelShown);
+}
+
+}  // namespace
+
+namespace {
+
+class PanelInputTest : public ShapePanelWindowTest {
+ protected:
+  // A double-click as the window system delivers it: press, release, press, double-click, release.
+  void RealDoubleClick(QWidget* target, QPoint at) {
+    QTest::mousePress(target, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mousePress(target, Qt::LeftButton, Qt::NoModifier, at);
+    QMouseEvent twice(QEvent::MouseButtonDblClick, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &twice);
+    QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, at);
+    QApplication::processEvents();
+  }
+};
+
+TEST_F(PanelInputTest, ATriangleSideTakesARealDoubleClickAndPanelClicksNeverReachThePage) {
+  RouteCommand(kCmdTriangleTool);
+  Drag(At(0.2f, 0.2f), At(0.45f, 0.4f));
+  RouteCommand(kCmdSelectTool);
+  Click(At(0.325f, 0.4f));  // on the base
+  FPDF_PAGEOBJECT triangle = g_selection.object;
+  ASSERT_NE(triangle, nullptr);
+  ASSERT_TRUE(Panel()->isVisible());
+  // Clicks on the panel's background and its title keep the selection and the panel.
+  for (QPoint at : {QPoint(120, 300), QPoint(20, 12), QPoint(230, 400)}) {
+    QTest::mouseClick(Panel(), Qt::LeftButton, Qt::NoModifier, at);
+    QApplication::processEvents();
+    EXPECT_EQ(g_selection.object, triangle);
+    EXPECT_TRUE(Panel()->isVisible());
+  }
+  size_t steps = Steps();
+  RealDoubleClick(Panel(), QPoint(100, 124 + 10));
+  ASSERT_TRUE(Panel()->sideEdit()->isVisible()) << "a side's edit opens";
+  EXPECT_GE(Panel()->editedRow(), 0);
+  Type(Panel()->sideEdit(), QStringLiteral("3"));
+  QTest::keyClick(Panel()->sideEdit(), Qt::Key_Return);
+  EXPECT_EQ(Steps(), steps + 1);
+  ASSERT_NE(g_selection.object, nullptr);
+  auto v = TriangleVertices(g_selection.object, g_engine);
+  ASSERT_TRUE(v);
+  double nearest = 1e9;
+  for (int i = 0; i < 3; ++i) {
+    const PagePoint &a = (*v)[size_t(i)], &b = (*v)[size_t((i + 1) % 3)];
+    double side = std::hypot(double(b.x - a.x), double(b.y - a.y)) / kPointsPerCm;
+    nearest = std::min(nearest, std::fabs(side - 3.0));
+  }
+  EXPECT_LT(nearest, 0.01) << "a side is 3 cm now";
 }
 
 }  // namespace
