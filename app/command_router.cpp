@@ -270,7 +270,9 @@ void Dispatch(int id) {
       ShowPopup(id, FillEraseMenu);
       return;
     case kCmdSelectErase:
-      if (DeleteSelection()) EnterSelectErase();  // a selection is deleted first
+      // The eraser takes what it is aimed at: a selection is let go, never deleted in passing.
+      ClearDrawnSelection();
+      EnterSelectErase();
       return;
     case kCmdEraseAll:
       EraseAllOnPage();

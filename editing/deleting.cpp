@@ -1,5 +1,7 @@
 #include "editing/deleting.h"
 
+#include <algorithm>
+
 #include "document/session.h"
 #include "document/window_hooks.h"
 #include "drawing/labels.h"
@@ -17,12 +19,21 @@ void Finish() {
   g_window.changed(Change::Selection);
 }
 
+// The page's own content goes only after a yes (No is the default).
+bool ConfirmPageContent(const std::vector<FPDF_PAGEOBJECT>& objects, const PdfOps& ops) {
+  bool pageContent = std::any_of(objects.begin(), objects.end(),
+                                 [&](FPDF_PAGEOBJECT object) { return !CarriesOwnMark(object, ops); });
+  return !pageContent || ShowMessage(u"删除图形", u"所选内容包含页面原有的图形（不是在本软件中绘制的）。\n确实要删除吗？",
+                                     MessageIcon::Warning, MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
 }  // namespace
 
 void DeleteSelected() {
   FPDF_PAGEOBJECT object = g_selection.object;
   if (object == nullptr) return;
   PdfOps ops = CurrentOps();
+  if (!ConfirmPageContent({object}, ops)) return;
   FPDF_PAGE page = g_session.currentPage;
   if (page == nullptr || !ops.FPDFPage_RemoveObject || !ops.FPDFPageObj_Destroy || !ops.FPDFPage_RemoveObject(page, object)) {
     ShowMessage(kCaption, u"无法从 PDF 页面删除所选图形。", MessageIcon::Error);
@@ -51,6 +62,7 @@ bool DeleteSelection() {
     ShowMessage(kCaption, u"当前 PDF 页面不支持删除所选图形。", MessageIcon::Error);
     return false;
   }
+  if (!ConfirmPageContent(g_selection.group, ops)) return false;
   int deleted = 0;
   std::vector<FPDF_PAGEOBJECT> survivors;
   for (FPDF_PAGEOBJECT member : g_selection.group) {

@@ -99,9 +99,31 @@ bool Intersects(const IntRect& a, const IntRect& b) {
 
 }  // namespace
 
+FPDF_PAGEOBJECT HitOwnDrawing(ScreenPoint point) {
+  PdfOps ops = CurrentOps();
+  if (!CanEnumerate(ops)) return nullptr;
+  PageFrame frame = CurrentPageFrame();
+  for (int i = ops.FPDFPage_CountObjects(g_session.currentPage) - 1; i >= 0; --i) {
+    FPDF_PAGEOBJECT object = CandidatePath(ops, i);
+    if (object == nullptr) continue;
+    auto rect = ScreenRectOf(object, ops, frame);
+    if (rect && !Inflated(*rect, int(kHitDistance)).Contains(point.x, point.y)) continue;
+    if (!CarriesOwnMark(object, ops) || FindCoordinateSystem(object, ops) != 0) continue;
+    if (FindMark(object, ops, MarkKind::Point)) {
+      if (rect && Inflated(*rect, kHandleHalfSize).Contains(point.x, point.y)) return object;
+      continue;
+    }
+    ScreenOutline outline = ScreenOutlineOf(object, ops, frame);
+    if (PointDistance(point, outline.segments) <= kHitDistance) return object;
+  }
+  return nullptr;
+}
+
 FPDF_PAGEOBJECT HitObject(ScreenPoint point) {
   PdfOps ops = CurrentOps();
   if (!CanEnumerate(ops)) return nullptr;
+  // An outline under the pointer before any other object's enlarged box.
+  if (FPDF_PAGEOBJECT own = HitOwnDrawing(point)) return own;
   FPDF_PAGEOBJECT system = nullptr;
   PageFrame frame = CurrentPageFrame();
   for (int i = ops.FPDFPage_CountObjects(g_session.currentPage) - 1; i >= 0; --i) {

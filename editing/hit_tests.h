@@ -13,6 +13,9 @@ constexpr int kGroupFrameInflate = 6;
 // editor may have drawn it);
 // a coordinate system only when nothing else is hit.
 FPDF_PAGEOBJECT HitObject(ScreenPoint point);
+// The topmost path the editor drew (coordinate systems aside) whose outline lies within 12
+// pixels, or the point under the pointer: the teacher's drawing wins over the page's content.
+FPDF_PAGEOBJECT HitOwnDrawing(ScreenPoint point);
 // The topmost straight segment or arrow (head strokes count) within 12 pixels.
 FPDF_PAGEOBJECT HitLine(ScreenPoint point);
 // 1 start, 2 end of the selected two-point line; 0 when neither is within 9 pixels.

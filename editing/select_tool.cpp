@@ -149,7 +149,12 @@ void SelectToolRelease(ScreenPoint p) {
     SelectInRectangle({marquee.start.x, marquee.start.y, marquee.current.x, marquee.current.y});
     return;
   }
-  // A click: the page's text first, then the line under the pointer, then any drawn object.
+  // A click: the teacher's own drawing first, then the page's text, then the line under the
+  // pointer, then any other path.
+  if (FPDF_PAGEOBJECT own = HitOwnDrawing(marquee.start)) {
+    SelectObject(own);
+    return;
+  }
   if (FPDF_PAGEOBJECT text = HitText(marquee.start, CurrentOps())) {
     SelectText(text);
     return;

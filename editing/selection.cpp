@@ -1,5 +1,6 @@
 #include "editing/selection.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "content/font_table.h"
@@ -203,6 +204,13 @@ void SelectInRectangle(IntRect rect) {
     return;
   }
   std::vector<FPDF_PAGEOBJECT> members = ObjectsInRectangle(r);
+  // Framing her drawing over a figure takes her drawing; the page's own paths come along only
+  // in the edit tool.
+  auto own = [&ops](FPDF_PAGEOBJECT object) { return CarriesOwnMark(object, ops); };
+  if (g_tool.mode != ToolMode::Edit && std::any_of(members.begin(), members.end(), own)) {
+    members.erase(std::remove_if(members.begin(), members.end(), [&](FPDF_PAGEOBJECT o) { return !own(o); }),
+                  members.end());
+  }
   EndConstrainedMove();
   g_selection.group.clear();
   g_selection.object = nullptr;

@@ -199,7 +199,7 @@ FPDF_BOOL RefuseOne(FPDF_PAGE page, FPDF_PAGEOBJECT object) {
   return object == g_refused ? 0 : g_realRemove(page, object);
 }
 
-TEST_F(EraseDeleteWindowTest, AGroupDeleteWithOneFailureKeepsTheSurvivorSelectedAndTheModeUnchanged) {
+TEST_F(EraseDeleteWindowTest, AGroupDeleteWithOneFailureKeepsTheSurvivorSelected) {
   RouteCommand(kCmdTriangleTool);
   Drag(At(0.1f, 0.1f), At(0.3f, 0.3f));
   RouteCommand(kCmdEllipseTool);
@@ -216,7 +216,8 @@ TEST_F(EraseDeleteWindowTest, AGroupDeleteWithOneFailureKeepsTheSurvivorSelected
   g_realRemove = g_engine.FPDFPage_RemoveObject;
   g_refused = shapes[1];
   g_engine.FPDFPage_RemoveObject = RefuseOne;
-  RouteCommand(kCmdSelectErase);  // deletes the selection first; the mode changes only when all went
+  QTest::keyClick(Canvas(), Qt::Key_Delete);
+  QApplication::processEvents();
   g_engine.FPDFPage_RemoveObject = g_realRemove;
 
   EXPECT_EQ(g_tool.mode, ToolMode::Select);
@@ -231,9 +232,15 @@ TEST_F(EraseDeleteWindowTest, AGroupDeleteWithOneFailureKeepsTheSurvivorSelected
   EXPECT_EQ(CurrentObjectCount(), 1) << "the triangle's and rectangle's labels went too";
   EXPECT_EQ(Steps(), steps + 1);
 
-  // The survivor can be deleted once the engine lets it go.
+  // 选取擦除 lets the survivor go instead of deleting it; Delete takes it once the engine lets it go.
   RouteCommand(kCmdSelectErase);
   EXPECT_EQ(g_tool.mode, ToolMode::SelectErase);
+  EXPECT_EQ(Paths(), std::vector<FPDF_PAGEOBJECT>{shapes[1]});
+  EXPECT_TRUE(g_selection.group.empty());
+  RouteCommand(kCmdSelectTool);
+  Drag(At(0.05f, 0.05f), At(0.95f, 0.4f));
+  ASSERT_EQ(g_selection.object, shapes[1]);
+  QTest::keyClick(Canvas(), Qt::Key_Delete);
   EXPECT_EQ(CurrentObjectCount(), 0);
 }
 

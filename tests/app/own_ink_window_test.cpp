@@ -159,4 +159,61 @@ TEST_F(OwnInkTest, InkKeepsItsMarkThroughSavingAndReopening) {
   EXPECT_EQ(DescribePage(), bookContent);
 }
 
+TEST_F(OwnInkTest, SelectionPrefersTheTeachersDrawingAndThePagesOwnGoesOnlyAfterAYes) {
+  OpenFigurePage();
+  const std::vector<std::string> bookContent = DescribePage();
+  // A segment drawn across the text line is taken before the words under it.
+  Menu(QStringLiteral("线段"));
+  Drag(OnScreen(80, 784), OnScreen(400, 784));
+  FPDF_PAGEOBJECT segment = Objects()[9];
+  Menu(QStringLiteral("选择工具"));
+  Click(OnScreen(250, 784));
+  EXPECT_EQ(g_selection.object, segment);
+  EXPECT_EQ(g_selection.selectedText, nullptr);
+  Canvas()->setFocus();
+  QTest::keyClick(Canvas(), Qt::Key_Delete);
+  EXPECT_EQ(g_session.statusText, u"所选图形已删除");
+  EXPECT_TRUE(g_script.boxes.empty()) << "her own drawing goes without a question";
+  EXPECT_EQ(DescribePage(), bookContent);
+
+  // A shape's outline wins over a long line whose box covers it.
+  Menu(QStringLiteral("矩形"));
+  Drag(OnScreen(470, 650), OnScreen(520, 610));
+  FPDF_PAGEOBJECT rectangle = Objects()[9];
+  Menu(QStringLiteral("线段"));
+  Drag(OnScreen(330, 600), OnScreen(570, 760));
+  Menu(QStringLiteral("选择工具"));
+  Click(OnScreen(470, 630));
+  EXPECT_EQ(g_selection.object, rectangle);
+
+  // A frame around the zigzag and a pen stroke over it takes the stroke alone.
+  Menu(QStringLiteral("画曲线"));
+  Drag(OnScreen(110, 330), OnScreen(290, 340), 8);
+  FPDF_PAGEOBJECT stroke = Objects().back();
+  Menu(QStringLiteral("选择工具"));
+  Drag(OnScreen(90, 310), OnScreen(320, 365));
+  EXPECT_EQ(g_selection.object, stroke);
+  EXPECT_TRUE(g_selection.group.empty());
+
+  // The book's open arrow tip can be selected, but Delete asks first and No keeps it.
+  Click(OnScreen(560, 810));
+  Click(OnScreen(420, 540));
+  FPDF_PAGEOBJECT tip = g_selection.object;
+  ASSERT_NE(tip, nullptr);
+  EXPECT_FALSE(CarriesOwnMark(tip, g_engine));
+  size_t before = Objects().size();
+  g_script.boxes.clear();
+  g_script.answers = {MessageAnswer::No};
+  QTest::keyClick(Canvas(), Qt::Key_Delete);
+  ASSERT_EQ(g_script.boxes.size(), 1u);
+  EXPECT_EQ(g_script.boxes[0].caption, u"删除图形");
+  EXPECT_EQ(g_script.boxes[0].buttons, MessageButtons::YesNo);
+  EXPECT_EQ(Objects().size(), before);
+  g_script.answers = {MessageAnswer::Yes};
+  QTest::keyClick(Canvas(), Qt::Key_Delete);
+  EXPECT_EQ(Objects().size(), before - 1);
+  std::vector<FPDF_PAGEOBJECT> left = Objects();
+  EXPECT_EQ(std::count(left.begin(), left.end(), tip), 0);
+}
+
 }  // namespace
