@@ -191,8 +191,10 @@ void EndEndpointDrag() {
   g_drag.endpointDrag = 0;
   g_drag.endpointChanged = false;
   if (!changed) return;
-  auto measured = MeasurePolyline(g_selection.object, CurrentOps());
-  g_selection.lengthCm = measured ? measured->total * kCmPerPoint : 0;
+  if (CarriesOwnMark(g_selection.object, CurrentOps())) {  // a page line never fixes later lengths
+    auto measured = MeasurePolyline(g_selection.object, CurrentOps());
+    g_selection.lengthCm = measured ? measured->total * kCmPerPoint : 0;
+  }
   g_session.statusText = u"直线端点已修改";
   NotifyKeepingSelection(u"直线端点已修改");
 }

@@ -171,7 +171,7 @@ void SelectObject(FPDF_PAGEOBJECT object) {
   } else {
     // The page's own drawings neither restyle the pen nor fix the length of later lines.
     if (MayBeOwnDrawing(object, ops, kind)) LoadPenFrom(object, kind, ops);
-    if (kind == DrawnKind::Line) {
+    if (kind == DrawnKind::Line && CarriesOwnMark(object, ops)) {
       auto measured = MeasurePolyline(object, ops);
       g_selection.lengthCm = measured ? measured->total * kCmPerPoint : 0;
     }

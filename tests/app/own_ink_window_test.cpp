@@ -4,6 +4,7 @@
 
 #include "app/own_ink_test_page.h"
 #include "drawing/marks.h"
+#include "drawing/shapes.h"
 #include "editing/erasing.h"
 #include "editing/selection.h"
 #include "view/tool_state.h"
@@ -214,6 +215,36 @@ TEST_F(OwnInkTest, SelectionPrefersTheTeachersDrawingAndThePagesOwnGoesOnlyAfter
   EXPECT_EQ(Objects().size(), before - 1);
   std::vector<FPDF_PAGEOBJECT> left = Objects();
   EXPECT_EQ(std::count(left.begin(), left.end(), tip), 0);
+}
+
+TEST_F(OwnInkTest, OnlyTheTeachersOwnLineFixesTheLengthOfLaterArrows) {
+  OpenFigurePage();
+  auto lastLineLength = [this] {
+    std::vector<FPDF_PAGEOBJECT> all = Objects();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+      if (auto line = RecogniseStraightSegment(*it, g_engine)) {
+        return double(std::hypot(line->end.x - line->start.x, line->end.y - line->start.y));
+      }
+    }
+    return -1.0;
+  };
+  Menu(QStringLiteral("选择工具"));
+  Click(OnScreen(300, 400));  // the book's 1.6 pt arrow shaft, 280 pt long
+  ASSERT_NE(g_selection.object, nullptr);
+  EXPECT_EQ(g_selection.lengthCm, 0.0);
+  Menu(QStringLiteral("箭头"));
+  Drag(OnScreen(60, 150), OnScreen(160, 150));
+  EXPECT_NEAR(lastLineLength(), 100, 3) << "the arrow follows the drag";
+
+  Menu(QStringLiteral("线段"));
+  Drag(OnScreen(60, 200), OnScreen(202, 200));
+  double own = lastLineLength();
+  Menu(QStringLiteral("选择工具"));
+  Click(OnScreen(130, 200));
+  EXPECT_NEAR(g_selection.lengthCm, own / kPointsPerCm, 0.01);
+  Menu(QStringLiteral("箭头"));
+  Drag(OnScreen(60, 240), OnScreen(100, 240));
+  EXPECT_NEAR(lastLineLength(), own, 0.5) << "her own segment's length is kept";
 }
 
 }  // namespace
