@@ -43,6 +43,9 @@ bool NamesTheSameMode(const std::u16string& mode, const std::u16string& message)
 std::u16string StatusLineText() {
   std::u16string text;
   std::u16string mode = ModeText();
+  // A tool's own hint ("几何绘图：点击放置点") stands once, in the place of its mode's name.
+  bool repeat = g_session.document != nullptr && NamesTheSameMode(mode, g_session.statusText);
+  if (repeat) mode = g_session.statusText;
   if (g_session.document == nullptr) {
     text = u"文件→打开 PDF  |  可拖放 PDF 文件到窗口";
   } else {
@@ -50,7 +53,6 @@ std::u16string StatusLineText() {
                             {Num(g_session.currentPageIndex + 1), Num(g_session.pageCount), mode,
                              g_session.modified ? u"有未保存的更改" : u""});
   }
-  bool repeat = g_session.document != nullptr && NamesTheSameMode(mode, g_session.statusText);
   if (!g_session.statusText.empty() && !repeat) text += u"    " + g_session.statusText;
   return text;
 }

@@ -86,6 +86,15 @@ TEST_F(ToolModesTest, AShapeKindAfterALineToolLeavesTheLineTool) {
   ASSERT_TRUE(EnterGeometry(GeometryKind::Point));
   EXPECT_EQ(g_tool.lineTool, LineToolKind::None);
   EXPECT_EQ(g_session.statusText, u"几何绘图：点击放置点");
+  // The tool's hint shows once, in the place of the mode's name.
+  std::u16string line = StatusLineText();
+  EXPECT_EQ(line.rfind(u"1/1    几何绘图：点击放置点    ", 0), 0u);
+  EXPECT_EQ(line.find(u"几何绘图：点击放置点"), line.rfind(u"几何绘图：点击放置点"));
+  ASSERT_TRUE(EnterGeometry(GeometryKind::Ellipse));
+  EXPECT_EQ(StatusLineText().find(u"几何绘图：拖动绘制椭圆"), StatusLineText().rfind(u"几何绘图：拖动绘制椭圆"));
+  EXPECT_NE(StatusLineText().find(u"几何绘图：拖动绘制椭圆"), std::u16string::npos);
+  g_session.statusText = u"图形已添加";
+  EXPECT_NE(StatusLineText().find(u"几何绘图：拖动绘制线段或图形    "), std::u16string::npos);
 }
 
 TEST_F(ToolModesTest, ForceEraseAsksFirstAndCancelKeepsTheMode) {
