@@ -5,6 +5,7 @@
 #include "document/session.h"
 #include "document/window_hooks.h"
 #include "drawing/labels.h"
+#include "editing/drawn_objects.h"
 #include "editing/erasing.h"
 #include "editing/selection.h"
 #include "platform/platform_seam.h"
@@ -22,7 +23,9 @@ void Finish() {
 // The page's own content goes only after a yes (No is the default).
 bool ConfirmPageContent(const std::vector<FPDF_PAGEOBJECT>& objects, const PdfOps& ops) {
   bool pageContent = std::any_of(objects.begin(), objects.end(),
-                                 [&](FPDF_PAGEOBJECT object) { return !CarriesOwnMark(object, ops); });
+                                 [&](FPDF_PAGEOBJECT object) {
+                                   return !CarriesOwnMark(object, ops) && !HasMarkNamed(object, ops, kImageBackgroundMark);
+                                 });
   return !pageContent || ShowMessage(u"删除图形", u"所选内容包含页面原有的图形（不是在本软件中绘制的）。\n确实要删除吗？",
                                      MessageIcon::Warning, MessageButtons::YesNo) == MessageAnswer::Yes;
 }

@@ -93,6 +93,11 @@ bool SegmentCrosses(const ScreenSegment& s, const IntRect& r) {
   return true;
 }
 
+bool CoversThePage(const IntRect& r) {
+  const IntRect& page = g_view.pageRect;
+  return r.Width() >= page.Width() * 9 / 10 && r.Height() >= page.Height() * 9 / 10;
+}
+
 bool Intersects(const IntRect& a, const IntRect& b) {
   return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
 }
@@ -140,7 +145,10 @@ FPDF_PAGEOBJECT HitObject(ScreenPoint point) {
     // Bounds grab the editor's thin curves; in the select tool the page's fills, frames and
     // cells are hit only on their outline, so a click inside them still starts a marquee.
     // The edit tool moves any path, as before.
-    if (rect && (g_tool.mode == ToolMode::Edit || MayBeOwnDrawing(object, ops, ClassifyDrawnObject(object, ops)))) {
+    // A page-sized background is taken only on its edge: a press on text or blank page never
+    // moves it.
+    if (rect && ((g_tool.mode == ToolMode::Edit && !CoversThePage(*rect)) ||
+                 MayBeOwnDrawing(object, ops, ClassifyDrawnObject(object, ops)))) {
       return object;
     }
     ScreenOutline outline = ScreenOutlineOf(object, ops, frame);

@@ -114,14 +114,9 @@ FPDF_PAGEOBJECT HitImage(ScreenPoint point) {
 bool ImageTakesPointFrom(FPDF_PAGEOBJECT path, ScreenPoint point) {
   const PdfOps ops = CurrentOps();
   if (path == nullptr || HitImage(point) == nullptr) return false;
-  const bool drawnHere = FindCoordinateSystem(path, ops) != 0 || FindMark(path, ops, MarkKind::Line) ||
-                         FindMark(path, ops, MarkKind::Rectangle) || FindMark(path, ops, MarkKind::Triangle) ||
-                         FindMark(path, ops, MarkKind::Point);
-  if (drawnHere) return false;
-  for (const ScreenSegment& segment : ScreenOutlineOf(path, ops).segments) {
-    if (DistanceToSegment(float(point.x), float(point.y), segment) <= kHitDistance) return false;
-  }
-  return true;
+  // The teacher's drawing over a picture is hers to take; the page's own paths (a table's
+  // rules every few points) never cover the picture under the pointer.
+  return !CarriesOwnMark(path, ops);
 }
 
 void SelectImage(FPDF_PAGEOBJECT image, const std::u16string& status) {
