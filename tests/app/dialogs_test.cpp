@@ -24,6 +24,7 @@
 #include "app/gui_test.h"
 #include "app/main_window.h"
 #include "document/session.h"
+#include "drawing/marks.h"
 #include "external/printing.h"
 #include "platform/platform_seam.h"
 #include "view/command_ids.h"
@@ -159,7 +160,10 @@ TEST_F(DialogsTest, AWarningsOkAndCancelAreChineseAndCancelIsTheDefault) {
 }
 
 TEST_F(DialogsTest, EraseAllAsksWithNoAsTheDefaultAndNeitherEnterNorEscapeErases) {
-  StartWithModifiedLesson();  // one red pen stroke on the page
+  StartWithModifiedLesson();
+  // The edit's line becomes a stroke of the editor's own, the only kind 全部擦除 takes.
+  FPDF_PAGEOBJECT stroke = g_engine.FPDFPage_GetObject(g_session.currentPage, CurrentObjectCount() - 1);
+  ASSERT_TRUE(AddInkMark(stroke, g_engine));
   int objects = CurrentObjectCount();
   for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
     QString defaultButton, escapeButton;

@@ -2,9 +2,9 @@
 
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <algorithm>
 #include <cmath>
-#include <QPushButton>
 
 #include "app/editing_test_fixture.h"
 #include "drawing/geometry_edits.h"
