@@ -77,6 +77,7 @@ TEST_F(OwnInkTest, EveryEraseModeTakesTheTeachersInkAndNoneOfTheBooks) {
 
   std::vector<FPDF_PAGEOBJECT> drawn = DrawWithEveryTool();
   ASSERT_EQ(drawn.size(), 8u) << "curve, segment, arrow, rectangle, ellipse, triangle, point, polyline";
+  Screenshot("own-ink-drawn-over-figure");
   for (FPDF_PAGEOBJECT object : drawn) {
     EXPECT_TRUE(CarriesOwnMark(object, g_engine)) << Describe(object);
     EXPECT_TRUE(IsErasable(object, g_engine)) << Describe(object);
@@ -99,6 +100,7 @@ TEST_F(OwnInkTest, EveryEraseModeTakesTheTeachersInkAndNoneOfTheBooks) {
   g_script.answers = {MessageAnswer::Yes};
   Menu(QStringLiteral("全部擦除"));
   EXPECT_EQ(g_session.statusText, u"已擦除当前页 6 个标注");
+  Screenshot("own-ink-erased-figure-kept");
   EXPECT_EQ(Objects(), book);
   EXPECT_EQ(DescribePage(), bookContent);
 
