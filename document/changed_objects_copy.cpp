@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "document/file_writer.h"
+#include "document/pdf_syntax.h"
+#include "document/private_page_resources.h"
 #include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
@@ -47,10 +49,9 @@ int KeepTail(FPDF_FILEWRITE* self, const void* data, unsigned long size) {
   return 1;
 }
 
-// The engine's incremental output with every object of the document loaded (a full save,
-// only counted, loads them all).
+// The engine's incremental output past the bytes the document was loaded from: every object
+// the engine has loaded (read for a page shown, say) or changed.
 std::optional<std::string> IncrementalTail(FPDF_DOCUMENT document, uint64_t skip) {
-  if (!CountSavedBytes(document, kSaveNoIncremental)) return std::nullopt;
   TailWriter writer{{1, KeepTail}, skip};
   if (g_engine.FPDF_SaveAsCopy(document, &writer.engineRecord, kSaveIncremental) == 0 || writer.failed) {
     return std::nullopt;
@@ -108,16 +109,6 @@ std::vector<uint64_t> NumbersAfter(std::string_view dictionary, std::string_view
     if (!array) break;
   }
   return numbers;
-}
-
-// "/Root 2 0 R", "/ID[<..><..>]" and the like, as written; empty when absent.
-std::string_view EntryText(std::string_view dictionary, std::string_view key) {
-  size_t start = dictionary.find(key);
-  if (start == std::string_view::npos) return {};
-  size_t after = start + key.size();
-  size_t end = key == "/ID" ? dictionary.find(']', after) : dictionary.find('R', after);
-  if (end == std::string_view::npos) return {};
-  return dictionary.substr(start, end + 1 - start);
 }
 
 // Reads the table or stream at `section` (an index into `tail`); false when it is not the
@@ -201,130 +192,118 @@ std::optional<UpdateSection> ReadLastSection(std::string_view tail, uint64_t ski
   return update;
 }
 
-struct BaseReader {
-  FPDF_FILEACCESS fileAccess;
-  int fd;
+// Every reference inside a value.
+void CollectReferences(const PdfValue& value, std::vector<uint32_t>& out) {
+  if (value.Is(PdfValue::Kind::Reference)) out.push_back(value.objectNumber);
+  for (const auto& item : value.items) CollectReferences(item, out);
+  for (const auto& [key, entry] : value.entries) CollectReferences(entry, out);
+}
+
+// The engine writes every reference with generation 0; objects of the opened bytes keep theirs.
+void RestoreGenerations(PdfValue& value, const PdfFileIndex& reference) {
+  if (value.Is(PdfValue::Kind::Reference)) {
+    auto place = reference.places.find(value.objectNumber);
+    if (place != reference.places.end() && !place->second.packed && place->second.offset != UINT64_MAX) {
+      value.generation = place->second.generation;
+    }
+  }
+  for (auto& item : value.items) RestoreGenerations(item, reference);
+  for (auto& [key, entry] : value.entries) RestoreGenerations(entry, reference);
+}
+
+struct Candidate {
+  uint32_t generation = 0;
+  PdfValue value;
+  bool old = false;  // the number stands for an object of the reference bytes
 };
-
-int ReadBase(void* param, unsigned long position, unsigned char* buffer, unsigned long size) {
-  int fd = static_cast<BaseReader*>(param)->fd;
-  while (size > 0) {
-    ssize_t n = ::pread(fd, buffer, size, off_t(position));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return 0;
-    buffer += n;
-    position += static_cast<unsigned long>(n);
-    size -= static_cast<unsigned long>(n);
-  }
-  return 1;
-}
-
-// The original's bytes as they are, into the copy; the last byte is handed back.
-int CopyBaseBytes(const CopyBase& base, int fd, char& lastByte) {
-  std::vector<char> buffer(1 << 20);
-  uint64_t done = 0;
-  while (done < base.size) {
-    ssize_t n = ::pread(base.fd, buffer.data(), size_t(std::min<uint64_t>(buffer.size(), base.size - done)), off_t(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return n == 0 ? EIO : errno;
-    if (!WriteAll(fd, buffer.data(), size_t(n))) return errno != 0 ? errno : EIO;
-    lastByte = buffer[size_t(n) - 1];
-    done += uint64_t(n);
-  }
-  return 0;
-}
-
-std::string CrossReference(const std::map<uint32_t, uint64_t>& offsets, bool asStream, uint32_t streamNumber,
-                           const std::string& trailerEntries, uint64_t sectionOffset) {
-  // Runs of consecutive numbers: "first count" pairs.
-  std::vector<std::pair<uint32_t, uint32_t>> runs;
-  for (const auto& [number, offset] : offsets) {
-    if (!runs.empty() && runs.back().first + runs.back().second == number) {
-      ++runs.back().second;
-    } else {
-      runs.push_back({number, 1});
-    }
-  }
-  std::string text;
-  if (!asStream) {
-    text = "xref\n";
-    for (const auto& [first, count] : runs) {
-      text += std::to_string(first) + " " + std::to_string(count) + "\n";
-      for (uint32_t number = first; number < first + count; ++number) {
-        char entry[24];
-        std::snprintf(entry, sizeof entry, "%010llu 00000 n\r\n", (unsigned long long)offsets.at(number));
-        text += entry;
-      }
-    }
-    text += "trailer\n<<" + trailerEntries + ">>\n";
-  } else {
-    int offsetBytes = sectionOffset >> 32 == 0 ? 4 : 8;
-    std::string data;
-    for (const auto& [number, offset] : offsets) {
-      data += char(1);
-      for (int b = offsetBytes - 1; b >= 0; --b) data += char((offset >> (8 * b)) & 0xFF);
-      data += std::string(2, '\0');
-    }
-    std::string index;
-    for (const auto& [first, count] : runs) index += (index.empty() ? "" : " ") + std::to_string(first) + " " + std::to_string(count);
-    text = std::to_string(streamNumber) + " 0 obj\n<</Type/XRef/W[1 " + std::to_string(offsetBytes) + " 2]/Index[" + index +
-           "]" + trailerEntries + "/Length " + std::to_string(data.size()) + ">>stream\n" + data + "\nendstream\nendobj\n";
-  }
-  return text + "startxref\n" + std::to_string(sectionOffset) + "\n%%EOF\n";
-}
-
-// What the engine writes for a fresh load of the original bytes.
-std::optional<std::string> OriginalTail(const CopyBase& base) {
-  BaseReader reader{{(unsigned long)base.size, ReadBase, nullptr}, base.fd};
-  reader.fileAccess.m_Param = &reader;
-  ScopedDocument original(g_engine.FPDF_LoadCustomDocument(&reader.fileAccess, nullptr));
-  if (original == nullptr) return std::nullopt;
-  return IncrementalTail(original.get(), base.size);
-}
 
 }  // namespace
 
-std::optional<int> WriteChangedObjectsCopy(FPDF_DOCUMENT document, const CopyBase& base, int fd) {
-  if (g_engine.FPDF_LoadCustomDocument == nullptr || base.fd < 0) return std::nullopt;
-  std::optional<std::string> originalTail = OriginalTail(base);
-  if (!originalTail) return std::nullopt;
-  std::optional<std::string> editedTail = IncrementalTail(document, base.documentFileSize);
-  if (!editedTail) return std::nullopt;
-  auto before = ReadLastSection(*originalTail, base.size);
-  auto after = ReadLastSection(*editedTail, base.documentFileSize);
-  if (!before || !after) return std::nullopt;
-  // The update is written in the clear: an encrypted original is copied another way.
-  if (before->dictionary.find("/Encrypt") != std::string_view::npos) return std::nullopt;
-  std::vector<uint64_t> previous = NumbersAfter(before->dictionary, "/Prev");
-  std::vector<uint64_t> sizeBefore = NumbersAfter(before->dictionary, "/Size");
-  std::vector<uint64_t> sizeAfter = NumbersAfter(after->dictionary, "/Size");
-  std::string_view root = EntryText(after->dictionary, "/Root");
-  if (previous.size() != 1 || sizeBefore.size() != 1 || sizeAfter.size() != 1 || root.empty()) return std::nullopt;
-
-  char lastByte = '\n';
-  if (int error = CopyBaseBytes(base, fd, lastByte)) return error;
-  uint64_t position = base.size;
-  std::string separator = lastByte == '\n' || lastByte == '\r' ? "" : "\n";
-  if (!WriteAll(fd, separator.data(), separator.size())) return errno;
-  position += separator.size();
-  std::map<uint32_t, uint64_t> offsets;
-  uint64_t nextNumber = std::max(sizeBefore[0], sizeAfter[0]);
-  for (const auto& [number, object] : after->objects) {
-    auto same = before->objects.find(number);
-    if (same != before->objects.end() && same->second == object) continue;
-    offsets[number] = position;
-    if (!WriteAll(fd, object.data(), object.size())) return errno;
-    position += object.size();
-    nextNumber = std::max<uint64_t>(nextNumber, number + 1);
+std::optional<ChangedObjects> FindChangedObjects(FPDF_DOCUMENT document, EngineBytes& bytes) {
+  OpenedPdf& opened = *bytes.opened;
+  if (!opened.index || g_engine.FPDF_SaveAsCopy == nullptr) return std::nullopt;
+  PdfFileIndex& reference = *opened.index;
+  std::optional<std::string> output = IncrementalTail(document, bytes.Size());
+  if (!output) return std::nullopt;
+  ChangedObjects changed;
+  // The objects' stream data stays in the engine's output, which the result keeps.
+  changed.engineOutput = std::make_shared<std::string>(std::move(*output));
+  const std::string* tail = changed.engineOutput.get();
+  changed.trailer = CarriedTrailerEntries(reference.trailer);
+  std::map<uint32_t, Candidate> candidates;
+  // Objects of an undo record the document was restored from, which the engine has not loaded
+  // again since and so does not write: still part of the document.
+  std::optional<PdfFileIndex> restored;
+  if (!bytes.restored.empty()) {
+    restored = IndexPdfFile(bytes.restored, opened.reference.size());
+    if (!restored) return std::nullopt;
+    changed.trailer = CarriedTrailerEntries(restored->trailer);
+    for (const auto& [number, place] : restored->places) {
+      auto object = ReadIndexedObject(*restored, number);
+      if (object) candidates[number] = Candidate{object->generation, std::move(object->value)};
+    }
   }
-  if (offsets.empty()) return 0;  // nothing differs: the original's bytes are the copy
-  uint32_t streamNumber = uint32_t(nextNumber);
-  if (before->isStream) offsets[streamNumber] = position;
-  std::string entries = "/Size " + std::to_string(before->isStream ? nextNumber + 1 : nextNumber);
-  entries += std::string(root);
-  for (std::string_view key : {"/Info", "/ID"}) entries += std::string(EntryText(after->dictionary, key));
-  entries += "/Prev " + std::to_string(previous[0]);
-  std::string section = CrossReference(offsets, before->isStream, streamNumber, entries, position);
-  if (!WriteAll(fd, section.data(), section.size())) return errno;
+  if (tail->size() > 0) {
+    auto section = ReadLastSection(*tail, bytes.Size());
+    if (!section) return std::nullopt;
+    size_t at = 0;
+    std::string_view dictionaryText = section->dictionary;
+    size_t open = dictionaryText.find("<<");
+    if (open == std::string_view::npos) return std::nullopt;
+    at = open;
+    auto trailer = ParsePdfValue(dictionaryText, at);
+    if (!trailer || !trailer->IsDictionaryLike()) return std::nullopt;
+    // The update is written in the clear: an encrypted document is copied another way.
+    if (trailer->Find("Encrypt") != nullptr) return std::nullopt;
+    changed.trailer = CarriedTrailerEntries(*trailer);
+    for (const auto& [number, text] : section->objects) {
+      auto object = ParseIndirectObject(text, 0);
+      if (!object) return std::nullopt;
+      candidates[number] = Candidate{object->generation, std::move(object->value)};
+    }
+  }
+  // What is the same as in the reference bytes stays out; an object that only the engine's
+  // way of writing tells apart is the same.
+  std::vector<uint32_t> reached;
+  RestoreGenerations(changed.trailer, reference);
+  for (auto& [number, candidate] : candidates) {
+    RestoreGenerations(candidate.value, reference);
+    auto original = ReadIndexedObject(reference, number);
+    if (!original) continue;
+    candidate.old = true;
+    candidate.generation = original->generation;
+    if (CanonicalForm(original->value) == CanonicalForm(candidate.value)) continue;
+    changed.objects[number] = UpdateObject{candidate.generation, candidate.value};
+    CollectReferences(candidate.value, reached);
+  }
+  CollectReferences(changed.trailer, reached);
+  // New objects only where something kept points at them: a picture replaced by force erase,
+  // the font of a deleted text, an abandoned copy are left behind.
+  while (!reached.empty()) {
+    uint32_t number = reached.back();
+    reached.pop_back();
+    auto found = candidates.find(number);
+    if (found == candidates.end() || found->second.old || changed.objects.count(number) != 0) continue;
+    changed.objects[number] = UpdateObject{found->second.generation, found->second.value};
+    CollectReferences(found->second.value, reached);
+  }
+  return changed;
+}
+
+std::optional<std::string> ChangedObjectsUpdate(FPDF_DOCUMENT document, EngineBytes& bytes) {
+  auto changed = FindChangedObjects(document, bytes);
+  if (!changed) return std::nullopt;
+  if (changed->objects.empty()) return std::string();
+  return WriteUpdate(changed->objects, UpdateTargetAfter(*bytes.opened->index), changed->trailer);
+}
+
+std::optional<int> WriteChangedObjectsCopy(FPDF_DOCUMENT document, EngineBytes& bytes, int fd) {
+  auto changed = FindChangedObjects(document, bytes);
+  if (!changed) return std::nullopt;
+  const OpenedPdf& opened = *bytes.opened;
+  if (!WriteAll(fd, opened.reference.data(), size_t(opened.baseSize))) return errno != 0 ? errno : EIO;
+  if (changed->objects.empty()) return 0;  // nothing differs: the file's own bytes are the copy
+  std::string update = WriteUpdate(changed->objects, opened.afterBase, changed->trailer);
+  if (!WriteAll(fd, update.data(), update.size())) return errno != 0 ? errno : EIO;
   return 0;
 }

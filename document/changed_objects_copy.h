@@ -1,29 +1,35 @@
-// A copy of an edited document written as the unchanged bytes of the file it was opened from,
-// followed by an update section holding only the objects that differ from that file.
+// What an edit changed, as objects to append after the bytes the document was opened from.
 //
-// The engine's own incremental save appends every object it has loaded, and once the document
-// has a new object, or has been saved in full once, that is every object: in a packed file
-// (object streams) each of them uncompressed, a copy several times the original's size. Here the
-// engine writes its incremental output twice, for the edited document and for a fresh load of
-// the original, both with every object loaded; objects whose written form is the same in both are
-// left out, the rest go after the original's bytes with a cross-reference section of the
-// original's kind (table or stream) that points back to the original's.
+// The engine's incremental save writes every object it has loaded, changed or not (after a
+// page edit the engine has read the whole book to count references). The objects it writes are
+// read back here and compared, by meaning, with the same objects of the opened bytes; only those
+// that differ, and new objects something kept still points at, are appended. So a copy is the
+// original file's bytes followed by what the teacher added, signatures stay valid, an undo
+// record costs the size of the edit, and a picture replaced by force erase or the font of a
+// deleted text is not carried along.
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
+#include <string>
 
+#include "document/opened_bytes.h"
+#include "document/pdf_update.h"
 #include "engine/pdfium_types.h"
 
-struct CopyBase {
-  int fd = -1;         // the original file, open for reading and checked to be unchanged
-  uint64_t size = 0;   // its length
-  // Length of the file the engine reads the edited document from (the original, or an undo
-  // snapshot after an undo): where the engine's incremental output for it begins to differ.
-  uint64_t documentFileSize = 0;
+struct ChangedObjects {
+  std::map<uint32_t, UpdateObject> objects;
+  PdfValue trailer;                          // Root, Info and ID to carry
+  std::shared_ptr<std::string> engineOutput; // holds the stream data the objects point into
 };
 
-// Writes the copy into the empty open file `fd`. Nothing when this way is closed (encrypted
-// original, engine output not understood, too little memory): the caller writes the copy
-// another way. Otherwise 0 or the errno of the failed write.
-std::optional<int> WriteChangedObjectsCopy(FPDF_DOCUMENT document, const CopyBase& base, int fd);
+// Nothing when this way is closed (a file the editor could not index, an encrypted one,
+// engine output not understood): the caller writes the copy the engine's way.
+std::optional<ChangedObjects> FindChangedObjects(FPDF_DOCUMENT document, EngineBytes& bytes);
+// An undo record: the update to append after the reference bytes (empty when nothing changed).
+std::optional<std::string> ChangedObjectsUpdate(FPDF_DOCUMENT document, EngineBytes& bytes);
+// A copy into the empty open file `fd`: the opened file's own bytes, then the update.
+// 0 or the errno of a failed write.
+std::optional<int> WriteChangedObjectsCopy(FPDF_DOCUMENT document, EngineBytes& bytes, int fd);

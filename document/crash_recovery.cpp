@@ -85,7 +85,7 @@ std::string InfoText() {
 }
 
 bool WriteState() {
-  auto snapshot = TakeSnapshotIn(RecoveryFolder(), g_slot.id + u".", true);
+  auto snapshot = TakeSnapshotIn(RecoveryFolder(), g_slot.id + u".", true, SnapshotForm::Complete);
   if (!snapshot) return false;
   if (ReplaceFileWriteThrough(*snapshot, FileOf(g_slot.id, u".pdf")) != 0) {
     RemoveFile(*snapshot);

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "document/changed_objects_copy.h"
+#include "document/session.h"
 #include "engine/engine_table.h"
 #include "platform/file_system.h"
 
@@ -59,30 +60,11 @@ std::optional<uint64_t> CountSavedBytes(FPDF_DOCUMENT document, FPDF_DWORD flags
   return counter.bytes;
 }
 
-namespace {
-
-// The copy in `fd` stays unless a full rewrite would be smaller (after many incremental
-// saves, for one); then it is rewritten in full.
-int KeepSmallerOfThisAndFull(FPDF_DOCUMENT document, int fd) {
-  auto written = FileSizeOf(fd);
-  auto full = CountSavedBytes(document, kSaveNoIncremental);
-  if (!written || !full || *full >= *written) return written ? 0 : errno;
+int WriteDocumentCopy(int fd) {
+  FPDF_DOCUMENT document = g_session.document;
+  if (g_session.engineBytes == nullptr) return WriteCopy(document, fd, kSaveNoIncremental);
+  if (std::optional<int> error = WriteChangedObjectsCopy(document, *g_session.engineBytes, fd)) return *error;
+  // The engine's own update follows the bytes it read, which begin with the file's own.
   if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) return errno;
-  return WriteCopy(document, fd, kSaveNoIncremental);
-}
-
-}  // namespace
-
-int WriteSmallestCopy(FPDF_DOCUMENT document, int fd, bool incrementalAllowed, const CopyBase* base) {
-  if (!incrementalAllowed) return WriteCopy(document, fd, kSaveNoIncremental);
-  if (base != nullptr) {
-    // Nothing is written when this way is closed.
-    if (std::optional<int> error = WriteChangedObjectsCopy(document, *base, fd)) {
-      return *error != 0 ? *error : KeepSmallerOfThisAndFull(document, fd);
-    }
-  }
-  // The incremental copy goes first: a full save, even one only counted, makes every later
-  // incremental save of this document repeat all of it.
-  if (int error = WriteCopy(document, fd, kSaveIncremental)) return error;
-  return KeepSmallerOfThisAndFull(document, fd);
+  return WriteCopy(document, fd, kSaveIncremental);
 }

@@ -20,10 +20,8 @@ bool SaveDocumentToFile(FPDF_DOCUMENT document, FileWriter& writer, FPDF_DWORD f
 
 // How many bytes FPDF_SaveAsCopy would write with these flags; nothing on failure.
 std::optional<uint64_t> CountSavedBytes(FPDF_DOCUMENT document, FPDF_DWORD flags);
-struct CopyBase;
-// Writes a copy of the document into an empty open file: incrementally when that is allowed
-// and smaller than a full rewrite, else rewritten in full. Given the unchanged original, the
-// increment holds only the changed objects; otherwise it is the engine's own, which appends
-// every object it has loaded, and after any added object or earlier full save every object of
-// the document, so it can cost a second copy. Returns 0 or errno.
-int WriteSmallestCopy(FPDF_DOCUMENT document, int fd, bool incrementalAllowed, const CopyBase* base = nullptr);
+// Writes a copy of the open document into an empty open file. A document opened from a file is
+// always copied by appending to that file's own bytes (the changed objects, or the engine's own
+// update when the editor cannot read the file), so every original byte and signature stays; a
+// document made in memory or read from a CVN file is written in full. Returns 0 or errno.
+int WriteDocumentCopy(int fd);

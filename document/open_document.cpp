@@ -38,16 +38,19 @@ constexpr const char16_t* kOpenCvnFailed = u"打开 CVN 失败";
 // The reader comes first: a CVN document reads through it until it is closed.
 struct LoadedDocument {
   std::unique_ptr<CvnReader> cvnReader;
+  std::unique_ptr<EngineBytes> bytes;
   ScopedDocument document;
 };
 
+// The file is read once, here; the engine reads only the editor's copy of its bytes.
 bool LoadPdf(const std::u16string& pdfPath, LoadedDocument& loaded) {
-  auto utf8 = Utf16ToUtf8(pdfPath);
-  if (!utf8) {
-    ShowMessage(kOpenFailed, u"PDF 文件路径无法转换为 UTF-8。", MessageIcon::Error);
+  std::shared_ptr<OpenedPdf> opened = ReadOpenedPdf(pdfPath);
+  if (opened == nullptr) {
+    ShowMessage(u"打开 PDF 失败", u"无法打开 PDF 文件。", MessageIcon::Error);
     return false;
   }
-  loaded.document.reset(g_engine.FPDF_LoadDocument(utf8->c_str(), nullptr));
+  loaded.bytes = BytesForEngine(std::move(opened));
+  loaded.document.reset(LoadEngineDocument(*loaded.bytes));
   if (loaded.document == nullptr) {
     ShowMessage(u"打开 PDF 失败", LoadErrorMessage(g_engine.FPDF_GetLastError()), MessageIcon::Error);
     return false;
@@ -153,6 +156,8 @@ bool OpenDocument(const std::u16string& givenPath) {
 
   InstallIntoSession(loaded.document.release(), page.release(), 0, count);
   g_session.cvnReader = std::move(loaded.cvnReader);
+  g_session.opened = loaded.bytes != nullptr ? loaded.bytes->opened : nullptr;
+  g_session.engineBytes = std::move(loaded.bytes);
   g_session.createdInMemory = false;
   g_session.fullRewrite = isCvn;
   g_session.path = path;
@@ -233,6 +238,7 @@ bool InstallDocument(ScopedDocument document, ScopedPage firstPage, int pageCoun
   ReleaseConversionFolder();
 
   InstallIntoSession(document.release(), firstPage.release(), 0, pageCount);
+  g_session.opened = nullptr;
   g_session.createdInMemory = true;
   g_session.fullRewrite = false;
   g_session.path.clear();

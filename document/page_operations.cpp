@@ -55,7 +55,8 @@ bool PrepareBackup(const PageOperationTexts& texts, Backup& backup) {
     ShowMessage(texts.caption, texts.commitFailed, MessageIcon::Error);
     return false;
   }
-  auto path = TakeSnapshot(true);
+  // Complete: when it cannot be reloaded the user is told to keep it as the document.
+  auto path = TakeSnapshot(true, SnapshotForm::Complete);
   if (!path) {
     ShowMessage(texts.caption, texts.backupFailed, MessageIcon::Error);
     return false;

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 
-#include "document/changed_objects_copy.h"
 #include "document/cvn_container.h"
 #include "document/file_writer.h"
 #include "document/session.h"
@@ -28,23 +27,13 @@ bool IsSessionPath(const std::u16string& chosen) {
 
 namespace {
 
-// The PDF the document was opened from, open for reading, when it is still the file it was
-// then and unchanged; fd -1 otherwise.
-CopyBase OpenUnchangedBase() {
-  CopyBase base;
-  if (g_session.basePdf.empty() || !g_session.basePdfIdentity.known) return base;
-  int fd = OpenForReading(g_session.basePdf);
-  if (fd < 0) return base;
-  FileIdentity now = IdentityOfOpenFile(fd);
-  if (!UnchangedFile(g_session.basePdfIdentity, now)) {
-    CloseFile(fd);
-    return base;
-  }
-  base.fd = fd;
-  base.size = now.size;
-  // After an undo the engine reads the document from a snapshot file instead.
-  base.documentFileSize = g_session.backingFile.empty() ? now.size : FileSizeAt(g_session.backingFile).value_or(0);
-  return base;
+// The copy is made from the bytes read when the file was opened; say so when the file on
+// disk no longer holds them (rewritten by another program meanwhile).
+std::u16string NoteOnChangedOriginal(const std::u16string& successText) {
+  if (g_session.opened == nullptr || g_session.basePdf.empty()) return successText;
+  if (UnchangedFile(g_session.basePdfIdentity, IdentityOfFile(g_session.basePdf))) return successText;
+  if (OpenedFileUnchanged(*g_session.opened, g_session.basePdf)) return successText;
+  return successText + u"（原文件在打开后已被其他程序更改；副本按打开时读取的内容保存）";
 }
 
 }  // namespace
@@ -80,6 +69,7 @@ bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& success
     ShowMessage(u"保存失败", u"生成 PDF 页面内容失败，文件未保存。", MessageIcon::Error);
     return false;
   }
+  RemoveStaleSaveTemporaries(target);
   TempFile temporary = CreateSaveTemporary(target);
   if (temporary.fd < 0) {
     int error = errno;
@@ -87,11 +77,7 @@ bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& success
                 MessageIcon::Error);
     return false;
   }
-  bool incrementalAllowed = !g_session.createdInMemory && !g_session.fullRewrite;
-  CopyBase base;
-  if (incrementalAllowed) base = OpenUnchangedBase();
-  int error = WriteSmallestCopy(g_session.document, temporary.fd, incrementalAllowed, base.fd >= 0 ? &base : nullptr);
-  CloseFile(base.fd);
+  int error = WriteDocumentCopy(temporary.fd);
   if (error == 0 && !FlushFile(temporary.fd)) error = errno;
   CloseFile(temporary.fd);
   bool replaced = false;
@@ -108,7 +94,7 @@ bool SavePdfCopy(const std::u16string& nameSuffix, const std::u16string& success
                 MessageIcon::Error);
     return false;
   }
-  AdoptSavedPath(target, successText);
+  AdoptSavedPath(target, NoteOnChangedOriginal(successText));
   return true;
 }
 

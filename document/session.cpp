@@ -149,6 +149,7 @@ void CloseSessionDocument() {
   if (g_session.document != nullptr) g_engine.FPDF_CloseDocument(g_session.document);
   g_session.document = nullptr;
   g_session.cvnReader.reset();
+  g_session.engineBytes.reset();
   if (!g_session.backingFile.empty()) RemoveFile(g_session.backingFile);
   g_session.backingFile.clear();
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "document/cvn_container.h"
+#include "document/opened_bytes.h"
 #include "engine/pdfium_types.h"
 #include "platform/file_identity.h"
 
@@ -30,9 +31,13 @@ struct DocumentSession {
   std::unique_ptr<CvnReader> cvnReader;
   // Folder of the Office conversion whose PDF is open (empty when not converted).
   std::u16string conversionFolder;
-  // A snapshot or backup file the engine reads the open document from; it must outlive
-  // the document and is deleted when the document closes.
+  // A snapshot or backup file the open document was restored from; deleted when it closes.
   std::u16string backingFile;
+  // The bytes the document was opened from (nullptr for one made in memory or a CVN file):
+  // undo records and copies are these plus what changed. They stay across undo.
+  std::shared_ptr<OpenedPdf> opened;
+  // What the engine document reads; closed after the document.
+  std::unique_ptr<EngineBytes> engineBytes;
   std::u16string statusText;
 };
 

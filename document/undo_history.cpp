@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "document/changed_objects_copy.h"
 #include "document/file_writer.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
@@ -21,19 +22,37 @@
 
 UndoHistory g_history;
 
-std::optional<std::u16string> TakeSnapshot(bool flush) {
+std::optional<std::u16string> TakeSnapshot(bool flush, SnapshotForm form) {
   auto folder = TempDirectory();
   if (!folder) return std::nullopt;
   // The process id in the name tells a later run whether the file still has an owner.
-  return TakeSnapshotIn(*folder, kSnapshotPrefix + Num(long(::getpid())) + u"-", flush);
+  return TakeSnapshotIn(*folder, kSnapshotPrefix + Num(long(::getpid())) + u"-", flush, form);
 }
 
-std::optional<std::u16string> TakeSnapshotIn(const std::u16string& folder, const std::u16string& prefix, bool flush) {
+namespace {
+
+// Starts a snapshot file that holds only the changes after the opened bytes.
+constexpr std::string_view kChangesMark = "%CorvanChanges\n";
+
+bool WriteSnapshot(int fd, SnapshotForm form) {
+  if (g_session.engineBytes != nullptr && form == SnapshotForm::Changes) {
+    if (auto update = ChangedObjectsUpdate(g_session.document, *g_session.engineBytes)) {
+      return WriteAll(fd, kChangesMark.data(), kChangesMark.size()) && WriteAll(fd, update->data(), update->size());
+    }
+  }
+  if (form == SnapshotForm::Complete) return WriteDocumentCopy(fd) == 0;
+  FileWriter writer = MakeFileWriter(fd);
+  return SaveDocumentToFile(g_session.document, writer, kSaveNoIncremental);
+}
+
+}  // namespace
+
+std::optional<std::u16string> TakeSnapshotIn(const std::u16string& folder, const std::u16string& prefix, bool flush,
+                                             SnapshotForm form) {
   if (g_session.document == nullptr) return std::nullopt;
   TempFile file = CreateUniqueFileIn(folder, prefix);
   if (file.fd < 0) return std::nullopt;
-  FileWriter writer = MakeFileWriter(file.fd);
-  bool ok = SaveDocumentToFile(g_session.document, writer, kSaveNoIncremental);
+  bool ok = WriteSnapshot(file.fd, form);
   if (ok && flush) ok = FlushFile(file.fd);
   CloseFile(file.fd);
   if (!ok) {
@@ -109,9 +128,16 @@ bool PushUndo(SnapshotRecord record) {
 }
 
 bool InstallFromSnapshotFile(const std::u16string& file, int pageIndex) {
-  auto utf8 = Utf16ToUtf8(file);
-  if (!utf8) return false;
-  ScopedDocument document(g_engine.FPDF_LoadDocument(utf8->c_str(), nullptr));
+  auto contents = ReadWholeFile(file);
+  if (!contents) return false;
+  std::unique_ptr<EngineBytes> bytes;
+  if (std::string_view(*contents).substr(0, kChangesMark.size()) == kChangesMark) {
+    if (g_session.opened == nullptr) return false;
+    bytes = BytesForEngine(g_session.opened, contents->substr(kChangesMark.size()));
+  } else {
+    bytes = BytesForEngine(PrepareOpenedPdf(std::move(*contents)));
+  }
+  ScopedDocument document(LoadEngineDocument(*bytes));
   if (document == nullptr) return false;
   int count = g_engine.FPDF_GetPageCount(document.get());
   ScopedPage page;
@@ -122,6 +148,8 @@ bool InstallFromSnapshotFile(const std::u16string& file, int pageIndex) {
   if (!usable || !ReleaseCurrentPage()) return false;
   CloseSessionDocument();
   InstallIntoSession(document.release(), page.release(), index, count);
+  g_session.opened = bytes->opened;
+  g_session.engineBytes = std::move(bytes);
   g_session.backingFile = file;
   return true;
 }

@@ -32,11 +32,19 @@ uint64_t UndoDiskBudget(std::optional<uint64_t> freeBytes);
 extern std::optional<uint64_t> (*g_tempFolderFreeSpace)();
 constexpr const char16_t* kSnapshotPrefix = u"cvn";
 
-// Writes the whole document to a new temporary file ("cvn<process id>-XXXXXX.tmp") and
-// returns its path.
-std::optional<std::u16string> TakeSnapshot(bool flush);
+// How a snapshot file holds the document.
+enum class SnapshotForm {
+  // What changed since the document was opened, to be read after the opened bytes (a whole
+  // document only when it has no opened bytes): undo records and backups.
+  Changes,
+  // A PDF on its own (the opened file's bytes plus what changed): the recovery state.
+  Complete,
+};
+// Writes the document to a new temporary file ("cvn<process id>-XXXXXX.tmp") and returns its path.
+std::optional<std::u16string> TakeSnapshot(bool flush, SnapshotForm form = SnapshotForm::Changes);
 // The same into a given folder with a given name prefix.
-std::optional<std::u16string> TakeSnapshotIn(const std::u16string& folder, const std::u16string& prefix, bool flush);
+std::optional<std::u16string> TakeSnapshotIn(const std::u16string& folder, const std::u16string& prefix, bool flush,
+                                             SnapshotForm form = SnapshotForm::Changes);
 std::optional<SnapshotRecord> CaptureRecord();
 // Deletes the record's file.
 void DropRecord(SnapshotRecord& record);
@@ -52,6 +60,7 @@ void DiscardHistory();
 void RemoveSnapshotsOfEndedRuns();
 // After a successful save: undoing or redoing must show the document as modified.
 void MarkHistoryModified();
-// Loads a document from a snapshot or backup file and makes it current, the file becoming
-// the document's backing file. The session's path is kept.
+// Loads a document from a snapshot, backup or recovery file and makes it current, the file
+// becoming the document's backing file. The session's path is kept. A complete file becomes the
+// document's opened bytes.
 bool InstallFromSnapshotFile(const std::u16string& file, int pageIndex);

@@ -1,6 +1,8 @@
 #include "platform/file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -63,6 +65,34 @@ TempFile CreateUniqueFileIn(const std::u16string& folder, const std::u16string& 
   return result;
 }
 
+int RemoveStaleSaveTemporaries(const std::u16string& target) {
+  std::string pattern = SiblingName(target, "-XXXXXX.tmp");
+  size_t slash = pattern.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash);
+  std::string stem = pattern.substr(slash == std::string::npos ? 0 : slash + 1);
+  stem.resize(stem.size() - 11);  // "-XXXXXX.tmp"
+  DIR* directory = ::opendir(folder.c_str());
+  if (directory == nullptr) return 0;
+  int removed = 0;
+  while (dirent* entry = ::readdir(directory)) {
+    std::string name = entry->d_name;
+    if (name.size() != stem.size() + 11 || name.compare(0, stem.size(), stem) != 0 ||
+        name.compare(stem.size(), 1, "-") != 0 || name.compare(name.size() - 4, 4, ".tmp") != 0) {
+      continue;
+    }
+    std::string path = folder + "/" + name;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) continue;
+    struct stat info {};
+    // Only our own regular files, and only when no running save holds them.
+    bool ours = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::getuid();
+    if (ours && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(path.c_str()) == 0) ++removed;
+    ::close(fd);
+  }
+  ::closedir(directory);
+  return removed;
+}
+
 int OpenForWriting(const std::u16string& path, bool createNew) {
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (createNew ? O_EXCL : O_TRUNC);
   return ::open(Native(path).c_str(), flags, 0644);
@@ -112,6 +142,8 @@ TempFile CreateSaveTemporary(const std::u16string& target) {
     errno = error;
     return result;
   }
+  // Held while the copy is written: a later save beside it knows the file still has an owner.
+  ::flock(fd, LOCK_EX | LOCK_NB);
   result.fd = fd;
   result.path = Utf8ToUtf16(buffer.data());
   return result;

@@ -26,6 +26,9 @@ std::string SiblingName(const std::u16string& target, const std::string& suffix)
 // A new, exclusively created file "<target>-XXXXXX.tmp" beside the target (see SiblingName), carrying the
 // permission bits the target has (or that a new file would get); fd -1 on failure (errno).
 TempFile CreateSaveTemporary(const std::u16string& target);
+// Deletes the temporaries an ended save left beside `target` (killed while writing): only names
+// of CreateSaveTemporary's pattern, only regular files of this user no running save holds.
+int RemoveStaleSaveTemporaries(const std::u16string& target);
 // Gives an open file the permission bits of the file it will replace (a new file's default
 // when there is none), so a private file stays private.
 bool GiveTargetPermissions(int fd, const std::u16string& target);

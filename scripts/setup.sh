@@ -15,7 +15,7 @@ packages=(
   tesseract-ocr tesseract-ocr-chi-sim tesseract-ocr-eng
   libreoffice-core-nogui libreoffice-writer-nogui libreoffice-impress-nogui
   npm ca-certificates xvfb xauth x11-utils xclip
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev zlib1g-dev
   shared-mime-info libglib2.0-bin
   cups printer-driver-cups-pdf libcups2-dev
   sane-utils libsane-dev

@@ -132,7 +132,7 @@ TEST_F(PageOperationsTest, RotationTurnsAndSwapsThePageSize) {
 
 // A failing engine step is simulated with a stand-in slot: no input makes these fail.
 FPDF_BOOL RefuseMove(FPDF_DOCUMENT, const int*, unsigned long, int) { return 0; }
-FPDF_DOCUMENT RefuseLoad(const char*, const char*) { return nullptr; }
+FPDF_DOCUMENT RefuseLoad(FPDF_FILEACCESS*, const char*) { return nullptr; }
 
 TEST_F(PageOperationsTest, AFailedEngineStepReloadsTheBackup) {
   OpenNumbered(3);
@@ -157,12 +157,12 @@ TEST_F(PageOperationsTest, AFailedEngineStepReloadsTheBackup) {
 TEST_F(PageOperationsTest, WhenTheBackupCannotBeReloadedItIsKeptAndNamed) {
   OpenNumbered(3);
   auto realMove = g_engine.FPDF_MovePages;
-  auto realLoad = g_engine.FPDF_LoadDocument;
+  auto realLoad = g_engine.FPDF_LoadCustomDocument;
   g_engine.FPDF_MovePages = RefuseMove;
-  g_engine.FPDF_LoadDocument = RefuseLoad;
+  g_engine.FPDF_LoadCustomDocument = RefuseLoad;
   bool moved = MovePage(0, 2);
   g_engine.FPDF_MovePages = realMove;
-  g_engine.FPDF_LoadDocument = realLoad;
+  g_engine.FPDF_LoadCustomDocument = realLoad;
   EXPECT_FALSE(moved);
   ASSERT_EQ(g_script.boxes.size(), 1u);
   auto files = TempFiles();

@@ -233,13 +233,13 @@ TEST_F(UndoTest, PageOperationsUndoToThePreviousPageList) {
 namespace {
 
 FPDF_BOOL (*g_realMove)(FPDF_DOCUMENT, const int*, unsigned long, int) = nullptr;
-FPDF_DOCUMENT (*g_realLoad)(const char*, const char*) = nullptr;
-FPDF_DOCUMENT RefuseLoad(const char*, const char*) { return nullptr; }
+FPDF_DOCUMENT (*g_realLoad)(FPDF_FILEACCESS*, const char*) = nullptr;
+FPDF_DOCUMENT RefuseLoad(FPDF_FILEACCESS*, const char*) { return nullptr; }
 // Moves the pages, then reports failure and makes the backup unloadable: the engine fails
 // after the page list has changed, and the recovery fails too.
 FPDF_BOOL MoveThenFail(FPDF_DOCUMENT document, const int* pages, unsigned long count, int destination) {
   g_realMove(document, pages, count, destination);
-  g_engine.FPDF_LoadDocument = RefuseLoad;
+  g_engine.FPDF_LoadCustomDocument = RefuseLoad;
   return 0;
 }
 
@@ -251,13 +251,13 @@ std::optional<uint64_t> ScriptedFreeSpace() { return g_freeSpace; }
 TEST_F(UndoTest, AfterAFailedRecoveryUndoBringsBackTheDocumentBeforeTheOperation) {
   EditOnce();
   g_realMove = g_engine.FPDF_MovePages;
-  g_realLoad = g_engine.FPDF_LoadDocument;
+  g_realLoad = g_engine.FPDF_LoadCustomDocument;
   g_engine.FPDF_MovePages = MoveThenFail;
   EditScope scope = BeginPossibleEdit();
   bool moved = MovePage(0, 2);
   EndPossibleEdit(scope);
   g_engine.FPDF_MovePages = g_realMove;
-  g_engine.FPDF_LoadDocument = g_realLoad;
+  g_engine.FPDF_LoadCustomDocument = g_realLoad;
   ASSERT_FALSE(moved);
   ASSERT_EQ(g_session.document, nullptr);
   ASSERT_EQ(g_history.undo.size(), 2u);

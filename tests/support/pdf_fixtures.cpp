@@ -157,3 +157,11 @@ std::vector<float> PageWidthsOfFile(const std::string& path) {
   g_engine.FPDF_CloseDocument(document);
   return widths;
 }
+
+int ObjectCountOfFile(const std::string& path, int index) {
+  FPDF_DOCUMENT document = g_engine.FPDF_LoadDocument(path.c_str(), nullptr);
+  if (document == nullptr) return -1;
+  int count = ObjectCountOnPage(document, index);
+  g_engine.FPDF_CloseDocument(document);
+  return count;
+}

@@ -46,3 +46,5 @@ std::vector<float> PageWidths(FPDF_DOCUMENT document);
 int ObjectCountOnPage(FPDF_DOCUMENT document, int index);
 // Opens a saved file and reports its page widths (empty when it cannot be loaded).
 std::vector<float> PageWidthsOfFile(const std::string& path);
+// Objects on one page of a saved file; -1 when it cannot be loaded.
+int ObjectCountOfFile(const std::string& path, int index);
