@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "content/font_table.h"
+#include "content/glyph_coverage.h"
 #include "content/text_rules.h"
 #include "document/session.h"
 #include "document/window_hooks.h"
 #include "engine/engine_handles.h"
 #include "engine/page_box.h"
 #include "platform/platform_seam.h"
+#include "platform/text_encoding.h"
 
 TextToolSettings g_textSettings;
 
@@ -56,6 +58,15 @@ void PageChanged(const TextToolContext& ctx) {
 
 }  // namespace
 
+bool FontWritesEvery(FPDF_FONT font, const std::u16string& characters, const PdfOps& ops) {
+  std::u16string missing = CharactersFontCannotWrite(font, characters, ops);
+  if (missing.empty()) return true;
+  ShowMessage(kTextNotAddedCaption,
+              FillPlaceholders(u"所选字体中没有这些字符，无法写入：%s。文本未添加。", {NameCharacters(missing)}),
+              MessageIcon::Warning);
+  return false;
+}
+
 bool AddTextLines(const TextToolContext& ctx, PagePoint anchor, const std::u16string& text,
                   const std::u16string& fontName, float size, uint32_t colour) {
   const PdfOps& ops = ctx.ops;
@@ -66,7 +77,9 @@ bool AddTextLines(const TextToolContext& ctx, PagePoint anchor, const std::u16st
   auto lines = SplitTextLines(text);
   if (!lines) return false;
   FPDF_FONT font = ctx.fontByName(fontName, DistinctCharacters(*lines), false);
-  if (font == nullptr) return false;
+  std::u16string typed;  // in typing order: characters beyond 16 bits stay whole
+  for (const auto& line : *lines) typed += line;
+  if (font == nullptr || !FontWritesEvery(font, typed, ops)) return false;
   // Lines stack downwards as the user sees the page: work in displayed coordinates.
   PagePoint at = PageToDisplayed(ctx.frame, anchor.x, anchor.y);
   auto baselines = LineBaselines(lines->size(), size, ctx.frame.DisplayedHeight(), at.y);

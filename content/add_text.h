@@ -40,6 +40,10 @@ struct TextToolContext {
 constexpr const char16_t* kTextNotAddedCaption = u"文本添加失败";
 constexpr const char16_t* kTextNotAddedText = u"文本无法加入 PDF 页面。\n请检查文本行数和页面空间。";
 
+// Whether the font writes every character of `characters` (the same rule as editing text);
+// when not, says which characters cannot be written, and that nothing was added.
+bool FontWritesEvery(FPDF_FONT font, const std::u16string& characters, const PdfOps& ops);
+
 // Adds the lines of `text` with the first line's top at `anchor` (a page point): true when
 // the text is on the page and the page content was regenerated. Every failure leaves the
 // page as it was, except an insertion the engine broke off, which is reported to the user

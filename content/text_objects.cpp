@@ -1,10 +1,12 @@
 #include "content/text_objects.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "content/glyph_coverage.h"
 #include "content/text_rebuild.h"
 #include "engine/engine_handles.h"
 #include "platform/platform_seam.h"
@@ -74,8 +76,10 @@ TextEditOutcome EditTextObject(FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGE
 
   // The new content is tried away from the original first: its character codes change only
   // once the object's font is known to write the content faithfully.
+  bool spacesLost = false;
   ProbeResult probe = request.text == *old ? ProbeResult::ReadsBack
-                                           : ProbeTextContent(document, page, text, request.text, ops);
+                                           : ProbeTextContent(document, page, text, request.text, ops, &spacesLost);
+  std::u16string missing;  // characters no glyph of the text's font (or its face) writes
   if (probe == ProbeResult::FontLacks && !newSize) {
     RebuildResult rebuilt = RebuildTextWithNewSubset(document, page, text, request.text, ops);
     if (rebuilt.replacement != nullptr) {
@@ -84,13 +88,32 @@ TextEditOutcome EditTextObject(FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGE
       return outcome;
     }
     outcome.pageTouched = rebuilt.pageTouched;
+    missing = rebuilt.missing;
   } else {
     outcome.pageTouched = probe == ProbeResult::PageTouched;
   }
+  if (probe == ProbeResult::FontLacks && missing.empty() && ops.FPDFTextObj_GetFont) {
+    missing = CharactersFontCannotWrite(ops.FPDFTextObj_GetFont(text), request.text, ops);
+  }
+  if (spacesLost && missing.find(u' ') == std::u16string::npos) missing += u' ';
   if (probe != ProbeResult::ReadsBack) {
+    if (outcome.pageTouched) {
+      ShowMessage(kEditCaption, u"PDFium 无法替换该文本。页面可能已改变，请检查或撤销。", MessageIcon::Error);
+    } else if (!missing.empty()) {
+      ShowMessage(kEditCaption,
+                  FillPlaceholders(u"该文本的字体中没有这些字符，无法写入：%s。原文本保持不变。", {NameCharacters(missing)}),
+                  MessageIcon::Error);
+    } else {
+      ShowMessage(kEditCaption, u"PDFium 无法替换该文本。原文本保持不变。", MessageIcon::Error);
+    }
+    return outcome;
+  }
+  if (request.text != *old && !RewritingKeepsSpacing(document, text, *old, ops)) {
+    // Words spaced by kerning: the font has no space of its own to write them with.
+    bool spaced = std::any_of(old->begin(), old->end(), [](char16_t c) { return IsWhiteSpace(c); });
     ShowMessage(kEditCaption,
-                outcome.pageTouched ? u"PDFium 无法替换该文本。页面可能已改变，请检查或撤销。"
-                                    : u"PDFium 无法替换该文本。原文本保持不变。",
+                spaced ? FillPlaceholders(u"该文本的字体中没有这些字符，无法写入：%s。原文本保持不变。", {NameCharacters(u" ")})
+                       : u"该文本的字距无法按原样写回。原文本保持不变。",
                 MessageIcon::Error);
     return outcome;
   }

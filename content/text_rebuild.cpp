@@ -1,8 +1,11 @@
 #include "content/text_rebuild.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "content/font_table.h"
+#include "content/glyph_coverage.h"
 #include "content/subset_name.h"
 #include "content/text_objects.h"
 #include "engine/engine_handles.h"
@@ -16,9 +19,25 @@ FPDF_WIDESTRING Wide(const std::u16string& text) { return reinterpret_cast<FPDF_
 std::u16string WithoutWhiteSpace(const std::u16string& text) {
   std::u16string kept;
   for (char16_t c : text) {
-    if (c != u' ' && c != u'\r' && c != u'\n' && c != u'\t') kept.push_back(c);
+    if (!IsWhiteSpace(c)) kept.push_back(c);
   }
   return kept;
+}
+
+// Line ends and runs of white space read back as one space; none at either end.
+std::u16string WithSpacesFolded(const std::u16string& text) {
+  std::u16string folded;
+  bool gap = false;
+  for (char16_t c : text) {
+    if (IsWhiteSpace(c)) {
+      gap = !folded.empty();
+      continue;
+    }
+    if (gap) folded.push_back(u' ');
+    gap = false;
+    folded.push_back(c);
+  }
+  return folded;
 }
 
 // A UTF-16 value of the engine's two-call form (size first, then the text); nothing on failure.
@@ -122,38 +141,25 @@ bool HasClip(FPDF_PAGEOBJECT text, const PdfEngine& ops) {
   return clip != nullptr && ops.FPDFClipPath_CountPaths(clip) > 0;
 }
 
-// Whether the font has a glyph for every character: a simple font falls back on its encoding
-// for a character its subset lacks, which then reads back right but shows the empty-glyph box.
-// Such characters have no width.
-bool FontDrawsEvery(FPDF_FONT font, const std::u16string& content, const PdfEngine& ops) {
-  if (!ops.FPDFFont_GetGlyphWidth) return false;  // cannot tell: not faithful
-  for (size_t i = 0; i < content.size(); ++i) {
-    char32_t c = content[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < content.size()) c = 0x10000 + ((c - 0xD800) << 10) + (content[++i] - 0xDC00);
-    float width = 0;
-    if (!ops.FPDFFont_GetGlyphWidth(font, uint32_t(c), 1.0f, &width) || !(width > 0)) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool TextReadsBackAs(FPDF_PAGE page, FPDF_PAGEOBJECT text, const std::u16string& expected, const PdfEngine& ops) {
   ScopedTextPage textPage(ops.FPDFText_LoadPage(page));
   if (textPage == nullptr) return false;
   std::optional<std::u16string> content = ReadTextContent(textPage.get(), text, ops);
-  return content && WithoutWhiteSpace(*content) == WithoutWhiteSpace(expected);
+  return content && WithSpacesFolded(*content) == WithSpacesFolded(expected);
 }
 
 ProbeResult ProbeTextContent(FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT text,
-                             const std::u16string& content, const PdfEngine& ops) {
+                             const std::u16string& content, const PdfEngine& ops, bool* spacesLost) {
+  if (spacesLost != nullptr) *spacesLost = false;
   float size = 0;
   FPDF_FONT font = ops.FPDFTextObj_GetFont ? ops.FPDFTextObj_GetFont(text) : nullptr;
   if (document == nullptr || font == nullptr || !ops.FPDFPageObj_CreateTextObj || !ops.FPDFTextObj_GetFontSize ||
       !ops.FPDFTextObj_GetFontSize(text, &size)) {
     return ProbeResult::Failed;
   }
-  if (!FontDrawsEvery(font, content, ops)) return ProbeResult::FontLacks;
+  if (!CharactersFontCannotWrite(font, content, ops).empty()) return ProbeResult::FontLacks;
   ScopedPageObject owned(ops.FPDFPageObj_CreateTextObj(document, font, size));
   if (owned == nullptr) return ProbeResult::Failed;
   if (!ops.FPDFText_SetText(owned.get(), Wide(content))) return ProbeResult::FontLacks;
@@ -165,8 +171,40 @@ ProbeResult ProbeTextContent(FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOB
     return after == before ? ProbeResult::Failed : ProbeResult::PageTouched;
   }
   bool readsBack = TextReadsBackAs(page, probe, content, ops);
+  if (!readsBack && spacesLost != nullptr) {
+    // Every visible character came back but the spaces did not: the font has no space glyph
+    // (TeX spaces words by kerning), and the engine would write code 0 in their place.
+    ScopedTextPage textPage(ops.FPDFText_LoadPage(page));
+    std::optional<std::u16string> read = ReadTextContent(textPage.get(), probe, ops);
+    *spacesLost = read && WithoutWhiteSpace(*read) == WithoutWhiteSpace(content);
+  }
   if (!TakeOff(page, probe, ops)) return ProbeResult::PageTouched;
   return readsBack ? ProbeResult::ReadsBack : ProbeResult::FontLacks;
+}
+
+bool RewritingKeepsSpacing(FPDF_DOCUMENT document, FPDF_PAGEOBJECT text, const std::u16string& content,
+                           const PdfEngine& ops) {
+  float size = 0;
+  FS_MATRIX m{};
+  float left = 0, bottom = 0, right = 0, top = 0;
+  FPDF_FONT font = ops.FPDFTextObj_GetFont ? ops.FPDFTextObj_GetFont(text) : nullptr;
+  if (document == nullptr || font == nullptr || !ops.FPDFPageObj_CreateTextObj || !ops.FPDFTextObj_GetFontSize ||
+      !ops.FPDFPageObj_GetMatrix || !ops.FPDFPageObj_SetMatrix || !ops.FPDFPageObj_GetBounds ||
+      !ops.FPDFTextObj_GetFontSize(text, &size) || !ops.FPDFPageObj_GetMatrix(text, &m) ||
+      !ops.FPDFPageObj_GetBounds(text, &left, &bottom, &right, &top)) {
+    return false;
+  }
+  // The same content written again by the engine, off the page, where the original is.
+  ScopedPageObject again(ops.FPDFPageObj_CreateTextObj(document, font, size));
+  float aLeft = 0, aBottom = 0, aRight = 0, aTop = 0;
+  if (again == nullptr || !ops.FPDFText_SetText(again.get(), Wide(content)) || !ops.FPDFPageObj_SetMatrix(again.get(), &m) ||
+      !ops.FPDFPageObj_GetBounds(again.get(), &aLeft, &aBottom, &aRight, &aTop)) {
+    return false;
+  }
+  float width = std::max(right - left, top - bottom);
+  float tolerance = std::max(0.5f, 0.005f * width);
+  return std::abs(aLeft - left) <= tolerance && std::abs(aRight - right) <= tolerance &&
+         std::abs(aBottom - bottom) <= tolerance && std::abs(aTop - top) <= tolerance;
 }
 
 std::optional<std::u16string> EditorFontOf(FPDF_PAGEOBJECT text, const PdfEngine& ops) {
@@ -195,6 +233,8 @@ RebuildResult RebuildTextWithNewSubset(FPDF_DOCUMENT document, FPDF_PAGE page, F
   if (index < 0 || !face || !ops.FPDFTextObj_GetFontSize(text, &size)) return result;
   FPDF_FONT font = GetFontByName(*face, content, true);
   if (font == nullptr) return result;
+  result.missing = CharactersFontCannotWrite(font, content, ops);
+  if (!result.missing.empty()) return result;
   ScopedPageObject owned(ops.FPDFPageObj_CreateTextObj(document, font, size));
   if (owned == nullptr) return result;
   if (!ops.FPDFText_SetText(owned.get(), Wide(content)) || !CopyLook(document, text, owned.get(), ops)) return result;

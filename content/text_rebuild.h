@@ -17,14 +17,23 @@ enum class ProbeResult {
   PageTouched  // the probe could not be taken off the page again
 };
 
-// Checks that the text's font has a glyph with a width for every character, then tries
-// `content` on a new object of that font and size, placed on the page only while it is read
-// back, and compares what reads back (spaces and line ends aside).
+// Checks that the text's font has a glyph for every character (an outline for every visible
+// one), then tries `content` on a new object of that font and size, placed on the page only
+// while it is read back, and compares what reads back, spaces included. `spacesLost` says
+// whether only the spaces failed to come back.
 ProbeResult ProbeTextContent(FPDF_DOCUMENT document, FPDF_PAGE page, FPDF_PAGEOBJECT text,
-                             const std::u16string& content, const PdfEngine& ops);
+                             const std::u16string& content, const PdfEngine& ops, bool* spacesLost = nullptr);
 
-// Line ends and spaces may come back differently; every other character must be the same.
+// Every character must come back, and a space where one was written; runs of white space and
+// line ends count as one space.
 bool TextReadsBackAs(FPDF_PAGE page, FPDF_PAGEOBJECT text, const std::u16string& expected, const PdfEngine& ops);
+
+// Whether the engine writes the text's own content back the way it stands: with the same
+// font and matrix it covers the same box. A producer that spaced words or letters by kerning
+// (TeX writes no space glyph, only gaps in TJ) loses that spacing, as the engine writes plain
+// glyphs: such text is not rewritten.
+bool RewritingKeepsSpacing(FPDF_DOCUMENT document, FPDF_PAGEOBJECT text, const std::u16string& content,
+                           const PdfEngine& ops);
 
 // The display name of the table font whose subset the text is written in; nothing for a font
 // the editor did not embed.
@@ -33,6 +42,7 @@ std::optional<std::u16string> EditorFontOf(FPDF_PAGEOBJECT text, const PdfEngine
 struct RebuildResult {
   FPDF_PAGEOBJECT replacement = nullptr;  // on the page in the old one's place; the old is gone
   bool pageTouched = false;               // failed, and the page could not be put back
+  std::u16string missing;                 // characters the font's face has no glyph for
 };
 
 // Replaces an editor-written text object by one in a new subset holding `content`. On failure

@@ -151,6 +151,8 @@
   X(FPDFTextObj_GetFont, "FPDFTextObj_GetFont", false, FPDF_FONT, (FPDF_PAGEOBJECT))             \
   X(FPDFFont_GetBaseFontName, "FPDFFont_GetBaseFontName", false, size_t, (FPDF_FONT, char*, size_t)) \
   X(FPDFFont_GetGlyphWidth, "FPDFFont_GetGlyphWidth", false, FPDF_BOOL, (FPDF_FONT, uint32_t, float, float*)) \
+  X(FPDFFont_GetGlyphPath, "FPDFFont_GetGlyphPath", false, FPDF_GLYPHPATH, (FPDF_FONT, uint32_t, float))     \
+  X(FPDFGlyphPath_CountGlyphSegments, "FPDFGlyphPath_CountGlyphSegments", false, int, (FPDF_GLYPHPATH))     \
   X(FPDFPageObj_SetMatrix, "FPDFPageObj_SetMatrix", false, FPDF_BOOL, (FPDF_PAGEOBJECT, const FS_MATRIX*)) \
   X(FPDFTextObj_SetTextRenderMode, "FPDFTextObj_SetTextRenderMode", false, FPDF_BOOL,            \
     (FPDF_PAGEOBJECT, int))                                                                      \

@@ -19,6 +19,7 @@ struct fpdf_schhandle_t__;
 struct fpdf_bookmark_t__;
 struct fpdf_dest_t__;
 struct fpdf_action_t__;
+struct fpdf_glyphpath_t__;
 
 using FPDF_DOCUMENT = fpdf_document_t__*;
 using FPDF_PAGE = fpdf_page_t__*;
@@ -34,6 +35,7 @@ using FPDF_SCHHANDLE = fpdf_schhandle_t__*;
 using FPDF_BOOKMARK = fpdf_bookmark_t__*;
 using FPDF_DEST = fpdf_dest_t__*;
 using FPDF_ACTION = fpdf_action_t__*;
+using FPDF_GLYPHPATH = fpdf_glyphpath_t__*;
 
 using FPDF_BOOL = int;
 using FPDF_DWORD = unsigned long;

@@ -307,7 +307,9 @@ void FinishTextBox(bool commit) {
       std::u16string characters;
       if (lines) {
         for (const auto& line : *lines) characters += line;
-        ready = GetFontByName(fontName, characters) != nullptr;
+        FPDF_FONT font = GetFontByName(fontName, characters);
+        // Characters the font has no glyph for are named, and the box keeps what was typed.
+        ready = font != nullptr && FontWritesEvery(font, characters, CurrentOps());
         if (!ready) g_box.box->setFocus();
       }
     }

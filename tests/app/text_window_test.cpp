@@ -246,6 +246,31 @@ TEST_F(TextWindowTest, WrongControlsKeepTheBoxAndOnlyLineEndsAddNothing) {
   EXPECT_FLOAT_EQ(g_textSettings.size, 36);  // the next box starts with the size read
 }
 
+// Characters the font has no glyph for are named; the box keeps what was typed, as for a
+// wrong size, and nothing reaches the page.
+TEST_F(TextWindowTest, CharactersTheFontCannotWriteAreNamedAndTheBoxKeepsTheText) {
+  OpenPage(kA4);
+  Click(At(0.3f, 0.3f));
+  Type(QStringLiteral("office "));
+  TextBoxEditor()->insertPlainText(QStringLiteral("\uFB00 😀"));  // as an input method commits them
+  g_script.boxes.clear();
+  CtrlEnter();
+  ASSERT_EQ(Boxes(), 1);
+  EXPECT_EQ(TextBoxEditor()->toPlainText(), QStringLiteral("office \uFB00 😀"));
+  ASSERT_EQ(g_script.boxes.size(), 1u);
+  EXPECT_EQ(g_script.boxes[0].caption, u"文本添加失败");
+  EXPECT_EQ(g_script.boxes[0].text, u"所选字体中没有这些字符，无法写入：“\uFB00”“😀”。文本未添加。");
+  EXPECT_EQ(CurrentObjectCount(), 0);
+  EXPECT_FALSE(g_session.modified);
+
+  TextBoxEditor()->setPlainText(QStringLiteral("office"));
+  g_script.boxes.clear();
+  CtrlEnter();
+  EXPECT_EQ(Boxes(), 0);
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  EXPECT_EQ(PageTexts(), (std::vector<std::u16string>{u"office"}));
+}
+
 TEST_F(TextWindowTest, ANewSizeRebuildsThePreviewAndColourComesFromTheDialog) {
   OpenPage(kA4);
   Click(At(0.3f, 0.3f));

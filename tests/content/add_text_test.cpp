@@ -109,6 +109,25 @@ TEST_F(AddTextTest, TextOfOnlyLineEndsOrBeyondThePageIsRefusedAndChangesNothing)
   EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
 }
 
+// The same rule as editing: characters the font has no glyph for are named, nothing is added.
+TEST_F(AddTextTest, CharactersTheFontHasNoGlyphForAreNamedAndNothingIsAdded) {
+  ShowPage();
+  uint64_t generation = EditGeneration();
+  EXPECT_FALSE(Add({100, 500}, u"a\uFB00b 😀\n𠀋 你好"));
+  ASSERT_EQ(g_script.boxes.size(), 1u) << RecordedBoxesText();
+  EXPECT_EQ(g_script.boxes[0].caption, u"文本添加失败");
+  EXPECT_EQ(g_script.boxes[0].text, u"所选字体中没有这些字符，无法写入：“\uFB00”“😀”“𠀋”。文本未添加。");
+  EXPECT_EQ(g_script.boxes[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(CurrentObjectCount(), 0);
+  EXPECT_EQ(EditGeneration(), generation);
+  EXPECT_FALSE(g_session.modified);
+
+  g_script.boxes.clear();
+  EXPECT_TRUE(Add({100, 500}, u"ab 你好\n三角形 ABC"));
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  EXPECT_EQ(CurrentObjectCount(), 2);
+}
+
 TEST_F(AddTextTest, TheTopEdgeHoldsTheFirstLineAndTheBottomPushesTheBlockUp) {
   ShowPage();
   ASSERT_TRUE(Add({50, 842}, u"顶"));

@@ -112,12 +112,17 @@ class RefusedEditTest : public DocumentTest {
   }
   // Each edit is refused with the object untouched, and the codes after the next edit are
   // those the same next edit gives without the refused ones.
-  void ExpectRefusedWithoutDamage(const std::string& pdf, const std::vector<std::u16string>& edits) {
+  // Each edit with the characters the refusal names.
+  struct Refusal {
+    std::u16string edit;
+    std::u16string named;
+  };
+  void ExpectRefusedWithoutDamage(const std::string& pdf, const std::vector<Refusal>& edits) {
     OpenOrFail(pdf);
     std::vector<std::string> untouched = CodesAfterTheNextEdit("untouched.pdf");
     ASSERT_FALSE(untouched.empty());
     OpenOrFail(pdf);
-    for (const auto& edit : edits) {
+    for (const auto& [edit, named] : edits) {
       SCOPED_TRACE(Utf8(edit));
       g_script.boxes.clear();
       g_script.textAnswers = {Answer(edit)};
@@ -126,7 +131,7 @@ class RefusedEditTest : public DocumentTest {
       TextEditOutcome outcome = EditTextObject(g_session.document, g_session.currentPage, text, g_engine);
       EXPECT_FALSE(outcome.Commit());
       ASSERT_EQ(g_script.boxes.size(), 1u) << RecordedBoxesText();
-      EXPECT_EQ(Utf8(g_script.boxes[0].text), "PDFium 无法替换该文本。原文本保持不变。");
+      EXPECT_EQ(g_script.boxes[0].text, u"该文本的字体中没有这些字符，无法写入：" + named + u"。原文本保持不变。");
       EXPECT_EQ(g_engine.FPDFPage_CountObjects(g_session.currentPage), objects);
       EXPECT_EQ(FirstText(), text);
     }
@@ -148,13 +153,16 @@ TEST_F(RefusedEditTest, LigaturesOfALibreOfficePageKeepTheirCodesWhenAnEditIsRef
   ASSERT_NE(RunCommand("pdftotext '" + pdf + "' -").output.find("LibreOffice offers efficient workflows"),
             std::string::npos);
   ASSERT_NE(ReadBytes(pdf).find("Producer"), std::string::npos);
-  ExpectRefusedWithoutDamage(pdf, {u"Office", u"LibreOffice offers efficient workflow", u"LibreOffice 你好",
-                                   u"LibreOffice offers efficient workflows!", u"Libre Bio"});
+  ExpectRefusedWithoutDamage(pdf, {{u"Office", u"“f”"},
+                                   {u"LibreOffice offers efficient workflow", u"“f”“l”"},
+                                   {u"LibreOffice 你好", u"“f”“你”“好”"},
+                                   {u"LibreOffice offers efficient workflows!", u"“f”“l”“!”"},
+                                   {u"Libre Bio", u"“B”"}});
 }
 
 TEST_F(RefusedEditTest, AStandardType1FontKeepsItsCodesWhenAnEditIsRefused) {
   WriteTextPdf(WorkPath("helvetica.pdf"), "/MediaBox [0 0 595 842]", TextAt(100, 700, 12, "Plain words"));
-  ExpectRefusedWithoutDamage(WorkPath("helvetica.pdf"), {u"Plain 你好", u"\u0394 delta"});
+  ExpectRefusedWithoutDamage(WorkPath("helvetica.pdf"), {{u"Plain 你好", u"“你”“好”"}, {u"\u0394 delta", u"“\u0394”"}});
 }
 
 TEST_F(RefusedEditTest, OwnTextIsRebuiltInANewSubsetKeepingItsLookMarksAndPlace) {

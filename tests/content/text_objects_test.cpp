@@ -16,7 +16,6 @@
 
 namespace {
 
-int g_setTextCalls = 0;
 int g_setFillCalls = 0;
 std::deque<std::optional<std::u16string>> g_sizeAnswers;
 std::vector<std::u16string> g_sizePrefills;
@@ -43,9 +42,12 @@ unsigned long ShiftingLength(FPDF_PAGEOBJECT text, FPDF_TEXTPAGE page, FPDF_WCHA
   unsigned long real = g_engine.FPDFTextObj_GetText(text, page, buffer, bytes);
   return buffer == nullptr ? real : real - 2;
 }
-// Lets the first text through and refuses every later one (the rollback).
-FPDF_BOOL FirstSetTextOnly(FPDF_PAGEOBJECT text, FPDF_WIDESTRING content) {
-  return ++g_setTextCalls == 1 ? g_engine.FPDFText_SetText(text, content) : 0;
+// Writes texts off the page (the probes) and refuses the page's own text.
+FPDF_BOOL OffThePageOnly(FPDF_PAGEOBJECT text, FPDF_WIDESTRING content) {
+  for (int i = 0; i < g_engine.FPDFPage_CountObjects(g_session.currentPage); ++i) {
+    if (g_engine.FPDFPage_GetObject(g_session.currentPage, i) == text) return 0;
+  }
+  return g_engine.FPDFText_SetText(text, content);
 }
 FPDF_BOOL FirstFillOnly(FPDF_PAGEOBJECT o, unsigned r, unsigned g, unsigned b, unsigned a) {
   return ++g_setFillCalls == 1 ? g_engine.FPDFPageObj_SetFillColor(o, r, g, b, a) : 0;
@@ -60,7 +62,6 @@ class TextObjectsTest : public DocumentTest {
  protected:
   void SetUp() override {
     DocumentTest::SetUp();
-    g_setTextCalls = 0;
     g_setFillCalls = 0;
     g_sizeAnswers.clear();
     g_sizePrefills.clear();
@@ -126,11 +127,11 @@ TEST_F(TextObjectsTest, NewContentReplacesTheOldThroughTheEditDialogWithoutASize
   EXPECT_EQ(Content(Object(0)), u"Hello world");
   EXPECT_TRUE(g_script.boxes.empty());
 
-  // Characters the text's own font cannot show would come out as garbage: refused, the old
-  // content stays.
+  // Characters the text's own font cannot show would come out as garbage: refused by name,
+  // the old content stays.
   g_script.textAnswers = {Answer(u"Hello 你好")};
   EXPECT_FALSE(EditTextObject(g_session.document, g_session.currentPage, Object(0), g_engine).Commit());
-  ExpectOnlyBox("编辑文本失败", "PDFium 无法替换该文本。原文本保持不变。");
+  ExpectOnlyBox("编辑文本失败", "该文本的字体中没有这些字符，无法写入：“你”“好”。原文本保持不变。");
   EXPECT_EQ(Content(Object(0)), u"Hello world");
 }
 
@@ -182,10 +183,10 @@ TEST_F(TextObjectsTest, ASizeThatCannotBeSetLeavesTheTextAsItWasOrSaysThePageCha
   ExpectOnlyBox("编辑文本失败", "无法修改所选文本字号。");
   EXPECT_EQ(Content(Object(0)), u"Original");
 
-  // The size went in, then the content is refused (the probe alone got through): the page
+  // The size went in, then the content is refused (the probes alone got through): the page
   // differs and the user is told so.
   ops.FPDFTextObj_SetFontSize = AcceptSize;
-  ops.FPDFText_SetText = FirstSetTextOnly;
+  ops.FPDFText_SetText = OffThePageOnly;
   g_script.boxes.clear();
   g_script.textAnswers = {answer};
   outcome = EditTextObject(g_session.document, g_session.currentPage, Object(0), ops);
