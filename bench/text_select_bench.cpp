@@ -1,6 +1,8 @@
 // Selecting the words of a page of 300 words: the first drag step on a page just shown (its
 // characters read once, the pointer mapped to a character, the selected lines' rectangles)
 // against the engine's bare walk over the same characters' boxes, and later steps on their own.
+// Highlighting a selected line: the annotation added and the page rendered again, against a
+// bare render of the same page.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "document/session.h"
 #include "document/undo_history.h"
 #include "editing/page_text_select.h"
+#include "editing/text_marks.h"
 #include "engine/engine_handles.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
@@ -93,6 +96,22 @@ int main() {
   std::printf("BENCH select_text_page_300_words ratio=%.2f target=1.5 (first drag step on the page %.3f ms, bare box walk "
               "%.3f ms over %d characters, later steps %.3f ms, median of 15 paired runs)\n",
               MedianPairedRatio(first, walk), Median(first), Median(walk), characters, Median(later));
+  std::vector<double> marked, bare;
+  for (int round = 0; round < 15; ++round) {
+    PageTextDoubleClick(from);  // a word of the first line
+    auto start = BenchClock::now();
+    if (!MarkSelectedText(TextMarkKind::Highlight)) std::fprintf(stderr, "the highlight was not added\n");
+    InvalidateRender(true);
+    Render();
+    marked.push_back(MillisecondsSince(start));
+    start = BenchClock::now();
+    InvalidateRender(true);
+    Render();
+    bare.push_back(MillisecondsSince(start));
+  }
+  std::printf("BENCH highlight_add_visible ratio=%.2f target=1.3 (highlight added and page rendered %.2f ms, bare render "
+              "%.2f ms, median of 15 paired runs)\n",
+              MedianPairedRatio(marked, bare), Median(marked), Median(bare));
   CloseSessionDocument();
   DiscardHistory();
   return 0;
