@@ -27,6 +27,8 @@
 #include "editing/image_objects.h"
 #include "editing/pointer_input.h"
 #include "editing/selection.h"
+#include "editing/page_text_select.h"
+#include "editing/text_marks.h"
 #include "engine/engine_table.h"
 #include "external/printing.h"
 #include "external/scanning.h"
@@ -114,7 +116,11 @@ void Dispatch(int id) {
     case kCmdPaste:
       if (PassToFocusedText(id)) return;
       if (id == kCmdCopy) {
-        if (g_selection.selectedImage != nullptr) CopySelectedImage();
+        if (HasPageTextSelection()) {
+          CopyPageTextSelection();
+        } else if (g_selection.selectedImage != nullptr) {
+          CopySelectedImage();
+        }
       } else if (id == kCmdCut) {
         if (g_selection.selectedImage != nullptr) CutSelectedImage();
       } else if (g_session.currentPage != nullptr) {
@@ -259,6 +265,24 @@ void Dispatch(int id) {
       return;
     case kCmdHandTool:
       ToggleHand();
+      return;
+    case kCmdSelectTextTool:
+      if (g_session.document != nullptr) EnterSelectText();
+      return;
+    case kCmdHighlightText:
+      MarkSelectedText(TextMarkKind::Highlight);
+      return;
+    case kCmdUnderlineText:
+      MarkSelectedText(TextMarkKind::Underline);
+      return;
+    case kCmdStrikeOutText:
+      MarkSelectedText(TextMarkKind::StrikeOut);
+      return;
+    case kCmdDeleteTextMark:
+      DeleteMenuTextMark();
+      return;
+    case kCmdRecolourTextMark:
+      RecolourMenuTextMark();
       return;
     case kCmdPenTool:
       EnterPen();

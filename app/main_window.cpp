@@ -27,6 +27,7 @@
 #include "editing/drawing_commands.h"
 #include "editing/force_erase_tool.h"
 #include "editing/image_clipboard.h"
+#include "editing/page_text_select.h"
 #include "editing/select_tool.h"
 #include "editing/selection.h"
 #include "view/command_ids.h"
@@ -45,6 +46,7 @@
 #include "widgets/on_screen_keyboard.h"
 #include "widgets/page_canvas.h"
 #include "widgets/page_number_controls.h"
+#include "widgets/page_text_menu.h"
 #include "widgets/page_text_box.h"
 #include "widgets/qt_platform.h"
 #include "widgets/shape_panel.h"
@@ -77,14 +79,19 @@ void InstallWindowHooks() {
     g_tool.ocrRegion = false;
     g_tool.mode = tool == ToolAfterInstall::Hand ? ToolMode::Hand : ToolMode::Select;
     ClearDrawnSelection();
+    ForgetPageTextLayout();
     g_selection.lengthCm = 0;  // a length measured in the last document does not fix this one's lines
   };
   g_window.leaveOcrSelection = [] { g_tool.ocrRegion = false; };
-  g_window.clearSelections = [] { ClearDrawnSelection(); };
+  g_window.clearSelections = [] {
+    ClearDrawnSelection();
+    ClearPageTextSelection();
+  };
   g_window.clearDrawnSelection = [] { ClearDrawnSelection(); };
   g_window.clearToolState = [] {
     ClearToolProgress();
     ClearDrawnSelection();
+    ForgetPageTextLayout();
   };
   g_window.destroyRenderCache = [] { DestroyRenderCache(); };
   g_window.documentClosing = [] {
@@ -94,6 +101,7 @@ void InstallWindowHooks() {
   g_window.changed = [](Change what) {
     switch (what) {
       case Change::PageContent:
+        ForgetPageTextLayout();  // the words may have moved or gone
         InvalidateCurrentThumbnail();
         g_mainWindow->canvas()->navigator()->RepaintCurrentItem();
         InvalidateRender(true);  // repaints
@@ -119,6 +127,7 @@ void InstallWindowHooks() {
     g_mainWindow->canvas()->update(QRect(left, top, right - left, bottom - top));
   };
   g_window.pageSwitched = [] {
+    ForgetPageTextLayout();
     // The vertices belong to the page that was left.
     if (IsLineToolActive() && !g_tool.polyline.empty()) CancelLineTool(u"页面已改变，请重新选择折线工具");
   };
@@ -146,6 +155,7 @@ MainWindow::MainWindow() : canvas_(new PageCanvas(this)) {
   g_sendCommand = RouteCommand;
   InstallDrawnObjectMenu();
   InstallTextMenu();
+  InstallPageTextMenu();
   new ShapePanel(canvas_);
   InstallTextTool(canvas_);
   InstallTouchTracking();
@@ -228,7 +238,7 @@ void MainWindow::UpdateEditMenu() {
     action(kCmdPaste)->setEnabled(!readOnly && clipboardText);
   } else {
     action(kCmdCut)->setEnabled(CanCutImage());
-    action(kCmdCopy)->setEnabled(CanCopyImage());
+    action(kCmdCopy)->setEnabled(CanCopyImage() || HasPageTextSelection());
     action(kCmdPaste)->setEnabled(CanPasteImage());
   }
   action(kCmdUndo)->setEnabled(!g_history.undo.empty());

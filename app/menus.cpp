@@ -147,6 +147,7 @@ MainMenu BuildMainMenu(QMenuBar* bar) {
   QMenu* tools = bar->addMenu(QStringLiteral("工具"));
   AddRouted(tools, main, kCmdSelectTool, QStringLiteral("选择工具"));
   AddRouted(tools, main, kCmdHandTool, QStringLiteral("手形工具"));
+  AddRouted(tools, main, kCmdSelectTextTool, QStringLiteral("选择文字"));
   auto* radio = new QActionGroup(tools);
   radio->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
   for (QAction* a : {AddRouted(tools, main, kCmdPenTool, QStringLiteral("画曲线")),

@@ -7,6 +7,7 @@
 #include "document/window_hooks.h"
 #include "editing/drawing_commands.h"
 #include "editing/force_erase_trail.h"
+#include "editing/page_text_select.h"
 #include "editing/select_tool.h"
 #include "editing/shape_panel_model.h"
 #include "view/ocr_selection.h"
@@ -116,6 +117,13 @@ void OnLeftPress(int x, int y) {
     case ToolMode::Text:
       if (InsidePage(x, y) && g_pageMenus.textClick != nullptr) g_pageMenus.textClick({x, y});
       return;
+    case ToolMode::SelectText:
+      if (InsidePage(x, y)) {
+        PageTextPress({x, y});
+      } else {
+        ClearPageTextSelection();
+      }
+      return;
     default:
       return;  // selection, images and erasing do their page work elsewhere
   }
@@ -132,6 +140,10 @@ void OnMouseMove(int x, int y, bool leftHeld) {
   }
   if (g_tool.selectDrag) {
     if (leftHeld) ContinueHandleDrag({x, y});
+    return;
+  }
+  if (g_pageText.dragging) {
+    if (leftHeld) PageTextMove({x, y});
     return;
   }
   if (EditingToolActive()) {
@@ -191,6 +203,10 @@ void OnLeftRelease(int x, int y) {
     EndHandleDrag();
     return;
   }
+  if (g_pageText.dragging) {
+    PageTextRelease({x, y});
+    return;
+  }
   if (EditingToolActive()) {
     SelectToolRelease({x, y});
     return;
@@ -220,7 +236,20 @@ void OnLeftRelease(int x, int y) {
 
 void OnLeftDoubleClick(int x, int y) {
   if (g_pan.active || g_tool.ocrRegion) return;
+  if (g_tool.mode == ToolMode::SelectText) {
+    if (InsidePage(x, y)) PageTextDoubleClick({x, y});
+    return;
+  }
   SelectToolDoubleClick({x, y});
+}
+
+void OnLeftTripleClick(int x, int y) {
+  if (g_pan.active || g_tool.ocrRegion) return;
+  if (g_tool.mode == ToolMode::SelectText) {
+    if (InsidePage(x, y)) PageTextTripleClick({x, y});
+    return;
+  }
+  OnLeftPress(x, y);  // other tools take it as the press it is
 }
 
 void OnMiddlePress(int x, int y) {
@@ -251,7 +280,10 @@ void OnRightRelease(int x, int y) {
   }
   if (g_tool.mode == ToolMode::Edit && InsidePage(x, y) && g_pageMenus.contextMenu != nullptr) {
     g_pageMenus.contextMenu({x, y});
+    return;
   }
+  bool textTools = g_tool.mode == ToolMode::Hand || g_tool.mode == ToolMode::SelectText;
+  if (textTools && InsidePage(x, y) && g_pageMenus.pageTextMenu != nullptr) g_pageMenus.pageTextMenu({x, y});
 }
 
 bool OnWheel(int delta, bool shiftHeld, bool ctrlHeld, int linesPerNotch) {
@@ -273,6 +305,7 @@ void OnEscape() {
 
 void CancelPointerDrag() {
   if (g_pan.active) EndPan();
+  g_pageText.dragging = false;
   if (EditingToolActive()) SelectToolCancel();
   if (g_tool.selectDrag) {
     g_tool.selectDrag = false;
@@ -325,6 +358,8 @@ CursorShape CursorFor(int x, int y) {
       return CursorShape::Hand;
     case ToolMode::Text:
       return CursorShape::IBeam;
+    case ToolMode::SelectText:
+      return inside ? CursorShape::IBeam : CursorShape::Arrow;
     case ToolMode::Edit:
       return EditToolCursor({x, y});
     default:

@@ -18,6 +18,8 @@ struct PageMenus {
   bool (*textMenu)(ScreenPoint point) = nullptr;
   // A press on the page in text mode: the in-place text box opens there (or takes the focus).
   void (*textClick)(ScreenPoint point) = nullptr;
+  // Right-button release in 手形 or 选择文字: 选择文字, 复制 and the marks for selected words.
+  void (*pageTextMenu)(ScreenPoint point) = nullptr;
 };
 
 extern PageMenus g_pageMenus;
@@ -26,6 +28,8 @@ void OnLeftPress(int x, int y);
 void OnMouseMove(int x, int y, bool leftHeld);
 void OnLeftRelease(int x, int y);
 void OnLeftDoubleClick(int x, int y);
+// A press soon after a double click, near it.
+void OnLeftTripleClick(int x, int y);
 void OnMiddlePress(int x, int y);
 void OnMiddleRelease();
 void OnRightRelease(int x, int y);

@@ -94,6 +94,20 @@
   X(FPDFPage_CloseAnnot, "FPDFPage_CloseAnnot", false, void, (FPDF_ANNOTATION))                  \
   X(FPDFPage_RemoveAnnot, "FPDFPage_RemoveAnnot", false, FPDF_BOOL, (FPDF_PAGE, int))            \
   X(FPDFAnnot_GetSubtype, "FPDFAnnot_GetSubtype", false, int, (FPDF_ANNOTATION))                 \
+  X(FPDFPage_CreateAnnot, "FPDFPage_CreateAnnot", false, FPDF_ANNOTATION, (FPDF_PAGE, int))      \
+  X(FPDFAnnot_SetColor, "FPDFAnnot_SetColor", false, FPDF_BOOL,                                  \
+    (FPDF_ANNOTATION, int, unsigned, unsigned, unsigned, unsigned))                              \
+  X(FPDFAnnot_AppendAttachmentPoints, "FPDFAnnot_AppendAttachmentPoints", false, FPDF_BOOL,      \
+    (FPDF_ANNOTATION, const FS_QUADPOINTSF*))                                                    \
+  X(FPDFAnnot_SetRect, "FPDFAnnot_SetRect", false, FPDF_BOOL, (FPDF_ANNOTATION, const FS_RECTF*)) \
+  X(FPDFAnnot_GetRect, "FPDFAnnot_GetRect", false, FPDF_BOOL, (FPDF_ANNOTATION, FS_RECTF*))       \
+  X(FPDFAnnot_CountAttachmentPoints, "FPDFAnnot_CountAttachmentPoints", false, size_t,            \
+    (FPDF_ANNOTATION))                                                                           \
+  X(FPDFAnnot_GetAttachmentPoints, "FPDFAnnot_GetAttachmentPoints", false, FPDF_BOOL,            \
+    (FPDF_ANNOTATION, size_t, FS_QUADPOINTSF*))                                                  \
+  X(FPDFAnnot_SetAP, "FPDFAnnot_SetAP", false, FPDF_BOOL, (FPDF_ANNOTATION, int, FPDF_WIDESTRING)) \
+  X(FPDFAnnot_SetStringValue, "FPDFAnnot_SetStringValue", false, FPDF_BOOL,                      \
+    (FPDF_ANNOTATION, const char*, FPDF_WIDESTRING))                                             \
   X(FPDFFormObj_CountObjects, "FPDFFormObj_CountObjects", false, int, (FPDF_PAGEOBJECT))         \
   X(FPDFFormObj_GetObject, "FPDFFormObj_GetObject", false, FPDF_PAGEOBJECT,                      \
     (FPDF_PAGEOBJECT, unsigned long))                                                            \
@@ -174,6 +188,7 @@
   X(FPDFText_GetSchResultIndex, "FPDFText_GetSchResultIndex", false, int, (FPDF_SCHHANDLE))      \
   X(FPDFText_GetSchCount, "FPDFText_GetSchCount", false, int, (FPDF_SCHHANDLE))                  \
   X(FPDFText_FindClose, "FPDFText_FindClose", false, void, (FPDF_SCHHANDLE))                     \
+  X(FPDFText_GetText, "FPDFText_GetText", false, int, (FPDF_TEXTPAGE, int, int, unsigned short*)) \
   X(FPDFText_CountRects, "FPDFText_CountRects", false, int, (FPDF_TEXTPAGE, int, int))           \
   X(FPDFText_GetRect, "FPDFText_GetRect", false, FPDF_BOOL,                                      \
     (FPDF_TEXTPAGE, int, double*, double*, double*, double*))                                    \

@@ -68,6 +68,23 @@ struct FS_MATRIX {
   float a, b, c, d, e, f;
 };
 
+// Page space; note the order: top is second.
+struct FS_RECTF {
+  float left, top, right, bottom;
+};
+
+// One quadrilateral of a markup annotation: upper left, upper right, lower left, lower right.
+struct FS_QUADPOINTSF {
+  float x1, y1, x2, y2, x3, y3, x4, y4;
+};
+
+// Markup annotation subtypes and the annotation colour slot.
+constexpr int kAnnotHighlight = 9;
+constexpr int kAnnotUnderline = 10;
+constexpr int kAnnotStrikeOut = 12;
+constexpr int kAnnotColour = 0;
+constexpr int kAnnotAppearanceNormal = 0;
+
 struct FPDF_IMAGEOBJ_METADATA {
   unsigned int width;
   unsigned int height;

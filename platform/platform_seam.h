@@ -117,6 +117,8 @@ struct PlatformSeam {
   bool (*writeClipboardPicture)(ClipboardPicture content) = nullptr;  // taken over: pictures may be large
   std::optional<ClipboardPicture> (*readClipboardPicture)() = nullptr;
   bool (*clipboardHasPicture)() = nullptr;
+  // Plain text for other programs (UTF-8 where they ask for it); false when it could not be written.
+  bool (*writeClipboardText)(const std::u16string& text) = nullptr;
   // Decodes PNG bytes. TooLarge, read from the header before any pixel is decoded: a side of
   // 0, a width over 536870911 or pixels needing more than 256 MiB.
   DecodedImage (*decodePng)(const std::vector<uint8_t>& bytes) = nullptr;

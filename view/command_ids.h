@@ -47,6 +47,12 @@ enum class CommandEffect { Edits, Views };
   X(kCmdFloatingZoomIn, 1145, Views)                \
   X(kCmdFloatingZoomOut, 1146, Views)               \
   X(kCmdFloatingFullScreen, 1147, Views)            \
+  X(kCmdSelectTextTool, 1148, Edits)                \
+  X(kCmdHighlightText, 1149, Edits)                 \
+  X(kCmdUnderlineText, 1150, Edits)                 \
+  X(kCmdStrikeOutText, 1151, Edits)                 \
+  X(kCmdDeleteTextMark, 1152, Edits)                \
+  X(kCmdRecolourTextMark, 1153, Edits)              \
   X(kCmdOpen, 32771, Views)                         \
   X(kCmdSaveCopy, 32772, Views)                     \
   X(kCmdPreviousPage, 32773, Views)                 \

@@ -38,6 +38,11 @@ void ToggleHand() {
   }
 }
 
+void EnterSelectText() {
+  g_tool.shapePanelRequested = false;
+  EnterMode(ToolMode::SelectText, u"选择文字：拖动选择页面上的文字，双击选词，三击选行，Ctrl+C 复制");
+}
+
 void EnterPen() {
   g_tool.shapePanelRequested = false;
   EnterMode(ToolMode::Pen, u"画曲线模式");

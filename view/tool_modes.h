@@ -5,6 +5,8 @@
 
 void EnterSelect(const std::u16string& message = u"选取模式：拖动框选图形");
 void ToggleHand();
+// 选择文字: the page's words are selected and copied, nothing on the page changes.
+void EnterSelectText();
 void EnterPen();
 void EnterArrow();
 void EnterSelectErase();

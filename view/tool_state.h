@@ -10,7 +10,7 @@
 #include "geometry/stroke_smoothing.h"
 #include "view/page_view.h"
 
-enum class ToolMode { Select, Hand, Pen, Arrow, SelectErase, ForceErase, Text, ImagePlacement, Edit, Geometry };
+enum class ToolMode { Select, Hand, Pen, Arrow, SelectErase, ForceErase, Text, ImagePlacement, Edit, Geometry, SelectText };
 
 // A left-button drag on the page by a drawing tool, in client pixels.
 struct StrokeDrag {

@@ -17,11 +17,11 @@ std::vector<ToolbarButton> MakeButtons() {
       {kCmdPenMenu, u"画笔"},         {kCmdEraseMenu, u"擦除"},        {kCmdZoomOutButton, u"缩小"},
       {kCmdZoomInButton, u"放大"},    {kCmdFitMenu, u"适合"},          {kCmdRotateLeftButton, u"逆时针"},
       {kCmdRotateRightButton, u"顺时针"}, {kCmdSaveButton, u"保存"},   {kCmdFullScreenButton, u"全屏"},
-      {kCmdHandTool, u"手形"},        {kCmdEditMode, u"编辑"},         {kCmdTextButton, u"文本"},
+      {kCmdHandTool, u"手形"},        {kCmdSelectTextTool, u"选择文字"}, {kCmdEditMode, u"编辑"},         {kCmdTextButton, u"文本"},
       {kCmdInsertImage, u"图像"},     {kCmdDrawingMenuButton, u"绘图"}, {kCmdOcr, u"OCR"}};
   std::vector<ToolbarButton> buttons{{kCmdNewButton, u"新建", 4, false}};
   int x = 48;
-  for (int i = 0; i < 18; ++i) {
+  for (int i = 0; i < 19; ++i) {
     if (i == 3 || i == 12) x += 8;
     bool dropMarker = kRows[i].id == kCmdPenMenu || kRows[i].id == kCmdDrawingMenuButton;
     buttons.push_back({kRows[i].id, kRows[i].label, x, dropMarker});
@@ -64,6 +64,8 @@ bool ToolbarButtonActive(int id) {
       return g_tool.mode == ToolMode::Hand;
     case kCmdEditMode:
       return g_tool.mode == ToolMode::Edit;
+    case kCmdSelectTextTool:
+      return g_tool.mode == ToolMode::SelectText;
     case kCmdTextButton:
       return g_tool.mode == ToolMode::Text;
     case kCmdInsertImage:

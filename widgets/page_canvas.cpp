@@ -34,6 +34,7 @@
 #include "widgets/floating_buttons.h"
 #include "widgets/image_panel.h"
 #include "widgets/image_selection_painter.h"
+#include "widgets/page_text_menu.h"
 #include "widgets/navigator_panel.h"
 #include "widgets/page_number_controls.h"
 #include "widgets/page_preparer.h"
@@ -269,6 +270,7 @@ void PageCanvas::PaintPage(QPainter& painter) {
     painter.drawImage(QRect(page.left, page.top, g_view.bitmapWidth, g_view.bitmapHeight), image);
   }
   PaintFindHighlights(painter);
+  PaintPageTextSelection(painter);
   PaintPreviews(painter);
 }
 
@@ -441,7 +443,14 @@ void PageCanvas::mousePressEvent(QMouseEvent* event) {
     }
     if (!g_layout.fullScreen && p.y() >= height() - kStatusLineHeight) return;
     if (touchPanning_) return;
-    OnLeftPress(p.x(), p.y());
+    bool triple = sinceDoubleClick_.isValid() && sinceDoubleClick_.elapsed() <= QApplication::doubleClickInterval() &&
+                  (p - doubleClickAt_).manhattanLength() <= QApplication::startDragDistance();
+    sinceDoubleClick_.invalidate();
+    if (triple) {
+      OnLeftTripleClick(p.x(), p.y());
+    } else {
+      OnLeftPress(p.x(), p.y());
+    }
   } else if (event->button() == Qt::MiddleButton) {
     OnMiddlePress(p.x(), p.y());
   }
@@ -476,7 +485,11 @@ void PageCanvas::mouseReleaseEvent(QMouseEvent* event) {
 
 void PageCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
   QPoint p = event->position().toPoint();
-  if (event->button() == Qt::LeftButton) OnLeftDoubleClick(p.x(), p.y());
+  if (event->button() == Qt::LeftButton) {
+    OnLeftDoubleClick(p.x(), p.y());
+    sinceDoubleClick_.start();
+    doubleClickAt_ = p;
+  }
   RefreshControls();
 }
 

@@ -2,6 +2,7 @@
 // controls placed in it (scroll bar, navigator, page-number controls, floating buttons).
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QWidget>
 #include <vector>
@@ -67,4 +68,6 @@ class PageCanvas : public QWidget {
   float pinchStartZoom_ = 1.0f;
   bool pinching_ = false;
   bool touchPanning_ = false;
+  QElapsedTimer sinceDoubleClick_;  // a press soon after a double click is a triple click
+  QPoint doubleClickAt_;
 };

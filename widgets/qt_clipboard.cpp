@@ -117,9 +117,17 @@ bool HasPicture() {
   return data != nullptr && (data->hasFormat(kPng) || data->hasFormat(kBmp));
 }
 
+bool WriteText(const std::u16string& text) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (clipboard == nullptr) return false;
+  clipboard->setText(QString::fromUtf16(text.data(), qsizetype(text.size())));
+  return true;
+}
+
 }  // namespace
 
 void InstallQtClipboard() {
+  g_platform.writeClipboardText = WriteText;
   g_platform.writeClipboardPicture = WritePicture;
   g_platform.readClipboardPicture = ReadPicture;
   g_platform.clipboardHasPicture = HasPicture;

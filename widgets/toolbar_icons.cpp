@@ -76,6 +76,14 @@ void DrawIcon(QPainter& p, int id, bool fullScreen) {
       p.drawPath(Polygon({{1, 13.5}, {1, 2.5}, {5.5, 2.5}, {7, 4.5}, {13, 4.5}, {13, 7}}, false));
       p.drawPath(Polygon({{1, 13.5}, {3.8, 7}, {15.2, 7}, {12.4, 13.5}}));
       break;
+    case kCmdSelectTextTool:  // a text cursor over two lines, the first one marked
+      p.fillRect(QRectF(1, 3, 9, 4), QColor(120, 170, 230));
+      p.drawPath(Line({1.5, 5}, {9, 5}));
+      p.drawPath(Line({1.5, 11}, {14.5, 11}));
+      p.drawPath(Line({12, 1.5}, {12, 14.5}));
+      p.drawPath(Line({10.5, 1.5}, {13.5, 1.5}));
+      p.drawPath(Line({10.5, 14.5}, {13.5, 14.5}));
+      break;
     case kCmdSelectTool:  // the arrow pointer
       p.setBrush(Qt::white);
       p.drawPath(Polygon({{4, 1}, {4, 13.5}, {7, 10.6}, {9.3, 15.2}, {11.2, 14.3}, {8.9, 9.8}, {13, 9.8}}));

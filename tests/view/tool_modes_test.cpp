@@ -138,13 +138,15 @@ TEST_F(ToolModesTest, TheFixedLengthDialogInsistsOnAValidLength) {
   g_platform.askText = nullptr;
 }
 
-TEST_F(ToolModesTest, ToolbarPlacesNineteenButtonsAndEnablesByDocumentAndZoom) {
+TEST_F(ToolModesTest, ToolbarPlacesTwentyButtonsAndEnablesByDocumentAndZoom) {
   const auto& buttons = ToolbarButtons();
-  ASSERT_EQ(buttons.size(), 19u);
+  ASSERT_EQ(buttons.size(), 20u);
   EXPECT_EQ(buttons[0].x, 4);
   EXPECT_EQ(buttons[1].x, 48);
   EXPECT_EQ(buttons[4].x, 48 + 3 * 44 + 8);   // 画笔 after the first gap
   EXPECT_EQ(buttons[13].x, 48 + 12 * 44 + 16);  // 手形 after the second
+  EXPECT_EQ(buttons[14].id, 1148);              // 选择文字 beside it
+  EXPECT_EQ(buttons[19].x + 44, 48 + 19 * 44 + 16);
   EXPECT_EQ(ToolbarSeparators(), (std::vector<int>{183, 587}));
   EXPECT_EQ(ToolbarButtonAt(50, 20), 1120);
   EXPECT_EQ(ToolbarButtonAt(181, 20), 0);
