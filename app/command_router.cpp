@@ -28,6 +28,7 @@
 #include "editing/pointer_input.h"
 #include "editing/selection.h"
 #include "engine/engine_table.h"
+#include "external/ocr_document.h"
 #include "external/printing.h"
 #include "external/scanning.h"
 #include "platform/platform_seam.h"
@@ -329,6 +330,15 @@ void Dispatch(int id) {
       return;
     case kCmdOcr:
       ToggleOcrRegion();
+      return;
+    case kCmdRecogniseAllPages:
+      RecognisePagesCommand(OcrPagesChoice::AllPages);
+      return;
+    case kCmdRecogniseCurrentPage:
+      RecognisePagesCommand(OcrPagesChoice::CurrentPage);
+      return;
+    case kCmdRecognisePageRange:
+      RecognisePagesCommand(OcrPagesChoice::PageRange);
       return;
     case kCmdCoordinateSystem:
       DefineCoordinateSystem();
