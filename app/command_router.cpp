@@ -30,6 +30,7 @@
 #include "editing/page_text_select.h"
 #include "editing/text_marks.h"
 #include "engine/engine_table.h"
+#include "external/ocr_document.h"
 #include "external/printing.h"
 #include "external/scanning.h"
 #include "platform/platform_seam.h"
@@ -353,6 +354,15 @@ void Dispatch(int id) {
       return;
     case kCmdOcr:
       ToggleOcrRegion();
+      return;
+    case kCmdRecogniseAllPages:
+      RecognisePagesCommand(OcrPagesChoice::AllPages);
+      return;
+    case kCmdRecogniseCurrentPage:
+      RecognisePagesCommand(OcrPagesChoice::CurrentPage);
+      return;
+    case kCmdRecognisePageRange:
+      RecognisePagesCommand(OcrPagesChoice::PageRange);
       return;
     case kCmdCoordinateSystem:
       DefineCoordinateSystem();

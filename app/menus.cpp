@@ -166,6 +166,10 @@ MainMenu BuildMainMenu(QMenuBar* bar) {
   AddRouted(tools, main, kCmdBackgroundColour, QStringLiteral("更换底色..."));
   AddRouted(tools, main, kCmdEditMode, QStringLiteral("编辑图形和图像"));
   AddRouted(tools, main, kCmdObjectList, QStringLiteral("对象列表编辑..."));
+  tools->addSeparator();
+  AddRouted(tools, main, kCmdRecogniseAllPages, QStringLiteral("识别全部页面文字"));
+  AddRouted(tools, main, kCmdRecogniseCurrentPage, QStringLiteral("识别当前页文字"));
+  AddRouted(tools, main, kCmdRecognisePageRange, QStringLiteral("识别指定页面文字..."));
 
   QMenu* shapes = bar->addMenu(QStringLiteral("图形"));
   shapes->setStyle(ShapeStyle());

@@ -18,11 +18,15 @@ namespace {
 
 constexpr const char16_t* kOcrFailedCaption = u"OCR 识别失败";
 
-void ReportFailure(const std::u16string& detail) {
+}  // namespace
+
+void ReportOcrFailure(const std::u16string& detail) {
   std::u16string text = u"OCR 识别失败。请确认 Tesseract 和 chi_sim、eng 语言数据已正确安装。";
   if (!detail.empty()) text += u"\n\n" + detail;
   ShowMessage(kOcrFailedCaption, text, MessageIcon::Error);
 }
+
+namespace {
 
 bool IsValidUtf8(const std::string& bytes) {
   for (size_t i = 0; i < bytes.size();) {
@@ -43,30 +47,32 @@ bool IsValidUtf8(const std::string& bytes) {
   return true;
 }
 
-// Where Tesseract's bundled language data would be: "" when none is shipped; false with the
-// failure already reported when it is unusable.
+}  // namespace
+
 bool ShippedLanguageData(std::u16string& folder) {
   folder.clear();
   std::u16string own = OcrProgramFolder();
   if (own.empty()) {
-    ReportFailure(u"无法确定程序目录，无法查找附带的 OCR 语言数据。");
+    ReportOcrFailure(u"无法确定程序目录，无法查找附带的 OCR 语言数据。");
     return false;
   }
   std::u16string path = own + u"/tessdata";
   struct stat st {};
   if (stat(Utf8(path).c_str(), &st) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return true;
-    ReportFailure(u"无法访问程序附带的 OCR 语言数据目录：" + path);
+    ReportOcrFailure(u"无法访问程序附带的 OCR 语言数据目录：" + path);
     return false;
   }
   if (!S_ISDIR(st.st_mode) || !IsExistingFile(path + u"/chi_sim.traineddata") ||
       !IsExistingFile(path + u"/eng.traineddata")) {
-    ReportFailure(u"程序附带的 OCR 语言数据不完整，请修复或重新安装：" + path);
+    ReportOcrFailure(u"程序附带的 OCR 语言数据不完整，请修复或重新安装：" + path);
     return false;
   }
   folder = path;
   return true;
 }
+
+namespace {
 
 // The names one run creates; every one of them is deleted when the run ends.
 // The run's files live in a private folder (mode 0700) of the temporary directory, so the
@@ -93,12 +99,12 @@ bool CreateWorkFiles(OcrWorkFiles& files) {
   return true;
 }
 
+}  // namespace
+
 bool MentionsMissingLanguage(const std::u16string& log) {
   return log.find(u"Failed loading language") != std::u16string::npos ||
          log.find(u"Error opening data file") != std::u16string::npos;
 }
-
-}  // namespace
 
 std::u16string OcrProgramFolder() {
   return g_platform.programFolder.empty() ? ExecutableDirectory() : g_platform.programFolder;
@@ -181,7 +187,7 @@ bool RunOcr(const uint8_t* bgra, int width, int height, int stride) {
 
   if (run.end == ChildEnd::Cancelled) return false;
   if (run.end == ChildEnd::StartFailed) {
-    ReportFailure(FillPlaceholders(u"系统错误 %d：%s。", {Num(run.error), SystemErrorDescription(run.error)}));
+    ReportOcrFailure(FillPlaceholders(u"系统错误 %d：%s。", {Num(run.error), SystemErrorDescription(run.error)}));
     return false;
   }
   std::u16string log;
@@ -190,22 +196,22 @@ bool RunOcr(const uint8_t* bgra, int width, int height, int stride) {
   if (run.end == ChildEnd::TimedOut) {
     std::u16string detail = u"识别超时（5 分钟）。";
     if (!log.empty()) detail += u"\n" + log;
-    ReportFailure(detail);
+    ReportOcrFailure(detail);
     return false;
   }
   if (run.end == ChildEnd::Exited && run.exitCode == 0) {
     if (!logReadable || MentionsMissingLanguage(log)) {
-      ReportFailure(log);
+      ReportOcrFailure(log);
       return false;
     }
     std::u16string text;
     if (!ReadOcrText(files.result, true, text)) {
-      ReportFailure(u"无法读取识别结果文件。");
+      ReportOcrFailure(u"无法读取识别结果文件。");
       return false;
     }
     ShowOcrResult(text.empty() ? u"未识别到文字。" : text);
     return true;
   }
-  ReportFailure(log.empty() ? u"Tesseract 退出代码：" + Num(run.exitCode) + u"。" : log);
+  ReportOcrFailure(log.empty() ? u"Tesseract 退出代码：" + Num(run.exitCode) + u"。" : log);
   return false;
 }

@@ -20,3 +20,11 @@ bool RunOcr(const uint8_t* bgra, int width, int height, int stride);
 // form feeds trimmed; nothing for a file that cannot be read, is over 16 MiB, or (strict) is
 // not valid UTF-8.
 bool ReadOcrText(const std::u16string& path, bool strict, std::u16string& text);
+
+// "OCR 识别失败。…" with the detail below it.
+void ReportOcrFailure(const std::u16string& detail);
+// Where Tesseract's bundled language data would be: "" when none is shipped; false with the
+// failure already reported when it is unusable.
+bool ShippedLanguageData(std::u16string& folder);
+// Tesseract's log names a language it could not load.
+bool MentionsMissingLanguage(const std::u16string& log);

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 #include "platform/platform_seam.h"
@@ -51,8 +52,10 @@ void KillAndReap(pid_t pid, int* status) {
 
 }  // namespace
 
-ChildResult RunChild(const ChildRequest& request) {
-  ChildResult result;
+namespace {
+
+// Starts the child in its own process group; -1 (with result.error) when it could not start.
+pid_t SpawnChild(const ChildRequest& request, ChildResult& result) {
   std::vector<std::string> argv{Utf8(request.program)};
   for (const std::u16string& argument : request.arguments) argv.push_back(Utf8(argument));
   std::vector<std::string> envp = ChildEnvironment(request.environment);
@@ -83,11 +86,14 @@ ChildResult RunChild(const ChildRequest& request) {
   posix_spawnattr_destroy(&attributes);
   if (spawnError != 0) {
     result.error = spawnError;
-    return result;
+    return -1;
   }
+  return pid;
+}
 
-  BeginBusy(request.busyText);
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_platform.childTimeoutMs);
+// Waits for the child until it ends, `stop` says so or the time-out passes.
+void WaitForChild(pid_t pid, int timeoutMs, const std::function<bool()>& stop, ChildResult& result) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   result.end = ChildEnd::WaitFailed;
   for (;;) {
     // Looks without reaping, so the group id cannot be reused before the group is killed.
@@ -99,26 +105,43 @@ ChildResult RunChild(const ChildRequest& request) {
       KillAndReap(pid, &status);
       result.end = ChildEnd::Exited;
       result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      break;
+      return;
     }
     if (waited < 0 && errno != EINTR) {
       result.error = errno;
       KillAndReap(pid, nullptr);
-      break;
+      return;
     }
-    if (PumpBusy()) {
+    if (stop()) {
       result.end = ChildEnd::Cancelled;
       KillAndReap(pid, nullptr);
-      break;
+      return;
     }
     if (std::chrono::steady_clock::now() >= deadline) {
       result.end = ChildEnd::TimedOut;
       KillAndReap(pid, nullptr);
-      break;
+      return;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+}
+
+}  // namespace
+
+ChildResult RunChild(const ChildRequest& request) {
+  ChildResult result;
+  pid_t pid = SpawnChild(request, result);
+  if (pid < 0) return result;
+  BeginBusy(request.busyText);
+  WaitForChild(pid, g_platform.childTimeoutMs, [] { return PumpBusy(); }, result);
   EndBusy();
+  return result;
+}
+
+ChildResult RunChildUntil(const ChildRequest& request, int timeoutMs, const std::function<bool()>& stop) {
+  ChildResult result;
+  pid_t pid = SpawnChild(request, result);
+  if (pid >= 0) WaitForChild(pid, timeoutMs, stop, result);
   return result;
 }
 

@@ -2,6 +2,7 @@
 // shell, so every path reaches them byte for byte; waited for while the window stays alive.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct ChildResult {
 // Runs the child in its own process group and waits up to the seam's child time-out, pumping
 // the busy box; on time-out or 取消 the whole group is killed and reaped before returning.
 ChildResult RunChild(const ChildRequest& request);
+// The same without the busy box, for a worker thread: `stop` is asked every few
+// milliseconds and true ends the child's group like 取消 (busyText is not used).
+ChildResult RunChildUntil(const ChildRequest& request, int timeoutMs, const std::function<bool()>& stop);
 
 // The first executable regular file named `name` in a PATH folder, or empty.
 std::u16string FindOnSearchPath(const std::u16string& name);

@@ -57,6 +57,10 @@ void BeginBusy(const std::u16string& text) {
 // A program being ended stops its wait as 取消 would.
 bool PumpBusy() { return g_programEnding || (g_platform.pumpBusy != nullptr && g_platform.pumpBusy()); }
 
+void UpdateBusy(const std::u16string& text) {
+  if (g_platform.updateBusy != nullptr) g_platform.updateBusy(text);
+}
+
 void EndBusy() {
   if (g_platform.endBusy != nullptr) g_platform.endBusy();
 }

@@ -100,6 +100,8 @@ struct PlatformSeam {
   void (*beginBusy)(const std::u16string& text) = nullptr;
   bool (*pumpBusy)() = nullptr;
   void (*endBusy)() = nullptr;
+  // A new text for the progress box that is up.
+  void (*updateBusy)(const std::u16string& text) = nullptr;
   // How long a child program may run before it is killed; tests shorten it.
   int childTimeoutMs = 300000;
   // The OCR result dialog: the text, a 复制 button, 关闭.
@@ -146,6 +148,7 @@ std::optional<std::u16string> ShowFileDialog(const FileDialogRequest& request);
 void BeginBusy(const std::u16string& text);
 // True when the user asked to stop; false without a seam.
 bool PumpBusy();
+void UpdateBusy(const std::u16string& text);
 void EndBusy();
 void ShowOcrResult(const std::u16string& text);
 // False without a seam (as if cancelled).

@@ -105,6 +105,9 @@ enum class CommandEffect { Edits, Views };
   X(kCmdFindPrevious, 55202, Views)                 \
   X(kCmdShowFindMatch, 55203, Views)                \
   X(kCmdOutlineEntry, 55204, Views)                 \
+  X(kCmdRecogniseAllPages, 55300, Edits)            \
+  X(kCmdRecogniseCurrentPage, 55301, Edits)         \
+  X(kCmdRecognisePageRange, 55302, Edits)           \
   X(kCmdRecentLast, 55109, Views)
 
 enum CommandId : int {

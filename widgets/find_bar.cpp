@@ -195,7 +195,7 @@ void FindBar::RefreshCount() {
   } else if (FindTotal() == 0) {
     text = g_find.pagesWithText == 0 ? QStringLiteral("未找到：没有文字层") : QStringLiteral("未找到");
     g_session.statusText = g_find.pagesWithText == 0
-                               ? u"未找到“" + shown + u"”：文档没有可查找的文字（可能是扫描页），请先用 OCR 识别文字"
+                               ? u"未找到“" + shown + u"”：文档没有可查找的文字（可能是扫描页），请先用“工具 → 识别全部页面文字”（OCR）识别文字"
                                : u"未找到“" + shown + u"”";
     g_window.changed(Change::Status);
   } else if (g_find.currentPage >= 0) {

@@ -113,6 +113,10 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   if (mode != "boxes") DrawAndReport(window);
   if (mode == "close") QTimer::singleShot(0, window, [window] { window->close(); });
+  if (mode == "ocr") {
+    InstallQtPlatform(window);  // the progress box and its event loop, as the editor has them
+    QTimer::singleShot(0, window, [] { RouteCommand(kCmdRecogniseAllPages); });
+  }
   if (mode == "save") {
     InstallQtPlatform(window);
     QTimer::singleShot(0, window, [] { RouteCommand(kCmdSaveCopy); });

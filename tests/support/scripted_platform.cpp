@@ -45,6 +45,8 @@ bool CountPump() {
 
 void CloseBusy() { g_script.busyShown = false; }
 
+void RecordBusyUpdate(const std::u16string& text) { g_script.busyUpdates.push_back(text); }
+
 void RecordOcrResult(const std::u16string& text) { g_script.ocrResults.push_back(text); }
 
 bool AnswerTextDialog(TextDialogRequest& request) {
@@ -90,6 +92,7 @@ void InstallScriptedPlatform() {
   g_platform.beginBusy = RecordBusy;
   g_platform.pumpBusy = CountPump;
   g_platform.endBusy = CloseBusy;
+  g_platform.updateBusy = RecordBusyUpdate;
   g_platform.childTimeoutMs = 300000;
   g_platform.showOcrResult = RecordOcrResult;
   g_platform.showTextDialog = AnswerTextDialog;
