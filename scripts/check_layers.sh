@@ -134,33 +134,42 @@ check_sources() {
 # may depend only on files of its own layer or those below, and below widgets/ on no Qt header.
 check_compiled_headers() {
   [[ -f "$build/build.ninja" ]] || return 0
-  local object="" layer="" own=0 dep target
-  while IFS= read -r line; do
-    if [[ "$line" =~ ^([^[:space:]].*):\ \# ]]; then
-      object="${BASH_REMATCH[1]}"
-      layer=""
-      if [[ "$object" =~ (^|/)corvan_([a-z]+)\.dir/ && -n "${rank[${BASH_REMATCH[2]}]+set}" ]]; then
-        layer="${BASH_REMATCH[2]}"
-        own=${rank[$layer]}
-      fi
-      continue
-    fi
-    [[ -n "$layer" ]] || continue
-    dep="${line#"${line%%[![:space:]]*}"}"
-    [[ -n "$dep" ]] || continue
-    [[ "$dep" == /* ]] || dep="$build/$dep"
-    if [[ "$dep" == "$root"/* ]]; then
-      [[ "$dep" == */../* || "$dep" == */./* ]] && dep="$(realpath -m "$dep")"
-      layer_of "$dep"
-      if [[ -n "${rank[$target]+set}" ]]; then
-        if ((${rank[$target]} > own)); then refuse "$object: $layer/ is compiled from ${dep#"$root"/}, a layer above it"; fi
-      elif [[ "$dep" != "$build"/* ]]; then
-        refuse "$object: $layer/ is compiled from ${dep#"$root"/}, which is no layer below it"
-      fi
-    elif ((own < qt_rank)) && [[ "$dep" =~ /(qt6|qt5|Qt[A-Za-z0-9]*)/ ]]; then
-      refuse "$object: $layer/ is compiled from the Qt header $dep; only $first_qt_layer/ and above may"
-    fi
-  done < <(ninja -C "$build" -t deps 2>/dev/null)
+  # object<TAB>header for every object of a layer's library, the header made absolute.
+  local pairs
+  pairs="$(ninja -C "$build" -t deps 2>/dev/null | awk -v build="$build" '
+    /^[^ \t].*: #deps/ { object = $1; sub(/:$/, "", object); keep = object ~ /(^|\/)corvan_[a-z]+\.dir\//; next }
+    keep && NF { dep = $1; if (dep !~ /^\//) dep = build "/" dep; print object "\t" dep }')"
+  [[ -n "$pairs" ]] || return 0
+  # Each header once through realpath, so that `..` and links count as the compiler followed them.
+  local headers resolved
+  mapfile -t headers < <(cut -f2 <<<"$pairs" | sort -u)
+  mapfile -t resolved < <(realpath -m -- "${headers[@]}")
+  local ranks="" layer
+  for layer in "${layers[@]}"; do ranks+="$layer=${rank[$layer]} "; done
+  local report
+  report="$(
+    {
+      for i in "${!headers[@]}"; do printf 'H\t%s\t%s\n' "${headers[$i]}" "${resolved[$i]}"; done
+      sed 's/^/P\t/' <<<"$pairs"
+    } | awk -F'\t' -v root="$root" -v build="$build" -v ranks="$ranks" -v qt="$qt_rank" -v qtname="$first_qt_layer" '
+      BEGIN { n = split(ranks, r, " "); for (i = 1; i <= n; ++i) { split(r[i], kv, "="); rank[kv[1]] = kv[2] } }
+      $1 == "H" { real[$2] = $3; next }
+      {
+        object = $2; path = real[$3]
+        match(object, /corvan_[a-z]+\.dir\//); layer = substr(object, RSTART + 7, RLENGTH - 12); own = rank[layer]
+        if (index(path, root "/") == 1) {
+          if (index(path, build "/") == 1) next
+          rel = substr(path, length(root) + 2); first = rel; sub(/\/.*/, "", first)
+          if (!(first in rank)) print object "\t" layer "/ is compiled from " rel ", which is no layer below it"
+          else if (rank[first] > own) print object "\t" layer "/ is compiled from " rel ", a layer above it"
+        } else if (own < qt && path ~ /\/(qt6|qt5|Qt[A-Za-z0-9]*)\//) {
+          print object "\t" layer "/ is compiled from the Qt header " path "; only " qtname "/ and above may"
+        }
+      }' | sort -u
+  )"
+  [[ -n "$report" ]] || return 0
+  local object what
+  while IFS=$'\t' read -r object what; do refuse "$object: $what"; done <<<"$report"
 }
 
 # Every symbol an archive leaves undefined is looked up among its own definitions and those of
