@@ -5,7 +5,8 @@
 # checkout it is run from is never touched.
 # Usage: inject_faults.sh [commit] [fault number...]   (default: HEAD, every fault)
 # FAULTS_DIR: where the scratch worktree goes (keep it below CCACHE_BASEDIR to reuse the cache);
-# JOBS: build jobs (2); REPO: the repository, when the script runs from a copy.
+# JOBS: build jobs (2); REPO: the repository, when the script runs from a copy; KEEP=1 keeps the
+# scratch worktree and its build for the next run with the same FAULTS_DIR.
 set -euo pipefail
 repo="${REPO:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
 commit="${1:-HEAD}"
@@ -45,7 +46,7 @@ fault document/recent_documents.cpp 'if (!SameFile(entry, *full) && updated.size
 # drawing/
 fault drawing/shapes.cpp '{{(left + right) / 2, top}, {right, bottom}, {left, bottom}}' '{{left, top}, {right, bottom}, {left, bottom}}' \
   drawing_tests 'ShapesTest|LabelsTest' 'a drawn triangle is right-angled instead of isosceles'
-fault drawing/shapes.cpp 'if (outline->closed) points.push_back(points.front());' '' \
+fault drawing/shapes.cpp 'points.push_back(points.front());' '(void)0;' \
   drawing_tests 'ShapesTest|LabelsTest|TurnedPagesTest' 'a rectangle is drawn with one side missing'
 fault drawing/labels.cpp 'largest == 0xFFFFFFFFu ? 0 : largest + 1' 'largest == 0xFFFFFFFFu ? 0 : largest + 2' \
   drawing_tests 'LabelsTest' 'the second triangle on a page skips a label number'
@@ -93,16 +94,22 @@ work="${FAULTS_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/corvan-faults.XXXXXX")}"
 mkdir -p "$work"
 tree="$work/tree"
 cleanup() {
+  [[ -n "${KEEP:-}" ]] && return
   git -C "$repo" worktree remove --force "$tree" >/dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-git -C "$repo" worktree add --detach "$tree" "$commit" >/dev/null 2>&1
+if [[ -e "$tree/.git" ]]; then
+  git -C "$tree" checkout -q --detach "$commit"  # a kept scratch tree: its build is reused
+else
+  git -C "$repo" worktree add --detach "$tree" "$commit" >/dev/null 2>&1
+fi
 echo "faults in $(git -C "$tree" log -1 --format='%h %s')"
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
+"$tree/scripts/setup.sh" >/dev/null  # the engine library and fonts the tests load from build/
 cmake -S "$tree" -B "$tree/build" -G Ninja >/dev/null
 needed=()
 for n in "${chosen[@]}"; do needed+=("${targets[$((n - 1))]}"); done
@@ -137,11 +144,9 @@ for n in "${chosen[@]}"; do
     result="MISSED"
     missed=$((missed + 1))
   else
-    by="$(grep -oE '(\*\*\*Failed|\*\*\*Timeout|\*\*\*Exception).*|Test +#[0-9]+: [^ ]+ \.+\**(Failed|Timeout)' "$work/fault.log" |
-      head -1 | sed -E 's/.*#[0-9]+: ([^ ]+).*/\1/')"
-    first="$(grep -E 'Test +#[0-9]+: [^ ]+ \.+\**(Failed|Timeout|Exception)' "$work/fault.log" | head -1 |
-      sed -E 's/.*#[0-9]+: ([^ ]+) .*/\1/')"
-    result="caught by ${first:-$by}"
+    first="$(grep -m1 -E 'Test +#[0-9]+: [^ ]+ \.+\**(Failed|Timeout|Exception)' "$work/fault.log" |
+      sed -E 's/.*#[0-9]+: ([^ ]+) .*/\1/')" || true
+    result="caught by ${first:-a failing test}"
     caught=$((caught + 1))
   fi
   git -C "$tree" checkout -- "${files[$i]}"
