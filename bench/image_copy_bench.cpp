@@ -11,8 +11,6 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "bench/bench_documents.h"
 #include "bench/bench_setup.h"
 #include "bench/bench_timing.h"
@@ -24,6 +22,7 @@
 #include "editing/selection.h"
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
+#include "support/jpeg_maker.h"
 #include "widgets/qt_clipboard.h"
 
 namespace {
@@ -32,34 +31,11 @@ constexpr int kSide = 8000;
 
 // A photo-like gradient, encoded row by row so that no 8000² buffer is needed.
 std::vector<uint8_t> GradientJpeg() {
-  jpeg_compress_struct codec{};
-  jpeg_error_mgr errors{};
-  codec.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&codec);
-  unsigned char* bytes = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&codec, &bytes, &size);
-  codec.image_width = kSide;
-  codec.image_height = kSide;
-  codec.input_components = 3;
-  codec.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&codec);
-  jpeg_set_quality(&codec, 80, TRUE);
-  jpeg_start_compress(&codec, TRUE);
-  std::vector<uint8_t> row(size_t(kSide) * 3);
-  while (codec.next_scanline < codec.image_height) {
-    const int y = int(codec.next_scanline);
+  return EncodeJpeg({kSide, kSide, JpegPixels::Rgb, 80}, [](int y, uint8_t* row) {
     for (int x = 0; x < kSide; ++x) {
       row[size_t(x) * 3] = uint8_t(x / 32), row[size_t(x) * 3 + 1] = uint8_t(y / 32), row[size_t(x) * 3 + 2] = uint8_t((x + y) / 64);
     }
-    JSAMPROW line = row.data();
-    jpeg_write_scanlines(&codec, &line, 1);
-  }
-  jpeg_finish_compress(&codec);
-  jpeg_destroy_compress(&codec);
-  std::vector<uint8_t> jpeg(bytes, bytes + size);
-  std::free(bytes);
-  return jpeg;
+  });
 }
 
 bool WritePicturePage(const std::string& path) {

@@ -1,7 +1,6 @@
 #include "document/cvn_container.h"
 
 #include <fcntl.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,12 +16,6 @@
 #include "platform/text_encoding.h"
 
 namespace {
-
-uint32_t MonotonicMilliseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return uint32_t(uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u);
-}
 
 bool ReadExactly(int fd, void* buffer, size_t size, size_t& got) {
   got = 0;
@@ -79,8 +72,6 @@ bool VerifyCvnFile(const std::u16string& path) {
 }
 
 }  // namespace
-
-uint32_t (*g_cvnTickCount)() = MonotonicMilliseconds;
 
 CvnReader::~CvnReader() { CloseFile(fd); }
 
@@ -162,31 +153,22 @@ bool SaveAsCvn() {
     return false;
   }
 
-  std::u16string temporary;
-  int fd = -1;
-  for (unsigned attempt = 0; attempt < 16; ++attempt) {
-    char suffix[64];
-    std::snprintf(suffix, sizeof suffix, ".cvn-tmp-%08lx-%08lx-%u", (unsigned long)getpid(),
-                  (unsigned long)g_cvnTickCount(), attempt);
-    temporary = Utf8ToUtf16(SiblingName(target, suffix));
-    fd = OpenForWriting(temporary, true);
-    if (fd >= 0 || errno != EEXIST) break;
-  }
-  if (fd < 0) {
+  TempFile temporary = CreateSaveTemporary(target);
+  if (temporary.fd < 0) {
     ShowMessage(kSaveCvnFailed, u"无法创建 CVN 临时文件，原文件未更改。", MessageIcon::Error);
     return false;
   }
-  bool ok = GiveTargetPermissions(fd, target) && WriteCvnBody(fd);
-  CloseFile(fd);
-  ok = ok && VerifyCvnFile(temporary);
+  bool ok = WriteCvnBody(temporary.fd);
+  CloseFile(temporary.fd);
+  ok = ok && VerifyCvnFile(temporary.path);
   bool replaced = false;
-  int error = ok ? ReplaceFileWriteThrough(temporary, target, &replaced) : 0;
+  int error = ok ? ReplaceFileWriteThrough(temporary.path, target, &replaced) : 0;
   if (replaced && error != 0) {
     ReportUnflushedCopy(kSaveCvnCaption, target, error);
     return false;
   }
   if (!ok || error != 0) {
-    RemoveFile(temporary);
+    RemoveFile(temporary.path);
     ShowMessage(kSaveCvnFailed,
                 u"无法保存 CVN 文件；原文件未更改。请检查磁盘空间、访问权限和文件大小（最大约 4 GB）。",
                 MessageIcon::Error);

@@ -35,6 +35,3 @@ std::u16string CvnOpenErrorMessage(CvnOpenResult result);
 bool WriteCvnHeader(int fd, uint64_t pdfLength);
 bool SaveAsCvn();
 
-// Milliseconds since start-up, used in temporary names; replaceable so that name collisions
-// can be provoked.
-extern uint32_t (*g_cvnTickCount)();

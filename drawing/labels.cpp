@@ -253,10 +253,17 @@ LabelSetResult LabelNewTriangle(const PdfOps& ops, const LabelContext& ctx, FPDF
 
 LabelledTriangleAdd AddLabelledTriangle(const PdfOps& ops, const LabelContext& ctx, ScreenPoint a, ScreenPoint b,
                                         const PenStyle& pen) {
+  auto outline = BuildOutline(GeometryKind::Triangle, a, b);
+  if (!outline) return {{kShapeTooSmall, nullptr}, {}};
+  return AddLabelledTriangle(ops, ctx, *outline, pen);
+}
+
+LabelledTriangleAdd AddLabelledTriangle(const PdfOps& ops, const LabelContext& ctx, const Outline& triangle,
+                                        const PenStyle& pen) {
   LabelledTriangleAdd result;
-  result.shape = InsertGeometryShape(ops, ctx.page, ctx.screen, GeometryKind::Triangle, a, b, pen);
+  result.shape = InsertOutlineShape(ops, ctx.page, ctx.screen, triangle, pen);
   if (result.shape.object == nullptr) return result;
-  result.labels = LabelNewTriangle(ops, ctx, result.shape.object, BuildOutline(GeometryKind::Triangle, a, b)->points);
+  result.labels = LabelNewTriangle(ops, ctx, result.shape.object, triangle.points);
   // Labelling regenerates the content with the triangle in it; without labels it is done here.
   bool committed = result.labels.ok ? result.labels.committed : ops.FPDFPage_GenerateContent(ctx.page) != 0;
   if (committed) result.shape.result = kShapeAdded;

@@ -52,6 +52,9 @@ struct LabelledTriangleAdd {
 // once for both.
 LabelledTriangleAdd AddLabelledTriangle(const PdfOps& ops, const LabelContext& ctx, ScreenPoint a, ScreenPoint b,
                                         const PenStyle& pen);
+// The same for a triangle outline already built from the drag.
+LabelledTriangleAdd AddLabelledTriangle(const PdfOps& ops, const LabelContext& ctx, const Outline& triangle,
+                                        const PenStyle& pen);
 
 struct EnsureResult {
   bool ok = false;

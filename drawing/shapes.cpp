@@ -90,27 +90,30 @@ std::optional<Outline> BuildOutline(GeometryKind kind, ScreenPoint a, ScreenPoin
 
 ShapeAdd InsertGeometryShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen, GeometryKind kind,
                              ScreenPoint a, ScreenPoint b, const PenStyle& pen) {
+  if (kind == GeometryKind::Point) return {};
+  auto outline = BuildOutline(kind, a, b);
+  if (!outline) return {kShapeTooSmall, nullptr};
+  return InsertOutlineShape(ops, page, screen, *outline, pen);
+}
+
+ShapeAdd InsertOutlineShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen, const Outline& outline,
+                            const PenStyle& pen) {
   ShapeAdd result;
-  if (kind == GeometryKind::Point || page == nullptr || !HasOutlineEntries(ops) || !(pen.width > 0) ||
+  if (outline.points.size() < 2 || page == nullptr || !HasOutlineEntries(ops) || !(pen.width > 0) ||
       !std::isfinite(pen.width)) {
     return result;
   }
-  auto outline = BuildOutline(kind, a, b);
-  if (!outline) {
-    result.result = kShapeTooSmall;
-    return result;
-  }
   std::vector<PagePoint> points;
-  for (const ScreenPoint& p : outline->points) {
+  for (const ScreenPoint& p : outline.points) {
     auto mapped = ToPage(screen, float(p.x), float(p.y));
     if (!mapped) return result;
     points.push_back(*mapped);
   }
-  if (outline->closed) points.push_back(points.front());
+  if (outline.closed) points.push_back(points.front());
   ScopedPageObject path = PathThrough(ops, points);
   if (path == nullptr) return result;
   // Closed, the first corner is joined like the others instead of showing a notch.
-  if (outline->closed && ops.FPDFPath_Close && !ops.FPDFPath_Close(path.get())) return result;
+  if (outline.closed && ops.FPDFPath_Close && !ops.FPDFPath_Close(path.get())) return result;
   if (!StyleStroke(ops, path.get(), pen)) return result;
   FPDF_PAGEOBJECT inserted = path.release();
   if (!InsertChecked(page, inserted, ops)) return result;  // the page owns the path now: forget it
@@ -122,6 +125,13 @@ ShapeAdd InsertGeometryShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapp
 ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen, GeometryKind kind, ScreenPoint a,
                           ScreenPoint b, const PenStyle& pen) {
   ShapeAdd result = InsertGeometryShape(ops, page, screen, kind, a, b, pen);
+  if (result.object != nullptr && ops.FPDFPage_GenerateContent(page)) result.result = kShapeAdded;
+  return result;
+}
+
+ShapeAdd AddOutlineShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen, const Outline& outline,
+                         const PenStyle& pen) {
+  ShapeAdd result = InsertOutlineShape(ops, page, screen, outline, pen);
   if (result.object != nullptr && ops.FPDFPage_GenerateContent(page)) result.result = kShapeAdded;
   return result;
 }

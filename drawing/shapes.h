@@ -33,10 +33,15 @@ struct PenStyle {
 
 ShapeAdd AddGeometryShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen, GeometryKind kind, ScreenPoint a,
                           ScreenPoint b, const PenStyle& pen);
+// The outline of a drag already built, one path object.
+ShapeAdd AddOutlineShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen, const Outline& outline,
+                         const PenStyle& pen);
 // The same without regenerating the page content (kShapeAddedNoContent on success): for a
 // caller that edits the page further and commits once.
 ShapeAdd InsertGeometryShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen, GeometryKind kind,
                              ScreenPoint a, ScreenPoint b, const PenStyle& pen);
+ShapeAdd InsertOutlineShape(const PdfOps& ops, FPDF_PAGE page, const ScreenMapping& screen, const Outline& outline,
+                            const PenStyle& pen);
 
 struct PointAdd {
   bool added = false;

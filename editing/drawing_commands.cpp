@@ -48,11 +48,6 @@ void LabelSegment(FPDF_PAGEOBJECT segment) {
   }
 }
 
-std::vector<ScreenPoint> OutlineVertices(GeometryKind kind, ScreenPoint a, ScreenPoint b) {
-  auto outline = BuildOutline(kind, a, b);
-  return outline ? outline->points : std::vector<ScreenPoint>{};
-}
-
 }  // namespace
 
 void FinishPenStroke(const std::vector<ScreenPoint>& points) {
@@ -99,7 +94,8 @@ void FinishGeometry(GeometryKind kind, ScreenPoint start, ScreenPoint end) {
     FinishPoint(start);
     return;
   }
-  if (!BuildOutline(kind, start, end)) {
+  const std::optional<Outline> outline = BuildOutline(kind, start, end);
+  if (!outline) {
     g_session.statusText = u"拖动范围过小，请重新绘制";
     g_window.changed(Change::Status);
     return;
@@ -108,10 +104,10 @@ void FinishGeometry(GeometryKind kind, ScreenPoint start, ScreenPoint end) {
   if (kind == GeometryKind::Triangle && !EnsureDefaultFont()) return;
   PdfOps ops = CurrentOps();
   LabelledTriangleAdd triangle;
-  if (kind == GeometryKind::Triangle) triangle = AddLabelledTriangle(ops, CurrentLabelContext(), start, end, CurrentPen());
+  if (kind == GeometryKind::Triangle) triangle = AddLabelledTriangle(ops, CurrentLabelContext(), *outline, CurrentPen());
   ShapeAdd added = kind == GeometryKind::Triangle
                        ? triangle.shape
-                       : AddGeometryShape(ops, g_session.currentPage, CurrentScreenMapping(), kind, start, end, CurrentPen());
+                       : AddOutlineShape(ops, g_session.currentPage, CurrentScreenMapping(), *outline, CurrentPen());
   if (added.result == kShapeFailed) {
     ShowMessage(u"几何绘图失败", u"几何图形无法加入 PDF 页面。", MessageIcon::Error);
     return;
@@ -122,7 +118,6 @@ void FinishGeometry(GeometryKind kind, ScreenPoint start, ScreenPoint end) {
   g_session.statusText = u"图形已添加";
   SelectDrawnObject(added.object);
   bool contentFailed = added.result == kShapeAddedNoContent;
-  std::vector<ScreenPoint> vertices = OutlineVertices(kind, start, end);
   if (kind == GeometryKind::Triangle) {
     const LabelSetResult& labels = triangle.labels;
     if (!labels.ok) {
@@ -135,7 +130,7 @@ void FinishGeometry(GeometryKind kind, ScreenPoint start, ScreenPoint end) {
   } else if (kind == GeometryKind::Segment) {
     LabelSegment(added.object);
   } else if (kind == GeometryKind::Rectangle && EnsureDefaultFont()) {
-    EnsureResult labels = EnsureRectangleLabels(ops, CurrentLabelContext(), added.object, vertices);
+    EnsureResult labels = EnsureRectangleLabels(ops, CurrentLabelContext(), added.object, outline->points);
     if (!labels.ok) {
       ShowMessage(u"矩形属性警告", u"已选中矩形，但无法创建或更新端点编号。", MessageIcon::Warning);
     } else if (!labels.committed) {

@@ -203,7 +203,9 @@ TEST_F(FindWindowTest, EscStopsARunningSearchThenClosesTheBar) {
   EXPECT_LT(searched, 300);
   EXPECT_FALSE(g_find.running);
   EXPECT_EQ(g_find.pagesSearched, searched);
-  QTest::qWait(100);
+  // Nothing is left to go on with: no step waits for pages, and the bar's next slice does nothing.
+  EXPECT_EQ(g_find.pendingStep, 0);
+  QApplication::processEvents();
   EXPECT_EQ(g_find.pagesSearched, searched);
   EXPECT_EQ(Count(), QStringLiteral("查找已取消"));
   EXPECT_TRUE(Bar()->isVisible());
@@ -217,7 +219,8 @@ TEST_F(FindWindowTest, EscStopsARunningSearchThenClosesTheBar) {
   EXPECT_FALSE(Bar()->isVisible());
   EXPECT_FALSE(g_find.running);
   EXPECT_TRUE(g_find.pages.empty());
-  QTest::qWait(50);
+  EXPECT_EQ(g_find.pendingStep, 0);
+  QApplication::processEvents();
   EXPECT_TRUE(g_find.pages.empty());  // no turn of the search came after the close
 }
 

@@ -9,41 +9,12 @@
 #include <cstdlib>
 #include <random>
 
-#include <jpeglib.h>
-
 #include "app/force_erase_test_fixture.h"
 #include "content/image_pixels.h"
+#include "support/jpeg_maker.h"
 #include "support/pdf_fixtures.h"
 
 namespace {
-
-// A colour JPEG with full-resolution chroma (4:4:4), as office scanners write them.
-std::vector<uint8_t> Jpeg444(const std::vector<uint8_t>& rgb, int width, int height, int quality) {
-  jpeg_compress_struct codec{};
-  jpeg_error_mgr errors{};
-  codec.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&codec);
-  unsigned char* bytes = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&codec, &bytes, &size);
-  codec.image_width = JDIMENSION(width);
-  codec.image_height = JDIMENSION(height);
-  codec.input_components = 3;
-  codec.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&codec);
-  jpeg_set_quality(&codec, quality, TRUE);
-  for (int c = 0; c < 3; ++c) codec.comp_info[c].h_samp_factor = codec.comp_info[c].v_samp_factor = 1;
-  jpeg_start_compress(&codec, TRUE);
-  while (codec.next_scanline < codec.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(&rgb[size_t(codec.next_scanline) * width * 3]);
-    jpeg_write_scanlines(&codec, &row, 1);
-  }
-  jpeg_finish_compress(&codec);
-  jpeg_destroy_compress(&codec);
-  std::vector<uint8_t> jpeg(bytes, bytes + size);
-  std::free(bytes);
-  return jpeg;
-}
 
 // A colour page: tinted paper with noise, coloured bands of "text" and a photo-like gradient.
 std::vector<uint8_t> ColourScan(int width, int height) {
@@ -103,7 +74,8 @@ TEST_F(ForceEraseScanTest, AColourScanKeepsItsColoursAwayFromTheStroke) {
   ImagePageSpec spec;
   spec.width = 620;
   spec.height = 877;
-  spec.jpeg = Jpeg444(ColourScan(spec.width, spec.height), spec.width, spec.height, 90);
+  // Colour at full resolution (4:4:4), as office scanners write it.
+  spec.jpeg = EncodeJpeg({spec.width, spec.height, JpegPixels::Rgb, 90, 1}, ColourScan(spec.width, spec.height));
   spec.matrix = {595, 0, 0, 842, 0, 0};
   OpenPage(spec);
   ASSERT_TRUE(StoredAsJpeg(g_engine, Image()));
@@ -145,7 +117,7 @@ TEST_F(ForceEraseScanTest, APictureDrawnByTwoPagesIsErasedOnBothInTheSavedFile) 
     spec.width = 200;
     spec.height = 280;
     spec.rgb.assign(size_t(spec.width) * spec.height * 3, 90);
-    if (jpeg) spec.jpeg = Jpeg444(spec.rgb, spec.width, spec.height, 90);
+    if (jpeg) spec.jpeg = EncodeJpeg({spec.width, spec.height, JpegPixels::Rgb, 90, 1}, spec.rgb);
     spec.matrix = {400, 0, 0, 560, 100, 150};
     if (g_session.modified) g_script.answers.push_back(MessageAnswer::No);
     OpenPage(spec);

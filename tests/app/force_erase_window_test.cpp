@@ -2,7 +2,6 @@
 // user is told, the trail while dragging, undo, and evidence renders for a person to look at.
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -17,6 +16,7 @@
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "support/image_page_pdf.h"
+#include "support/jpeg_maker.h"
 #include "support/pdf_fixtures.h"
 #include "view/page_view.h"
 
@@ -177,20 +177,14 @@ TEST_F(ForceEraseWindowTest, AnErasedScanLooksTheSameInPopplerAndOnScreen) {
 
 TEST_F(ForceEraseWindowTest, AnErasedJpegScanStaysAJpegOfAboutItsSize) {
   // A 150-dpi A4 scan: noisy paper with dark lines, stored as a JPEG filling the page.
-  QImage scan(1240, 1754, QImage::Format_RGB32);
   std::mt19937 noise(5);
-  for (int y = 0; y < scan.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(scan.scanLine(y));
-    for (int x = 0; x < scan.width(); ++x) {
+  const std::vector<uint8_t> jpeg = EncodeJpeg({1240, 1754, JpegPixels::Rgb, 92}, [&](int y, uint8_t* line) {
+    for (int x = 0; x < 1240; ++x) {
       int g = (y % 30 < 7 && x > 100 && x < 1140) ? 40 + int(noise() % 30) : 228 + int(noise() % 16);
-      line[x] = qRgb(g, g, g - 4);
+      line[x * 3] = line[x * 3 + 1] = uint8_t(g);
+      line[x * 3 + 2] = uint8_t(g - 4);
     }
-  }
-  QByteArray jpegData;
-  QBuffer buffer(&jpegData);
-  buffer.open(QIODevice::WriteOnly);
-  ASSERT_TRUE(scan.save(&buffer, "JPEG", 92));
-  std::vector<uint8_t> jpeg(jpegData.begin(), jpegData.end());
+  });
   FPDF_DOCUMENT document = g_engine.FPDF_CreateNewDocument();
   FPDF_PAGE page = g_engine.FPDFPage_New(document, 0, 595, 842);
   FPDF_PAGEOBJECT image = g_engine.FPDFPageObj_NewImageObj(document);

@@ -274,7 +274,8 @@ TEST_F(WindowTest, WithoutADocumentOnlyPagesAndOpenWork) {
   window_->RefreshAll();
   QImage shot = Screenshot("no-document");
   EXPECT_TRUE(StatusLine().startsWith(QStringLiteral("文件→打开 PDF")));
-  // Should a menu open after all, close it so that the test fails instead of waiting.
+  // Should a menu open after all, close it so that the test fails instead of waiting: from
+  // inside its own event loop when it blocks, or right after the command when it does not.
   bool opened = false;
   auto closeAnyPopup = [&opened] {
     if (QWidget* popup = QApplication::activePopupWidget()) {
@@ -282,11 +283,14 @@ TEST_F(WindowTest, WithoutADocumentOnlyPagesAndOpenWork) {
       popup->close();
     }
   };
-  QTimer::singleShot(100, closeAnyPopup);
+  QTimer::singleShot(0, closeAnyPopup);
   ClickToolbar(kCmdPenMenu);  // disabled: nothing opens, nothing changes
-  QTimer::singleShot(100, closeAnyPopup);
+  QApplication::processEvents();
+  closeAnyPopup();
+  QTimer::singleShot(0, closeAnyPopup);
   RouteCommand(kCmdDrawingMenuButton);
-  QTest::qWait(150);
+  QApplication::processEvents();
+  closeAnyPopup();
   EXPECT_FALSE(opened);
   for (int i = 0; i < 5; ++i) EXPECT_FALSE(Canvas()->floatingButtons()->button(i)->isVisible());
 }

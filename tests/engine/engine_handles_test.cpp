@@ -59,32 +59,6 @@ TEST(EngineHandles, EveryOwnerClosesItsHandleWhenWorkStopsAtAnyStep) {
   }
 }
 
-TEST(EngineHandles, AMovedOwnerHandsOverItsHandleAndClosesItOnce) {
-  LiveHandles live;
-  ScopedDocument document(g_engine.FPDF_CreateNewDocument());
-  ASSERT_NE(document, nullptr);
-  FPDF_PAGE raw = g_engine.FPDFPage_New(document.get(), 0, 200, 100);
-  ScopedPage first(raw);
-  ScopedPage second(std::move(first));
-  EXPECT_EQ(first, nullptr);
-  EXPECT_EQ(second.get(), raw);
-  ScopedPage third;
-  third = std::move(second);
-  EXPECT_EQ(second, nullptr);
-  EXPECT_EQ(live.Open().pages, 1);
-  EXPECT_EQ(live.Closes(), 0);
-
-  // Giving an owner a new handle closes the old one first.
-  third.reset(g_engine.FPDF_LoadPage(document.get(), 0));
-  EXPECT_NE(third, nullptr);
-  EXPECT_EQ(live.Open().pages, 1);
-  EXPECT_EQ(live.Closes(), 1);
-  third.reset();
-  document.reset();
-  EXPECT_EQ(live.Open(), HandleCounts{});
-  EXPECT_EQ(live.Closes(), 3);
-}
-
 TEST(EngineHandles, AnObjectPutOnAPageIsReleasedAndBelongsToThePage) {
   LiveHandles live;
   ScopedDocument document(g_engine.FPDF_CreateNewDocument());

@@ -114,6 +114,11 @@ TEST_F(PageViewTest, ZoomStepsStopAtTheirLimitsAndKeepTheTopLeft) {
   for (int i = 0; i < 6; ++i) ASSERT_TRUE(ZoomOut());
   EXPECT_NEAR(g_view.zoom, std::pow(1.2, -6), 1e-4);
   EXPECT_FALSE(ZoomOut());
+  // Held at the largest zoom exactly (a wheel or pinch clamps there), zoom in is not offered.
+  ASSERT_TRUE(SetZoomKeepingPosition(100));
+  EXPECT_EQ(g_view.zoom, kMaxZoom);
+  EXPECT_FALSE(CanZoomIn());
+  EXPECT_FALSE(ZoomIn());
 }
 
 TEST_F(PageViewTest, FitWidthRecentresAPannedPage) {
