@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -24,6 +25,7 @@
 #include "document/open_document.h"
 #include "document/session.h"
 #include "engine/engine_table.h"
+#include "platform/file_system.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
 #include "view/command_ids.h"
@@ -93,6 +95,9 @@ bool Reopen(const std::string& path) {
 
 int main(int argc, char** argv) {
   std::string folder = BeginWindowBench();
+  if (std::getenv("CORVAN_FONTS_DIR") == nullptr) {
+    setenv("CORVAN_FONTS_DIR", (Utf8(ExecutableDirectory()) + "/../fonts").c_str(), 1);
+  }
   CorvanApplication application(argc, argv);
   if (!FinishWindowBenchStart()) return 1;
   std::string manual = RealManualPages(kPages);
@@ -100,6 +105,11 @@ int main(int argc, char** argv) {
   MainWindow* window = StartEditorWindow({QStringLiteral("corvan-pdf")});
   window->show();
   QApplication::processEvents();
+  // A box would wait for a person: it is printed and answered as cancelled.
+  g_platform.showMessageBox = [](const MessageBoxRequest& request) {
+    std::fprintf(stderr, "box: %s | %s\n", Utf8(request.caption).c_str(), Utf8(request.text).c_str());
+    return MessageAnswer::Cancel;
+  };
   g_platform.showTextDialog = [](TextDialogRequest& request) {
     request.text = kText;
     request.size = 48;
