@@ -1,9 +1,14 @@
 #include "content/watermark_commands.h"
 
+#include <functional>
+#include <optional>
+
 #include "content/font_table.h"
 #include "content/watermarks.h"
 #include "document/session.h"
+#include "document/undo_history.h"
 #include "document/window_hooks.h"
+#include "platform/background_work.h"
 #include "platform/platform_seam.h"
 #include "platform/text_encoding.h"
 
@@ -25,6 +30,45 @@ void RefreshWindow() {
   g_window.changed(Change::Selection);
 }
 
+std::u16string PageProgress(const char16_t* doing, int done, int total) {
+  return doing + Num(done) + u" / " + Num(total) + u" 页";
+}
+
+// 取消 puts back the document as it was before the run, from the record taken then; true when
+// that worked (the record's file then backs the document).
+bool PutBackDocument(std::optional<SnapshotRecord>& before) {
+  if (!before || !RestoreRecord(*before)) return false;
+  before.reset();
+  return true;
+}
+
+void DropUnused(std::optional<SnapshotRecord>& before) {
+  if (before) DropRecord(*before);
+}
+
+// A run changes every page, one after the other between turns of the event loop, so the
+// window repaints and 取消 answers at once.
+struct SlicedOutcome {
+  SlicedRunEnd end = SlicedRunEnd::Finished;
+  std::u16string failure;  // what stopped the run
+  int stoppedAt = 0;       // pages begun when it ended
+};
+
+SlicedOutcome RunPages(int pageCount, const char16_t* doing,
+                       const std::function<std::optional<std::u16string>(int index)>& page) {
+  SlicedOutcome outcome;
+  outcome.end = RunInSlices(
+      pageCount,
+      [&](int index) {
+        outcome.stoppedAt = index + 1;
+        std::optional<std::u16string> failure = page(index);
+        if (failure) outcome.failure = *failure;
+        return !failure;
+      },
+      [doing](int done, int total) { return PageProgress(doing, done, total); });
+  return outcome;
+}
+
 }  // namespace
 
 void AddWatermarkCommand() {
@@ -43,18 +87,44 @@ void AddWatermarkCommand() {
   FPDF_FONT font = DefaultFontFor(request.text);
   if (font == nullptr) return;
 
-  WatermarkOutcome outcome = AddWatermarkToAllPages(WatermarkOpsFromEngine(), g_session.document,
-                                                    g_session.currentPage, g_session.currentPageIndex, font,
-                                                    request.text, request.size);
-  if (outcome.ok) {
+  WatermarkAddRun run;
+  run.ops = WatermarkOpsFromEngine();
+  run.document = g_session.document;
+  run.currentPage = g_session.currentPage;
+  run.currentIndex = g_session.currentPageIndex;
+  run.font = font;
+  run.text = request.text;
+  run.size = request.size;
+  if (std::optional<WatermarkOutcome> refused = PrepareWatermarkAdd(run)) {
+    ShowMessage(u"添加水印失败", refused->message, MessageIcon::Error);
+    return;
+  }
+  std::optional<SnapshotRecord> before = CaptureRecord();
+  SlicedOutcome sliced =
+      RunPages(run.pageCount, u"正在添加水印… ", [&run](int index) { return AddWatermarkToPage(run, index); });
+
+  if (sliced.end == SlicedRunEnd::Finished) {
+    DropUnused(before);
     AfterWatermarkRun();
-    g_session.statusText = FillPlaceholders(u"已在 %d 页添加半透明水印", {Num(outcome.count)});
+    g_session.statusText = FillPlaceholders(u"已在 %d 页添加半透明水印", {Num(run.pageCount)});
     RefreshWindow();
     return;
   }
+  if (sliced.end == SlicedRunEnd::Cancelled && PutBackDocument(before)) {
+    g_session.statusText = u"已取消添加水印，文档未改变";
+    RefreshWindow();
+    return;
+  }
+  DropUnused(before);
+  WatermarkOutcome outcome = RollBackWatermarkAdd(run, sliced.stoppedAt, sliced.failure);
   if (outcome.count > 0) {
     AfterWatermarkRun();
     RefreshWindow();
+  }
+  if (sliced.end == SlicedRunEnd::Cancelled && outcome.count == 0) {
+    g_session.statusText = u"已取消添加水印，文档未改变";
+    RefreshWindow();
+    return;
   }
   ShowMessage(u"添加水印失败", outcome.message, MessageIcon::Error);
 }
@@ -69,16 +139,40 @@ void RemoveWatermarksCommand() {
     ShowMessage(u"删除水印", u"当前 PDFium 运行库不支持识别或删除水印。", MessageIcon::Warning);
     return;
   }
-  WatermarkOutcome outcome = RemoveWatermarksFromAllPages(ops, g_session.document, g_session.currentPage,
-                                                          g_session.currentPageIndex, nullptr);
+  WatermarkRemoveRun run;
+  run.ops = ops;
+  run.document = g_session.document;
+  run.currentPage = g_session.currentPage;
+  run.currentIndex = g_session.currentPageIndex;
+  if (std::optional<WatermarkOutcome> refused = PrepareWatermarkRemoval(run)) {
+    ShowMessage(u"删除水印失败", refused->message, MessageIcon::Error);
+    return;
+  }
+  std::optional<SnapshotRecord> before = CaptureRecord();
+  WatermarkOutcome outcome;
+  SlicedOutcome sliced = RunPages(run.pageCount, u"正在删除水印… ", [&](int index) {
+    return RemoveWatermarksFromPage(run, index, outcome.count);
+  });
+  outcome.ok = sliced.end == SlicedRunEnd::Finished;
+  outcome.message = sliced.failure;
+  if (sliced.end == SlicedRunEnd::Cancelled && (outcome.count == 0 || PutBackDocument(before))) {
+    DropUnused(before);
+    g_session.statusText = u"已取消删除水印，文档未改变";
+    RefreshWindow();
+    return;
+  }
+  DropUnused(before);
   if (outcome.count > 0) {
     AfterWatermarkRun();
     if (outcome.ok) g_session.statusText = FillPlaceholders(u"已删除 %d 个水印对象", {Num(outcome.count)});
+    if (sliced.end == SlicedRunEnd::Cancelled) {
+      g_session.statusText = FillPlaceholders(u"已取消删除水印，已删除的 %d 个水印对象未能恢复", {Num(outcome.count)});
+    }
     RefreshWindow();
   }
-  if (!outcome.ok) {
+  if (sliced.end == SlicedRunEnd::Stopped) {
     ShowMessage(u"删除水印失败", outcome.message, MessageIcon::Error);
-  } else if (outcome.count == 0) {
+  } else if (outcome.ok && outcome.count == 0) {
     ShowMessage(u"删除水印",
                 kNothingRemovedText,
                 MessageIcon::Information);

@@ -223,56 +223,104 @@ std::optional<std::u16string> AddToPage(const WatermarkOps& ops, FPDF_DOCUMENT d
 
 }  // namespace
 
+std::optional<WatermarkOutcome> PrepareWatermarkAdd(WatermarkAddRun& run) {
+  WatermarkOutcome refused;
+  if (!IsWatermarkTableUsable(run.ops)) {
+    refused.message = u"当前 PDFium 运行库不支持添加或识别水印。";
+    return refused;
+  }
+  if (run.document == nullptr || run.font == nullptr || run.text.empty() || !std::isfinite(run.size) ||
+      run.size < kWatermarkMinSize || run.size > kWatermarkMaxSize) {
+    refused.message = u"水印文字或字号无效。";
+    return refused;
+  }
+  run.runMark = MakeWatermarkRunMark();
+  if (run.runMark.empty()) {
+    refused.message = u"无法生成本次水印的唯一标记。";
+    return refused;
+  }
+  run.pageCount = run.ops.FPDF_GetPageCount(run.document);
+  if (run.pageCount < 1) {
+    refused.message = u"当前 PDF 没有可添加水印的页面。";
+    return refused;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::u16string> AddWatermarkToPage(const WatermarkAddRun& run, int index) {
+  RunPage page = OpenRunPage(run.ops, run.document, run.currentPage, run.currentIndex, index);
+  if (page.page == nullptr) return PageMessage(u"无法读取第 ", index, u" 页。");
+  return AddToPage(run.ops, run.document, page.page, index, run.font, run.text, run.size, run.runMark);
+}
+
+WatermarkOutcome RollBackWatermarkAdd(const WatermarkAddRun& run, int pages, const std::u16string& failure) {
+  // A failing page may hold this run's object too, so it counts as changed until the
+  // rollback says otherwise.
+  WatermarkOutcome outcome;
+  outcome.count = pages;
+  outcome.message = failure;
+  WatermarkOutcome rollback =
+      RemoveWatermarksFromPages(run.ops, run.document, run.currentPage, run.currentIndex, &run.runMark, pages);
+  if (rollback.ok) {
+    outcome.count = 0;
+  } else if (!failure.empty()) {
+    outcome.message += u"\n部分水印未能自动回滚：" + rollback.message;
+  } else {
+    outcome.message = rollback.message;
+  }
+  return outcome;
+}
+
 WatermarkOutcome AddWatermarkToAllPages(const WatermarkOps& ops, FPDF_DOCUMENT document, FPDF_PAGE currentPage,
                                         int currentIndex, FPDF_FONT font, const std::u16string& text, float size) {
+  WatermarkAddRun run;
+  run.ops = ops;
+  run.document = document;
+  run.currentPage = currentPage;
+  run.currentIndex = currentIndex;
+  run.font = font;
+  run.text = text;
+  run.size = size;
+  if (std::optional<WatermarkOutcome> refused = PrepareWatermarkAdd(run)) return *refused;
+  for (int index = 0; index < run.pageCount; ++index) {
+    // Only the pages up to this one can hold this run's objects.
+    if (std::optional<std::u16string> failure = AddWatermarkToPage(run, index)) {
+      return RollBackWatermarkAdd(run, index + 1, *failure);
+    }
+  }
   WatermarkOutcome outcome;
-  if (!IsWatermarkTableUsable(ops)) {
-    outcome.message = u"当前 PDFium 运行库不支持添加或识别水印。";
-    return outcome;
-  }
-  if (document == nullptr || font == nullptr || text.empty() || !std::isfinite(size) || size < kWatermarkMinSize ||
-      size > kWatermarkMaxSize) {
-    outcome.message = u"水印文字或字号无效。";
-    return outcome;
-  }
-  std::string runMark = MakeWatermarkRunMark();
-  if (runMark.empty()) {
-    outcome.message = u"无法生成本次水印的唯一标记。";
-    return outcome;
-  }
-  int pageCount = ops.FPDF_GetPageCount(document);
-  if (pageCount < 1) {
-    outcome.message = u"当前 PDF 没有可添加水印的页面。";
-    return outcome;
-  }
-  for (int index = 0; index < pageCount; ++index) {
-    RunPage page = OpenRunPage(ops, document, currentPage, currentIndex, index);
-    std::optional<std::u16string> failure;
-    if (page.page == nullptr) {
-      failure = PageMessage(u"无法读取第 ", index, u" 页。");
-    } else {
-      failure = AddToPage(ops, document, page.page, index, font, text, size, runMark);
-    }
-    page = {};  // a page loaded for the run closes before the rollback loads it again
-    if (failure) {
-      // The failing page may hold this run's object too (inserted, content not generated), so
-      // it counts as changed until the rollback says otherwise.
-      outcome.count = index + 1;
-      outcome.message = *failure;
-      // Only the pages up to this one can hold this run's objects.
-      WatermarkOutcome rollback =
-          RemoveWatermarksFromPages(ops, document, currentPage, currentIndex, &runMark, index + 1);
-      if (rollback.ok) {
-        outcome.count = 0;
-      } else {
-        outcome.message += u"\n部分水印未能自动回滚：" + rollback.message;
-      }
-      return outcome;
-    }
-    ++outcome.count;
-  }
   outcome.ok = true;
+  outcome.count = run.pageCount;
   return outcome;
+}
+
+std::optional<WatermarkOutcome> PrepareWatermarkRemoval(WatermarkRemoveRun& run, int pageLimit) {
+  WatermarkOutcome refused;
+  if (!IsWatermarkTableUsable(run.ops)) {
+    refused.message = u"当前 PDFium 运行库不支持识别或删除水印。";
+    return refused;
+  }
+  int pageCount = run.ops.FPDF_GetPageCount(run.document);
+  if (pageCount < 0) {
+    refused.message = u"无法读取 PDF 页数。";
+    return refused;
+  }
+  run.pageCount = std::min(pageCount, pageLimit);
+  run.withAnnotations = !run.runMark && HasAnnotationEntries(run.ops);
+  return std::nullopt;
+}
+
+std::optional<std::u16string> RemoveWatermarksFromPage(const WatermarkRemoveRun& run, int index, int& removed) {
+  RunPage page = OpenRunPage(run.ops, run.document, run.currentPage, run.currentIndex, index);
+  if (page.page == nullptr) return PageMessage(u"无法读取第 ", index, u" 页。");
+  int objects = run.ops.FPDFPage_CountObjects(page.page);
+  if (objects < 0) return PageMessage(u"无法读取第 ", index, u" 页的内容。");
+  if (run.withAnnotations) {
+    if (std::optional<std::u16string> failure = RemoveWatermarkAnnotations(run.ops, page.page, index, removed)) {
+      return failure;
+    }
+  }
+  return RemoveWatermarkObjects(run.ops, page.page, index, objects, run.runMark ? &*run.runMark : nullptr, removed);
 }
 
 WatermarkOutcome RemoveWatermarksFromAllPages(const WatermarkOps& ops, FPDF_DOCUMENT document, FPDF_PAGE currentPage,
@@ -282,32 +330,16 @@ WatermarkOutcome RemoveWatermarksFromAllPages(const WatermarkOps& ops, FPDF_DOCU
 
 WatermarkOutcome RemoveWatermarksFromPages(const WatermarkOps& ops, FPDF_DOCUMENT document, FPDF_PAGE currentPage,
                                            int currentIndex, const std::string* runMark, int pageLimit) {
+  WatermarkRemoveRun run;
+  run.ops = ops;
+  run.document = document;
+  run.currentPage = currentPage;
+  run.currentIndex = currentIndex;
+  if (runMark != nullptr) run.runMark = Utf8ToUtf16(*runMark);
+  if (std::optional<WatermarkOutcome> refused = PrepareWatermarkRemoval(run, pageLimit)) return *refused;
   WatermarkOutcome outcome;
-  if (!IsWatermarkTableUsable(ops)) {
-    outcome.message = u"当前 PDFium 运行库不支持识别或删除水印。";
-    return outcome;
-  }
-  int pageCount = ops.FPDF_GetPageCount(document);
-  if (pageCount < 0) {
-    outcome.message = u"无法读取 PDF 页数。";
-    return outcome;
-  }
-  pageCount = std::min(pageCount, pageLimit);
-  bool withAnnotations = runMark == nullptr && HasAnnotationEntries(ops);
-  std::u16string runMark16 = runMark != nullptr ? Utf8ToUtf16(*runMark) : std::u16string();
-  for (int index = 0; index < pageCount; ++index) {
-    RunPage page = OpenRunPage(ops, document, currentPage, currentIndex, index);
-    std::optional<std::u16string> failure;
-    if (page.page == nullptr) {
-      failure = PageMessage(u"无法读取第 ", index, u" 页。");
-    } else if (int objects = ops.FPDFPage_CountObjects(page.page); objects < 0) {
-      failure = PageMessage(u"无法读取第 ", index, u" 页的内容。");
-    } else {
-      if (withAnnotations) failure = RemoveWatermarkAnnotations(ops, page.page, index, outcome.count);
-      if (!failure) failure = RemoveWatermarkObjects(ops, page.page, index, objects, runMark != nullptr ? &runMark16 : nullptr,
-                                                    outcome.count);
-    }
-    if (failure) {
+  for (int index = 0; index < run.pageCount; ++index) {
+    if (std::optional<std::u16string> failure = RemoveWatermarksFromPage(run, index, outcome.count)) {
       outcome.message = *failure;
       return outcome;
     }

@@ -4,6 +4,8 @@
 // unique to the run, so a run that fails half-way takes back exactly its own objects.
 #pragma once
 
+#include <climits>
+#include <optional>
 #include <string>
 
 #include "engine/engine_table.h"
@@ -53,11 +55,52 @@ struct WatermarkOutcome {
   std::u16string message;
 };
 
+// One adding run, a page at a time: what every page of it needs.
+struct WatermarkAddRun {
+  WatermarkOps ops;
+  FPDF_DOCUMENT document = nullptr;
+  FPDF_PAGE currentPage = nullptr;  // used as it is and never closed; other pages are loaded
+  int currentIndex = -1;
+  FPDF_FONT font = nullptr;
+  std::u16string text;
+  float size = 0;
+  std::string runMark;  // set by PrepareWatermarkAdd
+  int pageCount = 0;    // set by PrepareWatermarkAdd
+};
+
+// Checks the request, makes the run mark and counts the pages; the failed outcome when the run
+// cannot start (nothing was changed then).
+std::optional<WatermarkOutcome> PrepareWatermarkAdd(WatermarkAddRun& run);
+// Puts the watermark onto page `index`; nothing on success. On a failure the page may still
+// hold the run's object (inserted, content not generated): the page owns it either way.
+std::optional<std::u16string> AddWatermarkToPage(const WatermarkAddRun& run, int index);
+// Takes back what the run wrote on its first `pages` pages, after `failure` stopped it. The
+// count stays above zero only when this rollback failed too.
+WatermarkOutcome RollBackWatermarkAdd(const WatermarkAddRun& run, int pages, const std::u16string& failure);
+
 // Puts one watermark text onto every page. The current page (when given) is used as it is and
 // stays open; other pages are loaded and closed. On a failure everything this run wrote is
 // taken back; the count stays above zero only when that rollback failed too.
 WatermarkOutcome AddWatermarkToAllPages(const WatermarkOps& ops, FPDF_DOCUMENT document, FPDF_PAGE currentPage,
                                         int currentIndex, FPDF_FONT font, const std::u16string& text, float size);
+
+// One removing run, a page at a time.
+struct WatermarkRemoveRun {
+  WatermarkOps ops;
+  FPDF_DOCUMENT document = nullptr;
+  FPDF_PAGE currentPage = nullptr;
+  int currentIndex = -1;
+  std::optional<std::u16string> runMark;  // only that run's objects; nothing: every watermark
+  bool withAnnotations = false;           // set by PrepareWatermarkRemoval
+  int pageCount = 0;                      // set by PrepareWatermarkRemoval, at most the limit
+};
+
+// Checks the table and counts the pages (at most `pageLimit`); the failed outcome when the
+// run cannot start.
+std::optional<WatermarkOutcome> PrepareWatermarkRemoval(WatermarkRemoveRun& run, int pageLimit = INT_MAX);
+// Removes the watermarks of page `index`, adding what it removed to `removed` (also when it
+// fails part-way); nothing on success.
+std::optional<std::u16string> RemoveWatermarksFromPage(const WatermarkRemoveRun& run, int index, int& removed);
 
 // Removes watermarks from every page: with a run mark only the objects of that run, without one
 // the editor's own watermarks, artifact watermarks and watermark annotations. Stops at the

@@ -27,3 +27,36 @@ bool RunWhileBusy(const std::u16string& text, const std::function<void()>& work,
   EndBusy();
   return cancelled;
 }
+
+SlicedRunEnd RunInSlices(int total, const std::function<bool(int index)>& step,
+                         const std::function<std::u16string(int done, int total)>& progress) {
+  const auto sliceTime = std::chrono::milliseconds(g_platform.sliceMs);
+  BeginBusy(progress(0, total));
+  ShowBusyProgress(progress(0, total), 0, total);
+  SlicedRunEnd end = SlicedRunEnd::Finished;
+  int done = 0;
+  // The box is asked before every slice, the first included: a 取消 pressed as it opened
+  // stops the run before it changed anything.
+  while (done < total) {
+    if (PumpBusy()) {
+      end = SlicedRunEnd::Cancelled;
+      break;
+    }
+    auto sliceStart = std::chrono::steady_clock::now();
+    bool failed = false;
+    do {
+      if (!step(done)) {
+        failed = true;
+        break;
+      }
+      ++done;
+    } while (done < total && std::chrono::steady_clock::now() - sliceStart < sliceTime);
+    if (failed) {
+      end = SlicedRunEnd::Stopped;
+      break;
+    }
+    ShowBusyProgress(progress(done, total), done, total);
+  }
+  EndBusy();
+  return end;
+}

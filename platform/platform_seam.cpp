@@ -54,6 +54,10 @@ void BeginBusy(const std::u16string& text) {
   if (g_platform.beginBusy != nullptr) g_platform.beginBusy(text);
 }
 
+void ShowBusyProgress(const std::u16string& text, int done, int total) {
+  if (g_platform.showBusyProgress != nullptr) g_platform.showBusyProgress(text, done, total);
+}
+
 // A program being ended stops its wait as 取消 would.
 bool PumpBusy() { return g_programEnding || (g_platform.pumpBusy != nullptr && g_platform.pumpBusy()); }
 

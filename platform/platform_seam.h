@@ -98,10 +98,15 @@ struct PlatformSeam {
   // Long waits (child programs, scanners): a busy cursor and a progress box with 取消; the
   // window repaints but takes no input until endBusy. pumpBusy returns true once 取消 was pressed.
   void (*beginBusy)(const std::u16string& text) = nullptr;
+  // A run over counted steps (pages): the box's text and bar move on.
+  void (*showBusyProgress)(const std::u16string& text, int done, int total) = nullptr;
   bool (*pumpBusy)() = nullptr;
   void (*endBusy)() = nullptr;
   // A new text for the progress box that is up.
   void (*updateBusy)(const std::u16string& text) = nullptr;
+  // How long a slice of a counted run works before the window gets its turn again; tests set 0
+  // (a step per turn) to stop a run part-way.
+  int sliceMs = 25;
   // How long a child program may run before it is killed; tests shorten it.
   int childTimeoutMs = 300000;
   // The OCR result dialog: the text, a 复制 button, 关闭.
@@ -146,6 +151,7 @@ MessageAnswer ShowMessage(const std::u16string& caption, const std::u16string& t
                           std::optional<MessageAnswer> defaultAnswer = std::nullopt);
 std::optional<std::u16string> ShowFileDialog(const FileDialogRequest& request);
 void BeginBusy(const std::u16string& text);
+void ShowBusyProgress(const std::u16string& text, int done, int total);
 // True when the user asked to stop; false without a seam.
 bool PumpBusy();
 void UpdateBusy(const std::u16string& text);

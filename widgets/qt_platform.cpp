@@ -163,6 +163,13 @@ void ShowBusy(const std::u16string& text) {
   QApplication::processEvents();
 }
 
+void ShowProgress(const std::u16string& text, int done, int total) {
+  if (g_busy == nullptr) return;
+  g_busy->setLabelText(ToQString(text));
+  g_busy->setMaximum(total);
+  g_busy->setValue(done);
+}
+
 bool PumpEvents() {
   QApplication::processEvents(QEventLoop::AllEvents, 20);
   return g_busy == nullptr || g_busy->wasCanceled();
@@ -196,6 +203,7 @@ void InstallQtPlatform(QWidget* owner) {
 
 void InstallQtBusyBox() {
   g_platform.beginBusy = ShowBusy;
+  g_platform.showBusyProgress = ShowProgress;
   g_platform.pumpBusy = PumpEvents;
   g_platform.endBusy = HideBusy;
   g_platform.updateBusy = RelabelBusy;

@@ -43,6 +43,8 @@ bool CountPump() {
   return g_script.pumps == g_script.cancelAtPump;
 }
 
+void RecordBusyProgress(const std::u16string& text, int, int) { g_script.busyProgress.push_back(text); }
+
 void CloseBusy() { g_script.busyShown = false; }
 
 void RecordBusyUpdate(const std::u16string& text) { g_script.busyUpdates.push_back(text); }
@@ -90,10 +92,12 @@ void InstallScriptedPlatform() {
   g_platform.showFileDialog = AnswerDialog;
   g_platform.openWithDefaultProgram = RecordDefaultProgram;
   g_platform.beginBusy = RecordBusy;
+  g_platform.showBusyProgress = RecordBusyProgress;
   g_platform.pumpBusy = CountPump;
   g_platform.endBusy = CloseBusy;
   g_platform.updateBusy = RecordBusyUpdate;
   g_platform.childTimeoutMs = 300000;
+  g_platform.sliceMs = 25;
   g_platform.showOcrResult = RecordOcrResult;
   g_platform.showTextDialog = AnswerTextDialog;
   g_platform.chooseColour = AnswerColour;

@@ -28,6 +28,7 @@ struct ScriptedPlatform {
   std::vector<std::u16string> busyTexts;  // every progress box shown
   std::vector<std::u16string> busyUpdates;  // every new text of a progress box that was up
   bool busyShown = false;                 // a progress box is up now
+  std::vector<std::u16string> busyProgress;  // every text a counted run's box showed
   int pumps = 0;                          // how often a wait let the window run
   int cancelAtPump = -1;                  // the pump at which the user presses 取消; -1 never
   std::function<bool()> cancelWhen;       // or the first pump at which this holds
