@@ -1,11 +1,13 @@
 #include "view/prepared_pages.h"
 
 #include <chrono>
+#include <future>
 #include <vector>
 
 #include "document/session.h"
 #include "engine/engine_handles.h"
 #include "engine/engine_table.h"
+#include "view/picture_pages.h"
 
 namespace {
 
@@ -25,6 +27,9 @@ struct PreparedPage {
   // Held while the render is under way.
   FPDF_PAGE page = nullptr;
   FPDF_BITMAP bitmap = nullptr;
+  // A scan page decoded on a worker thread instead; its pixels, empty when it failed.
+  std::future<PixelBuffer> decoding;
+  size_t decodingBytes = 0;
   // Not ready and no render under way: the page could not be prepared (unreadable, over the
   // budget); not tried again until something it depends on changes.
   bool ready = false;
@@ -66,8 +71,33 @@ void Settle(PreparedPage& entry, int status) {
 
 size_t BytesHeld() {
   size_t bytes = 0;
-  for (const PreparedPage& entry : g_prepared) bytes += entry.pixels.size();
+  for (const PreparedPage& entry : g_prepared) bytes += entry.pixels.size() + entry.decodingBytes;
   return bytes;
+}
+
+bool Decoding(const PreparedPage& entry) { return entry.decoding.valid(); }
+
+// Takes the worker's pixels, waiting for them when `wait`; false while they are not there yet.
+bool Collect(PreparedPage& entry, bool wait) {
+  if (!wait && entry.decoding.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return false;
+  entry.pixels = entry.decoding.get();
+  entry.decodingBytes = 0;
+  entry.ready = !entry.pixels.empty();
+  return true;
+}
+
+// A scan page goes to a worker thread: the engine thread only reads the picture's stream.
+bool StartDecoding(PreparedPage& entry, FPDF_PAGE page, size_t bytes) {
+  std::optional<PicturePage> picture = ScanPictureOf(page);
+  if (!picture) return false;
+  entry.decodingBytes = bytes;
+  entry.decoding = std::async(std::launch::async, [picture = std::move(*picture), size = entry.size,
+                                                   fill = uint32_t(entry.fill), bytes] {
+    PixelBuffer pixels(bytes);
+    if (!ComposePicturePage(picture, size.pixelWidth, size.pixelHeight, fill, pixels.data())) pixels = PixelBuffer();
+    return pixels;
+  });
+  return true;
 }
 
 // Loads the page and renders until `pause` asks to stop; the entry is then under way,
@@ -87,6 +117,7 @@ void Start(PreparedPage& entry, IFSDK_PAUSE* pause) {
     return;
   }
   entry.size = *size;
+  if (StartDecoding(entry, page.get(), bytes)) return;
   entry.pixels.resize(bytes);
   ScopedBitmap bitmap(g_engine.FPDFBitmap_CreateEx(size->pixelWidth, size->pixelHeight, kBitmapBgrx,
                                                    entry.pixels.data(), size->pixelWidth * 4));
@@ -138,6 +169,8 @@ bool PrepareNeighbourPages(double sliceMs) {
     DropPreparedPages();
     return false;
   }
+  // A zoom shows a stretched stand-in until its sharp render: that render goes first.
+  if (g_view.standInShown) return true;
   DropStale();
   Clock::time_point deadline =
       Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(sliceMs));
@@ -153,6 +186,7 @@ bool PrepareNeighbourPages(double sliceMs) {
       entry->index = index;
       Start(*entry, &pause);
     }
+    if (Decoding(*entry) && !Collect(*entry, false)) return true;
     while (entry->page != nullptr && Clock::now() < deadline) Advance(*entry, &pause);
     if (entry->page != nullptr || Clock::now() >= deadline) return true;
   }
@@ -163,6 +197,7 @@ bool TakePreparedPage(int index, const RenderSize& size, PixelBuffer& pixels) {
   PreparedPage* entry = Find(index);
   if (entry == nullptr) return false;
   bool usable = Current(*entry) && entry->size == size;
+  if (usable && Decoding(*entry)) Collect(*entry, true);
   if (usable && entry->page != nullptr) {
     // Finishing a render under way costs less than starting the page again.
     Clock::time_point never = Clock::time_point::max();
@@ -187,3 +222,11 @@ bool IsPagePrepared(int index) {
 }
 
 size_t PreparedPagesBytes() { return BytesHeld(); }
+
+bool PreparationWaiting() {
+  if (g_view.standInShown) return true;
+  for (const PreparedPage& entry : g_prepared) {
+    if (Decoding(entry)) return true;
+  }
+  return false;
+}

@@ -24,3 +24,6 @@ void DropPreparedPages();
 bool IsPagePrepared(int index);
 // Bytes of pixels held by prepared pages and renders under way.
 size_t PreparedPagesBytes();
+// Whether the work left waits on something else (a scan page decoded on a worker thread, the
+// sharp render after a zoom): the next slice need not come at once.
+bool PreparationWaiting();

@@ -11,6 +11,7 @@
 #include <jpeglib.h>
 
 #include "content/jpeg_splice.h"
+#include "support/test_jpeg.h"
 
 namespace {
 
@@ -21,32 +22,7 @@ struct Picture {
 };
 
 std::vector<uint8_t> Encode(const Picture& p, bool grey, int sampling, bool optimise = false) {
-  jpeg_compress_struct codec{};
-  jpeg_error_mgr errors{};
-  codec.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&codec);
-  unsigned char* bytes = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&codec, &bytes, &size);
-  codec.image_width = JDIMENSION(p.width);
-  codec.image_height = JDIMENSION(p.height);
-  codec.input_components = 4;
-  codec.in_color_space = JCS_EXT_BGRX;
-  jpeg_set_defaults(&codec);
-  if (grey) jpeg_set_colorspace(&codec, JCS_GRAYSCALE);
-  jpeg_set_quality(&codec, 85, TRUE);
-  codec.comp_info[0].h_samp_factor = codec.comp_info[0].v_samp_factor = sampling;
-  codec.optimize_coding = optimise ? TRUE : FALSE;
-  jpeg_start_compress(&codec, TRUE);
-  while (codec.next_scanline < codec.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(p.At(0, int(codec.next_scanline)));
-    jpeg_write_scanlines(&codec, &row, 1);
-  }
-  jpeg_finish_compress(&codec);
-  jpeg_destroy_compress(&codec);
-  std::vector<uint8_t> jpeg(bytes, bytes + size);
-  std::free(bytes);
-  return jpeg;
+  return EncodeTestJpeg(p.bgrx.data(), p.width, p.height, grey, sampling, 85, optimise);
 }
 
 Picture Decode(const std::vector<uint8_t>& jpeg) {
