@@ -44,7 +44,20 @@ bool CanRenderAhead() {
 
 FPDF_BOOL PastDeadline(IFSDK_PAUSE* pause) { return Clock::now() >= *static_cast<Clock::time_point*>(pause->user); }
 
+// Decodings no longer wanted run out on their own: waiting for one would hold up the window.
+std::vector<std::future<PixelBuffer>> g_abandoned;
+
+void ForgetFinishedDecodings() {
+  std::erase_if(g_abandoned, [](const std::future<PixelBuffer>& decoding) {
+    return decoding.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  });
+}
+
 void EndRender(PreparedPage& entry) {
+  if (entry.decoding.valid()) {
+    g_abandoned.push_back(std::move(entry.decoding));
+    entry.decodingBytes = 0;
+  }
   if (entry.page == nullptr) return;
   g_engine.FPDF_RenderPage_Close(entry.page);
   g_engine.FPDF_ClosePage(entry.page);
@@ -169,6 +182,7 @@ bool PrepareNeighbourPages(double sliceMs) {
     DropPreparedPages();
     return false;
   }
+  ForgetFinishedDecodings();
   // A zoom shows a stretched stand-in until its sharp render: that render goes first.
   if (g_view.standInShown) return true;
   DropStale();
