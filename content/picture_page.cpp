@@ -81,14 +81,37 @@ bool ComposePicturePage(const PicturePage& picture, int width, int height, uint3
                         height, fill, out);
 }
 
-bool NamesImageSurprises(const std::string& bytes) {
-  std::string_view all(bytes);
+namespace {
+
+bool NamesSurprise(std::string_view text) {
   for (std::string_view name : {"/SMask", "/Mask", "/ColorTransform", "/Interpolate", "/OC", "/Alternates"}) {
-    if (all.find(name) != std::string_view::npos) return true;
+    if (text.find(name) != std::string_view::npos) return true;
   }
   // "/Decode" but not "/DecodeParms".
-  for (size_t at = all.find("/Decode"); at != std::string_view::npos; at = all.find("/Decode", at + 1)) {
-    if (at + 7 >= all.size() || all[at + 7] != 'P') return true;
+  for (size_t at = text.find("/Decode"); at != std::string_view::npos; at = text.find("/Decode", at + 1)) {
+    if (at + 7 >= text.size() || text[at + 7] != 'P') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// Only the text between streams: a picture's own bytes hold any short name by chance.
+bool NamesImageSurprises(const std::string& bytes) {
+  std::string_view all(bytes);
+  size_t from = 0;
+  while (from < all.size()) {
+    size_t stream = all.find("stream", from);
+    while (stream != std::string_view::npos && stream >= 3 && all.substr(stream - 3, 3) == "end") {
+      stream = all.find("stream", stream + 6);
+    }
+    if (NamesSurprise(all.substr(from, stream == std::string_view::npos ? std::string_view::npos : stream - from))) {
+      return true;
+    }
+    if (stream == std::string_view::npos) return false;
+    size_t end = all.find("endstream", stream + 6);
+    if (end == std::string_view::npos) return false;
+    from = end + 9;
   }
   return false;
 }

@@ -116,6 +116,9 @@ TEST_F(ScanPagesTest, AFileNamingMasksOrDecodeArraysKeepsTheEngineForEveryPage) 
   EXPECT_TRUE(NamesImageSurprises("<< /SMask 6 0 R >>"));
   EXPECT_TRUE(NamesImageSurprises("<< /Mask [0 10] >>"));
   EXPECT_FALSE(NamesImageSurprises("<< /Filter /DCTDecode /DecodeParms << /Columns 4 >> >>"));
+  // A picture's bytes may hold any name by chance; only the dictionaries count.
+  EXPECT_FALSE(NamesImageSurprises("<< /Length 9 >>\nstream\n/Mask/OC\nendstream\n<< /Width 3 >>"));
+  EXPECT_TRUE(NamesImageSurprises("<< /Length 2 >>\nstream\nxy\nendstream\n<< /SMask 6 0 R >>"));
   ImagePageSpec spec = ScanFidelityCases()[0].spec;
   spec.pages = 2;
   OpenOrFail(Write("plain.pdf", spec));
