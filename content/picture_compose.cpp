@@ -37,7 +37,8 @@ int EighthsFor(int width, int height, double columns, double rows) {
 }
 
 // Plain pixel rows only: no C++ object lives across the jump back from a libjpeg error.
-bool DecodeScaled(const uint8_t* jpeg, size_t size, double columns, double rows, Decoded& out) {
+bool DecodeScaled(const uint8_t* jpeg, size_t size, double columns, double rows, Decoded& out,
+                  const std::atomic<bool>* cancel) {
   jpeg_decompress_struct codec{};
   ErrorTrap trap{};
   codec.err = jpeg_std_error(&trap.manager);
@@ -68,6 +69,10 @@ bool DecodeScaled(const uint8_t* jpeg, size_t size, double columns, double rows,
   out.height = int(codec.output_height);
   out.bgrx.resize(size_t(out.width) * out.height * 4);
   while (codec.output_scanline < codec.output_height) {
+    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+      jpeg_destroy_decompress(&codec);
+      return false;
+    }
     JSAMPROW row = out.bgrx.data() + size_t(codec.output_scanline) * out.width * 4;
     jpeg_read_scanlines(&codec, &row, 1);
   }
@@ -152,7 +157,7 @@ std::vector<Taps> TapsFor(int from, int to, int start, int end, int length, bool
 }  // namespace
 
 bool ComposePicture(const uint8_t* jpeg, size_t size, const PictureToBitmap& place, int width, int height,
-                    uint32_t fill, uint8_t* out) {
+                    uint32_t fill, uint8_t* out, const std::atomic<bool>* cancel) {
   if (width <= 0 || height <= 0) return false;
   for (size_t i = 0; i < size_t(width) * height; ++i) std::memcpy(out + i * 4, &fill, 4);
   // Bitmap x along the picture's rows (u) or its columns (v, a quarter turn).
@@ -171,7 +176,7 @@ bool ComposePicture(const uint8_t* jpeg, size_t size, const PictureToBitmap& pla
   // Source columns run along bitmap x when upright, rows when turned.
   double acrossX = right - left, acrossY = bottom - top;
   Decoded picture;
-  if (!DecodeScaled(jpeg, size, upright ? acrossX : acrossY, upright ? acrossY : acrossX, picture)) return false;
+  if (!DecodeScaled(jpeg, size, upright ? acrossX : acrossY, upright ? acrossY : acrossX, picture, cancel)) return false;
   // The first row is at v = 1: rows run down the bitmap when v goes up the page in the picture's
   // frame and y grows downwards, i.e. when dy/dv < 0.
   int fullWidth = picture.fullWidth, fullHeight = picture.fullHeight;

@@ -4,6 +4,7 @@
 // averaging, onto the page's fill. Plain numbers only: it runs on a worker thread.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -16,6 +17,7 @@ struct PictureToBitmap {
 // Fills `out` (width × height BGRx, rows width × 4 bytes apart) with `fill` (0xAARRGGBB) and
 // draws the JPEG through `place`. False, with `out` in any state, for a JPEG it does not
 // read the way the engine would (not 8-bit grey or YCbCr/RGB, damaged) or a placement that
-// is not a multiple of quarter turns; the caller then lets the engine render the page.
+// is not a multiple of quarter turns; the caller then lets the engine render the page. Also
+// false soon after `cancel` (when given) turns true: the pixels are no longer wanted.
 bool ComposePicture(const uint8_t* jpeg, size_t size, const PictureToBitmap& place, int width, int height,
-                    uint32_t fill, uint8_t* out);
+                    uint32_t fill, uint8_t* out, const std::atomic<bool>* cancel = nullptr);

@@ -75,10 +75,11 @@ PictureToBitmap PicturePlacement(const PicturePage& picture, int width, int heig
   return PictureToBitmap{ux - ox, uy - oy, vx - ox, vy - oy, ox, oy};
 }
 
-bool ComposePicturePage(const PicturePage& picture, int width, int height, uint32_t fill, uint8_t* out) {
+bool ComposePicturePage(const PicturePage& picture, int width, int height, uint32_t fill, uint8_t* out,
+                        const std::atomic<bool>* cancel) {
   if (picture.jpeg == nullptr) return false;
   return ComposePicture(picture.jpeg->data(), picture.jpeg->size(), PicturePlacement(picture, width, height), width,
-                        height, fill, out);
+                        height, fill, out, cancel);
 }
 
 namespace {

@@ -32,7 +32,8 @@ std::optional<PicturePage> ReadPicturePage(const PdfOps& ops, FPDF_PAGE page, FP
 PictureToBitmap PicturePlacement(const PicturePage& picture, int width, int height);
 
 // Draws the page into `out` (BGRx, rows width × 4 bytes); false when the engine must.
-bool ComposePicturePage(const PicturePage& picture, int width, int height, uint32_t fill, uint8_t* out);
+bool ComposePicturePage(const PicturePage& picture, int width, int height, uint32_t fill, uint8_t* out,
+                        const std::atomic<bool>* cancel = nullptr);
 
 // Whether a PDF file's bytes name a mask, a decode array, a colour transform, interpolation or
 // optional content anywhere: stream dictionaries are never compressed, so a file without those

@@ -1,7 +1,9 @@
 #include "view/prepared_pages.h"
 
 #include <chrono>
+#include <atomic>
 #include <future>
+#include <memory>
 #include <vector>
 
 #include "document/session.h"
@@ -30,6 +32,7 @@ struct PreparedPage {
   // A scan page decoded on a worker thread instead; its pixels, empty when it failed.
   std::future<PixelBuffer> decoding;
   size_t decodingBytes = 0;
+  std::shared_ptr<std::atomic<bool>> stopDecoding;
   // Not ready and no render under way: the page could not be prepared (unreadable, over the
   // budget); not tried again until something it depends on changes.
   bool ready = false;
@@ -55,6 +58,7 @@ void ForgetFinishedDecodings() {
 
 void EndRender(PreparedPage& entry) {
   if (entry.decoding.valid()) {
+    entry.stopDecoding->store(true);  // the zoom or turn that made it stale goes first
     g_abandoned.push_back(std::move(entry.decoding));
     entry.decodingBytes = 0;
   }
@@ -104,10 +108,13 @@ bool StartDecoding(PreparedPage& entry, FPDF_PAGE page, size_t bytes) {
   std::optional<PicturePage> picture = ScanPictureOf(page);
   if (!picture) return false;
   entry.decodingBytes = bytes;
+  entry.stopDecoding = std::make_shared<std::atomic<bool>>(false);
   entry.decoding = std::async(std::launch::async, [picture = std::move(*picture), size = entry.size,
-                                                   fill = uint32_t(entry.fill), bytes] {
+                                                   fill = uint32_t(entry.fill), bytes, stop = entry.stopDecoding] {
     PixelBuffer pixels(bytes);
-    if (!ComposePicturePage(picture, size.pixelWidth, size.pixelHeight, fill, pixels.data())) pixels = PixelBuffer();
+    if (!ComposePicturePage(picture, size.pixelWidth, size.pixelHeight, fill, pixels.data(), stop.get())) {
+      pixels = PixelBuffer();
+    }
     return pixels;
   });
   return true;

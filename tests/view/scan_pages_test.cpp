@@ -109,6 +109,14 @@ TEST_F(ScanPagesTest, PagesTheDecoderWouldDrawOtherwiseAreLeftToTheEngine) {
   std::vector<uint8_t> out(size_t(100) * 100 * 4);
   EXPECT_FALSE(ComposePicture(cut.data(), cut.size(), PictureToBitmap{100, 0, 0, -100, 0, 100}, 100, 100, 0xFFFFFFFF,
                               out.data()));
+  // A decoding no longer wanted stops.
+  const std::vector<uint8_t>& whole = scan.spec.jpeg;
+  std::atomic<bool> stop{false};
+  EXPECT_TRUE(ComposePicture(whole.data(), whole.size(), PictureToBitmap{100, 0, 0, -100, 0, 100}, 100, 100,
+                             0xFFFFFFFF, out.data(), &stop));
+  stop = true;
+  EXPECT_FALSE(ComposePicture(whole.data(), whole.size(), PictureToBitmap{100, 0, 0, -100, 0, 100}, 100, 100,
+                              0xFFFFFFFF, out.data(), &stop));
 }
 
 TEST_F(ScanPagesTest, AFileNamingMasksOrDecodeArraysKeepsTheEngineForEveryPage) {
