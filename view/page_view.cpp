@@ -151,6 +151,7 @@ void Render() {
   // A neighbouring page rendered ahead arrives ready; otherwise the engine renders straight
   // into the buffer the window paints from, kept between turns of the same size.
   bool prepared = TakePreparedPage(g_session.currentPageIndex, *size, g_view.pixels);
+  DropStalePreparedPages();  // pages prepared for another size stop decoding
   size_t bytes = size_t(pixelWidth) * pixelHeight * 4;
   if (!prepared) {
     if (g_view.pixels.capacity() > 2 * bytes) PixelBuffer().swap(g_view.pixels);
@@ -184,6 +185,7 @@ bool ShowScaledPicture() {
   if (g_session.currentPage == nullptr) return false;
   std::optional<RenderSize> size = RenderSizeFor(PageWidthPt(), PageHeightPt());
   if (!size) return false;
+  DropStalePreparedPages();
   // The pixels stay as they are; the window stretches them over the page's new rectangle.
   PlacePage(size->width, size->height, true, g_view.pageRect, ViewArea());
   g_view.keepPosition = true;  // the sharp render lands where the stand-in is

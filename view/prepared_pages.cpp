@@ -232,6 +232,11 @@ bool TakePreparedPage(int index, const RenderSize& size, PixelBuffer& pixels) {
   return usable;
 }
 
+void DropStalePreparedPages() {
+  DropStale();
+  ForgetFinishedDecodings();
+}
+
 void DropPreparedPages() {
   for (PreparedPage& entry : g_prepared) EndRender(entry);
   g_prepared.clear();

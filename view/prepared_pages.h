@@ -18,6 +18,9 @@ bool PrepareNeighbourPages(double sliceMs);
 // from the document as it is now, on today's background (a render still under way is
 // finished first); false, and `pixels` untouched, otherwise.
 bool TakePreparedPage(int index, const RenderSize& size, PixelBuffer& pixels);
+// Forgets the pages prepared for another zoom, edit or position, stopping their decoding
+// without waiting for it: the page about to be rendered gets the processors.
+void DropStalePreparedPages();
 // Forgets every prepared page and ends any render under way (document closing, exit).
 void DropPreparedPages();
 // Whether page `index` is prepared for the document, zoom and layout as they are now.
