@@ -29,6 +29,7 @@
 #include "bench/bench_documents.h"
 #include "bench/bench_setup.h"
 #include "bench/bench_timing.h"
+#include "bench/scan_view_bench.h"
 #include "bench/window_bench_start.h"
 #include "content/image_file.h"
 #include "document/open_document.h"
@@ -290,6 +291,7 @@ int Run(const std::string& folder) {
               "pages)\n",
               longest / 50.0, longest, Median(keys.waits), keys.waits.size(), Median(steps));
   Canvas()->removeEventFilter(&keys);
+  RunScanViewBenches(Canvas(), bare);
 
   IdleUntilPrepared(keys);
   double open = ResidentMegabytes();

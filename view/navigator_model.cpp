@@ -8,6 +8,7 @@
 #include "engine/engine_table.h"
 #include "platform/text_encoding.h"
 #include "view/page_view.h"
+#include "view/picture_pages.h"
 
 NavigatorState g_navigator;
 
@@ -39,7 +40,13 @@ bool ThumbnailFor(int index) {
     int height = std::max(1, int(h * scale + 0.5f));
     entry.pixels.resize(size_t(width) * height * 4);
     ScopedBitmap bitmap(g_engine.FPDFBitmap_CreateEx(width, height, kBitmapBgrx, entry.pixels.data(), width * 4));
-    if (bitmap != nullptr && g_engine.FPDFBitmap_FillRect(bitmap.get(), 0, 0, width, height, BackgroundFillColour())) {
+    // A scan page comes from its picture decoded at an eighth of its size.
+    if (RenderScanPage(page, width, height, BackgroundFillColour(), entry.pixels.data())) {
+      entry.width = width;
+      entry.height = height;
+      ++g_navigator.renderCount;
+    } else if (bitmap != nullptr &&
+               g_engine.FPDFBitmap_FillRect(bitmap.get(), 0, 0, width, height, BackgroundFillColour())) {
       g_engine.FPDF_RenderPageBitmap(bitmap.get(), page, 0, 0, width, height, 0, 0x01);
       entry.width = width;
       entry.height = height;

@@ -7,6 +7,7 @@
 #include "document/window_hooks.h"
 #include "engine/engine_table.h"
 #include "engine/page_box.h"
+#include "view/picture_pages.h"
 #include "view/prepared_pages.h"
 
 PageView g_view;
@@ -98,6 +99,25 @@ void ShowNoBitmap() {
   ClampPosition();
 }
 
+// Where a bitmap of `width` × `height` goes: where the page was when its position is kept,
+// centred otherwise; then clamped into the view.
+void PlacePage(int width, int height, bool hadBitmap, const IntRect& old, const IntRect& view) {
+  g_view.bitmapWidth = width;
+  g_view.bitmapHeight = height;
+  if (g_view.keepPosition && hadBitmap) {
+    g_view.pageRect.left = old.left;
+    g_view.pageRect.top = old.top;
+  } else {
+    g_view.fitShift = g_view.edgeSlack = 0;
+    g_view.pageRect.left = width <= view.Width() ? view.left + (view.Width() - width) / 2 : view.left;
+    g_view.pageRect.top = height <= view.Height() ? view.top + (view.Height() - height) / 2 : view.top;
+  }
+  g_view.pageRect.right = g_view.pageRect.left + width;
+  g_view.pageRect.bottom = g_view.pageRect.top + height;
+  ClampPosition();
+  g_view.keepPosition = false;
+}
+
 }  // namespace
 
 std::optional<RenderSize> RenderSizeFor(float pageWidth, float pageHeight) {
@@ -131,6 +151,7 @@ void Render() {
   // A neighbouring page rendered ahead arrives ready; otherwise the engine renders straight
   // into the buffer the window paints from, kept between turns of the same size.
   bool prepared = TakePreparedPage(g_session.currentPageIndex, *size, g_view.pixels);
+  DropStalePreparedPages();  // pages prepared for another size stop decoding
   size_t bytes = size_t(pixelWidth) * pixelHeight * 4;
   if (!prepared) {
     if (g_view.pixels.capacity() > 2 * bytes) PixelBuffer().swap(g_view.pixels);
@@ -142,30 +163,34 @@ void Render() {
     g_view.pixels.clear();
     return ShowNoBitmap();
   }
-  if (!prepared) {
+  // A scan page is decoded at the size shown instead of in full by the engine.
+  if (!prepared && !RenderScanPage(g_session.currentPage, pixelWidth, pixelHeight, BackgroundFillColour(),
+                                   g_view.pixels.data())) {
     if (!g_engine.FPDFBitmap_FillRect(g_view.bitmap.get(), 0, 0, pixelWidth, pixelHeight, BackgroundFillColour())) {
       return ShowNoBitmap();
     }
     g_engine.FPDF_RenderPageBitmap(g_view.bitmap.get(), g_session.currentPage, 0, 0, pixelWidth, pixelHeight, 0,
                                    kRenderAnnotations);
   }
-  g_view.bitmapWidth = width;
-  g_view.bitmapHeight = height;
   g_view.pixelWidth = pixelWidth;
   g_view.pixelHeight = pixelHeight;
-  if (g_view.keepPosition && hadBitmap) {
-    g_view.pageRect.left = old.left;
-    g_view.pageRect.top = old.top;
-  } else {
-    g_view.fitShift = g_view.edgeSlack = 0;
-    g_view.pageRect.left = width <= view.Width() ? view.left + (view.Width() - width) / 2 : view.left;
-    g_view.pageRect.top = height <= view.Height() ? view.top + (view.Height() - height) / 2 : view.top;
-  }
-  g_view.pageRect.right = g_view.pageRect.left + width;
-  g_view.pageRect.bottom = g_view.pageRect.top + height;
-  ClampPosition();
+  PlacePage(width, height, hadBitmap, old, view);
   g_view.valid = true;
-  g_view.keepPosition = false;
+  g_view.scaledStandIn = g_view.standInShown = false;
+}
+
+bool ShowScaledPicture() {
+  if (!g_view.scaledStandIn || g_view.valid || g_view.pixels.empty() || g_view.bitmapWidth <= 0) return false;
+  g_view.scaledStandIn = false;
+  if (g_session.currentPage == nullptr) return false;
+  std::optional<RenderSize> size = RenderSizeFor(PageWidthPt(), PageHeightPt());
+  if (!size) return false;
+  DropStalePreparedPages();
+  // The pixels stay as they are; the window stretches them over the page's new rectangle.
+  PlacePage(size->width, size->height, true, g_view.pageRect, ViewArea());
+  g_view.keepPosition = true;  // the sharp render lands where the stand-in is
+  g_view.standInShown = true;
+  return true;
 }
 
 void ClampPosition() {
@@ -196,7 +221,13 @@ void ClampPosition() {
 void InvalidateRender(bool keepPosition) {
   g_view.valid = false;
   g_view.keepPosition = keepPosition;
+  g_view.scaledStandIn = g_view.standInShown = false;
   g_window.changed(Change::Status);
+}
+
+void InvalidateZoom(bool keepPosition) {
+  InvalidateRender(keepPosition);
+  g_view.scaledStandIn = g_view.bitmapWidth > 0;
 }
 
 void DestroyRenderCache() {
@@ -205,6 +236,7 @@ void DestroyRenderCache() {
   g_view.pixelWidth = g_view.pixelHeight = 0;
   g_view.pageRect = IntRect{};
   g_view.valid = false;
+  g_view.scaledStandIn = g_view.standInShown = false;
 }
 
 std::optional<PagePoint> ScreenToPage(int x, int y) {
@@ -238,34 +270,34 @@ bool CanZoomOut() { return g_session.document != nullptr && g_view.zoom > kMinZo
 bool ZoomIn() {
   if (g_session.currentPage == nullptr || !CanZoomIn()) return false;
   g_view.zoom *= 1.2f;
-  InvalidateRender(true);
+  InvalidateZoom(true);
   return true;
 }
 
 bool ZoomOut() {
   if (g_session.currentPage == nullptr || !CanZoomOut()) return false;
   g_view.zoom /= 1.2f;
-  InvalidateRender(true);
+  InvalidateZoom(true);
   return true;
 }
 
 void FitToWidth() {
   g_view.fitMode = FitMode::FitWidth;
   g_view.zoom = 1.0f;
-  InvalidateRender(false);
+  InvalidateZoom(false);
 }
 
 void FitToPage() {
   g_view.fitMode = FitMode::FitPage;
   g_view.zoom = 1.0f;
-  InvalidateRender(false);
+  InvalidateZoom(false);
 }
 
 bool SetZoomKeepingPosition(float zoom) {
   zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
   if (std::fabs(zoom - g_view.zoom) < 0.001f) return false;
   g_view.zoom = zoom;
-  InvalidateRender(true);
+  InvalidateZoom(true);
   return true;
 }
 

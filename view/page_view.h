@@ -44,6 +44,10 @@ struct PageView {
   IntRect pageRect;
   bool valid = false;
   bool keepPosition = false;
+  // The zoom changed and the page's current pixels may stand in, stretched, until the render
+  // at the new size is ready (ShowScaledPicture).
+  bool scaledStandIn = false;
+  bool standInShown = false;  // stretched pixels are shown; the sharp render is owed
   // How far a page narrower than the view sits right of the centre: a panel opening or
   // closing beside it leaves it where it was. Back to 0 when the page is placed afresh.
   int fitShift = 0;
@@ -118,6 +122,12 @@ int PageRotation();
 void Render();
 void ClampPosition();
 void InvalidateRender(bool keepPosition);
+// The same after a change of zoom or fit: the current pixels may stand in meanwhile.
+void InvalidateZoom(bool keepPosition);
+// Places the page at its new size with the pixels it has, stretched, when a zoom left the
+// view waiting for a render; the view stays not valid, so the next paint renders it sharp.
+// False when there is nothing to stretch.
+bool ShowScaledPicture();
 // Drops the bitmap (page change, document replaced, exit).
 void DestroyRenderCache();
 

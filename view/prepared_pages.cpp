@@ -1,11 +1,15 @@
 #include "view/prepared_pages.h"
 
 #include <chrono>
+#include <atomic>
+#include <future>
+#include <memory>
 #include <vector>
 
 #include "document/session.h"
 #include "engine/engine_handles.h"
 #include "engine/engine_table.h"
+#include "view/picture_pages.h"
 
 namespace {
 
@@ -25,6 +29,10 @@ struct PreparedPage {
   // Held while the render is under way.
   FPDF_PAGE page = nullptr;
   FPDF_BITMAP bitmap = nullptr;
+  // A scan page decoded on a worker thread instead; its pixels, empty when it failed.
+  std::future<PixelBuffer> decoding;
+  size_t decodingBytes = 0;
+  std::shared_ptr<std::atomic<bool>> stopDecoding;
   // Not ready and no render under way: the page could not be prepared (unreadable, over the
   // budget); not tried again until something it depends on changes.
   bool ready = false;
@@ -39,7 +47,21 @@ bool CanRenderAhead() {
 
 FPDF_BOOL PastDeadline(IFSDK_PAUSE* pause) { return Clock::now() >= *static_cast<Clock::time_point*>(pause->user); }
 
+// Decodings no longer wanted run out on their own: waiting for one would hold up the window.
+std::vector<std::future<PixelBuffer>> g_abandoned;
+
+void ForgetFinishedDecodings() {
+  std::erase_if(g_abandoned, [](const std::future<PixelBuffer>& decoding) {
+    return decoding.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  });
+}
+
 void EndRender(PreparedPage& entry) {
+  if (entry.decoding.valid()) {
+    entry.stopDecoding->store(true);  // the zoom or turn that made it stale goes first
+    g_abandoned.push_back(std::move(entry.decoding));
+    entry.decodingBytes = 0;
+  }
   if (entry.page == nullptr) return;
   g_engine.FPDF_RenderPage_Close(entry.page);
   g_engine.FPDF_ClosePage(entry.page);
@@ -66,8 +88,36 @@ void Settle(PreparedPage& entry, int status) {
 
 size_t BytesHeld() {
   size_t bytes = 0;
-  for (const PreparedPage& entry : g_prepared) bytes += entry.pixels.size();
+  for (const PreparedPage& entry : g_prepared) bytes += entry.pixels.size() + entry.decodingBytes;
   return bytes;
+}
+
+bool Decoding(const PreparedPage& entry) { return entry.decoding.valid(); }
+
+// Takes the worker's pixels, waiting for them when `wait`; false while they are not there yet.
+bool Collect(PreparedPage& entry, bool wait) {
+  if (!wait && entry.decoding.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return false;
+  entry.pixels = entry.decoding.get();
+  entry.decodingBytes = 0;
+  entry.ready = !entry.pixels.empty();
+  return true;
+}
+
+// A scan page goes to a worker thread: the engine thread only reads the picture's stream.
+bool StartDecoding(PreparedPage& entry, FPDF_PAGE page, size_t bytes) {
+  std::optional<PicturePage> picture = ScanPictureOf(page);
+  if (!picture) return false;
+  entry.decodingBytes = bytes;
+  entry.stopDecoding = std::make_shared<std::atomic<bool>>(false);
+  entry.decoding = std::async(std::launch::async, [picture = std::move(*picture), size = entry.size,
+                                                   fill = uint32_t(entry.fill), bytes, stop = entry.stopDecoding] {
+    PixelBuffer pixels(bytes);
+    if (!ComposePicturePage(picture, size.pixelWidth, size.pixelHeight, fill, pixels.data(), stop.get())) {
+      pixels = PixelBuffer();
+    }
+    return pixels;
+  });
+  return true;
 }
 
 // Loads the page and renders until `pause` asks to stop; the entry is then under way,
@@ -87,6 +137,7 @@ void Start(PreparedPage& entry, IFSDK_PAUSE* pause) {
     return;
   }
   entry.size = *size;
+  if (StartDecoding(entry, page.get(), bytes)) return;
   entry.pixels.resize(bytes);
   ScopedBitmap bitmap(g_engine.FPDFBitmap_CreateEx(size->pixelWidth, size->pixelHeight, kBitmapBgrx,
                                                    entry.pixels.data(), size->pixelWidth * 4));
@@ -138,6 +189,9 @@ bool PrepareNeighbourPages(double sliceMs) {
     DropPreparedPages();
     return false;
   }
+  ForgetFinishedDecodings();
+  // A zoom shows a stretched stand-in until its sharp render: that render goes first.
+  if (g_view.standInShown) return true;
   DropStale();
   Clock::time_point deadline =
       Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(sliceMs));
@@ -153,6 +207,7 @@ bool PrepareNeighbourPages(double sliceMs) {
       entry->index = index;
       Start(*entry, &pause);
     }
+    if (Decoding(*entry) && !Collect(*entry, false)) return true;
     while (entry->page != nullptr && Clock::now() < deadline) Advance(*entry, &pause);
     if (entry->page != nullptr || Clock::now() >= deadline) return true;
   }
@@ -163,6 +218,7 @@ bool TakePreparedPage(int index, const RenderSize& size, PixelBuffer& pixels) {
   PreparedPage* entry = Find(index);
   if (entry == nullptr) return false;
   bool usable = Current(*entry) && entry->size == size;
+  if (usable && Decoding(*entry)) Collect(*entry, true);
   if (usable && entry->page != nullptr) {
     // Finishing a render under way costs less than starting the page again.
     Clock::time_point never = Clock::time_point::max();
@@ -176,6 +232,11 @@ bool TakePreparedPage(int index, const RenderSize& size, PixelBuffer& pixels) {
   return usable;
 }
 
+void DropStalePreparedPages() {
+  DropStale();
+  ForgetFinishedDecodings();
+}
+
 void DropPreparedPages() {
   for (PreparedPage& entry : g_prepared) EndRender(entry);
   g_prepared.clear();
@@ -187,3 +248,11 @@ bool IsPagePrepared(int index) {
 }
 
 size_t PreparedPagesBytes() { return BytesHeld(); }
+
+bool PreparationWaiting() {
+  if (g_view.standInShown) return true;
+  for (const PreparedPage& entry : g_prepared) {
+    if (Decoding(entry)) return true;
+  }
+  return false;
+}

@@ -18,9 +18,15 @@ bool PrepareNeighbourPages(double sliceMs);
 // from the document as it is now, on today's background (a render still under way is
 // finished first); false, and `pixels` untouched, otherwise.
 bool TakePreparedPage(int index, const RenderSize& size, PixelBuffer& pixels);
+// Forgets the pages prepared for another zoom, edit or position, stopping their decoding
+// without waiting for it: the page about to be rendered gets the processors.
+void DropStalePreparedPages();
 // Forgets every prepared page and ends any render under way (document closing, exit).
 void DropPreparedPages();
 // Whether page `index` is prepared for the document, zoom and layout as they are now.
 bool IsPagePrepared(int index);
 // Bytes of pixels held by prepared pages and renders under way.
 size_t PreparedPagesBytes();
+// Whether the work left waits on something else (a scan page decoded on a worker thread, the
+// sharp render after a zoom): the next slice need not come at once.
+bool PreparationWaiting();

@@ -10,6 +10,7 @@
 #include <QPinchGesture>
 #include <QScrollBar>
 #include <QStyleHints>
+#include <QTimer>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -171,7 +172,12 @@ void PageCanvas::PaintContent(QPainter& painter, const QRect& area) {
   painter.setClipRect(area);
   if (g_session.document != nullptr && !g_view.valid) {
     g_view.deviceScale = float(painter.device()->devicePixelRatioF());
-    Render();
+    // A zoom answers in this frame with the page stretched; the sharp render paints next.
+    if (ShowScaledPicture()) {
+      QTimer::singleShot(0, this, [this] { update(); });
+    } else {
+      Render();
+    }
     SyncScrollBar();  // the render placed the page anew
   }
   // The dark background only where the bands and the page do not cover it: a page turn
@@ -267,7 +273,10 @@ void PageCanvas::PaintPage(QPainter& painter) {
     QImage image(g_view.pixels.data(), g_view.pixelWidth, g_view.pixelHeight, g_view.pixelWidth * 4,
                  QImage::Format_RGB32);
     const IntRect& page = g_view.pageRect;
+    painter.save();
+    if (g_view.standInShown) painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRect(page.left, page.top, g_view.bitmapWidth, g_view.bitmapHeight), image);
+    painter.restore();
   }
   PaintFindHighlights(painter);
   PaintPageTextSelection(painter);

@@ -10,5 +10,5 @@ PagePreparer::PagePreparer(QObject* parent) : QObject(parent) {
 void PagePreparer::PagePainted() { timer_.start(kIdleMs); }
 
 void PagePreparer::Slice() {
-  if (PrepareNeighbourPages(kSliceMs)) timer_.start(0);
+  if (PrepareNeighbourPages(kSliceMs)) timer_.start(PreparationWaiting() ? kWaitMs : 0);
 }

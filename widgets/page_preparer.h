@@ -11,6 +11,8 @@ class PagePreparer : public QObject {
   // How long the window must stay quiet before work starts, and one slice's length.
   static constexpr int kIdleMs = 120;
   static constexpr double kSliceMs = 12.0;
+  // How often work waiting on a worker thread or on the page's own render looks again.
+  static constexpr int kWaitMs = 4;
 
   explicit PagePreparer(QObject* parent = nullptr);
   // A page was painted: work waits for the next quiet moment.

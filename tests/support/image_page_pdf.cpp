@@ -33,8 +33,8 @@ void WriteImagePagePdf(const std::string& path, const ImagePageSpec& s) {
   object("<< /Length " + std::to_string(stream.size()) + " >>\nstream\n" + stream + "\nendstream");
   const std::vector<uint8_t>& data = s.jpeg.empty() ? rgb : s.jpeg;
   std::string image = "<< /Type /XObject /Subtype /Image /Width " + std::to_string(s.width) + " /Height " +
-                      std::to_string(s.height) + " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Length " +
-                      std::to_string(data.size()) + (s.softMask ? " /SMask 6 0 R" : "") +
+                      std::to_string(s.height) + " /ColorSpace " + (s.grey ? "/DeviceGray" : "/DeviceRGB") +
+                      " /BitsPerComponent 8 /Length " + std::to_string(data.size()) + (s.softMask ? " /SMask 6 0 R" : "") +
                       (s.jpeg.empty() ? "" : " /Filter /DCTDecode") + " >>\nstream\n" +
                       std::string(data.begin(), data.end()) + "\nendstream";
   object(image);

@@ -15,6 +15,7 @@ struct ImagePageSpec {
   int width = 40, height = 30;
   std::vector<uint8_t> rgb;  // width × height × 3, row 0 at the top; empty: mid-grey
   std::vector<uint8_t> jpeg; // a JPEG of width × height stored instead (DCTDecode)
+  bool grey = false;         // the image is DeviceGray (a grey JPEG)
   int pages = 1;             // every page draws the one image (each with its own content)
   FS_MATRIX matrix{200, 0, 0, 150, 100, 200};
   bool clipped = false;    // under a clip rectangle covering the image's left half
