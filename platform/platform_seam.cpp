@@ -61,6 +61,10 @@ void EndBusy() {
   if (g_platform.endBusy != nullptr) g_platform.endBusy();
 }
 
+void SetBusyText(const std::u16string& text) {
+  if (g_platform.setBusyText != nullptr) g_platform.setBusyText(text);
+}
+
 void ShowOcrResult(const std::u16string& text) {
   if (g_platform.showOcrResult != nullptr) g_platform.showOcrResult(text);
 }

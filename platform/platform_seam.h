@@ -100,6 +100,8 @@ struct PlatformSeam {
   void (*beginBusy)(const std::u16string& text) = nullptr;
   bool (*pumpBusy)() = nullptr;
   void (*endBusy)() = nullptr;
+  // Replaces the text of the progress box that is up (a page counter).
+  void (*setBusyText)(const std::u16string& text) = nullptr;
   // How long a child program may run before it is killed; tests shorten it.
   int childTimeoutMs = 300000;
   // The OCR result dialog: the text, a 复制 button, 关闭.
@@ -145,6 +147,7 @@ void BeginBusy(const std::u16string& text);
 // True when the user asked to stop; false without a seam.
 bool PumpBusy();
 void EndBusy();
+void SetBusyText(const std::u16string& text);
 void ShowOcrResult(const std::u16string& text);
 // False without a seam (as if cancelled).
 bool ShowTextDialog(TextDialogRequest& request);

@@ -168,6 +168,10 @@ bool PumpEvents() {
   return g_busy == nullptr || g_busy->wasCanceled();
 }
 
+void ChangeBusyText(const std::u16string& text) {
+  if (g_busy != nullptr) g_busy->setLabelText(ToQString(text));
+}
+
 void HideBusy() {
   QApplication::restoreOverrideCursor();
   delete g_busy.data();
@@ -194,6 +198,7 @@ void InstallQtBusyBox() {
   g_platform.beginBusy = ShowBusy;
   g_platform.pumpBusy = PumpEvents;
   g_platform.endBusy = HideBusy;
+  g_platform.setBusyText = ChangeBusyText;
 }
 
 bool InstallChineseTranslation() {

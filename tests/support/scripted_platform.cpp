@@ -45,6 +45,10 @@ bool CountPump() {
 
 void CloseBusy() { g_script.busyShown = false; }
 
+void UpdateBusy(const std::u16string& text) {
+  if (g_script.busyShown) g_script.busyUpdates.push_back(text);
+}
+
 void RecordOcrResult(const std::u16string& text) { g_script.ocrResults.push_back(text); }
 
 bool AnswerTextDialog(TextDialogRequest& request) {
@@ -89,6 +93,7 @@ void InstallScriptedPlatform() {
   g_platform.openWithDefaultProgram = RecordDefaultProgram;
   g_platform.beginBusy = RecordBusy;
   g_platform.pumpBusy = CountPump;
+  g_platform.setBusyText = UpdateBusy;
   g_platform.endBusy = CloseBusy;
   g_platform.childTimeoutMs = 300000;
   g_platform.showOcrResult = RecordOcrResult;

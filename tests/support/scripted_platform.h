@@ -27,6 +27,7 @@ struct ScriptedPlatform {
   bool defaultProgramStarts = true;
   std::vector<std::u16string> busyTexts;  // every progress box shown
   bool busyShown = false;                 // a progress box is up now
+  std::vector<std::u16string> busyUpdates;  // every text a box that was up changed to
   int pumps = 0;                          // how often a wait let the window run
   int cancelAtPump = -1;                  // the pump at which the user presses 取消; -1 never
   std::function<bool()> cancelWhen;       // or the first pump at which this holds
