@@ -97,6 +97,7 @@ void InstallWindowHooks() {
   g_window.documentClosing = [] {
     DropPreparedPages();
     ForgetKeptPicture();
+    if (FindBar* bar = CurrentFindBar()) bar->Forget();
   };
   g_window.changed = [](Change what) {
     switch (what) {

@@ -13,3 +13,34 @@ std::u16string PageLabel(FPDF_DOCUMENT document, int index) {
   if (label == Num(index + 1)) return {};
   return label;
 }
+
+namespace {
+
+std::u16string Trimmed(const std::u16string& text) {
+  size_t first = text.find_first_not_of(u" \t\u3000");
+  if (first == std::u16string::npos) return {};
+  size_t last = text.find_last_not_of(u" \t\u3000");
+  return text.substr(first, last - first + 1);
+}
+
+std::u16string AsciiLower(std::u16string text) {
+  for (char16_t& c : text) {
+    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+  }
+  return text;
+}
+
+}  // namespace
+
+int PageIndexOfLabel(FPDF_DOCUMENT document, int pageCount, const std::u16string& typed) {
+  std::u16string wanted = Trimmed(typed);
+  if (wanted.empty()) return -1;
+  int otherCase = -1;
+  for (int index = 0; index < pageCount; ++index) {
+    std::u16string label = PageLabel(document, index);
+    if (label.empty()) continue;
+    if (label == wanted) return index;
+    if (otherCase < 0 && AsciiLower(label) == AsciiLower(wanted)) otherCase = index;
+  }
+  return otherCase;
+}

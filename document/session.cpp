@@ -2,6 +2,7 @@
 
 #include "document/document_fonts.h"
 #include "document/office_files.h"
+#include "document/page_labels.h"
 #include "document/window_hooks.h"
 #include "engine/engine_handles.h"
 #include "engine/engine_table.h"
@@ -134,6 +135,8 @@ bool GoToTypedPageNumber(const std::u16string& typed) {
   if (negative) value = -value;
   bool valid = i == text.size() && digits && value >= 1 && value <= g_session.pageCount;
   if (valid && GoToPage(int(value - 1))) return true;
+  int labelled = valid ? -1 : PageIndexOfLabel(g_session.document, g_session.pageCount, typed);
+  if (labelled >= 0) return GoToPage(labelled);
   if (!valid) {
     ShowMessage(u"页码无效", u"请输入 1 到总页数之间的页码。", MessageIcon::Warning);
     g_window.focusPageNumberBox();

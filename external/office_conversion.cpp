@@ -8,6 +8,8 @@
 #include <filesystem>
 
 #include "external/office_encryption.h"
+#include "external/office_format.h"
+#include "external/office_pipe.h"
 #include "platform/child_process.h"
 #include "platform/file_system.h"
 #include "platform/platform_seam.h"
@@ -73,16 +75,6 @@ std::u16string OutputPdfPath(const std::u16string& folder, const std::u16string&
   return folder + u"/" + name + u".pdf";
 }
 
-// LibreOffice's import filter for the extension: without one, a damaged file is read as plain
-// text and "converted" into pages of stray characters.
-std::u16string ImportFilterFor(const std::u16string& path) {
-  std::u16string ext = LowerExtension(path);
-  if (ext == u".doc") return u"MS Word 97";
-  if (ext == u".docx") return u"MS Word 2007 XML";
-  if (ext == u".ppt" || ext == u".pps") return u"MS PowerPoint 97";
-  return u"Impress MS PowerPoint 2007 XML";
-}
-
 bool IsNonEmptyFile(const std::u16string& path) {
   struct stat st {};
   return stat(Utf8(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
@@ -127,11 +119,13 @@ bool ConvertOfficeToPdf(const std::u16string& input, OfficeConversion& record) {
 
   ChildRequest request;
   request.program = soffice;
-  request.arguments = {u"-env:UserInstallation=" + FileUrl(profile), u"--headless",
+  std::u16string userInstallation = FileUrl(profile);
+  request.arguments = {u"-env:UserInstallation=" + userInstallation, u"--headless",
                        u"--infilter=" + ImportFilterFor(input), u"--convert-to", u"pdf", u"--outdir", folder, input};
   request.environment = {"TMPDIR=" + Utf8(childTemp)};
   request.busyText = u"正在用 LibreOffice 将 Office 文档转换为 PDF...";
   ChildResult result = RunChild(request);
+  RemoveLibreOfficePipe(userInstallation);
   std::error_code ignored;
   std::filesystem::remove_all(std::filesystem::path(Utf8(profile)), ignored);
 

@@ -9,41 +9,47 @@
 
 namespace {
 
-bool PageSize(FPDF_DOCUMENT document, int index, double& width, double& height) {
-  ScopedPage page(g_engine.FPDF_LoadPage(document, index));
-  if (page == nullptr) return false;
-  width = g_engine.FPDF_GetPageWidthF(page.get());
-  height = g_engine.FPDF_GetPageHeightF(page.get());
-  return true;
-}
+// Pages imported per engine call: a page repeated within one call shares its content and
+// resources, and the progress box counts on between calls.
+constexpr int kPagesPerImport = 8;
 
-// Inserts the blank pages at their places, each the size of the page before it.
-bool InsertBlankPages(FPDF_DOCUMENT copy, const std::vector<int>& sequence) {
-  for (size_t index = 1; index < sequence.size(); ++index) {
-    if (sequence[index] != kBlankPage) continue;
-    double width = 0, height = 0;
-    if (!PageSize(copy, int(index) - 1, width, height)) return false;
-    if (ScopedPage(g_engine.FPDFPage_New(copy, int(index), width, height)) == nullptr) return false;
-  }
-  return true;
+bool AppendBlankPage(FPDF_DOCUMENT copy) {
+  int count = g_engine.FPDF_GetPageCount(copy);
+  ScopedPage before(g_engine.FPDF_LoadPage(copy, count - 1));
+  if (before == nullptr) return false;
+  double width = g_engine.FPDF_GetPageWidthF(before.get());
+  double height = g_engine.FPDF_GetPageHeightF(before.get());
+  return ScopedPage(g_engine.FPDFPage_New(copy, count, width, height)) != nullptr;
 }
 
 }  // namespace
 
-bool WritePrintCopy(FPDF_DOCUMENT source, const std::vector<int>& sequence, int fd) {
-  // One import of every printed page: repeated pages share their content and resources.
-  std::string numbers;
-  for (int index : sequence) {
-    if (index == kBlankPage) continue;
-    if (!numbers.empty()) numbers += ',';
-    numbers += std::to_string(index + 1);
-  }
-  if (numbers.empty() || sequence.front() == kBlankPage) return false;
+CopyResult WritePrintCopy(FPDF_DOCUMENT source, const std::vector<int>& sequence, int fd, const CopyProgress& progress) {
+  if (sequence.empty() || sequence.front() == kBlankPage) return CopyResult::Failed;
   ScopedDocument copy(g_engine.FPDF_CreateNewDocument());
-  if (copy == nullptr) return false;
-  bool ok = g_engine.FPDF_ImportPages(copy.get(), source, numbers.c_str(), 0) != 0 &&
-            InsertBlankPages(copy.get(), sequence) && g_engine.FPDF_GetPageCount(copy.get()) == int(sequence.size());
-  if (!ok) return false;
+  if (copy == nullptr) return CopyResult::Failed;
+  std::string numbers;
+  int waiting = 0;
+  auto importWaiting = [&] {
+    if (waiting == 0) return true;
+    bool ok = g_engine.FPDF_ImportPages(copy.get(), source, numbers.c_str(), g_engine.FPDF_GetPageCount(copy.get())) != 0;
+    numbers.clear();
+    waiting = 0;
+    return ok;
+  };
+  int total = int(sequence.size());
+  for (int at = 0; at < total; ++at) {
+    bool ok = true;
+    if (sequence[at] == kBlankPage) {
+      ok = importWaiting() && AppendBlankPage(copy.get());
+    } else {
+      numbers += (numbers.empty() ? "" : ",") + std::to_string(sequence[at] + 1);
+      if (++waiting == kPagesPerImport || at + 1 == total) ok = importWaiting();
+    }
+    if (!ok) return CopyResult::Failed;
+    if (waiting == 0 && progress && !progress(at + 1, total)) return CopyResult::Cancelled;
+  }
+  if (g_engine.FPDF_GetPageCount(copy.get()) != total) return CopyResult::Failed;
   FileWriter writer = MakeFileWriter(fd);
-  return SaveDocumentToFile(copy.get(), writer, kSaveNoIncremental);
+  return SaveDocumentToFile(copy.get(), writer, kSaveNoIncremental) ? CopyResult::Written : CopyResult::Failed;
 }

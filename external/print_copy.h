@@ -2,11 +2,18 @@
 // so text stays text and lines stay lines.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "engine/pdfium_types.h"
 
+enum class CopyResult { Written, Failed, Cancelled };
+
+// Told how many of the sequence's pages are in the copy so far; false stops the copy.
+using CopyProgress = std::function<bool(int copied, int total)>;
+
 // Writes the pages of `sequence` (indexes from 0 into `source`; kBlankPage is an empty page
-// the size of the one before it) into the open empty file. False when the engine or a write
+// the size of the one before it) into the open empty file. Failed when the engine or a write
 // failed.
-bool WritePrintCopy(FPDF_DOCUMENT source, const std::vector<int>& sequence, int fd);
+CopyResult WritePrintCopy(FPDF_DOCUMENT source, const std::vector<int>& sequence, int fd,
+                          const CopyProgress& progress = nullptr);

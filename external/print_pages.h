@@ -2,14 +2,23 @@
 // reverse order, copies and collation, and for two-sided jobs the sheets they fall on.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
 
 struct PageSpan {
   int from = 0;  // from 1, inclusive
   int to = 0;
+  bool operator==(const PageSpan&) const = default;
 };
 
 enum class PageSet { All, Odd, Even };
+
+// The spans of a typed page list: numbers and ranges ("3", "5-9", "12 - 14") separated by
+// commas, full-width commas or 、, spaces anywhere between them, full-width digits and dashes
+// read as their plain forms. Nothing when the text is empty or not of that form; the spans
+// are as typed (a backward or zero one is refused by PageSpansValid).
+std::optional<std::vector<PageSpan>> ParsePageList(const std::u16string& text);
 
 // False when a span is empty, backward or outside 1..pageCount.
 bool PageSpansValid(const std::vector<PageSpan>& spans, int pageCount);

@@ -19,12 +19,18 @@ PrinterSeam g_printer;
 namespace {
 
 constexpr const char16_t* kPrintFailed = u"打印失败";
-constexpr const char* kJobName = "Corvan PDF 文档";
+constexpr const char16_t* kJobName = u"Corvan PDF 文档";
 constexpr int kRenderAnnotationsForPrinting = 0x01 | 0x800;
 // A sheet is rendered in bands of at most this many bytes, whatever its size.
 constexpr size_t kBandBytes = size_t(16) << 20;
 
 void Fail(const std::u16string& text) { ShowMessage(kPrintFailed, text, MessageIcon::Error); }
+
+// The job is named after the document, as the queue and the PDF file's title show it.
+std::u16string JobName() {
+  std::u16string name = FileNamePart(g_session.path);
+  return name.empty() ? kJobName : name;
+}
 
 enum class SheetResult { Printed, Failed, Cancelled };
 
@@ -83,7 +89,7 @@ void PrintRendered(const std::vector<int>& sequence) {
   int areaWidth = 0, areaHeight = 0;
   g_printer.printableArea(areaWidth, areaHeight);
   if (areaWidth <= 0 || areaHeight <= 0) return Fail(u"无法读取打印机的可打印区域。");
-  if (!g_printer.beginJob(u"Corvan PDF 文档")) return Fail(u"无法开始打印作业。");
+  if (!g_printer.beginJob(JobName())) return Fail(u"无法开始打印作业。");
   BeginBusy(u"正在打印...");
   std::vector<uint8_t> pixels;
   SheetResult result = SheetResult::Printed;
@@ -113,17 +119,38 @@ const char* SidesOf(DuplexMode mode) {
   }
 }
 
+std::u16string PageCounter(int copied, int total) {
+  return FillPlaceholders(u"正在打印... 第 %d / %d 页", {Num(copied), Num(total)});
+}
+
+// The pages in printing order as a PDF copy, with the progress box counting them; false after
+// the message, or silently when 取消 was pressed.
+bool WriteCopyCounting(const std::vector<int>& sequence, int fd) {
+  BeginBusy(u"正在打印...");
+  CopyResult result = WritePrintCopy(g_session.document, sequence, fd, [](int copied, int total) {
+    UpdateBusy(PageCounter(copied, total));
+    return !PumpBusy();
+  });
+  EndBusy();
+  if (result == CopyResult::Written && !FlushFile(fd)) result = CopyResult::Failed;
+  if (result == CopyResult::Failed) Fail(u"无法开始打印作业。");
+  return result == CopyResult::Written;
+}
+
 // The queue's job: the pages as a PDF copy in a private temporary file, handed to CUPS.
 void PrintOnCupsQueue(const std::string& queue, const std::vector<int>& sequence, DuplexMode mode) {
   TempFile file = CreateUniqueTempFile(u"corvan-print-");
   if (file.fd < 0) return Fail(u"无法开始打印作业。");
-  bool written = WritePrintCopy(g_session.document, sequence, file.fd) && FlushFile(file.fd);
+  bool written = WriteCopyCounting(sequence, file.fd);
   CloseFile(file.fd);
-  CupsJobOptions options{kJobName, SidesOf(mode), g_printer.mediaName ? g_printer.mediaName() : std::string()};
-  if (!written) {
-    Fail(u"无法开始打印作业。");
-  } else if (SubmitPdfToCupsQueue(queue, Utf8(file.path), options) == 0) {
-    Fail(u"无法完成打印作业。");
+  CupsJobOptions options{Utf8(JobName()), SidesOf(mode), g_printer.mediaName ? g_printer.mediaName() : std::string(),
+                         g_printer.queueOptions ? g_printer.queueOptions() : QueueOptions()};
+  if (written) {
+    CupsSubmission submission = SubmitPdfToCupsQueue(queue, Utf8(file.path), options);
+    if (submission.job == 0 && submission.reason.empty()) Fail(u"无法完成打印作业。");
+    if (submission.job == 0 && !submission.reason.empty()) {
+      Fail(FillPlaceholders(u"无法完成打印作业：%s", {Utf8ToUtf16(submission.reason)}));
+    }
   }
   RemoveFile(file.path);
 }
@@ -162,7 +189,7 @@ void PrintDocument() {
   if (!choice) return;
   if (choice->duplexBoxFailed) return Fail(u"无法显示双面打印选项。");
   if (choice->copies < 1) return Fail(u"打印份数无效。");
-  if (!PageSpansValid(choice->ranges, g_session.pageCount)) return Fail(u"打印页码范围无效。");
+  if (choice->rangesUnreadable || !PageSpansValid(choice->ranges, g_session.pageCount)) return Fail(u"打印页码范围无效。");
   std::vector<int> pages = SelectedPages(g_session.pageCount, choice->ranges, choice->pageSet, choice->reverse);
   if (pages.empty()) return Fail(u"所选范围内没有可打印的页面。");
   // Either the editor's box or the dialog's own duplex choice asks for both sides.

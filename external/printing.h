@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "external/cups_queue.h"
 #include "external/print_pages.h"
 
 enum class DuplexMode { Simplex, LongEdge, ShortEdge };
@@ -17,6 +18,7 @@ struct PrintChoice {
   int copies = 1;
   bool collate = false;
   std::vector<PageSpan> ranges;  // empty: every page
+  bool rangesUnreadable = false;  // the typed page list is not a list of pages
   PageSet pageSet = PageSet::All;
   bool reverse = false;
   bool duplexRequested = false;  // the "双面打印（长边翻页）" box was ticked
@@ -34,6 +36,8 @@ struct PrinterSeam {
   // The CUPS queue chosen, empty when printing into a file; and its sheet size ("A4").
   std::string (*queueName)() = nullptr;
   std::string (*mediaName)() = nullptr;
+  // The dialog's choices as CUPS options, the sheet's orientation among them.
+  QueueOptions (*queueOptions)() = nullptr;
   // The printable area in device pixels.
   void (*printableArea)(int& width, int& height) = nullptr;
   bool (*beginJob)(const std::u16string& name) = nullptr;

@@ -134,6 +134,12 @@ void FindBar::Close() {
   g_window.changed(Change::Status);
 }
 
+void FindBar::Forget() {
+  timer_->stop();
+  ClearFind();
+  count_->clear();
+}
+
 void FindBar::Step(int direction) {
   if (!isVisible()) Open();
   std::u16string query = field_->text().toStdU16String();

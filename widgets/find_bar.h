@@ -23,6 +23,8 @@ class FindBar : public QWidget {
   void Escape();
   // The close button: stops any search and forgets it.
   void Close();
+  // Another document: the results and the count of the last one go, the query stays.
+  void Forget();
   // The next (+1) or previous (−1) match; a changed query or option starts a new search.
   void Step(int direction);
   void Relayout();

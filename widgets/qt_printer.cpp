@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QPageRanges>
 #include <QPainter>
 #include <QPointer>
@@ -10,6 +11,8 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRadioButton>
+#include <QSpinBox>
 
 #include <new>
 
@@ -59,6 +62,72 @@ void DropCupsPageSelection(QPrinter& printer) {
   printer.printEngine()->setProperty(kCupsOptions, kept);
 }
 
+// The page range exactly as the user left it in the dialog.
+struct TypedRange {
+  bool fromTo = false;  // 页数从 ... 到 ...
+  int from = 0, to = 0;
+  bool pageList = false;  // 页数 with a typed list
+  QString listText;
+};
+
+// Qt reads the range by its own rules: a backward from/to becomes one page, a page list it
+// cannot read becomes every page or an English message. The editor reads the dialog's own
+// text instead and hands Qt a harmless page list, so Qt's reading never decides anything.
+class EditorPrintDialog : public QPrintDialog {
+ public:
+  EditorPrintDialog(QPrinter* printer, QWidget* parent) : QPrintDialog(printer, parent) {
+    // The list is checked when the dialog closes, so full-width commas can be typed.
+    if (auto* list = findChild<QLineEdit*>(QStringLiteral("pagesLineEdit"))) list->setValidator(nullptr);
+    // Connected after Qt's own reaction to another printer, so this runs last.
+    if (auto* printers = findChild<QComboBox*>(QStringLiteral("printers"))) {
+      connect(printers, &QComboBox::currentIndexChanged, this, [this] { OfferPageChoicesForFiles(); });
+    }
+  }
+
+  void setVisible(bool visible) override {
+    QPrintDialog::setVisible(visible);
+    if (visible) OfferPageChoicesForFiles();
+  }
+
+  // Qt greys out page lists and odd or even pages for a PDF file, as its own file output
+  // cannot select pages; the editor lays out the pages itself for every destination.
+  void OfferPageChoicesForFiles() {
+    for (const char* name : {"pagesRadioButton", "pagesLineEdit", "pageSetCombo", "pageSetLabel"}) {
+      if (auto* widget = findChild<QWidget*>(QLatin1String(name))) widget->setEnabled(true);
+    }
+  }
+
+  TypedRange typed;
+
+  void accept() override {
+    auto* fromTo = findChild<QRadioButton*>(QStringLiteral("printRange"));
+    auto* from = findChild<QSpinBox*>(QStringLiteral("from"));
+    auto* to = findChild<QSpinBox*>(QStringLiteral("to"));
+    auto* pageList = findChild<QRadioButton*>(QStringLiteral("pagesRadioButton"));
+    auto* list = findChild<QLineEdit*>(QStringLiteral("pagesLineEdit"));
+    typed = TypedRange{};
+    if (fromTo != nullptr && fromTo->isChecked() && from != nullptr && to != nullptr) {
+      typed.fromTo = true;
+      typed.from = from->value();
+      typed.to = to->value();
+    }
+    if (pageList != nullptr && pageList->isChecked() && list != nullptr) {
+      typed.pageList = true;
+      typed.listText = list->text();
+      list->setText(QStringLiteral("1"));
+    }
+    QPrintDialog::accept();
+  }
+};
+
+void ReadTypedRange(const TypedRange& typed, PrintChoice& choice) {
+  if (typed.fromTo) choice.ranges = {PageSpan{typed.from, typed.to}};
+  if (!typed.pageList) return;
+  std::optional<std::vector<PageSpan>> spans = ParsePageList(typed.listText.toStdU16String());
+  choice.rangesUnreadable = !spans.has_value();
+  if (spans) choice.ranges = *spans;
+}
+
 DuplexMode FromQt(QPrinter::DuplexMode mode) {
   switch (mode) {
     case QPrinter::DuplexLongSide:
@@ -81,7 +150,7 @@ std::optional<PrintChoice> ShowDialog(int pageCount) {
   everyPage.addRange(1, pageCount);
   printer.setPageRanges(everyPage);
   printer.setPrintRange(QPrinter::AllPages);
-  QPrintDialog dialog(&printer, g_printOwner.data());
+  EditorPrintDialog dialog(&printer, g_printOwner.data());
   auto* duplex = new QCheckBox(QStringLiteral("双面打印（长边翻页）"));
   duplex->setWindowTitle(QStringLiteral("双面打印"));
   dialog.setOptionTabs({duplex});
@@ -92,12 +161,7 @@ std::optional<PrintChoice> ShowDialog(int pageCount) {
   PrintChoice choice;
   choice.copies = printer.copyCount();
   choice.collate = printer.collateCopies();
-  if (printer.printRange() == QPrinter::PageRange) {
-    for (const QPageRanges::Range& range : printer.pageRanges().toRangeList()) {
-      choice.ranges.push_back(PageSpan{range.from, range.to});
-    }
-    if (choice.ranges.empty()) choice.ranges.push_back(PageSpan{printer.fromPage(), printer.toPage()});
-  }
+  ReadTypedRange(dialog.typed, choice);
   // The combo lists all, odd and even pages in this order.
   auto* pageSet = dialog.findChild<QComboBox*>(QStringLiteral("pageSetCombo"));
   if (pageSet != nullptr && pageSet->isEnabled()) {
@@ -138,6 +202,15 @@ std::string MediaName() {
   QPageSize size = Printer().pageLayout().pageSize();
   if (!size.isValid() || size.id() == QPageSize::Custom) return {};
   return size.key().toStdString();
+}
+
+QueueOptions DialogQueueOptions() {
+  QueueOptions options;
+  QStringList pairs = Printer().printEngine()->property(kCupsOptions).toStringList();
+  for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) options.emplace_back(pairs[i].toStdString(), pairs[i + 1].toStdString());
+  // Qt's own CUPS job carries the orientation apart from its option list.
+  if (Printer().pageLayout().orientation() == QPageLayout::Landscape) options.emplace_back("orientation-requested", "4");
+  return options;
 }
 
 void PrintableArea(int& width, int& height) {
@@ -221,6 +294,7 @@ void InstallQtPrinter(QWidget* owner) {
   g_printer.setDuplex = SetDuplex;
   g_printer.queueName = QueueName;
   g_printer.mediaName = MediaName;
+  g_printer.queueOptions = DialogQueueOptions;
   g_printer.printableArea = PrintableArea;
   g_printer.beginJob = BeginJob;
   g_printer.newSheet = NewSheet;

@@ -176,6 +176,24 @@ TEST_F(FindWindowTest, NoMatchIsToldAndATextlessDocumentSuggestsOcr) {
   EXPECT_NE(g_session.statusText.find(u"OCR"), std::u16string::npos);
 }
 
+TEST_F(FindWindowTest, AnotherDocumentClearsTheCountAndTheMarksButKeepsTheQuery) {
+  OpenPages(Book(3, 1));
+  Search(QStringLiteral("直角三角形"));
+  WaitForSearch();
+  EXPECT_EQ(Count(), QStringLiteral("第 1 / 3 处"));
+  WriteSearchablePdf(WorkPath("other.pdf"), Book(2, 0));
+  OpenOrFail(WorkPath("other.pdf"));
+  window_->RefreshAll();
+  EXPECT_TRUE(Bar()->isVisible());
+  EXPECT_EQ(Count(), QString());
+  EXPECT_EQ(Bar()->field()->text(), QStringLiteral("直角三角形"));
+  EXPECT_TRUE(g_find.pages.empty());
+  // Enter searches the new document.
+  QTest::keyClick(Bar()->field(), Qt::Key_Return);
+  WaitForSearch();
+  EXPECT_EQ(Count(), QStringLiteral("第 1 / 2 处"));
+}
+
 TEST_F(FindWindowTest, EscStopsARunningSearchThenClosesTheBar) {
   OpenPages(Book(300, 299, 40));
   Search(QStringLiteral("余弦定理"));

@@ -157,4 +157,32 @@ TEST_F(OutlineWindowTest, PageLabelsShowBesideThePageNumber) {
   Screenshot(QStringLiteral("page-labels"));
 }
 
+TEST_F(OutlineWindowTest, ThePageBoxTakesAPrintedPageLabelAsWellAsANumber) {
+  std::vector<SearchablePage> pages(6, SearchablePage{});
+  WriteSearchablePdf(WorkPath("labels.pdf"), pages,
+                     "/PageLabels << /Nums [0 << /S /r >> 3 << /S /D /P (A-) >> 5 << /S /D /St 6 >> ] >>");
+  OpenOrFail(WorkPath("labels.pdf"));
+  window_->RefreshAll();
+  QLineEdit* box = Canvas()->pageControls()->pageEdit();
+  auto type = [box](const QString& text) {
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
+  };
+  type(QStringLiteral("iii"));
+  EXPECT_EQ(g_session.currentPageIndex, 2);
+  type(QStringLiteral(" A-2 "));
+  EXPECT_EQ(g_session.currentPageIndex, 4);
+  type(QStringLiteral("a-1"));  // another letter case still finds the label
+  EXPECT_EQ(g_session.currentPageIndex, 3);
+  type(QStringLiteral("2"));  // a number is a page number first
+  EXPECT_EQ(g_session.currentPageIndex, 1);
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  type(QStringLiteral("viii"));
+  ASSERT_EQ(g_script.boxes.size(), 1u);
+  EXPECT_EQ(g_script.boxes[0].caption, u"页码无效");
+  EXPECT_EQ(g_session.currentPageIndex, 1);
+}
+
 }  // namespace

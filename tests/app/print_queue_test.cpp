@@ -6,8 +6,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 
 #include <chrono>
@@ -20,6 +22,7 @@
 
 #include "app/gui_test.h"
 #include "external/printing.h"
+#include "platform/text_encoding.h"
 #include "widgets/qt_printer.h"
 
 namespace {
@@ -223,7 +226,7 @@ TEST_F(PrintQueueTest, EitherDuplexControlMakesATwoSidedJobNamedForTheEditor) {
   EXPECT_EQ(NextPrintedPages(), Words({1, 2, 3, 4}));
   std::string line = LastPageLogLine();
   EXPECT_NE(line.find("two-sided-long-edge"), std::string::npos) << line;
-  EXPECT_NE(line.find("Corvan PDF 文档"), std::string::npos) << line;
+  EXPECT_NE(line.find("words.pdf"), std::string::npos) << line;  // named after the document
   EXPECT_NE(line.find(" A4 "), std::string::npos) << line;
 
   // The editor's own box; three pages in two collated copies: the second copy starts on a
@@ -244,6 +247,118 @@ TEST_F(PrintQueueTest, EitherDuplexControlMakesATwoSidedJobNamedForTheEditor) {
   line = LastPageLogLine();
   EXPECT_NE(line.find("one-sided"), std::string::npos) << line;
   EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+}
+
+// The scheduler's files of the job submitted last: its control file (IPP attributes) and the
+// document it received, found in the spool folder next to the queue's output folder.
+struct SpooledJob {
+  std::string name;
+  std::string control;
+  std::string document;
+};
+
+SpooledJob LastSpooledJob(const std::filesystem::path& outputFolder) {
+  std::filesystem::path spool = outputFolder.parent_path() / "spool";
+  // The newest document's control file, which the scheduler writes a moment after taking the job.
+  std::string number;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(spool, error)) {
+    std::string name = entry.path().filename().string();
+    if (name.size() == 10 && name[0] == 'd' && name.substr(1, 5) > number) number = name.substr(1, 5);
+  }
+  if (number.empty()) return {};
+  std::string newest = "c" + number;
+  for (int tries = 0; tries < 50 && !Exists((spool / newest).string()); ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return SpooledJob{newest, ReadBytes((spool / newest).string()),
+                    Exists((spool / ("d" + number + "-001")).string()) ? ReadBytes((spool / ("d" + number + "-001")).string())
+                                                                        : std::string()};
+}
+
+// Opens the dialog's 属性 box, lets `fill` set its fields, and confirms it with its OK button.
+void UsePropertiesBox(QPrintDialog& dialog, const std::function<void(QDialog&)>& fill) {
+  auto* properties = dialog.findChild<QPushButton*>(QStringLiteral("properties"));
+  ASSERT_TRUE(properties != nullptr && properties->isEnabled());
+  bool shown = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (box == nullptr || box == &dialog || shown) return;
+    shown = true;
+    fill(*box);
+    for (QPushButton* button : box->findChildren<QPushButton*>()) {
+      if (button->text().contains(QStringLiteral("确定")) || button->text().contains(QStringLiteral("OK"))) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        return;
+      }
+    }
+    ADD_FAILURE() << "no OK button in the properties box";
+    box->reject();
+  });
+  poll.start(20);
+  QTest::mouseClick(properties, Qt::LeftButton);
+  EXPECT_TRUE(shown) << "the properties box did not come up";
+}
+
+// Chooses, with the keyboard, the first entry of a combo box whose text holds one of `wanted`.
+void ChooseInCombo(QComboBox* combo, const QStringList& wanted) {
+  ASSERT_TRUE(combo != nullptr);
+  int target = -1;
+  for (int i = 0; i < combo->count() && target < 0; ++i) {
+    for (const QString& text : wanted) {
+      if (combo->itemText(i).contains(text)) target = i;
+    }
+  }
+  ASSERT_GE(target, 0) << wanted.join(u'|').toStdString();
+  while (combo->currentIndex() < target) QTest::keyClick(combo, Qt::Key_Down);
+  while (combo->currentIndex() > target) QTest::keyClick(combo, Qt::Key_Up);
+}
+
+TEST_F(PrintQueueTest, LandscapeNumberUpAHoldAndBillingReachTheJobWithTheChosenPagesAsText) {
+  PrintWithDialog([](QPrintDialog& dialog) {
+    UsePropertiesBox(dialog, [](QDialog& box) {
+      auto* landscape = box.findChild<QRadioButton*>(QStringLiteral("landscape"));
+      ASSERT_TRUE(landscape != nullptr);
+      QTest::mouseClick(landscape, Qt::LeftButton, {}, QPoint(4, landscape->height() / 2));
+      ChooseInCombo(box.findChild<QComboBox*>(QStringLiteral("pagesPerSheetCombo")), {QStringLiteral("2")});
+      ChooseInCombo(box.findChild<QComboBox*>(QStringLiteral("jobHoldComboBox")),
+                    {QStringLiteral("无限"), QStringLiteral("Indefinite")});
+      auto* billing = box.findChild<QLineEdit*>(QStringLiteral("jobBillingLineEdit"));
+      ASSERT_TRUE(billing != nullptr);
+      QTest::mouseClick(billing, Qt::LeftButton);
+      QTest::keyClicks(billing, QStringLiteral("class7b"));
+    });
+    ChooseFromTo(dialog, 2, 3);
+  });
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  // Held: the scheduler keeps the job and its document in the spool folder.
+  SpooledJob job = LastSpooledJob(outputFolder_);
+  ASSERT_FALSE(job.control.empty());
+  for (const char* expected : {"number-up", "job-hold-until", "indefinite", "job-billing", "class7b",
+                               "orientation-requested", "print-scaling", "fit", "words.pdf"}) {
+    EXPECT_NE(job.control.find(expected), std::string::npos) << expected << " not in " << job.name;
+  }
+  // The editor selected the pages itself: nothing asks the queue to select them again.
+  EXPECT_EQ(job.control.find("page-ranges"), std::string::npos);
+  std::string submitted = WorkPath("submitted.pdf");
+  WriteBytes(submitted, job.document);
+  EXPECT_EQ(PrintedPages(submitted), Words({2, 3}));
+  EXPECT_EQ(std::system("cancel -a CorvanPrintTest"), 0);
+  // The progress box counted the pages.
+  ASSERT_FALSE(g_script.busyUpdates.empty());
+  EXPECT_EQ(g_script.busyUpdates.back(), u"正在打印... 第 2 / 2 页");
+}
+
+TEST_F(PrintQueueTest, AJobTheQueueRefusesIsReportedWithTheSchedulersReason) {
+  ASSERT_EQ(std::system(("cupsreject " + queue_).c_str()), 0);
+  PrintWithDialog([](QPrintDialog&) {});
+  std::system(("cupsaccept " + queue_).c_str());
+  ASSERT_EQ(g_script.boxes.size(), 1u) << RecordedBoxesText();
+  EXPECT_EQ(g_script.boxes[0].caption, u"打印失败");
+  std::string text = Utf8(g_script.boxes[0].text);
+  EXPECT_EQ(text.rfind("无法完成打印作业：", 0), 0u) << text;
+  EXPECT_NE(text.find("not accepting jobs"), std::string::npos) << text;
 }
 
 }  // namespace

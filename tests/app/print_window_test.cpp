@@ -1,11 +1,19 @@
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QPrintDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -225,6 +233,117 @@ TEST_F(PrintTest, TheRealDialogPrintsOnEnterAndNothingOnEsc) {
   PrintPressingInTheDialog(Qt::Key_Return);
   EXPECT_EQ(PrintedWidths(), (std::vector<float>{200, 300, 400, 595}));
   EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+}
+
+// Runs the print command with Qt's real dialog; once it is up, `use` works its fields with the
+// mouse and keyboard (the options part opened first), and the dialog's answer ends it.
+void PrintUsingTheDialog(const std::function<void(QPrintDialog&)>& use) {
+  bool shown = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || shown) return;
+    shown = true;
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    for (QAbstractButton* button : buttons->buttons()) {
+      if (buttons->buttonRole(button) == QDialogButtonBox::ResetRole) QTest::mouseClick(button, Qt::LeftButton);
+    }
+    use(*dialog);
+    if (dialog->isVisible()) {
+      ADD_FAILURE() << "the dialog stayed open";
+      dialog->reject();
+    }
+  });
+  poll.start(20);
+  PrintDocument();
+  EXPECT_TRUE(shown) << "the print dialog did not come up";
+}
+
+// Types ASCII as keys and anything else as an input method's committed text, as it arrives.
+void TypeText(QWidget* field, const QString& text) {
+  for (QChar c : text) {
+    if (c.unicode() < 0x80) {
+      QTest::keyClicks(field, QString(c));
+    } else {
+      QInputMethodEvent commit;
+      commit.setCommitString(QString(c));
+      QApplication::sendEvent(field, &commit);
+    }
+  }
+}
+
+// Chooses 页数 with the mouse, types `list` into its field and presses Enter there.
+void TypePageList(QPrintDialog& dialog, const QString& list) {
+  auto* radio = dialog.findChild<QRadioButton*>(QStringLiteral("pagesRadioButton"));
+  auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("pagesLineEdit"));
+  ASSERT_TRUE(radio != nullptr && field != nullptr);
+  ASSERT_TRUE(radio->isEnabled()) << "the page list is greyed out";
+  QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(4, radio->height() / 2));
+  QTest::mouseClick(field, Qt::LeftButton);
+  QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+  TypeText(field, list);
+  QTest::keyClick(field, Qt::Key_Return);
+}
+
+// Chooses 从 ... 到 ... with the mouse and types both numbers over the boxes' own.
+void TypeFromTo(QPrintDialog& dialog, int from, int to) {
+  auto* radio = dialog.findChild<QRadioButton*>(QStringLiteral("printRange"));
+  QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(4, radio->height() / 2));
+  for (auto [name, value] : {std::pair{"from", from}, std::pair{"to", to}}) {
+    auto* box = dialog.findChild<QSpinBox*>(QLatin1String(name));
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, QString::number(value));
+  }
+  QTest::keyClick(dialog.findChild<QSpinBox*>(QStringLiteral("to")), Qt::Key_Return);
+}
+
+TEST_F(PrintTest, ThePageListTypedIntoTheRealDialogIsReadByTheEditor) {
+  InstallQtPrinter(nullptr);
+  PrintUsingTheDialog([](QPrintDialog& dialog) { TypePageList(dialog, QStringLiteral(" 1， 3 - 4")); });
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  EXPECT_EQ(PrintedWidths(), (std::vector<float>{200, 400, 595}));
+  // Qt's dialog asks before replacing a file: each job goes to a fresh one.
+  std::remove(output_.c_str());
+  PrintUsingTheDialog([](QPrintDialog& dialog) { TypePageList(dialog, QStringLiteral("4,2")); });
+  EXPECT_EQ(PrintedWidths(), (std::vector<float>{595, 300}));
+  std::remove(output_.c_str());
+  PrintUsingTheDialog([](QPrintDialog& dialog) { TypeFromTo(dialog, 2, 3); });
+  EXPECT_EQ(PrintedWidths(), (std::vector<float>{300, 400}));
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+}
+
+TEST_F(PrintTest, ABackwardZeroOrUnreadablePageChoiceInTheRealDialogPrintsNothing) {
+  InstallQtPrinter(nullptr);
+  for (const QString& list : {QStringLiteral("3-2"), QStringLiteral("0"), QStringLiteral("2,5"), QStringLiteral("1;2"),
+                              QStringLiteral("二")}) {
+    g_script.boxes.clear();
+    PrintUsingTheDialog([&](QPrintDialog& dialog) { TypePageList(dialog, list); });
+    ASSERT_EQ(g_script.boxes.size(), 1u) << list.toStdString();
+    EXPECT_EQ(g_script.boxes[0].caption, u"打印失败");
+    EXPECT_EQ(g_script.boxes[0].text, u"打印页码范围无效。");
+    EXPECT_FALSE(Exists(output_)) << list.toStdString();
+  }
+  g_script.boxes.clear();
+  PrintUsingTheDialog([](QPrintDialog& dialog) { TypeFromTo(dialog, 3, 2); });
+  ASSERT_EQ(g_script.boxes.size(), 1u);
+  EXPECT_EQ(g_script.boxes[0].text, u"打印页码范围无效。");
+  EXPECT_FALSE(Exists(output_));
+}
+
+TEST_F(PrintTest, OddAndEvenPagesCanBeChosenForAFile) {
+  InstallQtPrinter(nullptr);
+  PrintUsingTheDialog([](QPrintDialog& dialog) {
+    auto* pageSet = dialog.findChild<QComboBox*>(QStringLiteral("pageSetCombo"));
+    ASSERT_TRUE(pageSet->isEnabled()) << "odd and even pages are greyed out";
+    // All, odd, even: two steps down.
+    QTest::keyClick(pageSet, Qt::Key_Down);
+    QTest::keyClick(pageSet, Qt::Key_Down);
+    ASSERT_EQ(pageSet->currentIndex(), 2) << pageSet->count() << " entries";
+    auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  });
+  EXPECT_EQ(PrintedWidths(), (std::vector<float>{300, 595}));
 }
 
 }  // namespace

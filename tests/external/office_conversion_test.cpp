@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -10,7 +12,10 @@
 #include "external/office_conversion.h"
 #include "external_test.h"
 #include "platform/text_encoding.h"
+#include "external/office_format.h"
+#include "external/office_pipe.h"
 #include "support/document_test.h"
+#include "support/text_pdf.h"
 
 namespace {
 
@@ -43,6 +48,10 @@ class OfficeConversionTest : public DocumentTest {
     std::string tail = " --outdir " + g_fixtures + " >/dev/null 2>&1";
     ASSERT_EQ(std::system((lo + "docx " + g_fixtures + "/word.fodt" + tail).c_str()), 0);
     ASSERT_EQ(std::system((lo + "pptx " + g_fixtures + "/slides.fodp" + tail).c_str()), 0);
+    // The same text as Word 97, RTF and HTML, for files whose content does not match their name.
+    for (const char* format : {"doc", "rtf", "html"}) {
+      ASSERT_EQ(std::system((lo + format + " " + g_fixtures + "/word.fodt" + tail).c_str()), 0) << format;
+    }
   }
   static void TearDownTestSuite() { std::filesystem::remove_all(g_fixtures); }
 
@@ -249,6 +258,60 @@ TEST_F(OfficeConversionTest, CancellingTheRealLibreOfficeMidwayLeavesTheTemporar
   };
   EXPECT_FALSE(OpenDocument(Utf8ToUtf16(docx)));
   EXPECT_TRUE(sawLibreOfficeFolder);
+  EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  ExpectCurrentDocumentKept();
+}
+
+TEST_F(OfficeConversionTest, FilesWhoseContentDoesNotMatchTheirExtensionConvertByTheirContent) {
+  struct Case {
+    const char* fixture;
+    const char* name;
+    const char16_t* filter;
+  };
+  for (const Case& c : {Case{"word.doc", "word97.docx", u"MS Word 97"}, Case{"word.rtf", "rich.doc", u"Rich Text Format"},
+                        Case{"word.html", "page.doc", u"HTML (StarWriter)"},
+                        Case{"word.docx", "ooxml.doc", u"MS Word 2007 XML"},
+                        Case{"slides.pptx", "slides.ppt", u"Impress MS PowerPoint 2007 XML"}}) {
+    std::string path = WorkPath(c.name);
+    std::filesystem::copy_file(g_fixtures + "/" + c.fixture, path, std::filesystem::copy_options::overwrite_existing);
+    EXPECT_EQ(ImportFilterFor(Utf8ToUtf16(path)), c.filter) << c.name;
+    OpenOrFail(path);
+    EXPECT_TRUE(g_script.boxes.empty()) << c.name << RecordedBoxesText();
+    std::string pdf = Utf8(g_session.conversionFolder) + "/" + std::filesystem::path(c.name).stem().string() + ".pdf";
+    std::string text = ExtractedText(pdf);
+    EXPECT_TRUE(text.find("Hello") != std::string::npos || text.find("幻灯片一") != std::string::npos)
+        << c.name << ": " << text;
+  }
+  // Unknown content keeps the extension's filter, which refuses it.
+  WriteBytes(WorkPath("notes.doc"), "just some words, not a document");
+  EXPECT_EQ(ImportFilterFor(WorkPath16("notes.doc")), u"MS Word 97");
+}
+
+TEST_F(OfficeConversionTest, TheSocketNameIsTheOneLibreOfficeGivesItsUserInstallation) {
+  // Seen next to a real LibreOffice 7.4 run with -env:UserInstallation=file:///tmp/i33exp/prof.
+  EXPECT_EQ(LibreOfficePipeName(u"file:///tmp/i33exp/prof", 0), "OSL_PIPE_0_SingleOfficeIPC_70553e82e287c97cd7a9f9aabe35845");
+  EXPECT_EQ(LibreOfficePipeName(u"file:///tmp/i33exp/prof", 1000).substr(0, 32), "OSL_PIPE_1000_SingleOfficeIPC_70");
+}
+
+TEST_F(OfficeConversionTest, CancellingTheRealLibreOfficeLeavesNoSocketInTheSystemTemporaryFolder) {
+  std::string docx = WorkPath("lesson.docx");
+  std::filesystem::copy_file(g_fixtures + "/word.docx", docx);
+  // 取消 once the socket named after the run's private profile is there (which also shows the
+  // name is the one LibreOffice uses).
+  std::string socket;
+  g_script.cancelWhen = [&] {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(temp_, error)) {
+      std::string name = entry.path().filename().string();
+      if (name.rfind("CVN", 0) != 0 || !std::filesystem::exists(entry.path() / "user")) continue;
+      std::string candidate = "/tmp/" + LibreOfficePipeName(Utf8ToUtf16("file://" + entry.path().string()), getuid());
+      if (std::filesystem::exists(std::filesystem::symlink_status(candidate))) socket = candidate;
+    }
+    return !socket.empty();
+  };
+  EXPECT_FALSE(OpenDocument(Utf8ToUtf16(docx)));
+  ASSERT_FALSE(socket.empty()) << "no socket named after the profile appeared";
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(socket))) << socket;
   EXPECT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
   ExpectCurrentDocumentKept();
 }

@@ -2,6 +2,7 @@
 
 #include "external/print_pages.h"
 #include "external/printing.h"
+#include "platform/text_encoding.h"
 
 TEST(PrintPagesTest, RangesAndPageSetsCountTheDocumentsOwnPageNumbers) {
   EXPECT_EQ(SelectedPages(5, {}, PageSet::All, false), (std::vector<int>{0, 1, 2, 3, 4}));
@@ -39,4 +40,32 @@ TEST(PrintPagesTest, BandsStayWithinTheirBudgetWhateverTheSheet) {
   EXPECT_EQ(BandRows(100, 50), 50);
   EXPECT_EQ(BandRows(10000000, 10), 1);
   EXPECT_EQ(BandRows(0, 10), 0);
+}
+
+TEST(PrintPagesTest, ATypedPageListReadsRangesListsSpacesAndFullWidthForms) {
+  using Spans = std::vector<PageSpan>;
+  EXPECT_EQ(ParsePageList(u"3"), (Spans{{3, 3}}));
+  EXPECT_EQ(ParsePageList(u" 1-3, 5 ,8 - 9 "), (Spans{{1, 3}, {5, 5}, {8, 9}}));
+  EXPECT_EQ(ParsePageList(u"2，4、６－７"), (Spans{{2, 2}, {4, 4}, {6, 7}}));
+  // Backward and zero spans are read as typed; the range check refuses them.
+  EXPECT_EQ(ParsePageList(u"5-3"), (Spans{{5, 3}}));
+  EXPECT_FALSE(PageSpansValid(*ParsePageList(u"5-3"), 10));
+  EXPECT_FALSE(PageSpansValid(*ParsePageList(u"0"), 10));
+  EXPECT_FALSE(PageSpansValid(*ParsePageList(u"1,11"), 10));
+  for (const char16_t* bad : {u"", u"  ", u",", u"1,", u",1", u"1,,2", u"1-", u"-3", u"1-2-3", u"a", u"1 2",
+                              u"3页", u"1;2", u"12345678901"}) {
+    EXPECT_EQ(ParsePageList(bad), std::nullopt) << Utf8(bad);
+  }
+}
+
+TEST(PrintPagesTest, TheQueueGetsEveryDialogOptionButThePagesOrderAndCopiesTheEditorLaysOut) {
+  QueueOptions dialog{{"page-ranges", "2-3"}, {"number-up", "2"},       {"page-set", "odd"},
+                      {"InputSlot", "Tray2"}, {"outputorder", "reverse"}, {"Collate", "True"},
+                      {"copies", "3"},        {"ColorModel", "Gray"},     {"job-hold-until", "indefinite"},
+                      {"orientation-requested", "4"}};
+  EXPECT_EQ(OptionsLeftToTheQueue(dialog), (QueueOptions{{"number-up", "2"},
+                                                          {"InputSlot", "Tray2"},
+                                                          {"ColorModel", "Gray"},
+                                                          {"job-hold-until", "indefinite"},
+                                                          {"orientation-requested", "4"}}));
 }

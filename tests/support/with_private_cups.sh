@@ -26,6 +26,8 @@ printf 'Out %s\nAnonDirName %s\n' "$dir/out" "$dir/out" >"$settings"
 cat >"$dir/cupsd.conf" <<CONF
 Listen $dir/cups.sock
 LogLevel warn
+# Job control files are written at once, so tests can read a held job's attributes.
+DirtyCleanInterval 0
 <Location />
   Order allow,deny
   Allow all
