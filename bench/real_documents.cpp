@@ -38,6 +38,25 @@ std::string CacheFolder() {
 
 }  // namespace
 
+std::string PgfManual() {
+  namespace fs = std::filesystem;
+  const char* package = "texlive-pictures-doc";
+  std::string folder = CacheFolder();
+  std::string manual = folder + "/pictures/usr/share/doc/texlive-doc/generic/pgf/pgfmanual.pdf";
+  if (fs::exists(manual)) return manual;
+  std::error_code error;
+  fs::create_directories(folder + "/pictures", error);
+  if (!Run(folder, {"apt-get", "download", package})) {
+    std::fprintf(stderr, "apt-get download %s failed\n", package);
+    return {};
+  }
+  for (const auto& entry : fs::directory_iterator(folder, error)) {
+    std::string name = entry.path().filename().string();
+    if (name.rfind(package, 0) == 0 && entry.path().extension() == ".deb") Run(folder, {"dpkg", "-x", name, "pictures"});
+  }
+  return fs::exists(manual) ? manual : std::string();
+}
+
 std::string RealManualPages(int pages) {
   namespace fs = std::filesystem;
   std::string folder = CacheFolder();

@@ -8,3 +8,6 @@
 // embedded CJK subsets, links and an outline), cut out with qpdf; empty when it could not be
 // fetched (the reason is on stderr).
 std::string RealManualPages(int pages);
+// TikZ and pgf's manual (1,321 pages, pdfTeX with object streams and resources shared by
+// every page), from Debian's texlive-pictures-doc; empty when it could not be fetched.
+std::string PgfManual();
