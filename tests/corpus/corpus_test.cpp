@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "corpus/corpus_checks.h"
 #include "document/save_copy.h"
@@ -130,7 +132,26 @@ class CorpusTest : public DocumentTest, public ::testing::WithParamInterface<Cor
   std::string copy_;
 };
 
+// A case listed in open_defects.txt fails today for the reason given there: it is skipped with
+// that reason, so every run names it, until a fix takes it off the list.
+std::string OpenDefect(const std::string& test, const std::string& name) {
+  std::ifstream list(CORVAN_CORPUS_OPEN);
+  std::string line;
+  while (std::getline(list, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string listedTest, listedName, reason;
+    fields >> listedTest >> listedName;
+    std::getline(fields, reason);
+    if (listedTest == test && listedName == name) return reason.empty() ? "listed" : reason.substr(1);
+  }
+  return {};
+}
+
 TEST_P(CorpusTest, PenStrokeChangesNothingElse) {
+  if (std::string why = OpenDefect("PenStrokeChangesNothingElse", GetParam().name); !why.empty()) {
+    GTEST_SKIP() << "open defect: " << why;
+  }
   int objects = CurrentObjectCount();
   const IntRect& page = g_view.pageRect;
   std::vector<ScreenPoint> stroke;
@@ -205,6 +226,9 @@ std::string ChangedWord(const TextChoice& choice) {
 }
 
 TEST_P(CorpusTest, AcceptedTextEditChangesOnlyThatText) {
+  if (std::string why = OpenDefect("AcceptedTextEditChangesOnlyThatText", GetParam().name); !why.empty()) {
+    GTEST_SKIP() << "open defect: " << why;
+  }
   std::vector<TextChoice> choices = TextsToEdit();
   if (choices.empty()) GTEST_SKIP() << GetParam().name << ": page 1 has no word to change";
   std::optional<TextChoice> accepted;
