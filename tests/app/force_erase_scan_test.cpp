@@ -11,6 +11,7 @@
 
 #include "app/force_erase_test_fixture.h"
 #include "content/image_pixels.h"
+#include "document/save_copy.h"
 #include "support/jpeg_maker.h"
 #include "support/pdf_fixtures.h"
 
@@ -150,4 +151,31 @@ TEST_F(ForceEraseScanTest, APictureDrawnByTwoPagesIsErasedOnBothInTheSavedFile) 
     ASSERT_GT(first.WhiteCount(), 0);
     EXPECT_EQ(first.bgra, second.bgra);
   }
+}
+
+TEST_F(ForceEraseScanTest, ACopyAfterManyStrokesCarriesOnlyTheLastPictureAndUndoRecordsStaySmall) {
+  ImagePageSpec spec;
+  spec.width = 620;
+  spec.height = 877;
+  spec.jpeg = EncodeJpeg({spec.width, spec.height, JpegPixels::Rgb, 90, 1}, ColourScan(spec.width, spec.height));
+  spec.matrix = {595, 0, 0, 842, 0, 0};
+  OpenPage(spec);
+  std::string original = ReadBytes(WorkPath("page.pdf"));
+  // Six strokes, each replacing the picture with a new stream.
+  for (int i = 0; i < 6; ++i) Drag(UnitOnScreen(0.2f, 0.9f - 0.05f * i), UnitOnScreen(0.7f, 0.9f - 0.05f * i), 8);
+  ASSERT_TRUE(g_script.boxes.empty()) << RecordedBoxesText();
+  g_script.dialogAnswers = {WorkPath16("erased.pdf")};
+  ASSERT_TRUE(SavePdfCopy(u"_annotated.pdf", u"已保存 PDF 副本。"));
+  std::string copy = ReadBytes(WorkPath("erased.pdf"));
+  ASSERT_EQ(copy.substr(0, original.size()), original);
+  // What follows the original's bytes holds one picture: the erased ones are nowhere in it.
+  std::string added = copy.substr(original.size());
+  size_t pictures = 0;
+  for (size_t at = added.find("/DCTDecode"); at != std::string::npos; at = added.find("/DCTDecode", at + 1)) ++pictures;
+  EXPECT_EQ(pictures, 1u);
+  EXPECT_LT(added.size(), spec.jpeg.size() * 11 / 10 + 4096);
+  // Undo records hold the picture of their step, not every picture before it.
+  for (const auto& record : g_history.undo) EXPECT_LT(record.fileBytes, spec.jpeg.size() * 2 + 4096);
+  Reopen(WorkPath("erased.pdf"));
+  EXPECT_EQ(Pixels().width, 620);
 }
