@@ -46,7 +46,9 @@ std::string PgfManual() {
   if (fs::exists(manual)) return manual;
   std::error_code error;
   fs::create_directories(folder + "/pictures", error);
-  if (!Run(folder, {"apt-get", "download", package})) {
+  // An empty or stale package list is refreshed once (the set-up only updates it when it installs).
+  if (!Run(folder, {"apt-get", "download", package}) &&
+      !(Run(folder, {"apt-get", "update", "-q"}) && Run(folder, {"apt-get", "download", package}))) {
     std::fprintf(stderr, "apt-get download %s failed\n", package);
     return {};
   }

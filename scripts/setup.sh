@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev libxkbcommon-dev qt6-translations-l10n
   fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-gbsn00lp fonts-arphic-uming fonts-dejavu-core
   qpdf poppler-utils mupdf-tools libharfbuzz-dev libxcb1-dev zip
-  libnss3-tools
+  libnss3-tools openssl
   tesseract-ocr tesseract-ocr-chi-sim tesseract-ocr-eng
   libreoffice-core-nogui libreoffice-writer-nogui libreoffice-impress-nogui
   npm ca-certificates xvfb xauth x11-utils xclip

@@ -31,9 +31,14 @@ packages=()
 while read -r kind rest; do
   [ "$kind" = package ] && packages+=("$rest")
 done < <(grep -v '^#' "$list")
+# A machine whose packages were all present never ran apt-get update in the set-up: its package
+# list may be empty or stale, so a failed download refreshes the list once and tries again.
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 (cd "$work/debs" && apt-get download -q "${packages[@]}" >/dev/null 2>&1) ||
-  (cd "$work/debs" && apt-get download "${packages[@]}") ||
-  fail "apt-get download ${packages[*]} failed (is the package list current? apt-get update)"
+  { "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q >/dev/null &&
+    (cd "$work/debs" && apt-get download "${packages[@]}"); } ||
+  fail "apt-get download ${packages[*]} failed even after apt-get update"
 for deb in "$work/debs"/*.deb; do dpkg -x "$deb" "$work/tree"; done
 texdoc="$work/tree/usr/share/doc/texlive-doc"
 
