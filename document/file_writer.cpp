@@ -22,16 +22,6 @@ int WriteBlock(FPDF_FILEWRITE* self, const void* data, unsigned long size) {
   return 1;
 }
 
-struct CountingWriter {
-  FPDF_FILEWRITE engineRecord;
-  uint64_t bytes = 0;
-};
-
-int CountBlock(FPDF_FILEWRITE* self, const void*, unsigned long size) {
-  reinterpret_cast<CountingWriter*>(self)->bytes += size;
-  return 1;
-}
-
 // Writes with the given flags from the start of the file; 0 or errno.
 int WriteCopy(FPDF_DOCUMENT document, int fd, FPDF_DWORD flags) {
   FileWriter writer = MakeFileWriter(fd);
@@ -54,11 +44,6 @@ bool SaveDocumentToFile(FPDF_DOCUMENT document, FileWriter& writer, FPDF_DWORD f
   return saved && !writer.writeFailed;
 }
 
-std::optional<uint64_t> CountSavedBytes(FPDF_DOCUMENT document, FPDF_DWORD flags) {
-  CountingWriter counter{{1, CountBlock}, 0};
-  if (g_engine.FPDF_SaveAsCopy(document, &counter.engineRecord, flags) == 0) return std::nullopt;
-  return counter.bytes;
-}
 
 int WriteDocumentCopy(int fd) {
   FPDF_DOCUMENT document = g_session.document;

@@ -18,8 +18,6 @@ FileWriter MakeFileWriter(int fd);
 // FPDF_SaveAsCopy through the writer; true only if the engine and every write succeeded.
 bool SaveDocumentToFile(FPDF_DOCUMENT document, FileWriter& writer, FPDF_DWORD flags);
 
-// How many bytes FPDF_SaveAsCopy would write with these flags; nothing on failure.
-std::optional<uint64_t> CountSavedBytes(FPDF_DOCUMENT document, FPDF_DWORD flags);
 // Writes a copy of the open document into an empty open file. A document opened from a file is
 // always copied by appending to that file's own bytes (the changed objects, or the engine's own
 // update when the editor cannot read the file), so every original byte and signature stays; a
