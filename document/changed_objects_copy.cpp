@@ -128,7 +128,7 @@ std::optional<ChangedObjects> FindChangedObjects(FPDF_DOCUMENT document, EngineB
     if (!original) continue;
     candidate.old = true;
     candidate.generation = original->generation;
-    if (CanonicalForm(original->value) == CanonicalForm(candidate.value)) continue;
+    if (SameMeaning(original->value, candidate.value)) continue;
     changed.objects[number] = UpdateObject{candidate.generation, candidate.value};
     CollectReferences(candidate.value, reached);
   }

@@ -392,6 +392,14 @@ std::string CanonicalForm(const PdfValue& value) {
   return out;
 }
 
+bool SameMeaning(const PdfValue& a, const PdfValue& b) {
+  if (a.kind != b.kind || a.streamData != b.streamData) return false;
+  PdfValue left = a, right = b;
+  left.streamData = {};
+  right.streamData = {};
+  return CanonicalForm(left) == CanonicalForm(right);
+}
+
 PdfValue PdfName(std::string name) {
   PdfValue value;
   value.kind = PdfValue::Kind::Name;

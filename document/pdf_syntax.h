@@ -51,6 +51,9 @@ std::string WriteIndirectObject(uint32_t number, uint32_t generation, const PdfV
 // A form that two writers agree on for the same meaning: keys sorted, numbers rounded, /Length
 // left out, strings as bytes. Stream data is compared as it is stored.
 std::string CanonicalForm(const PdfValue& value);
+// The same meaning: canonical forms alike, stream data compared where it lies (a scan's
+// picture is not copied to be compared).
+bool SameMeaning(const PdfValue& a, const PdfValue& b);
 
 PdfValue PdfName(std::string name);
 PdfValue PdfNumber(uint64_t number);
